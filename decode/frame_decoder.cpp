@@ -1,0 +1,191 @@
+#include "decode/frame_decoder.h"
+
+#include "decode/range_table.h"
+#include "decode/status_bits.h"
+
+namespace {
+
+// Characters of the frame text are counted from 1, as in the frame layout.
+QChar charAt(const QString& text, int position) { return text.at(position - 1); }
+
+int hexValue(QChar c)
+{
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+        return c.unicode() - '0';
+    if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+        return c.unicode() - 'A' + 10;
+    throw ConversionError(QString(c));
+}
+
+std::uint8_t statusByte(const QString& text, int n)  // n = 1..4, frame bytes 8..11
+{
+    const int first = 15 + 2 * (n - 1);
+    return std::uint8_t(hexValue(charAt(text, first)) << 4 | hexValue(charAt(text, first + 1)));
+}
+
+int parseDecimal(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok || text.isEmpty() || text.startsWith(QLatin1Char('+')))
+        throw ConversionError(text);
+    return value;
+}
+
+void setTexts(DecodedFrame& f)
+{
+    const IndicatorSet& s = f.indicators;
+    auto on = [&](Indicator i) { return s.shown(i); };
+
+    if (on(Indicator::LcdAC)) f.functionText = QStringLiteral("AC");
+    if (on(Indicator::LcdDc1)) f.functionText = QStringLiteral("DC");
+
+    if (on(Indicator::LcdV)) f.unitText = QStringLiteral("V");
+    if (on(Indicator::LCDA)) f.unitText = QStringLiteral("A");
+    if (on(Indicator::LCDohm)) f.unitText = QStringLiteral("*");
+
+    struct Special { Indicator i; const char* unit; const char* function; };
+    static const Special specials[] = {
+        {Indicator::LCDF, "F", "CAP"},   {Indicator::LCDCS, "#", "TMP"}, {Indicator::LCDFS, "?", "TMP"},
+        {Indicator::LCDHz, "Hz", "Freq"}, {Indicator::LCDBF, "%", "DutyCycle"},
+    };
+    for (const Special& sp : specials) {
+        if (on(sp.i)) {
+            f.unitText = QLatin1String(sp.unit);
+            f.functionText = QLatin1String(sp.function);
+        }
+    }
+
+    // Prefixes, each only with its base unit; kilo and mega never go onto hertz.
+    struct Prefixed { Indicator base; Indicator prefix; const char* unit; };
+    static const Prefixed prefixed[] = {
+        {Indicator::LcdV, Indicator::LCDn, "nV"},  {Indicator::LcdV, Indicator::Lcdm, "mV"},
+        {Indicator::LcdV, Indicator::LCDu, "uV"},  {Indicator::LCDA, Indicator::LCDn, "nA"},
+        {Indicator::LCDA, Indicator::Lcdm, "mA"},  {Indicator::LCDA, Indicator::LCDu, "uA"},
+        {Indicator::LCDF, Indicator::LCDn, "nF"},  {Indicator::LCDF, Indicator::Lcdm, "mF"},
+        {Indicator::LCDF, Indicator::LCDu, "uF"},  {Indicator::LCDohm, Indicator::LCDk, "k*"},
+        {Indicator::LCDohm, Indicator::LCDM1, "M*"},
+    };
+    for (const Prefixed& p : prefixed)
+        if (on(p.base) && on(p.prefix))
+            f.unitText = QLatin1String(p.unit);
+}
+
+} // namespace
+
+int fullScaleForUnit(const QString& unitText)
+{
+    if (unitText == QLatin1String("Hz") || unitText == QLatin1String("#"))
+        return 1000;
+    if (unitText == QLatin1String("%"))
+        return 100;
+    return 6000;
+}
+
+void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
+{
+    const QString& text = in.frameText;
+    f = DecodedFrame();
+    f.fullScaleCount = in.fullScaleCount;
+    f.readingValue = in.previousReadingCount;  // stays only if the frame fails
+
+    // Step 4: every character must be a hex digit; the decoder reads characters 1..22.
+    for (QChar c : text)
+        hexValue(c);
+    if (text.size() < 22)
+        throw ConversionError(text);
+
+    // Step 8: digits and the point code.
+    for (int d = 0; d < 4; ++d)
+        f.digits[d] = QString(charAt(text, 4 + 2 * d));
+    const int pointCode = parseDecimal(QString(charAt(text, 14)));
+
+    // Step 9: status bits.
+    for (const StatusBit& b : kStatusBits) {
+        if (statusByte(text, b.statusByte) & b.mask) {
+            f.indicators.show(b.indicator);
+            if (b.indicator == Indicator::LCDDI)
+                f.indicators.show(Indicator::LcdV);
+        }
+    }
+    f.status2Bit7 = (statusByte(text, 2) & kStatus2RangeBit) != 0;
+    if (f.indicators.shown(Indicator::LCDDI)) {
+        f.functionText = QStringLiteral("Diode");
+        f.unitText = QStringLiteral("V");
+    }
+    if (f.indicators.shown(Indicator::LCDFm))
+        f.functionText = QStringLiteral("CTN");
+    if (f.indicators.shown(Indicator::LCDohm))
+        f.functionText = QStringLiteral("OHM");
+
+    // Step 10: range mode.
+    f.rangeModeText = f.indicators.shown(Indicator::LcdAuto) ? QStringLiteral("AUTO") : QStringLiteral("MANU");
+
+    // Step 11: overload shows "0L" ("@" draws the letter L).
+    if (charAt(text, 4) == QLatin1Char('F')) {
+        f.digits = {QString(), QStringLiteral("0"), QStringLiteral("@"), QString()};
+    }
+
+    // Step 12: sign.
+    QString sign;
+    if (charAt(text, 2) == QLatin1Char('D')) {
+        f.indicators.show(Indicator::LcdFH);
+        sign = QStringLiteral("-");
+    }
+
+    // Step 13: decimal point.
+    static const Indicator points[] = {Indicator::LcdP1, Indicator::LcdP2, Indicator::LcdP3};
+    int shownPoint = 0;
+    if (pointCode == 1) shownPoint = 1;
+    else if (pointCode == 2) shownPoint = 2;
+    else if (pointCode == 4) shownPoint = 3;
+    QString separators[3];
+    for (int p = 1; p <= 3; ++p) {
+        f.indicators.set(points[p - 1], p == shownPoint);
+        if (p == shownPoint)
+            separators[p - 1] = in.decimalSeparator;
+    }
+
+    // Step 15: function and unit texts.
+    setTexts(f);
+
+    // Step 16: value text.
+    if (f.overload())
+        f.valueText = separators[0] + QStringLiteral("0") + separators[1] + QStringLiteral("L") + separators[2];
+    else
+        f.valueText = sign + f.digits[0] + separators[0] + f.digits[1] + separators[1] + f.digits[2]
+                      + separators[2] + f.digits[3];
+
+    // Step 17: count, overload from the full scale the previous frame left.
+    const QString signedDigit3 = sign + f.digits[2];
+    if (signedDigit3 == QLatin1String("@"))
+        f.readingCount = in.fullScaleCount + 1.0;
+    else if (signedDigit3 == QLatin1String("-@"))
+        f.readingCount = -(in.fullScaleCount + 1.0);
+    else
+        f.readingCount = parseDecimal(sign + f.digits[0] + f.digits[1] + f.digits[2] + f.digits[3]);
+
+    // Step 18.
+    f.pointPosition = shownPoint;
+
+    // Step 21.
+    f.fullScaleCount = fullScaleForUnit(f.unitText);
+
+    // Step 22: the last matching range row wins; with none the count stands as it is.
+    f.readingValue = f.readingCount;
+    for (const RangeRow& row : rangeRows()) {
+        if (rangeRowMatches(row, f)) {
+            f.hasRange = true;
+            f.rangeName = QLatin1String(row.name);
+            f.rangeBound = row.bound;
+            f.readingValue = f.readingCount * row.factor;
+        }
+    }
+}
+
+DecodedFrame decodeFrame(const DecodeInput& in)
+{
+    DecodedFrame f;
+    decodeFrameInto(in, f);
+    return f;
+}
