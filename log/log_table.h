@@ -1,0 +1,35 @@
+#pragma once
+// The log table: seven typed fields, stored column by column so ten million rows stay small.
+// Repeated texts (function, unit, judge) are interned; short texts are kept inline.
+#include "log/log_row.h"
+
+#include <QString>
+#include <cstdint>
+
+class LogTable {
+public:
+    enum Field { No, Time, Function, Value, Unit, Auto, NVal, FieldCount };
+    static constexpr int kTextWidth = 20;   // longer texts are cut when stored
+
+    LogTable();
+    ~LogTable();
+    LogTable(const LogTable&) = delete;
+    LogTable& operator=(const LogTable&) = delete;
+
+    static QString fieldName(int field);            // "No", "Time", "DC/AC", "Value", "Unit", "Auto", "NVal"
+    static int fieldIndex(const QString& name);     // without regard to case; -1 when unknown
+    static bool isIntegerField(int field) { return field == No || field == NVal; }
+
+    std::int64_t rowCount() const;
+    void append(const LogRow& row);                 // texts cut to kTextWidth
+    LogRow row(std::int64_t index) const;
+    QString text(std::int64_t index, int field) const;             // text fields; integers as decimal text, NULL as empty
+    std::optional<qint32> integer(std::int64_t index, int field) const;
+    void clear();
+    void swap(LogTable& other);                     // for loads that replace the table all at once
+    std::size_t memoryBytes() const;                // what the rows occupy
+
+private:
+    struct Columns;
+    Columns* d_;
+};
