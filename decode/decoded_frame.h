@@ -20,6 +20,10 @@ struct DecodedFrame {
     bool hasRange = false;              // a range row matched
     QString rangeName;                  // name of the last matching row ("6v", "60k*", ...)
     double rangeBound = 0;              // its axis bound B: the chart's value axis runs -B..+B
+    // How far decoding got, by the window's step numbers: 3 (bad hex character), 7 (bad point
+    // code: indicators cleared, points untouched), 16 (bad digits: indicators, points and value
+    // text done, no count), 22 (complete). The panel applies only what the frame reached.
+    int stepsDone = 0;
 
     bool overload() const { return digits[2] == QLatin1String("@"); }
 };
