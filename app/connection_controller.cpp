@@ -1,0 +1,94 @@
+#include "app/connection_controller.h"
+
+void ConnectionController::selectPort(int n)
+{
+    for (int i = 0; i < 4; ++i) {
+        c_.comItemChecked[i] = (i + 1 == n);
+    }
+    for (int i = 0; i < 4; ++i)
+        c_.portPanelVisible[i] = (i + 1 == n);
+    port_.selectPort(n);
+}
+
+QString ConnectionController::connectSteps()
+{
+    QString reason;
+    if (!port_.openPort(&reason)) {
+        // A port that did not open leaves every control as it was: Idle.
+        return QStringLiteral("Could not open COM%1: %2").arg(port_.selectedPort()).arg(reason);
+    }
+    c_.comSetupEnabled = false;
+    c_.start1Checked = true;
+    c_.start1Enabled = false;
+    c_.stop1Enabled = true;
+    c_.stop1Checked = false;
+    c_.btConVisible = false;
+    c_.btDisconVisible = true;
+    c_.portPanelsEnabled = false;
+    return QString();
+}
+
+void ConnectionController::disconnectSteps()
+{
+    c_.comSetupEnabled = true;
+    c_.start1Checked = false;
+    c_.start1Enabled = true;
+    c_.stop1Enabled = false;
+    c_.stop1Checked = true;
+    port_.closePort();
+    c_.btConVisible = true;
+    c_.btDisconVisible = false;
+    c_.portPanelsEnabled = true;
+}
+
+QString ConnectionController::COMConClick(bool down)
+{
+    if (down) {
+        const QString failure = connectSteps();
+        if (!failure.isEmpty()) {
+            c_.comConDown = false;
+            return failure;
+        }
+        c_.usbConVisible = false;
+        c_.comConDown = true;
+        c_.comConCaption = QStringLiteral("COM Disconnect");
+        return QString();
+    }
+    c_.usbConVisible = true;
+    disconnectSteps();
+    c_.comConDown = false;
+    c_.comConCaption = QStringLiteral("COM Connection");
+    return QString();
+}
+
+QString ConnectionController::BTCon1Click()
+{
+    const QString failure = connectSteps();
+    if (failure.isEmpty())
+        c_.comConDown = true;
+    return failure;
+}
+
+void ConnectionController::BtDiscon1Click()
+{
+    disconnectSteps();
+    c_.comConDown = false;
+}
+
+void ConnectionController::usbTookOver(const QString& caption)
+{
+    c_.portPanelVisible = {false, false, false, false};
+    c_.comConVisible = false;
+    c_.usbConDown = true;
+    c_.usbConCaption = caption;
+}
+
+void ConnectionController::usbGaveBack(const QString& caption)
+{
+    const int n = port_.selectedPort();
+    for (int i = 0; i < 4; ++i)
+        c_.portPanelVisible[i] = (i + 1 == n);
+    c_.comConVisible = true;
+    c_.usbConDown = false;
+    c_.usbConCaption = caption;
+}

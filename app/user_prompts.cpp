@@ -1,0 +1,46 @@
+#include "app/user_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+bool DialogPrompts::askYesNo(const QString& title, const QString& text)
+{
+    return QMessageBox::information(parent_, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void DialogPrompts::inform(const QString& text)
+{
+    QMessageBox::information(parent_, QStringLiteral("Information"), text);
+}
+
+void DialogPrompts::error(const QString& text)
+{
+    QMessageBox::critical(parent_, QStringLiteral("Error"), text);
+}
+
+namespace {
+QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDialog::AcceptMode mode)
+{
+    QFileDialog dialog(parent, d.title, QString(), d.filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(d.defaultSuffix);
+    if (!d.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(QString());   // the name starts empty every time
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().first();
+}
+} // namespace
+
+QString DialogPrompts::chooseSaveFile(const FileDialog& dialog)
+{
+    return runFileDialog(parent_, dialog, QFileDialog::AcceptSave);
+}
+
+QString DialogPrompts::chooseOpenFile(const FileDialog& dialog)
+{
+    return runFileDialog(parent_, dialog, QFileDialog::AcceptOpen);
+}
