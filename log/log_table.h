@@ -4,7 +4,9 @@
 #include "log/log_row.h"
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 
 class LogTable {
 public:
