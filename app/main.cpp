@@ -1,9 +1,17 @@
 // Program entry: the application object and the main window, then the event loop.
+#include "app/tfcomm.h"
+
 #include <QApplication>
+#include <QScreen>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString());
-    return 0;
+    TFCOMM window;
+    window.adjustSize();
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    window.show();
+    return app.exec();
 }

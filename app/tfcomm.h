@@ -27,7 +27,8 @@ public:
         LocaleClock* clock = nullptr;       // null: the system's locale and clock
         ModelFlags flags = ModelFlags::layout();
     };
-    explicit TFCOMM(Services services = {}, QWidget* parent = nullptr);
+    explicit TFCOMM(const Services& services, QWidget* parent = nullptr);
+    TFCOMM() : TFCOMM(Services()) {}
     ~TFCOMM() override;
 
     // Client area of the window.
