@@ -1,0 +1,42 @@
+#pragma once
+// Answers the window's questions from a script and records every text shown.
+#include "app/user_prompts.h"
+
+#include <QStringList>
+#include <deque>
+
+class ScriptedPrompts : public UserPrompts {
+public:
+    std::deque<bool> answers;         // answers to askYesNo, in order; No when empty
+    std::deque<QString> fileNames;    // answers to the file dialogs; cancelled when empty
+    QStringList shown;                // "question: ...", "inform: ...", "error: ..."
+    QList<FileDialog> dialogs;
+
+    bool askYesNo(const QString& title, const QString& text) override
+    {
+        shown << QStringLiteral("question: ") + text;
+        lastQuestionTitle = title;
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    void inform(const QString& text) override { shown << QStringLiteral("inform: ") + text; }
+    void error(const QString& text) override { shown << QStringLiteral("error: ") + text; }
+    QString chooseSaveFile(const FileDialog& d) override { return nextFile(d); }
+    QString chooseOpenFile(const FileDialog& d) override { return nextFile(d); }
+
+    QString lastQuestionTitle;
+
+private:
+    QString nextFile(const FileDialog& d)
+    {
+        dialogs << d;
+        if (fileNames.empty())
+            return QString();
+        const QString f = fileNames.front();
+        fileNames.pop_front();
+        return f;
+    }
+};
