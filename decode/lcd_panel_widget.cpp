@@ -1,0 +1,391 @@
+#include "decode/lcd_panel_widget.h"
+
+#include <QFontDatabase>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+namespace {
+
+const QColor kInk(26, 26, 26);
+const QColor kGhost(236, 236, 236);
+const QColor kBackground(Qt::white);
+
+// Digit geometry: upright size, slant of the top edge to the right, segment thickness.
+constexpr double kDigitWidth = 30;
+constexpr double kDigitHeight = 78;
+constexpr double kDigitSlant = 7;
+constexpr double kSegment = 7;
+constexpr double kSegmentGap = 1;
+constexpr int kDigitTop = 42;
+constexpr int kDigitLeft[4] = {43, 90, 138, 186};
+
+enum Segment : std::uint8_t { A = 0x01, B = 0x02, C = 0x04, D = 0x08, E = 0x10, F = 0x20, G = 0x40 };
+
+struct Glyph {
+    char character;
+    std::uint8_t segments;
+};
+
+const Glyph kGlyphs[] = {
+    {'0', A | B | C | D | E | F},
+    {'1', B | C},
+    {'2', A | B | D | E | G},
+    {'3', A | B | C | D | G},
+    {'4', B | C | F | G},
+    {'5', A | C | D | F | G},
+    {'6', A | C | D | E | F | G},
+    {'7', A | B | C},
+    {'8', A | B | C | D | E | F | G},
+    {'9', A | B | C | D | F | G},
+    {'A', A | B | C | E | F | G},
+    {'B', C | D | E | F | G},        // lower-case b, as displays show it
+    {'C', A | D | E | F},
+    {'D', B | C | D | E | G},        // lower-case d
+    {'E', A | D | E | F | G},
+    {'F', A | E | F | G},
+    {'@', D | E | F},                // the letter L of "0L" (overload)
+    {'-', G},
+};
+
+struct ElementBox {
+    Indicator indicator;
+    QRect box;
+};
+
+// Where each indicator sits. Elements that share a place on the meter (n/µ/m, V/A/F, k/M)
+// never light together; the rest are set apart so that any combination stays readable.
+const ElementBox kIndicatorBoxes[] = {
+    {Indicator::LcdAuto, QRect(56, 131, 80, 15)},   // "Auto range" under the digits
+    {Indicator::LcdDc1, QRect(5, 44, 26, 14)},      // "DC" above "AC", left of digit 1
+    {Indicator::LcdAC, QRect(5, 60, 26, 14)},       // "AC"
+    {Indicator::LCDREL, QRect(129, 10, 16, 14)},    // relative: a delta
+    {Indicator::LCDHold, QRect(8, 102, 18, 18)},    // hold: boxed H under the minus
+    {Indicator::Labmax, QRect(52, 18, 32, 14)},     // "MAX"
+    {Indicator::Labmin, QRect(92, 18, 30, 14)},     // "MIN"
+    {Indicator::LCDBATT, QRect(256, 2, 28, 13)},    // low battery, top right corner
+    {Indicator::LCDn, QRect(210, 8, 18, 20)},       // prefixes share one place
+    {Indicator::LCDu, QRect(210, 8, 18, 20)},
+    {Indicator::Lcdm, QRect(210, 8, 18, 20)},
+    {Indicator::LCDk, QRect(238, 78, 18, 18)},      // kilo and mega share one place
+    {Indicator::LCDM1, QRect(238, 78, 18, 18)},
+    {Indicator::LCDFm, QRect(194, 8, 14, 16)},      // continuity waves beside the diode
+    {Indicator::LCDDI, QRect(176, 9, 17, 14)},      // diode symbol
+    {Indicator::LCDBF, QRect(248, 40, 22, 16)},     // "%"
+    {Indicator::LcdV, QRect(232, 8, 18, 20)},       // V, A and F share one place
+    {Indicator::LCDA, QRect(232, 8, 18, 20)},
+    {Indicator::LCDohm, QRect(258, 78, 22, 18)},    // ohm after k or M
+    {Indicator::LCDHz, QRect(248, 98, 30, 18)},     // "Hz"
+    {Indicator::LCDF, QRect(232, 8, 18, 20)},
+    {Indicator::LCDCS, QRect(236, 57, 24, 18)},     // "°C"
+    {Indicator::LCDFS, QRect(262, 57, 24, 18)},     // "°F"
+    {Indicator::LcdFH, QRect(8, 77, 24, 8)},        // minus, level with the middle segments
+    {Indicator::LcdP1, QRect(79, 113, 7, 8)},       // points between the digits
+    {Indicator::LcdP2, QRect(127, 113, 7, 8)},
+    {Indicator::LcdP3, QRect(176, 113, 7, 8)},
+};
+
+struct ExtraBox {
+    PanelExtra extra;
+    QRect box;
+};
+
+const ExtraBox kExtraBoxes[] = {
+    {PanelExtra::LCDsend, QRect(5, 4, 20, 13)},     // data-received picture, top left
+    {PanelExtra::LcdRPM, QRect(166, 131, 34, 15)},  // "RPM"
+    {PanelExtra::LCDBT, QRect(232, 97, 14, 16)},
+    {PanelExtra::EF, QRect(153, 9, 20, 14)},
+    {PanelExtra::Memo2, QRect()},                   // not part of the display
+};
+
+QFont labelFont(int pixelSize, bool bold = true)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+void drawLabel(QPainter& p, const QRect& box, const QString& text, int pixelSize)
+{
+    p.setFont(labelFont(pixelSize));
+    p.setPen(kInk);
+    p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter, text);
+}
+
+// A segment drawn as a hexagon between two points on its centre line.
+QPolygonF segmentPolygon(QPointF from, QPointF to)
+{
+    const double h = kSegment / 2;
+    if (from.y() == to.y()) {
+        return QPolygonF({from, {from.x() + h, from.y() - h}, {to.x() - h, to.y() - h}, to,
+                          {to.x() - h, to.y() + h}, {from.x() + h, from.y() + h}});
+    }
+    return QPolygonF({from, {from.x() + h, from.y() + h}, {to.x() + h, to.y() - h}, to,
+                      {to.x() - h, to.y() - h}, {from.x() - h, from.y() + h}});
+}
+
+// The seven segments of an upright digit box, bit 0 (a) to bit 6 (g).
+std::array<QPolygonF, 7> digitSegments()
+{
+    const double w = kDigitWidth, h = kDigitHeight, half = kSegment / 2, gap = kSegmentGap;
+    const double left = half, right = w - half, top = half, middle = h / 2, bottom = h - half;
+    return {
+        segmentPolygon({left + gap, top}, {right - gap, top}),          // a
+        segmentPolygon({right, top + gap}, {right, middle - gap}),      // b
+        segmentPolygon({right, middle + gap}, {right, bottom - gap}),   // c
+        segmentPolygon({left + gap, bottom}, {right - gap, bottom}),    // d
+        segmentPolygon({left, middle + gap}, {left, bottom - gap}),     // e
+        segmentPolygon({left, top + gap}, {left, middle - gap}),        // f
+        segmentPolygon({left + gap, middle}, {right - gap, middle}),    // g
+    };
+}
+
+// Leans an upright digit polygon to the right like the meter's digits and moves it in place.
+QPolygonF placed(const QPolygonF& upright, double left, double top)
+{
+    QPolygonF out;
+    out.reserve(upright.size());
+    for (const QPointF& pt : upright)
+        out << QPointF(left + pt.x() + kDigitSlant * (1 - pt.y() / kDigitHeight), top + pt.y());
+    return out;
+}
+
+void drawDigit(QPainter& p, int index, std::uint8_t lit, bool ghost)
+{
+    static const std::array<QPolygonF, 7> segments = digitSegments();
+    for (int s = 0; s < 7; ++s) {
+        const bool on = (lit >> s) & 1;
+        if (!on && !ghost)
+            continue;
+        p.setBrush(on ? kInk : kGhost);
+        p.drawPolygon(placed(segments[s], kDigitLeft[index], kDigitTop));
+    }
+}
+
+void drawMinus(QPainter& p, const QRect& box, const QColor& colour)
+{
+    const double y = box.center().y() + 0.5;
+    p.setBrush(colour);
+    p.drawPolygon(segmentPolygon({double(box.left()), y}, {double(box.right() + 1), y}));
+}
+
+void drawPoint(QPainter& p, const QRect& box, const QColor& colour)
+{
+    p.setBrush(colour);
+    p.drawRect(box);
+}
+
+void drawDelta(QPainter& p, const QRectF& box)
+{
+    QPen pen(kInk, 2);
+    pen.setJoinStyle(Qt::MiterJoin);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolygon(QPolygonF({{box.center().x(), box.top() + 1},
+                             {box.right() - 1, box.bottom() - 1},
+                             {box.left() + 1, box.bottom() - 1}}));
+}
+
+void drawHold(QPainter& p, const QRect& box)
+{
+    p.setPen(QPen(kInk, 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(box).adjusted(1, 1, -1, -1), 3, 3);
+    p.setFont(labelFont(12));
+    p.drawText(box, Qt::AlignCenter, QStringLiteral("H"));
+}
+
+void drawBattery(QPainter& p, const QRect& box)
+{
+    const QRectF body(box.left() + 1, box.top() + 1, box.width() - 6, box.height() - 2);
+    p.setPen(QPen(kInk, 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(body);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawRect(QRectF(body.right(), body.center().y() - 2.5, 3, 5));   // terminal
+    p.drawRect(QRectF(body.left() + 3, body.top() + 3, 4, body.height() - 6));   // last bar left
+}
+
+void drawDiode(QPainter& p, const QRect& box)
+{
+    const double y = box.center().y() + 0.5;
+    const double apex = box.left() + box.width() * 0.62;
+    const double base = apex - box.height() * 0.6;
+    const double half = box.height() / 2.0 - 1;
+    p.setPen(QPen(kInk, 1.6));
+    p.drawLine(QPointF(box.left(), y), QPointF(box.right() + 1, y));
+    p.drawLine(QPointF(apex, y - half), QPointF(apex, y + half));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawPolygon(QPolygonF({{base, y - half}, {apex, y}, {base, y + half}}));
+}
+
+void drawContinuity(QPainter& p, const QRect& box)
+{
+    const QPointF source(box.left() + 2, box.center().y() + 0.5);
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawEllipse(source, 2, 2);
+    p.setPen(QPen(kInk, 1.5, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    for (int wave = 1; wave <= 3; ++wave) {
+        const double r = 3.5 * wave;
+        p.drawArc(QRectF(source.x() - r, source.y() - r, 2 * r, 2 * r), -45 * 16, 90 * 16);
+    }
+}
+
+// Two opposed arrows in a small frame: data has arrived from the meter.
+void drawDataPicture(QPainter& p, const QRect& box)
+{
+    const QRectF frame = QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(QPen(kInk, 1.2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(frame, 2, 2);
+    const double l = frame.left() + 4, r = frame.right() - 4;
+    const double upper = frame.top() + frame.height() * 0.33, lower = frame.top() + frame.height() * 0.67;
+    p.drawLine(QPointF(l, upper), QPointF(r, upper));
+    p.drawLine(QPointF(l, lower), QPointF(r, lower));
+    p.setPen(Qt::NoPen);
+    p.setBrush(kInk);
+    p.drawPolygon(QPolygonF({{r + 1, upper}, {r - 3, upper - 2.5}, {r - 3, upper + 2.5}}));
+    p.drawPolygon(QPolygonF({{l - 1, lower}, {l + 3, lower - 2.5}, {l + 3, lower + 2.5}}));
+}
+
+void drawIndicator(QPainter& p, Indicator indicator, const QRect& box)
+{
+    switch (indicator) {
+    case Indicator::LcdAuto: drawLabel(p, box, QStringLiteral("Auto range"), 12); break;
+    case Indicator::LcdDc1: drawLabel(p, box, QStringLiteral("DC"), 13); break;
+    case Indicator::LcdAC: drawLabel(p, box, QStringLiteral("AC"), 13); break;
+    case Indicator::LCDREL: drawDelta(p, box); break;
+    case Indicator::LCDHold: drawHold(p, box); break;
+    case Indicator::Labmax: drawLabel(p, box, QStringLiteral("MAX"), 11); break;
+    case Indicator::Labmin: drawLabel(p, box, QStringLiteral("MIN"), 11); break;
+    case Indicator::LCDBATT: drawBattery(p, box); break;
+    case Indicator::LCDn: drawLabel(p, box, QStringLiteral("n"), 17); break;
+    case Indicator::LCDu: drawLabel(p, box, QString(QChar(0x00B5)), 17); break;
+    case Indicator::Lcdm: drawLabel(p, box, QStringLiteral("m"), 17); break;
+    case Indicator::LCDk: drawLabel(p, box, QStringLiteral("k"), 17); break;
+    case Indicator::LCDM1: drawLabel(p, box, QStringLiteral("M"), 17); break;
+    case Indicator::LCDFm: drawContinuity(p, box); break;
+    case Indicator::LCDDI: drawDiode(p, box); break;
+    case Indicator::LCDBF: drawLabel(p, box, QStringLiteral("%"), 16); break;
+    case Indicator::LcdV: drawLabel(p, box, QStringLiteral("V"), 17); break;
+    case Indicator::LCDA: drawLabel(p, box, QStringLiteral("A"), 17); break;
+    case Indicator::LCDohm: drawLabel(p, box, QString(QChar(0x03A9)), 17); break;
+    case Indicator::LCDHz: drawLabel(p, box, QStringLiteral("Hz"), 16); break;
+    case Indicator::LCDF: drawLabel(p, box, QStringLiteral("F"), 17); break;
+    case Indicator::LCDCS: drawLabel(p, box, QStringLiteral("\u00B0C"), 15); break;
+    case Indicator::LCDFS: drawLabel(p, box, QStringLiteral("\u00B0F"), 15); break;
+    case Indicator::LcdFH: drawMinus(p, box, kInk); break;
+    case Indicator::LcdP1:
+    case Indicator::LcdP2:
+    case Indicator::LcdP3: drawPoint(p, box, kInk); break;
+    case Indicator::Count: break;
+    }
+}
+
+void drawExtra(QPainter& p, PanelExtra extra, const QRect& box)
+{
+    switch (extra) {
+    case PanelExtra::LCDsend: drawDataPicture(p, box); break;
+    case PanelExtra::LcdRPM: drawLabel(p, box, QStringLiteral("RPM"), 11); break;
+    case PanelExtra::LCDBT: drawLabel(p, box, QStringLiteral("BT"), 9); break;
+    case PanelExtra::EF: drawLabel(p, box, QStringLiteral("EF"), 11); break;
+    case PanelExtra::Memo2:
+    case PanelExtra::Count: break;
+    }
+}
+
+} // namespace
+
+LcdPanelWidget::LcdPanelWidget(QWidget* parent) : QWidget(parent)
+{
+    setFixedSize(kWidth, kHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void LcdPanelWidget::setModel(const LcdPanelModel* model)
+{
+    model_ = model;
+    update();
+}
+
+void LcdPanelWidget::setGhostSegments(bool on)
+{
+    ghost_ = on;
+    update();
+}
+
+QRect LcdPanelWidget::elementRect(Indicator indicator)
+{
+    for (const ElementBox& e : kIndicatorBoxes)
+        if (e.indicator == indicator)
+            return e.box;
+    return QRect();
+}
+
+QRect LcdPanelWidget::elementRect(PanelExtra extra)
+{
+    for (const ExtraBox& e : kExtraBoxes)
+        if (e.extra == extra)
+            return e.box;
+    return QRect();
+}
+
+QRect LcdPanelWidget::digitRect(int index)
+{
+    if (index < 0 || index > 3)
+        return QRect();
+    return QRect(kDigitLeft[index], kDigitTop, int(kDigitWidth + kDigitSlant) + 1, int(kDigitHeight));
+}
+
+std::uint8_t LcdPanelWidget::segmentsFor(const QString& caption)
+{
+    if (caption.size() != 1)
+        return 0;
+    const QChar c = caption.at(0).toUpper();
+    for (const Glyph& g : kGlyphs)
+        if (c == QLatin1Char(g.character))
+            return g.segments;
+    return 0;
+}
+
+void LcdPanelWidget::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), kBackground);
+
+    p.setPen(Qt::NoPen);
+    for (int d = 0; d < 4; ++d)
+        drawDigit(p, d, model_ ? segmentsFor(model_->digitCaption(d)) : 0, ghost_);
+
+    if (ghost_) {
+        p.setPen(Qt::NoPen);
+        drawMinus(p, elementRect(Indicator::LcdFH), kGhost);
+        for (Indicator point : {Indicator::LcdP1, Indicator::LcdP2, Indicator::LcdP3})
+            drawPoint(p, elementRect(point), kGhost);
+    }
+    if (!model_)
+        return;
+
+    for (const ElementBox& e : kIndicatorBoxes) {
+        if (!model_->isShown(e.indicator))
+            continue;
+        p.save();
+        p.setPen(Qt::NoPen);
+        drawIndicator(p, e.indicator, e.box);
+        p.restore();
+    }
+    for (const ExtraBox& e : kExtraBoxes) {
+        if (!model_->isShown(e.extra))
+            continue;
+        p.save();
+        drawExtra(p, e.extra, e.box);
+        p.restore();
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+// The on-screen replica of the meter's LCD: four seven-segment digits, three points, the minus
+// sign and every icon, all drawn here. Shows an LcdPanelModel; owns nothing of it.
+#include "decode/indicators.h"
+#include "decode/lcd_panel_model.h"
+
+#include <QRect>
+#include <QWidget>
+#include <cstdint>
+
+class LcdPanelWidget : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 302;
+    static constexpr int kHeight = 162;
+
+    explicit LcdPanelWidget(QWidget* parent = nullptr);
+
+    // The model must outlive the widget or be replaced first; nullptr shows a blank display.
+    // The window calls update() from the model's change handler.
+    void setModel(const LcdPanelModel* model);
+    const LcdPanelModel* model() const { return model_; }
+
+    // Faint unlit segments behind the digits, as on a real display. On by default.
+    void setGhostSegments(bool on);
+
+    // Where each element is drawn, in widget pixels.
+    static QRect elementRect(Indicator indicator);
+    static QRect elementRect(PanelExtra extra);
+    static QRect digitRect(int index);   // index 0..3 (digit 1..4)
+
+    // Lit segments of a digit caption, bit 0 = a (top) .. bit 6 = g (middle); 0 draws nothing.
+    static std::uint8_t segmentsFor(const QString& caption);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const LcdPanelModel* model_ = nullptr;
+    bool ghost_ = true;
+};
