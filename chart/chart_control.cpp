@@ -1,0 +1,100 @@
+#include "chart/chart_control.h"
+
+#include <limits>
+#include <stdexcept>
+
+TChartControl::TChartControl(TrendChartModel& chart, int pageSize) : Chart(chart)
+{
+    if (pageSize < 1)
+        throw std::invalid_argument("page size must be at least 1");
+    SetPageSize(pageSize);
+    Chart.setRecordAxisWindow(1, pageSize_);
+    pageCount_ = 1;
+    currentPage_ = 1;
+}
+
+void TChartControl::recomputePageCount()
+{
+    const std::size_t n = Chart.pointCount();
+    const auto size = static_cast<std::size_t>(pageSize_);
+    const std::size_t pages = n / size + (n % size > 0 ? 1 : 0);
+    // More pages than an int holds needs more points than memory does; clamp anyway.
+    pageCount_ = pages > static_cast<std::size_t>(std::numeric_limits<int>::max())
+                     ? std::numeric_limits<int>::max()
+                     : static_cast<int>(pages);
+}
+
+void TChartControl::scrollPages(int steps, int direction)
+{
+    for (int i = 0; i < steps; ++i)
+        Chart.scrollRecordAxis(static_cast<double>(direction) * pageSize_);
+}
+
+void TChartControl::AddValue(double value)
+{
+    Chart.addPointToAllSeries(value);
+    recomputePageCount();
+    if (!browsing_) {
+        // Moves only once the new point lies beyond the window's right edge.
+        Chart.scrollRecordAxis(pageSize_);
+        currentPage_ = pageCount_;
+    }
+}
+
+bool TChartControl::SetPageSize(int size)
+{
+    if (size == pageSize_ || size < 1)
+        return false;
+    pageSize_ = size;
+    // Both bounds at once: setting the minimum 1 first would be refused while the
+    // window stands left of record 1 (after paging back past the placeholder).
+    Chart.setRecordAxisWindow(1, pageSize_);
+    recomputePageCount();
+    scrollPages(pageCount_ - 1, +1);
+    currentPage_ = pageCount_;
+    browsing_ = false;
+    return true;
+}
+
+void TChartControl::FirstPage()
+{
+    if (pageCount_ < 2 || currentPage_ == 1)
+        return;
+    scrollPages(currentPage_ - 1, -1);
+    currentPage_ = 1;
+    browsing_ = true;
+}
+
+void TChartControl::LastPage()
+{
+    if (pageCount_ < 2 || currentPage_ == pageCount_)
+        return;
+    scrollPages(pageCount_ - currentPage_, +1);
+    currentPage_ = pageCount_;
+    browsing_ = false;
+}
+
+void TChartControl::NextPage()
+{
+    if (pageCount_ < 2 || currentPage_ == pageCount_)
+        return;
+    Chart.scrollRecordAxis(pageSize_);
+    currentPage_ += 1;
+    browsing_ = currentPage_ != pageCount_;
+}
+
+void TChartControl::PreviousPage()
+{
+    if (currentPage_ < 2)
+        return;
+    Chart.scrollRecordAxis(-static_cast<double>(pageSize_));
+    currentPage_ -= 1;
+    browsing_ = true;
+}
+
+void TChartControl::ClearChart()
+{
+    FirstPage();
+    Chart.emptyAllSeries();
+    browsing_ = false;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// TChartControl: pages the trend chart's record axis. It knows the page size, how many
+// pages the data fills and which page is shown, and it follows the newest data until
+// the user pages away ("browsing"); new points then only raise the page count.
+//
+// The window is only ever moved by whole page steps from where it stands, and each
+// step is limit-checked by the chart, so the page number counts the steps even when
+// the chart keeps the window where it is.
+#include "chart/trend_chart_model.h"
+
+class TChartControl {
+public:
+    // Create: the chart is not owned and is left alone when the pager goes.
+    // A page size below 1 is refused with std::invalid_argument.
+    TChartControl(TrendChartModel& chart, int pageSize);
+
+    // Adds the value to every series and follows the newest page unless browsing.
+    void AddValue(double value);
+    // Restarts at page 1 and steps to the last page of the new size. A size equal to
+    // the current one, or below 1, changes nothing; returns whether the size was taken.
+    bool SetPageSize(int size);
+    void FirstPage();
+    void PreviousPage();
+    void NextPage();
+    void LastPage();
+    // Back to the first page, every series emptied, following again. The page count
+    // keeps its value until the next AddValue.
+    void ClearChart();
+
+    int CurrentPage() const { return currentPage_; }
+    int PageSize() const { return pageSize_; }
+    int PageCount() const { return pageCount_; }
+    bool Browsing() const { return browsing_; }
+
+private:
+    void recomputePageCount();
+    void scrollPages(int steps, int direction);
+
+    TrendChartModel& Chart;
+    int currentPage_ = 0;
+    int pageSize_ = 0;
+    int pageCount_ = 0;
+    bool browsing_ = false;
+};

@@ -1,0 +1,110 @@
+#include "chart/chart_tool_panel.h"
+
+#include "decode/conversion_error.h"
+
+ChartToolPanel::ChartToolPanel(TChartControl& pager, TrendChartModel& chart) : pager_(pager), chart_(chart)
+{
+    maxrecordText_ = QString::number(pager_.PageSize());
+    timer2_.setInterval(Timer2Interval);
+    timer2_.start();
+}
+
+void ChartToolPanel::stateChanged()
+{
+    if (listener_)
+        listener_();
+}
+
+void ChartToolPanel::BtFirstClick()
+{
+    pager_.FirstPage();
+    stateChanged();
+}
+
+void ChartToolPanel::BTPreviousClick()
+{
+    pager_.PreviousPage();
+    stateChanged();
+}
+
+void ChartToolPanel::BtNextClick()
+{
+    pager_.NextPage();
+    stateChanged();
+}
+
+void ChartToolPanel::BTlastClick()
+{
+    pager_.LastPage();
+    stateChanged();
+}
+
+void ChartToolPanel::ShowSeries(int index)
+{
+    chart_.showSeries(index);
+}
+
+void ChartToolPanel::ShowChosenSeries()
+{
+    ShowSeries(fillChecked_ ? TrendChartModel::AreaSeries : TrendChartModel::LineSeries);
+}
+
+void ChartToolPanel::btFillClick(bool checked)
+{
+    fillChecked_ = checked;
+    fillMenuChecked_ = checked;
+    ShowChosenSeries();
+    stateChanged();
+}
+
+void ChartToolPanel::FillClick()
+{
+    const bool fill = !fillChecked_;
+    fillChecked_ = fill;
+    fillMenuChecked_ = fill;
+    ShowChosenSeries();
+    stateChanged();
+}
+
+void ChartToolPanel::ComboBox1Change(int index)
+{
+    comboIndex_ = index;
+    ShowSeries(index);
+    stateChanged();
+}
+
+void ChartToolPanel::ResetSeries()
+{
+    chart_.fillSeriesWithPlaceholder();
+    comboIndex_ = 0;
+    ShowSeries(TrendChartModel::AreaSeries);
+    ShowChosenSeries();
+    stateChanged();
+}
+
+void ChartToolPanel::MaxrecordChange(const QString& text)
+{
+    maxrecordText_ = text;
+    timer2_.start();  // restarts the one-second delay
+}
+
+void ChartToolPanel::Timer2Timer()
+{
+    timer2_.stop();
+    bool ok = false;
+    const int size = maxrecordText_.toInt(&ok, 10);
+    if (!ok)
+        throw ConversionError(maxrecordText_);
+    if (size < 1) {
+        // A page size of 0 would break the paging arithmetic: keep the size in force.
+        maxrecordText_ = QString::number(pager_.PageSize());
+    } else {
+        pager_.SetPageSize(size);
+    }
+    stateChanged();
+}
+
+bool ChartToolPanel::MaxrecordKeyAllowed(QChar key)
+{
+    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key == QLatin1Char('\b');
+}

@@ -1,0 +1,72 @@
+#pragma once
+// The handlers behind the chart's tool panel (TntPanel1), the hidden Graphic menu and
+// the hidden selector ComboBox1. The window builds the controls, calls these handlers
+// and mirrors the state read from here (page caption, check marks, page-size text).
+#include "chart/chart_control.h"
+#include "chart/trend_chart_model.h"
+
+#include <QString>
+#include <QTimer>
+#include <functional>
+
+class ChartToolPanel {
+public:
+    static constexpr int Timer2Interval = 1000;  // ms between the last keystroke and the new size
+
+    // Timer2 starts running here, as it does from start-up. Its timeout is not connected:
+    // the window connects it to Timer2Timer inside its error guard.
+    ChartToolPanel(TChartControl& pager, TrendChartModel& chart);
+
+    // Page buttons and the Graphic menu's First/Previous/Next/Last.
+    void BtFirstClick();
+    void BTPreviousClick();
+    void BtNextClick();
+    void BTlastClick();
+
+    // Series choice: the BtFill check box was clicked (its new state), the Graphic
+    // menu's "Fill" item, and the hidden selector's item index.
+    void btFillClick(bool checked);
+    void FillClick();
+    void ComboBox1Change(int index);
+    void ShowSeries(int index);
+    // The series BtFill chooses: 0 (area) when checked, else 1 (line).
+    void ShowChosenSeries();
+
+    // Every series gets one placeholder point; the selector goes to its first item and
+    // the series BtFill chooses is shown. The pager and the axis window are untouched.
+    void ResetSeries();
+    void BtNewClick() { ResetSeries(); }
+
+    // The page-size box: every change restarts Timer2; when it fires the text is applied.
+    void MaxrecordChange(const QString& text);
+    // Throws ConversionError when the box does not hold a decimal integer; Timer2 then
+    // stays stopped until the next change. A size below 1 is refused: the box returns
+    // to the size in force and nothing else changes.
+    void Timer2Timer();
+    QTimer& Timer2() { return timer2_; }
+
+    // Only the digits and backspace may be typed into the page-size box.
+    static bool MaxrecordKeyAllowed(QChar key);
+
+    // State for the window's controls.
+    QString pageCaption() const { return QString::number(pager_.CurrentPage()); }  // Bt10
+    bool fillChecked() const { return fillChecked_; }          // BtFill
+    bool fillMenuChecked() const { return fillMenuChecked_; }  // Graphic menu "Fill"
+    int comboIndex() const { return comboIndex_; }             // ComboBox1
+    QString maxrecordText() const { return maxrecordText_; }   // Maxrecord
+
+    // Called after any handler changed state the window shows.
+    void setStateChangedListener(std::function<void()> listener) { listener_ = std::move(listener); }
+
+private:
+    void stateChanged();
+
+    TChartControl& pager_;
+    TrendChartModel& chart_;
+    QTimer timer2_;
+    bool fillChecked_ = true;
+    bool fillMenuChecked_ = true;
+    int comboIndex_ = 0;
+    QString maxrecordText_ = QStringLiteral("100");
+    std::function<void()> listener_;
+};

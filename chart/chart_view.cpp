@@ -1,0 +1,132 @@
+#include "chart/chart_view.h"
+
+#include "chart/chart_look.h"
+
+#include <QLinearGradient>
+#include <QMetaObject>
+
+namespace {
+
+// The value axis always shows four minor ticks between two major ones.
+class FixedSubTickTicker : public QCPAxisTicker {
+protected:
+    int getSubTickCount(double) override { return chart_look::MinorTickCount; }
+};
+
+QBrush backgroundGradient()
+{
+    QLinearGradient gradient(0, 0, 0, 1);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0, chart_look::BackgroundTop);
+    gradient.setColorAt(1, chart_look::BackgroundBottom);
+    return QBrush(gradient);
+}
+
+}  // namespace
+
+ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
+{
+    resize(LayoutWidth, LayoutHeight);
+    model_.setLeftAxisBounds(chart_look::LayoutValueAxisMaximum, chart_look::LayoutValueAxisMinimum);
+
+    area_ = addGraph(xAxis, yAxis);
+    line_ = addGraph(xAxis, yAxis);
+    floor_ = addGraph(xAxis, yAxis);
+    // Both series show the same points: they share one container of the visible slice.
+    line_->setData(area_->data());
+    applyLook();
+
+    model_.setChangeListener([this] { scheduleRefresh(); });
+    refreshNow();
+}
+
+void ChartView::applyLook()
+{
+    using namespace chart_look;
+    setInteractions(QCP::Interactions());  // no mouse zoom or pan
+    legend->setVisible(false);
+    setBackground(backgroundGradient());
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Panel);
+    setPalette(pal);
+
+    plotLayout()->insertRow(0);
+    plotLayout()->addElement(0, 0, new QCPTextElement(this, Title));
+    plotLayout()->setMargins(QMargins(MarginLeft, 0, 0, MarginBottom));
+    axisRect()->setBackground(QBrush(BackWall));
+
+    leftWall_ = new QCPItemRect(this);
+    leftWall_->setLayer(QStringLiteral("grid"));
+    leftWall_->setPen(Qt::NoPen);
+    leftWall_->setBrush(LeftWall);
+    leftWall_->topLeft->setType(QCPItemPosition::ptAxisRectRatio);
+    leftWall_->topLeft->setCoords(0, 0);
+    leftWall_->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
+    leftWall_->bottomRight->setTypeX(QCPItemPosition::ptAbsolute);
+    leftWall_->bottomRight->setParentAnchorX(leftWall_->topLeft);
+    leftWall_->bottomRight->setCoords(LeftWallSize, 1);
+    leftWall_->setSelectable(false);
+
+    xAxis->setLabel(RecordAxisTitle);
+    yAxis->setLabel(ValueAxisTitle);
+    yAxis->setBasePen(QPen(ValueAxisLine, 1, Qt::DashLine));
+    yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new FixedSubTickTicker));
+    yAxis->setTickLength(0, TickLength);
+    yAxis->setSubTickLength(0, MinorTickLength);
+
+    area_->setName(QStringLiteral("Series2"));
+    area_->setPen(QPen(AreaOutline));
+    area_->setBrush(AreaFill);
+    area_->setLineStyle(QCPGraph::lsLine);
+    area_->setScatterStyle(QCPScatterStyle::ssNone);
+    area_->setChannelFillGraph(floor_);
+    floor_->setPen(Qt::NoPen);
+    floor_->setLineStyle(QCPGraph::lsLine);
+
+    line_->setName(QStringLiteral("Series1"));
+    line_->setPen(QPen(LineSeriesColour));
+    line_->setBrush(Qt::NoBrush);
+    line_->setLineStyle(QCPGraph::lsLine);
+    line_->setScatterStyle(QCPScatterStyle::ssNone);
+}
+
+void ChartView::scheduleRefresh()
+{
+    if (refreshPending_)
+        return;
+    refreshPending_ = true;
+    QMetaObject::invokeMethod(this, [this] { refreshNow(); }, Qt::QueuedConnection);
+}
+
+void ChartView::refreshNow()
+{
+    refreshPending_ = false;
+    xAxis->setRange(model_.recordAxisMinimum(), model_.recordAxisMaximum());
+    yAxis->setRange(model_.leftAxisMinimum(), model_.leftAxisMaximum());
+    area_->setVisible(model_.isSeriesVisible(TrendChartModel::AreaSeries));
+    line_->setVisible(model_.isSeriesVisible(TrendChartModel::LineSeries));
+
+    const VisibleSlice slice = model_.visibleSlice();
+    QVector<QCPGraphData> points;
+    points.reserve(static_cast<int>(slice.count));
+    for (std::size_t i = 0; i < slice.count; ++i) {
+        const std::size_t x = slice.first + i;
+        points.append(QCPGraphData(static_cast<double>(x), model_.value(x)));
+    }
+    area_->data()->set(points, true);
+
+    // The area is filled down to the bottom axis, not to the value 0.
+    const double floorValue = model_.leftAxisMinimum();
+    floor_->setData({model_.recordAxisMinimum() - 2, model_.recordAxisMaximum() + 2}, {floorValue, floorValue}, true);
+    floor_->setVisible(area_->visible());
+    replot(QCustomPlot::rpQueuedReplot);
+}
+
+QImage ChartView::renderImage()
+{
+    refreshNow();
+    setBackground(QBrush(Qt::white));
+    const QPixmap picture = toPixmap(width(), height());
+    setBackground(backgroundGradient());
+    return picture.toImage();
+}

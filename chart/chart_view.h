@@ -1,0 +1,49 @@
+#pragma once
+// Chtshow: the trend chart widget. It draws the TrendChartModel it owns: the area series
+// (Series2) or the line series (Series1), the record axis window the pager sets and the
+// value axis the decoder sets. Only the points of the visible window are handed to the
+// plot, so drawing costs the same with ten points held as with ten million.
+#include "chart/trend_chart_model.h"
+
+#include <QImage>
+#include <qcustomplot.h>
+
+class ChartView : public QCustomPlot {
+    Q_OBJECT
+public:
+    static constexpr int LayoutWidth = 350;
+    static constexpr int LayoutHeight = 316;
+
+    explicit ChartView(QWidget* parent = nullptr);
+
+    TrendChartModel& model() { return model_; }
+    const TrendChartModel& model() const { return model_; }
+
+    // The window's ShowSeries: hides every series, then shows the one with that index.
+    void ShowSeries(int index) { model_.showSeries(index); }
+    // The decoder's range rows and start-up: maximum first, then minimum.
+    void setLeftAxisBounds(double maximum, double minimum) { model_.setLeftAxisBounds(maximum, minimum); }
+    double leftAxisMaximum() const { return model_.leftAxisMaximum(); }
+
+    // Brings the plot up to date with the model now (normally done once per burst of
+    // changes from the event loop).
+    void refreshNow();
+    bool refreshPending() const { return refreshPending_; }
+
+    // The chart as shown, at its current size, drawn on a white background.
+    QImage renderImage();
+
+    QCPGraph* areaGraph() const { return area_; }
+    QCPGraph* lineGraph() const { return line_; }
+
+private:
+    void scheduleRefresh();
+    void applyLook();
+
+    TrendChartModel model_;
+    QCPGraph* area_ = nullptr;  // Series2, index 0
+    QCPGraph* line_ = nullptr;  // Series1, index 1
+    QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to
+    QCPItemRect* leftWall_ = nullptr;
+    bool refreshPending_ = false;
+};
