@@ -1,0 +1,24 @@
+#pragma once
+// What a table file or picture operation tells the user, and the file dialogs it needs,
+// as plain data the window shows through its prompts.
+#include <QString>
+
+struct FileOutcome {
+    enum class Show { Nothing, Information, Error };   // "Information" / "Error" boxes
+    bool ok = false;
+    Show show = Show::Nothing;
+    QString text;
+
+    static FileOutcome information(const QString& text) { return {true, Show::Information, text}; }
+    static FileOutcome error(const QString& text) { return {false, Show::Error, text}; }
+    static FileOutcome silent(bool ok) { return {ok, Show::Nothing, QString()}; }
+};
+
+struct FileDialogParams {
+    QString title;            // empty: the platform's own title
+    QString filter;           // Qt form, entries separated by ";;"
+    QString defaultSuffix;    // without the dot; empty for none
+    bool confirmOverwrite = false;
+    bool clearNameBeforeShow = false;   // true: the name box starts empty each time
+    bool resizable = true;
+};

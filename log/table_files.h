@@ -1,0 +1,27 @@
+#pragma once
+// Saving and loading the log table as the user asks for it: the format follows the file
+// name, and the outcome carries the message the window shows.
+#include "log/table_file_outcome.h"
+
+#include <QString>
+
+class LogTable;
+
+enum class TableFileFormat { Text, XmlPacket };
+
+// Exactly ".xml" at the end (lower case) selects the XML packet; every other name, ".XML"
+// included, selects text.
+TableFileFormat tableFileFormat(const QString& fileName);
+
+// Writes the table in the format its name selects. The table is never changed.
+// Text: "Save table to specified file: <name> Scuss!" or "Could not save table to specified
+// file: <name>". XML: the same success text, or "Cannot create file "<name>". <reason>".
+FileOutcome saveTableFile(const LogTable& table, const QString& fileName);
+
+// Reads either format into the table: text appends, XML replaces the rows. On any failure the
+// table is as it was and the outcome is the error "Failed to Load File!". Success shows nothing.
+FileOutcome LoadTableFile(const QString& fileName, LogTable& table);
+
+// The save dialog (`SaveDialog2`) and the open dialog (`OpenDialog1`).
+FileDialogParams saveTableDialogParams();
+FileDialogParams openTableDialogParams();

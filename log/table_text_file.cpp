@@ -1,0 +1,308 @@
+#include "log/table_text_file.h"
+
+#include "log/log_table.h"
+#include "log/table_file_writer.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool isSeparator(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
+
+// The six fields a row writes, in file order; NVal is never written.
+const char kHeader[] = "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n";
+constexpr LogTable::Field kTextFields[] = {LogTable::Time, LogTable::Function, LogTable::Value, LogTable::Unit,
+                                           LogTable::Auto};
+
+void appendTextField(std::string& out, const QString& raw)
+{
+    qsizetype begin = 0;
+    qsizetype end = raw.size();
+    while (begin < end && raw.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && raw.at(end - 1).unicode() <= 32)
+        --end;
+    if (begin == end) {
+        out.append("NULL");
+        return;
+    }
+    const QString text = raw.mid(begin, end - begin);
+    bool quote = text.at(0) == QLatin1Char('"');
+    for (qsizetype i = 0; i < text.size() && !quote; ++i)
+        quote = isSeparator(text.at(i));
+    if (!quote) {
+        appendUtf8(out, text);
+        return;
+    }
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    out.push_back('"');
+    appendUtf8(out, quoted);
+    out.push_back('"');
+}
+
+// Splits a file into lines ending at CR LF, CR or LF, reading a block at a time.
+class LineReader {
+public:
+    explicit LineReader(QFile& file) : file_(file) {}
+
+    // False at the end of the file or on a read error (see failed()).
+    bool next(QByteArray& line)
+    {
+        for (;;) {
+            const char* data = buffer_.constData();
+            const qsizetype size = buffer_.size();
+            for (qsizetype i = pos_; i < size; ++i) {
+                const char c = data[i];
+                if (c != '\r' && c != '\n')
+                    continue;
+                if (c == '\r' && i + 1 == size && !eof_)
+                    break;   // the LF of a CR LF may be in the next block
+                line = QByteArray(data + pos_, i - pos_);
+                pos_ = (c == '\r' && i + 1 < size && data[i + 1] == '\n') ? i + 2 : i + 1;
+                return true;
+            }
+            if (eof_) {
+                if (pos_ < size) {   // a last line without an ending
+                    line = QByteArray(data + pos_, size - pos_);
+                    pos_ = size;
+                    return true;
+                }
+                return false;
+            }
+            if (!fill())
+                return false;
+        }
+    }
+    bool failed() const { return failed_; }
+
+private:
+    bool fill()
+    {
+        buffer_.remove(0, pos_);
+        pos_ = 0;
+        const qsizetype kept = buffer_.size();
+        buffer_.resize(kept + kBlock);
+        const qint64 n = file_.read(buffer_.data() + kept, kBlock);
+        if (n < 0) {
+            failed_ = true;
+            buffer_.resize(kept);
+            return false;
+        }
+        buffer_.resize(kept + n);
+        if (n == 0)
+            eof_ = true;
+        return true;
+    }
+
+    static constexpr qsizetype kBlock = 1 << 20;
+    QFile& file_;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    bool eof_ = false;
+    bool failed_ = false;
+};
+
+// One line's bytes turned into text: UTF-8 when the line is valid UTF-8, else Latin-1, so a
+// file written in a single-byte code page still loads every character.
+class LineText {
+public:
+    explicit LineText(const QByteArray& line)
+    {
+        bool ascii = true;
+        for (char c : line)
+            if (static_cast<unsigned char>(c) >= 0x80) {
+                ascii = false;
+                break;
+            }
+        if (ascii) {
+            utf8_ = false;
+            return;
+        }
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString probe = decoder.decode(line);
+        utf8_ = !decoder.hasError();
+    }
+    QString text(const char* data, qsizetype size) const
+    {
+        return utf8_ ? QString::fromUtf8(data, size) : QString::fromLatin1(data, size);
+    }
+
+private:
+    bool utf8_ = false;
+};
+
+bool isSeparatorByte(char c) { return c >= 1 && c <= 32; }
+
+// Tokens of one line: runs of characters 1..32 separate; a token that begins with a double
+// quote runs to its closing quote ("" inside stands for one quote) and may hold separators.
+// Returns false when the line has more than maxTokens tokens.
+bool tokenise(const QByteArray& line, std::vector<QString>& tokens, std::size_t maxTokens)
+{
+    tokens.clear();
+    const LineText decode(line);
+    const char* p = line.constData();
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    for (;;) {
+        while (i < n && isSeparatorByte(p[i]))
+            ++i;
+        if (i == n)
+            return true;
+        if (tokens.size() == maxTokens)
+            return false;
+        if (p[i] == '"') {
+            QByteArray bytes;
+            ++i;
+            while (i < n) {
+                if (p[i] == '"') {
+                    if (i + 1 < n && p[i + 1] == '"') {
+                        bytes.append('"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                bytes.append(p[i++]);
+            }
+            tokens.push_back(decode.text(bytes.constData(), bytes.size()));
+        } else {
+            const qsizetype start = i;
+            while (i < n && !isSeparatorByte(p[i]))
+                ++i;
+            tokens.push_back(decode.text(p + start, i - start));
+        }
+    }
+}
+
+// A decimal integer field: an optional sign and digits within the 32-bit range. An empty
+// token (written as "") is a field without a value.
+bool toInteger(const QString& token, std::optional<qint32>& out)
+{
+    if (token.isEmpty()) {
+        out.reset();
+        return true;
+    }
+    const QByteArray latin = token.toLatin1();
+    const char* begin = latin.constData();
+    const char* end = begin + latin.size();
+    if (*begin == '+') {
+        ++begin;
+        if (begin != end && *begin == '-')
+            return false;
+    }
+    if (begin == end || (*begin == '-' && begin + 1 == end))
+        return false;
+    qint32 value = 0;
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    out = value;
+    return true;
+}
+
+bool assign(LogRow& row, int field, const QString& token)
+{
+    switch (field) {
+    case LogTable::No:
+        return toInteger(token, row.no);
+    case LogTable::NVal:
+        return toInteger(token, row.nval);
+    case LogTable::Time:
+        row.time = token;
+        return true;
+    case LogTable::Function:
+        row.function = token;
+        return true;
+    case LogTable::Value:
+        row.value = token;
+        return true;
+    case LogTable::Unit:
+        row.unit = token;
+        return true;
+    case LogTable::Auto:
+        row.judge = token;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}   // namespace
+
+bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* error)
+{
+    TableFileWriter writer(fileName);
+    if (!writer.open()) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    std::string& out = writer.buffer();
+    out.append(kHeader);
+    const std::int64_t rows = table.rowCount();
+    char digits[16];
+    for (std::int64_t r = 0; r < rows; ++r) {
+        const std::optional<qint32> no = table.integer(r, LogTable::No);
+        if (no) {
+            const auto res = std::to_chars(digits, digits + sizeof digits, *no);
+            out.append(digits, std::size_t(res.ptr - digits));
+        } else {
+            out.append("\"\"");
+        }
+        for (LogTable::Field f : kTextFields) {
+            out.push_back('\t');
+            appendTextField(out, table.text(r, f));
+        }
+        out.append("\r\n");
+        writer.flushIfFull();
+    }
+    if (!writer.commit()) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool loadTableText(const QString& fileName, LogTable& table)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    LineReader lines(file);
+    QByteArray line;
+    if (!lines.next(line))
+        return false;   // no first line at all
+    LogTable loaded;
+    std::vector<QString> tokens;
+    while (lines.next(line)) {
+        if (!tokenise(line, tokens, LogTable::FieldCount))
+            return false;
+        if (tokens.empty())
+            continue;
+        LogRow row;
+        for (std::size_t k = 0; k < tokens.size(); ++k)
+            if (!assign(row, int(k), tokens[k]))
+                return false;
+        loaded.append(row);
+    }
+    if (lines.failed())
+        return false;
+    if (table.rowCount() == 0) {
+        table.swap(loaded);
+        return true;
+    }
+    const std::int64_t added = loaded.rowCount();
+    for (std::int64_t r = 0; r < added; ++r)
+        table.append(loaded.row(r));
+    return true;
+}

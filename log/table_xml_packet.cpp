@@ -1,0 +1,471 @@
+#include "log/table_xml_packet.h"
+
+#include "log/log_table.h"
+#include "log/table_file_writer.h"
+
+#include <QFile>
+#include <QXmlStreamReader>
+
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <string>
+
+namespace {
+
+// Declaration, two blanks and the field list; the seven fields in table order.
+const char kHead[] = "<?xml version=\"1.0\" standalone=\"yes\"?>  <DATAPACKET Version=\"2.0\"><METADATA><FIELDS>"
+                     "<FIELD attrname=\"No\" fieldtype=\"i4\"/>"
+                     "<FIELD attrname=\"Time\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                     "<FIELD attrname=\"DC/AC\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                     "<FIELD attrname=\"Value\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                     "<FIELD attrname=\"Unit\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                     "<FIELD attrname=\"Auto\" fieldtype=\"string\" WIDTH=\"20\"/>"
+                     "<FIELD attrname=\"NVal\" fieldtype=\"i4\"/>"
+                     "</FIELDS>";
+const char kTail[] = "</ROWDATA></DATAPACKET>";
+
+// Every row this program holds counts as inserted.
+constexpr int kRowStateInserted = 4;
+
+// Characters replaced inside attribute values, one row each.
+struct Escape {
+    char c;
+    const char* text;
+};
+constexpr Escape kEscapes[] = {
+    {'\t', "&#009;"},   // TAB
+    {'\n', "&#010;"},   // line feed
+    {'\r', "&#013;"},   // carriage return
+    {'"', "&quot;"},    // ends the value otherwise
+    {'&', "&amp;"},     // starts a reference otherwise
+    {'\'', "&apos;"},
+    {'<', "&lt;"},
+    {'>', "&gt;"},
+    {'\\', "&#092;"},   // backslash
+};
+
+void appendEscaped(std::string& out, const QString& text)
+{
+    std::string utf8;
+    appendUtf8(utf8, text);
+    for (char c : utf8) {
+        const char* replacement = nullptr;
+        for (const Escape& e : kEscapes)
+            if (e.c == c) {
+                replacement = e.text;
+                break;
+            }
+        if (replacement)
+            out.append(replacement);
+        else
+            out.push_back(c);
+    }
+}
+
+void appendNumber(std::string& out, std::int64_t value)
+{
+    char digits[24];
+    const auto res = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, std::size_t(res.ptr - digits));
+}
+
+// Attribute names of the row values, in field order.
+constexpr const char* kRowAttributes[LogTable::FieldCount] = {"No", "Time", "DC/AC", "Value", "Unit", "Auto", "NVal"};
+
+// QXmlStreamReader keeps to the XML name rules, but the packet names an attribute "DC/AC".
+// This pass rewrites a "/" inside an attribute name to "." before the reader sees it, and
+// leaves out the value of PARAMS' CHANGE_LOG, which the table does not keep (every row is
+// written as inserted again) and which would otherwise be held whole in memory. Everything
+// else passes unchanged, attribute values included.
+class PacketNameFilter {
+public:
+    void feed(const char* p, qsizetype n, QByteArray& out)
+    {
+        qsizetype i = 0;
+        while (i < n) {
+            const char c = p[i];
+            if (pendingSlash_) {
+                pendingSlash_ = false;
+                if (isNameChar(c)) {
+                    out.append('.');
+                    attrName_.push_back('.');
+                    inName_ = true;
+                    out.append(c);
+                    attrName_.push_back(c);
+                    ++i;
+                    continue;
+                }
+                out.append('/');
+            }
+            switch (state_) {
+            case Text: {
+                const void* lt = std::memchr(p + i, '<', std::size_t(n - i));
+                const qsizetype end = lt ? static_cast<const char*>(lt) - p : n;
+                out.append(p + i, end - i);
+                i = end;
+                if (lt) {
+                    out.append('<');
+                    ++i;
+                    state_ = TagName;
+                    tagName_.clear();
+                    attrName_.clear();
+                    inName_ = false;
+                }
+                continue;
+            }
+            case TagName:
+                if (c == '>') {
+                    state_ = Text;
+                } else if (c == '/') {
+                    if (!tagName_.empty())
+                        state_ = InTag;
+                } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+                    state_ = InTag;
+                } else if (c == '"' || c == '\'') {
+                    startValue(c);
+                } else if (tagName_.size() < kMaxName) {
+                    tagName_.push_back(c);
+                }
+                out.append(c);
+                ++i;
+                continue;
+            case InTag:
+                if (c == '>') {
+                    state_ = Text;
+                } else if (c == '"' || c == '\'') {
+                    out.append(c);
+                    ++i;
+                    startValue(c);
+                    continue;
+                } else if (c == '/' && inName_) {
+                    pendingSlash_ = true;
+                    ++i;
+                    continue;
+                } else if (isNameChar(c)) {
+                    if (!inName_)
+                        attrName_.clear();
+                    inName_ = true;
+                    if (attrName_.size() < kMaxName)
+                        attrName_.push_back(c);
+                } else {
+                    inName_ = false;
+                }
+                out.append(c);
+                ++i;
+                continue;
+            case Value: {
+                const void* q = std::memchr(p + i, quote_, std::size_t(n - i));
+                const qsizetype end = q ? static_cast<const char*>(q) - p : n;
+                if (dropping_) {
+                    if (std::memchr(p + i, '<', std::size_t(end - i)))
+                        malformed_ = true;
+                } else {
+                    out.append(p + i, end - i);
+                }
+                i = end;
+                if (q) {
+                    out.append(quote_);
+                    ++i;
+                    state_ = InTag;
+                    attrName_.clear();
+                    inName_ = false;
+                    dropping_ = false;
+                }
+                continue;
+            }
+            }
+        }
+    }
+    void finish(QByteArray& out)
+    {
+        if (pendingSlash_)
+            out.append('/');
+        pendingSlash_ = false;
+    }
+    bool malformed() const { return malformed_; }
+
+private:
+    enum State { Text, TagName, InTag, Value };
+    static constexpr std::size_t kMaxName = 64;
+
+    static bool isNameChar(char c)
+    {
+        return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '=' && c != '"' && c != '\'' && c != '>'
+               && c != '/' && c != '<';
+    }
+    void startValue(char quote)
+    {
+        state_ = Value;
+        quote_ = quote;
+        inName_ = false;
+        dropping_ = tagName_ == "PARAMS" && attrName_ == "CHANGE_LOG";
+    }
+
+    State state_ = Text;
+    std::string tagName_;
+    std::string attrName_;
+    bool inName_ = false;
+    bool pendingSlash_ = false;
+    bool dropping_ = false;
+    bool malformed_ = false;
+    char quote_ = '"';
+};
+
+// The packet's field list as far as the table needs it: which row attribute feeds which field.
+class PacketFields {
+public:
+    // False for a field of the table declared twice or with another type or width.
+    bool add(const QXmlStreamAttributes& attributes)
+    {
+        const QString attrName = attributes.value(QLatin1String("attrname")).toString();
+        const QString name = attributes.hasAttribute(QLatin1String("fieldname"))
+                                 ? attributes.value(QLatin1String("fieldname")).toString()
+                                 : attrName;
+        const int field = LogTable::fieldIndex(name);
+        if (field < 0)
+            return true;   // a further field: ignored
+        if (!attr_[std::size_t(field)].isNull())
+            return false;
+        const QStringView type = attributes.value(QLatin1String("fieldtype"));
+        if (LogTable::isIntegerField(field)) {
+            if (type != QLatin1String("i4"))
+                return false;
+        } else if (type != QLatin1String("string")
+                   || attributes.value(QLatin1String("WIDTH")) != QString::number(LogTable::kTextWidth)) {
+            return false;
+        }
+        QString rowName = attrName;
+        rowName.replace(QLatin1Char('/'), QLatin1Char('.'));   // as the name filter passes it on
+        attr_[std::size_t(field)] = rowName.isEmpty() ? QStringLiteral(" ") : rowName;
+        return true;
+    }
+    bool complete() const
+    {
+        for (const QString& a : attr_)
+            if (a.isNull())
+                return false;
+        return true;
+    }
+    int fieldOf(QStringView attribute) const
+    {
+        for (std::size_t f = 0; f < attr_.size(); ++f)
+            if (attribute == attr_[f])
+                return int(f);
+        return -1;
+    }
+
+private:
+    std::array<QString, LogTable::FieldCount> attr_;
+};
+
+bool readRow(const QXmlStreamAttributes& attributes, const PacketFields& fields, LogRow& row)
+{
+    for (const QXmlStreamAttribute& a : attributes) {
+        const int field = fields.fieldOf(a.name());
+        if (field < 0)
+            continue;   // RowState, or a value of a further field
+        const QStringView value = a.value();
+        if (LogTable::isIntegerField(field)) {
+            bool ok = false;
+            const int number = value.toInt(&ok);
+            if (!ok)
+                return false;
+            (field == LogTable::No ? row.no : row.nval) = number;
+            continue;
+        }
+        QString text = value.isEmpty() ? QStringLiteral("") : value.toString();
+        switch (field) {
+        case LogTable::Time: row.time = text; break;
+        case LogTable::Function: row.function = text; break;
+        case LogTable::Value: row.value = text; break;
+        case LogTable::Unit: row.unit = text; break;
+        case LogTable::Auto: row.judge = text; break;
+        default: break;
+        }
+    }
+    return true;
+}
+
+}   // namespace
+
+bool saveTableXml(const LogTable& table, const QString& fileName, QString* error)
+{
+    TableFileWriter writer(fileName);
+    if (!writer.open()) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    std::string& out = writer.buffer();
+    out.append(kHead);
+    const std::int64_t rows = table.rowCount();
+    if (rows == 0) {
+        out.append("<PARAMS/>");
+    } else {
+        // One triple per inserted row: its position counted from 1, 0, the row state.
+        out.append("<PARAMS CHANGE_LOG=\"");
+        for (std::int64_t r = 0; r < rows; ++r) {
+            if (r > 0)
+                out.push_back(' ');
+            appendNumber(out, r + 1);
+            out.append(" 0 ");
+            appendNumber(out, kRowStateInserted);
+            writer.flushIfFull();
+        }
+        out.append("\"/>");
+    }
+    out.append("</METADATA><ROWDATA>");
+    for (std::int64_t r = 0; r < rows; ++r) {
+        out.append("<ROW RowState=\"");
+        appendNumber(out, kRowStateInserted);
+        out.push_back('"');
+        for (int f = 0; f < LogTable::FieldCount; ++f) {
+            if (LogTable::isIntegerField(f)) {
+                const std::optional<qint32> v = table.integer(r, f);
+                if (!v)
+                    continue;
+                out.push_back(' ');
+                out.append(kRowAttributes[f]);
+                out.append("=\"");
+                appendNumber(out, *v);
+                out.push_back('"');
+            } else {
+                const QString t = table.text(r, f);
+                if (t.isNull())
+                    continue;
+                out.push_back(' ');
+                out.append(kRowAttributes[f]);
+                out.append("=\"");
+                appendEscaped(out, t);
+                out.push_back('"');
+            }
+        }
+        out.append("/>");
+        writer.flushIfFull();
+    }
+    out.append(kTail);
+    if (!writer.commit()) {
+        if (error)
+            *error = writer.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool loadTableXml(const QString& fileName, LogTable& table)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+
+    QXmlStreamReader xml;
+    PacketNameFilter filter;
+    bool atEnd = false;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    QByteArray filtered;
+    auto feedMore = [&]() {
+        const qint64 n = file.read(block.data(), block.size());
+        if (n < 0)
+            return false;
+        filtered.clear();
+        if (n == 0) {
+            atEnd = true;
+            filter.finish(filtered);
+        } else {
+            filter.feed(block.constData(), n, filtered);
+        }
+        if (!filtered.isEmpty())
+            xml.addData(filtered);
+        return !filter.malformed();
+    };
+
+    LogTable loaded;
+    PacketFields fields;
+    enum Place { Outside, Packet, Metadata, FieldList, RowData };
+    Place place = Outside;
+    int depth = 0;           // element depth
+    int ignoredDepth = 0;    // > 0 inside an element the packet reader passes over
+    bool sawRowData = false;
+    bool closed = false;     // the DATAPACKET element has ended
+
+    for (;;) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (xml.hasError()) {
+            if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
+                return false;
+            if (!atEnd) {
+                if (!feedMore())
+                    return false;
+                continue;
+            }
+            if (closed)
+                break;
+            return false;   // cut short
+        }
+        switch (token) {
+        case QXmlStreamReader::DTD:
+        case QXmlStreamReader::EntityReference:
+            return false;   // never expanded: refused
+        case QXmlStreamReader::StartElement: {
+            ++depth;
+            if (ignoredDepth > 0) {
+                ++ignoredDepth;
+                break;
+            }
+            const QStringView name = xml.name();
+            if (place == Outside) {
+                if (depth != 1 || name != QLatin1String("DATAPACKET") || closed)
+                    return false;
+                place = Packet;
+            } else if (place == Packet && name == QLatin1String("METADATA")) {
+                place = Metadata;
+            } else if (place == Packet && name == QLatin1String("ROWDATA")) {
+                if (sawRowData || !fields.complete())
+                    return false;
+                sawRowData = true;
+                place = RowData;
+            } else if (place == Metadata && name == QLatin1String("FIELDS")) {
+                place = FieldList;
+            } else if (place == FieldList && name == QLatin1String("FIELD")) {
+                if (!fields.add(xml.attributes()))
+                    return false;
+                ignoredDepth = 1;
+            } else if (place == RowData && name == QLatin1String("ROW")) {
+                LogRow row;
+                if (!readRow(xml.attributes(), fields, row))
+                    return false;
+                loaded.append(row);
+                ignoredDepth = 1;
+            } else {
+                ignoredDepth = 1;   // PARAMS, or an element of another producer
+            }
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            --depth;
+            if (ignoredDepth > 0) {
+                --ignoredDepth;
+                break;
+            }
+            if (place == FieldList)
+                place = Metadata;
+            else if (place == Metadata || place == RowData)
+                place = Packet;
+            else if (place == Packet) {
+                place = Outside;
+                closed = true;
+            }
+            break;
+        default:
+            break;
+        }
+        if (token == QXmlStreamReader::EndDocument)
+            break;
+    }
+    if (!closed || !sawRowData)
+        return false;
+    table.swap(loaded);
+    return true;
+}

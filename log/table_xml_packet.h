@@ -1,0 +1,16 @@
+#pragma once
+// The XML data packet form of the log table (names ending in ".xml"): one line holding the
+// field list (METADATA) and the rows (ROWDATA), every row marked as inserted.
+#include <QString>
+
+class LogTable;
+
+// Writes the packet. False when the file cannot be written; then *error (if given) holds the
+// system's reason and a file that was there before is left as it was.
+bool saveTableXml(const LogTable& table, const QString& fileName, QString* error = nullptr);
+
+// Reads a packet and replaces the table's rows with its rows. All or nothing: a file that is
+// not a well-formed packet, holds a DTD or an entity, lacks one of the seven fields or
+// declares one with another type or width, or holds a value its field cannot take, leaves the
+// table exactly as it was and returns false. Fields the table does not know are ignored.
+bool loadTableXml(const QString& fileName, LogTable& table);
