@@ -1,0 +1,25 @@
+#pragma once
+// Maps the port names "COM1".."COM4" to the system's serial ports.
+//
+// COM<n> is, in this order:
+//  1. the link (or file) named COM<n> in the program's runtime folder, when one is there; the
+//     virtual meter publishes its pseudo-terminal this way, and a user can point one at any
+//     device (ln -s /dev/ttyS0 "$XDG_RUNTIME_DIR/meter-logger/COM1");
+//  2. otherwise the n-th serial port the system lists: USB adapters first (ttyUSB*, then
+//     ttyACM*), then the rest, each group in name order with numbers compared as numbers.
+#include <QString>
+#include <QStringList>
+
+// $XDG_RUNTIME_DIR/meter-logger, or /tmp/meter-logger-<uid> when XDG_RUNTIME_DIR is unset.
+QString meterRuntimeDir();
+
+// The serial ports' system locations ("/dev/ttyUSB0", ...) in COM order.
+QStringList orderSerialPorts(const QStringList& systemLocations);
+
+// The system port for "COM1".."COM4" given the runtime folder and the system's ports
+// (system locations, any order). Empty when there is none; the name itself when it is not
+// of the form COM<n>.
+QString resolveComPort(const QString& comName, const QString& runtimeDir, const QStringList& systemPorts);
+
+// The same with the serial ports the system lists now.
+QString resolveComPort(const QString& comName, const QString& runtimeDir);

@@ -1,0 +1,241 @@
+#include "link/comm_port_driver.h"
+
+#include "link/com_port_resolver.h"
+
+#include <QSerialPort>
+
+namespace {
+
+QSerialPort::DataBits toQt(TComPortDataBits bits)
+{
+    return static_cast<QSerialPort::DataBits>(static_cast<int>(bits) + 5);
+}
+
+QSerialPort::StopBits toQt(TComPortStopBits bits)
+{
+    switch (bits) {
+    case sb1BITS: return QSerialPort::OneStop;
+    case sb1HALFBITS: return QSerialPort::OneAndHalfStop;   // refused by most non-Windows ports
+    case sb2BITS: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+QSerialPort::Parity toQt(TComPortParity parity)
+{
+    switch (parity) {
+    case ptNONE: return QSerialPort::NoParity;
+    case ptODD: return QSerialPort::OddParity;
+    case ptEVEN: return QSerialPort::EvenParity;
+    case ptMARK: return QSerialPort::MarkParity;
+    case ptSPACE: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::NoParity;
+}
+
+// The port takes one flow control; RTS/CTS wins when both are asked for.
+QSerialPort::FlowControl flowControl(TComPortHwHandshaking hw, TComPortSwHandshaking sw)
+{
+    if (hw == hhRTSCTS)
+        return QSerialPort::HardwareControl;
+    if (sw == shXONXOFF)
+        return QSerialPort::SoftwareControl;
+    return QSerialPort::NoFlowControl;
+}
+
+} // namespace
+
+QString comPortDeviceName(TComPortNumber port)
+{
+    return QStringLiteral("COM") + QChar(QLatin1Char('1').unicode() + static_cast<int>(port));
+}
+
+TCommPortDriver::TCommPortDriver(QObject* parent)
+    : QObject(parent), resolver_([](const QString& comName) { return resolveComPort(comName, meterRuntimeDir()); }),
+      ReadBuffer(inBufSize_)
+{
+    connect(&pollTimer_, &QTimer::timeout, this, &TCommPortDriver::PollTimerMessage);
+}
+
+TCommPortDriver::~TCommPortDriver()
+{
+    ClosePort();
+}
+
+bool TCommPortDriver::IsOpen() const
+{
+    return port_ != nullptr;
+}
+
+bool TCommPortDriver::OpenPort()
+{
+    if (IsOpen())
+        return true;
+    const QString comName = comPortDeviceName(comPort_);
+    systemPortName_ = resolver_ ? resolver_(comName) : comName;
+    if (systemPortName_.isEmpty()) {
+        lastOpenError_ = QStringLiteral("no serial port is present");
+        return false;
+    }
+
+    auto* port = new QSerialPort(this);
+    port->setPortName(systemPortName_);
+    if (!port->open(QIODevice::ReadWrite)) {
+        lastOpenError_ = port->errorString();
+        delete port;
+        return false;
+    }
+    lastOpenError_.clear();
+    portLost_ = false;
+    port_ = port;
+    // Queued: the port may not be closed from inside its own read notification.
+    connect(port_, &QSerialPort::errorOccurred, port_, [this](QSerialPort::SerialPortError error) {
+        if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
+            portFailed();
+    }, Qt::QueuedConnection);
+
+    ApplyLineSettings();
+    startPolling();
+    return true;
+}
+
+void TCommPortDriver::ClosePort()
+{
+    if (!IsOpen())
+        return;
+    pollTimer_.stop();
+    port_->close();
+    delete port_;
+    port_ = nullptr;
+    portLost_ = false;
+}
+
+void TCommPortDriver::portFailed()
+{
+    // The device is gone: let go of it so that it can be opened again once it is back, but
+    // stay "open" for the caller, delivering nothing, until ClosePort.
+    if (!port_ || portLost_)
+        return;
+    portLost_ = true;
+    port_->close();
+}
+
+void TCommPortDriver::ApplyLineSettings()
+{
+    if (!IsOpen() || portLost_)
+        return;
+    // Results are not checked: a setting the port refuses leaves the one it had.
+    port_->setBaudRate(BaudRateTable[speed_]);
+    port_->setDataBits(toQt(dataBits_));
+    port_->setParity(toQt(parity_));
+    port_->setStopBits(toQt(stopBits_));
+    port_->setFlowControl(flowControl(hwHandshaking_, swHandshaking_));
+    port_->setDataTerminalReady(enableDtr_);
+    if (hwHandshaking_ != hhRTSCTS)
+        port_->setRequestToSend(false);   // RTS is held off unless it does the handshake
+    port_->clearError();
+    PurgeBuffers(true, true);
+}
+
+void TCommPortDriver::PurgeBuffers(bool input, bool output)
+{
+    if (!IsOpen() || portLost_)
+        return;
+    if (input && output)
+        port_->clear(QSerialPort::AllDirections);
+    else if (input)
+        port_->clear(QSerialPort::Input);
+    else if (output)
+        port_->clear(QSerialPort::Output);
+}
+
+void TCommPortDriver::startPolling()
+{
+    pollTimer_.start(pollingDelay_);
+    ++pollTimerStarts_;
+}
+
+void TCommPortDriver::PollTimerMessage()
+{
+    if (!IsOpen() || portLost_)
+        return;
+    const qint64 n = port_->read(ReadBuffer.data(), static_cast<qint64>(ReadBuffer.size()));
+    if (n > 0 && OnReceiveData)
+        OnReceiveData(this, ReadBuffer.data(), static_cast<int>(n));
+}
+
+void TCommPortDriver::SetComPort(TComPortNumber port)
+{
+    if (!IsOpen())
+        comPort_ = port;
+}
+
+void TCommPortDriver::SetComPortSpeed(TComPortBaudRate speed)
+{
+    speed_ = speed;
+    ApplyLineSettings();
+}
+
+void TCommPortDriver::SetComPortDataBits(TComPortDataBits bits)
+{
+    dataBits_ = bits;
+    ApplyLineSettings();
+}
+
+void TCommPortDriver::SetComPortStopBits(TComPortStopBits bits)
+{
+    stopBits_ = bits;
+    ApplyLineSettings();
+}
+
+void TCommPortDriver::SetComPortParity(TComPortParity parity)
+{
+    parity_ = parity;
+    ApplyLineSettings();
+}
+
+void TCommPortDriver::SetComPortHwHandshaking(TComPortHwHandshaking mode)
+{
+    hwHandshaking_ = mode;
+    ApplyLineSettings();
+}
+
+void TCommPortDriver::SetComPortSwHandshaking(TComPortSwHandshaking mode)
+{
+    swHandshaking_ = mode;
+    ApplyLineSettings();
+}
+
+void TCommPortDriver::SetComPortInBufSize(std::uint16_t size)
+{
+    if (IsOpen())
+        return;
+    inBufSize_ = size;
+    ReadBuffer.assign(size, 0);
+}
+
+void TCommPortDriver::SetComPortOutBufSize(std::uint16_t size)
+{
+    outBufSize_ = size;
+}
+
+void TCommPortDriver::SetComPortPollingDelay(std::uint16_t milliseconds)
+{
+    if (milliseconds == pollingDelay_)
+        return;
+    pollingDelay_ = milliseconds;
+    if (IsOpen()) {
+        pollTimer_.stop();
+        startPolling();
+    }
+}
+
+void TCommPortDriver::SetEnableDTROnOpen(bool enable)
+{
+    enableDtr_ = enable;
+}
+
+void TCommPortDriver::SetPortResolver(PortResolver resolver)
+{
+    resolver_ = std::move(resolver);
+}

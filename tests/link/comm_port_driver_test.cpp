@@ -1,0 +1,332 @@
+// The serial port driver against real pseudo-terminals: the test holds the master side and
+// plays the meter; the driver opens the slave side as its port.
+#include "link/comm_port_driver.h"
+
+#include <QByteArray>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+namespace {
+
+class PseudoTerminal {
+public:
+    PseudoTerminal()
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0)
+            slavePath_ = QString::fromLocal8Bit(::ptsname(master_));
+    }
+    ~PseudoTerminal() { closeMaster(); }
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    bool ok() const { return master_ >= 0 && !slavePath_.isEmpty(); }
+    const QString& slavePath() const { return slavePath_; }
+    void send(const QByteArray& bytes) { ASSERT_EQ(::write(master_, bytes.constData(), bytes.size()), bytes.size()); }
+    void closeMaster()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+    // The line as the port's side sees it (the master reports the slave's settings).
+    termios line() const
+    {
+        termios t{};
+        ::tcgetattr(master_, &t);
+        return t;
+    }
+
+private:
+    int master_ = -1;
+    QString slavePath_;
+};
+
+// Collects every batch the driver delivers.
+struct Receiver {
+    std::vector<QByteArray> batches;
+    TCommPortDriver* lastSender = nullptr;
+
+    void attach(TCommPortDriver& driver)
+    {
+        driver.OnReceiveData = [this](TCommPortDriver* sender, const char* data, int size) {
+            lastSender = sender;
+            batches.emplace_back(data, size);
+        };
+    }
+    QByteArray all() const
+    {
+        QByteArray joined;
+        for (const QByteArray& b : batches)
+            joined += b;
+        return joined;
+    }
+};
+
+void useDevice(TCommPortDriver& driver, const QString& path)
+{
+    driver.SetPortResolver([path](const QString&) { return path; });
+}
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitFor(const std::function<bool()>& condition, int timeoutMs = 2000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(5);
+    }
+    return true;
+}
+
+double processCpuSeconds()
+{
+    timespec ts{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+class CommPortDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ok());
+        driver.SetComPort(pnCOM1);
+        driver.SetComPortSpeed(br2400);
+        driver.SetComPortPollingDelay(20);
+        useDevice(driver, pty.slavePath());
+        receiver.attach(driver);
+    }
+
+    PseudoTerminal pty;
+    TCommPortDriver driver;
+    Receiver receiver;
+};
+
+} // namespace
+
+TEST(CommPortDriverDefaults, StartClosedWithTheComponentDefaults)
+{
+    TCommPortDriver d;
+    EXPECT_FALSE(d.IsOpen());
+    EXPECT_EQ(d.ComPort(), pnCOM2);
+    EXPECT_EQ(d.ComPortSpeed(), br9600);
+    EXPECT_EQ(d.ComPortDataBits(), db8BITS);
+    EXPECT_EQ(d.ComPortStopBits(), sb1BITS);
+    EXPECT_EQ(d.ComPortParity(), ptNONE);
+    EXPECT_EQ(d.ComPortInBufSize(), 2048);
+    EXPECT_EQ(d.ComPortPollingDelay(), 50);
+    EXPECT_TRUE(d.EnableDTROnOpen());
+    d.ClosePort();   // closing a closed driver does nothing
+    EXPECT_FALSE(d.IsOpen());
+}
+
+TEST(CommPortDriverDefaults, DeviceNamesFollowThePortNumber)
+{
+    const struct { TComPortNumber port; const char* name; } cases[] = {
+        {pnCOM1, "COM1"}, {pnCOM2, "COM2"}, {pnCOM3, "COM3"}, {pnCOM4, "COM4"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(comPortDeviceName(c.port), QLatin1String(c.name));
+}
+
+TEST(CommPortDriverDefaults, ResolverIsAskedForTheComName)
+{
+    TCommPortDriver d;
+    QString asked;
+    d.SetPortResolver([&asked](const QString& com) { asked = com; return QString(); });
+    d.SetComPort(pnCOM4);
+    EXPECT_FALSE(d.OpenPort());
+    EXPECT_EQ(asked, QStringLiteral("COM4"));
+    EXPECT_FALSE(d.LastOpenError().isEmpty());   // no port: the reason is still given
+}
+
+TEST_F(CommPortDriverTest, OpensThePortSetsTheLineAndDeliversPolledBatches)
+{
+    ASSERT_TRUE(driver.OpenPort()) << driver.LastOpenError().toStdString();
+    EXPECT_TRUE(driver.IsOpen());
+    EXPECT_TRUE(driver.LastOpenError().isEmpty());
+    EXPECT_EQ(driver.SystemPortName(), pty.slavePath());
+
+    const termios t = pty.line();
+    EXPECT_EQ(cfgetispeed(&t), speed_t(B2400));
+    EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(t.c_cflag & PARENB, tcflag_t(0));
+    EXPECT_EQ(t.c_cflag & CSTOPB, tcflag_t(0));
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO), tcflag_t(0));   // raw: bytes pass unchanged
+
+    const QByteArray frame("\n+1234 1\x30\x00\x00\x80\x00\r", 14);
+    pty.send(frame);
+    ASSERT_TRUE(waitFor([&] { return receiver.all() == frame; })) << receiver.all().toStdString();
+    EXPECT_EQ(receiver.lastSender, &driver);
+
+    // A second batch arrives in later polls, not merged with what was already delivered.
+    const size_t before = receiver.batches.size();
+    pty.send(QByteArray("\x0a\x2d", 2));
+    ASSERT_TRUE(waitFor([&] { return receiver.all() == frame + QByteArray("\x0a\x2d", 2); }));
+    EXPECT_GT(receiver.batches.size(), before);
+}
+
+TEST_F(CommPortDriverTest, LineSettingsApplyAtOnceWhileOpen)
+{
+    ASSERT_TRUE(driver.OpenPort());
+    driver.SetComPortSpeed(br19200);
+    driver.SetComPortStopBits(sb2BITS);
+    // Pseudo-terminals keep 8 bits without parity, so only speed and stop bits show here.
+    const termios t = pty.line();
+    EXPECT_EQ(cfgetispeed(&t), speed_t(B19200));
+    EXPECT_NE(t.c_cflag & CSTOPB, tcflag_t(0));
+
+    driver.ClosePort();
+    driver.SetComPortSpeed(br4800);   // stored while closed, applied by the next open
+    ASSERT_TRUE(driver.OpenPort());
+    const termios reopened = pty.line();
+    EXPECT_EQ(cfgetispeed(&reopened), speed_t(B4800));
+}
+
+TEST_F(CommPortDriverTest, ChangingTheSpeedWhileOpenDiscardsPendingInput)
+{
+    driver.SetComPortPollingDelay(400);   // no poll while the stale bytes wait
+    ASSERT_TRUE(driver.OpenPort());
+    pty.send("stale bytes");
+    QTest::qWait(40);          // they reach the port and the port's own buffer
+    ASSERT_TRUE(receiver.batches.empty());
+    driver.SetComPortSpeed(br4800);
+    pty.send("fresh");
+    ASSERT_TRUE(waitFor([&] { return receiver.all().endsWith("fresh"); }));
+    QTest::qWait(60);
+    EXPECT_FALSE(receiver.all().contains("stale")) << receiver.all().toStdString();
+}
+
+TEST_F(CommPortDriverTest, ComPortIsIgnoredWhileOpenAndTakenAfterClose)
+{
+    ASSERT_TRUE(driver.OpenPort());
+    driver.SetComPort(pnCOM3);
+    EXPECT_EQ(driver.ComPort(), pnCOM1);
+    EXPECT_TRUE(driver.OpenPort());   // already open: stays as it is
+    EXPECT_EQ(driver.PollTimerStarts(), 1);
+
+    driver.ClosePort();
+    EXPECT_FALSE(driver.IsOpen());
+    driver.SetComPort(pnCOM3);
+    EXPECT_EQ(driver.ComPort(), pnCOM3);
+}
+
+TEST_F(CommPortDriverTest, ClosedPortDeliversNothingAndReopens)
+{
+    ASSERT_TRUE(driver.OpenPort());
+    driver.ClosePort();
+    pty.send("while closed");
+    QTest::qWait(80);
+    EXPECT_TRUE(receiver.batches.empty());
+
+    ASSERT_TRUE(driver.OpenPort()) << driver.LastOpenError().toStdString();
+    pty.send("again");
+    ASSERT_TRUE(waitFor([&] { return receiver.all().endsWith("again"); }));
+    EXPECT_FALSE(receiver.all().contains("while closed"));   // opening purges the line
+}
+
+TEST_F(CommPortDriverTest, InBufSizeLimitsEachReadAndOnlyChangesWhileClosed)
+{
+    driver.SetComPortInBufSize(4);
+    EXPECT_EQ(driver.ComPortInBufSize(), 4);
+    ASSERT_TRUE(driver.OpenPort());
+    driver.SetComPortInBufSize(64);
+    EXPECT_EQ(driver.ComPortInBufSize(), 4);
+
+    pty.send("0123456789");
+    ASSERT_TRUE(waitFor([&] { return receiver.all() == QByteArray("0123456789"); })) << receiver.all().toStdString();
+    EXPECT_GE(receiver.batches.size(), 3u);
+    for (const QByteArray& b : receiver.batches)
+        EXPECT_LE(b.size(), 4);
+}
+
+TEST_F(CommPortDriverTest, PollingDelayRestartsTheTimerOnlyWhenItChanges)
+{
+    ASSERT_TRUE(driver.OpenPort());
+    const int starts = driver.PollTimerStarts();
+    driver.SetComPortPollingDelay(20);
+    EXPECT_EQ(driver.PollTimerStarts(), starts);
+    driver.SetComPortPollingDelay(30);
+    EXPECT_EQ(driver.PollTimerStarts(), starts + 1);
+    EXPECT_EQ(driver.ComPortPollingDelay(), 30);
+
+    pty.send("still polled");
+    ASSERT_TRUE(waitFor([&] { return receiver.all() == QByteArray("still polled"); })) << receiver.all().toStdString();
+}
+
+TEST_F(CommPortDriverTest, WithoutCallbackBytesAreReadAndDropped)
+{
+    driver.OnReceiveData = nullptr;
+    ASSERT_TRUE(driver.OpenPort());
+    pty.send("dropped");
+    QTest::qWait(80);
+    receiver.attach(driver);
+    pty.send("kept");
+    ASSERT_TRUE(waitFor([&] { return receiver.all() == "kept"; }));
+}
+
+TEST_F(CommPortDriverTest, PortThatCannotBeOpenedGivesTheSystemsReason)
+{
+    TCommPortDriver missing;
+    useDevice(missing, QStringLiteral("/nonexistent/meter-tty"));
+    EXPECT_FALSE(missing.OpenPort());
+    EXPECT_FALSE(missing.IsOpen());
+    EXPECT_FALSE(missing.LastOpenError().isEmpty());
+
+    // The port is taken while this driver has it open.
+    ASSERT_TRUE(driver.OpenPort());
+    TCommPortDriver second;
+    useDevice(second, pty.slavePath());
+    EXPECT_FALSE(second.OpenPort());
+    EXPECT_FALSE(second.IsOpen());
+    EXPECT_FALSE(second.LastOpenError().isEmpty());
+
+    // Once freed, the reason is cleared by a successful open.
+    driver.ClosePort();
+    EXPECT_TRUE(second.OpenPort()) << second.LastOpenError().toStdString();
+    EXPECT_TRUE(second.LastOpenError().isEmpty());
+}
+
+TEST_F(CommPortDriverTest, VanishedPortDeliversNothingWithoutSpinningUntilClosed)
+{
+    ASSERT_TRUE(driver.OpenPort());
+    pty.send("before");
+    ASSERT_TRUE(waitFor([&] { return receiver.all() == QByteArray("before"); })) << receiver.all().toStdString();
+
+    pty.closeMaster();   // the other end goes away, as an adapter that is pulled
+    ASSERT_TRUE(waitFor([&] { return driver.PortLost(); }));
+    EXPECT_TRUE(driver.IsOpen());   // still open for the caller until ClosePort
+
+    const double cpuBefore = processCpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    QTest::qWait(400);
+    const double cpuUsed = processCpuSeconds() - cpuBefore;
+    // A busy loop on the dead port would burn about the whole wait.
+    EXPECT_LT(cpuUsed, 0.5 * double(wall.elapsed()) / 1000.0);
+    EXPECT_EQ(receiver.all(), QByteArray("before"));
+
+    driver.ClosePort();
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_FALSE(driver.PortLost());
+
+    PseudoTerminal replacement;
+    ASSERT_TRUE(replacement.ok());
+    useDevice(driver, replacement.slavePath());
+    ASSERT_TRUE(driver.OpenPort()) << driver.LastOpenError().toStdString();
+    replacement.send("after");
+    ASSERT_TRUE(waitFor([&] { return receiver.all().endsWith("after"); }));
+}
