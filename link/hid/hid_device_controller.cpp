@@ -1,0 +1,241 @@
+#include "link/hid/hid_device_controller.h"
+
+#include "link/hid/controller_error.h"
+#include "link/hid/hid_device.h"
+
+#include <algorithm>
+
+namespace {
+int liveControllers = 0;
+
+// Sets InCallback on a device for the length of one controller event.
+class InCallbackScope {
+public:
+    explicit InCallbackScope(std::atomic<bool>& flag) : flag_(flag) { flag_ = true; }
+    ~InCallbackScope() { flag_ = false; }
+
+private:
+    std::atomic<bool>& flag_;
+};
+} // namespace
+
+THidDeviceController::THidDeviceController(HidPlatform& platform) : platform_(platform)
+{
+    if (++liveControllers > 1) {
+        // The failed construction must not count, or no controller could ever be made again.
+        --liveControllers;
+        throw EControllerError("Only one THidDeviceController allowed per program");
+    }
+    devices_ = scan();
+    if (platform_.available())
+        platform_.setDeviceChangeHandler([this] { DeviceChange(); });
+}
+
+THidDeviceController::~THidDeviceController()
+{
+    --liveControllers;
+    onDeviceChange_ = {};
+    onDeviceUnplug_ = {};
+    onEnumerate_ = {};
+    platform_.setDeviceChangeHandler({});
+    std::vector<THidDevice*> devices;
+    devices.swap(devices_);
+    for (THidDevice* device : devices) {
+        device->controller_ = nullptr;
+        if (device->CheckedOut())
+            device->Unplug();
+        else
+            delete device;
+    }
+}
+
+void THidDeviceController::destroyDetached(THidDevice* device)
+{
+    device->controller_ = nullptr;
+    delete device;
+}
+
+std::vector<THidDevice*> THidDeviceController::scan()
+{
+    std::vector<THidDevice*> found;
+    if (!platform_.available())
+        return found;
+    for (const HidInterfaceInfo& info : platform_.enumerate()) {
+        try {
+            found.push_back(new THidDevice(platform_, THidPnPInfo{info.instanceId, info.path}, this));
+        } catch (const EControllerError&) {
+            // A device that cannot be opened or identified is never listed.
+        }
+    }
+    return found;
+}
+
+THidDevice* THidDeviceController::DeviceAt(int Idx) const
+{
+    if (Idx < 0 || Idx >= Count())
+        return nullptr;
+    return devices_[static_cast<size_t>(Idx)];
+}
+
+int THidDeviceController::EnumerateDevices()
+{
+    int visited = 0;
+    for (int i = 0; i < Count(); ++i) {
+        THidDevice* device = devices_[static_cast<size_t>(i)];
+        if (!device->Plugged())
+            continue;
+        ++visited;
+        bool goOn = false;
+        {
+            InCallbackScope scope(device->inCallback_);
+            if (onEnumerate_)
+                goOn = onEnumerate_(*device, i);
+        }
+        if (!device->CheckedOut())
+            device->closeHandles();
+        if (!goOn)
+            break;
+    }
+    return visited;
+}
+
+bool THidDeviceController::CheckOutAt(int Idx, THidDevice*& HidDev)
+{
+    HidDev = nullptr;
+    THidDevice* device = DeviceAt(Idx);
+    if (!device || device->CheckedOut())
+        return false;
+    device->checkedOut_ = true;
+    HidDev = device;
+    device->startReaderIfReady();
+    return true;
+}
+
+void THidDeviceController::DeviceChange()
+{
+    std::vector<THidDevice*> fresh = scan();
+    bool changed = false;
+
+    // Removals, last to first.
+    for (int i = Count() - 1; i >= 0; --i) {
+        if (i >= Count())
+            continue;
+        THidDevice* device = devices_[static_cast<size_t>(i)];
+        const bool present = device->Plugged()
+            && std::any_of(fresh.begin(), fresh.end(), [device](const THidDevice* f) {
+                   return f->PnPInfo().InstanceHandle == device->PnPInfo().InstanceHandle;
+               });
+        if (present)
+            continue;
+        device->Unplug();
+        if (onRemoval_) {
+            InCallbackScope scope(device->inCallback_);
+            onRemoval_(*device);
+        }
+        if (!device->CheckedOut()) {
+            auto it = std::find(devices_.begin(), devices_.end(), device);
+            if (it != devices_.end()) {
+                devices_.erase(it);
+                destroyDetached(device);
+            }
+        }
+        changed = true;
+    }
+
+    // Duplicates of devices already listed, then arrivals in scan order.
+    std::vector<THidDevice*> arrivals;
+    for (THidDevice* f : fresh) {
+        const bool duplicate = std::any_of(devices_.begin(), devices_.end(), [f](const THidDevice* d) {
+            return d->Plugged() && d->PnPInfo().InstanceHandle == f->PnPInfo().InstanceHandle;
+        });
+        if (duplicate)
+            destroyDetached(f);
+        else
+            arrivals.push_back(f);
+    }
+    for (THidDevice* device : arrivals) {
+        devices_.push_back(device);
+        changed = true;
+        if (onArrival_) {
+            InCallbackScope scope(device->inCallback_);
+            onArrival_(*device);
+        }
+    }
+
+    if ((changed || !changeReported_) && onDeviceChange_)
+        onDeviceChange_();
+}
+
+void THidDeviceController::setOnDeviceChange(THidNotifyEvent h)
+{
+    if (!h && !onDeviceChange_)
+        return;
+    onDeviceChange_ = std::move(h);
+    DeviceChange();
+    changeReported_ = true;
+}
+
+void THidDeviceController::setOnDeviceData(THidDataEvent h)
+{
+    onDeviceData_ = std::move(h);
+    for (THidDevice* device : std::vector<THidDevice*>(devices_)) {
+        if (!device->inputFromController_)
+            continue;
+        device->setOnInputReport(onDeviceData_);
+        device->inputFromController_ = true;
+    }
+}
+
+void THidDeviceController::setOnDeviceDataError(THidDataErrorEvent h)
+{
+    onDeviceDataError_ = std::move(h);
+    for (THidDevice* device : devices_) {
+        if (device->readErrorFromController_)
+            device->onReadError_ = onDeviceDataError_;
+    }
+}
+
+void THidDeviceController::setOnDeviceUnplug(THidPlugEvent h)
+{
+    onDeviceUnplug_ = std::move(h);
+    for (THidDevice* device : devices_) {
+        if (device->unpluggedFromController_)
+            device->onUnplugged_ = onDeviceUnplug_;
+    }
+}
+
+void THidDeviceController::setDevThreadSleepTime(int ms)
+{
+    if (ms == devThreadSleepTime_)
+        return;
+    for (THidDevice* device : devices_) {
+        if (device->ReadWaitMs() == devThreadSleepTime_)
+            device->setReadWaitMs(ms);
+    }
+    devThreadSleepTime_ = ms;
+}
+
+void THidDeviceController::checkIn(THidDevice* device, KeptHandlers kept)
+{
+    auto it = std::find(devices_.begin(), devices_.end(), device);
+    if (it == devices_.end())
+        return;
+    if (!device->Plugged()) {
+        devices_.erase(it);
+        return;
+    }
+    THidDevice* replacement = nullptr;
+    try {
+        replacement = new THidDevice(platform_, device->PnPInfo(), this);
+    } catch (const EControllerError&) {
+        // The device stopped answering: it leaves the list.
+        devices_.erase(it);
+        return;
+    }
+    replacement->onInputReport_ = std::move(kept.input);
+    replacement->inputFromController_ = kept.inputFromController;
+    replacement->onUnplugged_ = std::move(kept.unplugged);
+    replacement->unpluggedFromController_ = kept.unpluggedFromController;
+    replacement->setReadWaitMs(kept.readWaitMs);
+    *it = replacement;
+}

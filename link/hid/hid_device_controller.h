@@ -1,0 +1,78 @@
+#pragma once
+// Finds the HID devices, keeps one device object per device, notices devices coming and
+// going, and hands device objects out and takes them back. User-interface thread only.
+#include "link/hid/hid_events.h"
+#include "link/hid/hid_platform.h"
+
+#include <QString>
+#include <vector>
+
+class THidDevice;
+
+class THidDeviceController {
+public:
+    // Scans at once and watches for device changes. Throws EControllerError
+    // "Only one THidDeviceController allowed per program" while another one lives.
+    explicit THidDeviceController(HidPlatform& platform);
+    // Devices still checked out are unplugged and stay with their holders.
+    ~THidDeviceController();
+    THidDeviceController(const THidDeviceController&) = delete;
+    THidDeviceController& operator=(const THidDeviceController&) = delete;
+
+    // Calls OnEnumerate for every plugged-in device in list order until it returns false.
+    // Returns the number of devices visited.
+    int EnumerateDevices();
+    // Hands out the device at Idx; false (and a null device) when Idx is outside the list
+    // or the device is already out. The holder gives it back by destroying it.
+    bool CheckOutAt(int Idx, THidDevice*& HidDev);
+    // Re-scans; reports removals, then arrivals, then the change.
+    void DeviceChange();
+
+    int Count() const { return static_cast<int>(devices_.size()); }
+    THidDevice* DeviceAt(int Idx) const;
+    bool ChangeReported() const { return changeReported_; }
+    static QString Version() { return QStringLiteral("1.0.22"); }
+
+    int DevThreadSleepTime() const { return devThreadSleepTime_; }
+    void setDevThreadSleepTime(int ms);
+
+    void setOnArrival(THidPlugEvent h) { onArrival_ = std::move(h); }
+    void setOnRemoval(THidPlugEvent h) { onRemoval_ = std::move(h); }
+    void setOnEnumerate(THidEnumerateEvent h) { onEnumerate_ = std::move(h); }
+    // Assigning a handler runs a device change at once, so the handler hears of the
+    // devices present even though nothing has changed.
+    void setOnDeviceChange(THidNotifyEvent h);
+    // Defaults for the devices' handlers; devices still on the old default follow.
+    void setOnDeviceData(THidDataEvent h);
+    void setOnDeviceDataError(THidDataErrorEvent h);
+    void setOnDeviceUnplug(THidPlugEvent h);
+    const THidDataEvent& OnDeviceData() const { return onDeviceData_; }
+    const THidDataErrorEvent& OnDeviceDataError() const { return onDeviceDataError_; }
+    const THidPlugEvent& OnDeviceUnplug() const { return onDeviceUnplug_; }
+
+    HidPlatform& platform() const { return platform_; }
+
+private:
+    friend class THidDevice;
+    struct KeptHandlers {
+        THidDataEvent input;
+        bool inputFromController = false;
+        THidPlugEvent unplugged;
+        bool unpluggedFromController = false;
+        int readWaitMs = 100;
+    };
+    // A device object that came from this controller is being destroyed.
+    void checkIn(THidDevice* device, KeptHandlers kept);
+    std::vector<THidDevice*> scan();
+    static void destroyDetached(THidDevice* device);
+
+    HidPlatform& platform_;
+    std::vector<THidDevice*> devices_;   // owned unless checked out
+    bool changeReported_ = false;
+    int devThreadSleepTime_ = 100;
+    THidPlugEvent onArrival_, onRemoval_, onDeviceUnplug_;
+    THidEnumerateEvent onEnumerate_;
+    THidNotifyEvent onDeviceChange_;
+    THidDataEvent onDeviceData_;
+    THidDataErrorEvent onDeviceDataError_;
+};
