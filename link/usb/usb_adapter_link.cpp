@@ -1,0 +1,318 @@
+#include "link/usb/usb_adapter_link.h"
+
+#include "link/hid/hid_device.h"
+#include "link/hid/hid_device_controller.h"
+#include "link/usb/usb_reports.h"
+
+#include <QtGlobal>
+
+const QString UsbAdapterLink::kProductName = QStringLiteral("USB to Serial");
+const QString UsbAdapterLink::kNotConnected =
+    QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
+const QString UsbAdapterLink::kMeterSilent =
+    QStringLiteral("USB interface cable is securely connected, please check if the meter is ready.");
+const QString UsbAdapterLink::kCaptionIdle = QStringLiteral("USB Connection");
+const QString UsbAdapterLink::kCaptionReceiving = QStringLiteral("USB Disconnect");
+const QString UsbAdapterLink::kAccessSection = QStringLiteral("USB adapter access");
+
+namespace {
+UsbReportForm formOf(UsbReportHandler handler)
+{
+    switch (handler) {
+    case UsbReportHandler::VK20E: return UsbReportForm::VK20E;
+    case UsbReportHandler::VK40B: return UsbReportForm::VK40B;
+    default: return UsbReportForm::VK31C;
+    }
+}
+
+// At least four upper-case hex digits.
+QString hex4(quint16 value)
+{
+    return QString::number(value, 16).toUpper().rightJustified(4, QLatin1Char('0'));
+}
+} // namespace
+
+UsbAdapterLink::UsbAdapterLink(THidDeviceController& HidCtl, UsbLinkVariant variant, Callbacks callbacks)
+    : hidCtl_(HidCtl), variant_(variant), callbacks_(std::move(callbacks)),
+      collector_(formOf(variant.handler), callbacks_.onFrame)
+{
+    // The window's order: the device-change handler comes after arrival and enumeration,
+    // so the first list build finds them in place.
+    hidCtl_.setOnArrival([this](THidDevice& d) { HidCtlArrival(d); });
+    hidCtl_.setOnEnumerate([this](THidDevice& d, int idx) { return HidCtlEnumerate(d, idx); });
+    hidCtl_.setOnDeviceChange([this] { HidCtlDeviceChange(); });
+    hidCtl_.setOnDeviceDataError([this](THidDevice& d, quint32 e) { HidCtlDeviceDataError(d, e); });
+    hidCtl_.setOnRemoval([this](THidDevice& d) { HidCtlRemoval(d); });
+}
+
+UsbAdapterLink::~UsbAdapterLink()
+{
+    hidCtl_.setOnArrival({});
+    hidCtl_.setOnEnumerate({});
+    hidCtl_.setOnDeviceChange({});
+    hidCtl_.setOnRemoval({});
+    releaseDevices();
+    hidCtl_.setOnDeviceDataError({});
+}
+
+QString UsbAdapterLink::DeviceDescription(THidDevice& HidDev)
+{
+    QString line = HidDev.ProductText();
+    if (line.isEmpty()) {
+        const HidAttributes& a = HidDev.DeviceAttributes();
+        line = QStringLiteral("Device VID=%1 PID=%2").arg(hex4(a.vendorId), hex4(a.productId));
+    }
+    const QString serial = HidDev.SerialText();
+    if (!serial.isEmpty())
+        line += QStringLiteral(" (Serial=%1)").arg(serial);
+    return line;
+}
+
+QStringList UsbAdapterLink::deviceLines() const
+{
+    QStringList texts;
+    for (const DeviceLine& l : lines_)
+        texts << l.text;
+    return texts;
+}
+
+THidDevice* UsbAdapterLink::selectedDevice() const
+{
+    if (selected_ < 0 || selected_ >= static_cast<int>(lines_.size()))
+        return nullptr;
+    return lines_[static_cast<size_t>(selected_)].device;
+}
+
+void UsbAdapterLink::addHistory(const QString& line)
+{
+    history_.append(line);
+    while (history_.size() > kHistoryLimit)
+        history_.removeFirst();
+}
+
+void UsbAdapterLink::tell(const std::function<void(const QString&)>& box, const QString& text)
+{
+    if (box)
+        box(text);
+}
+
+void UsbAdapterLink::ReadBtnClick()
+{
+    current_ = nullptr;
+    THidDevice* device = selectedDevice();
+    if (!device)
+        return;
+    current_ = device;
+    if (device->ReadWriteAccess())
+        device->setOnInputReport({});
+}
+
+void UsbAdapterLink::SetFeatureClick()
+{
+    current_ = nullptr;
+    THidDevice* device = selectedDevice();
+    if (!device) {
+        tell(callbacks_.inform, kNotConnected);
+        usbConDown_ = false;
+        return;
+    }
+    current_ = device;
+    const QByteArray report = baudRateFeatureReport(variant_.adapterBaud);
+    // A refused report is not noticed; the meter's silence will show it.
+    device->SendFeature(reinterpret_cast<const quint8*>(report.constData()), report.size());
+    QString line;
+    for (char byte : report)
+        line += QStringLiteral("%1 ").arg(static_cast<quint8>(byte), 2, 16, QLatin1Char('0')).toUpper();
+    addHistory(line);
+}
+
+void UsbAdapterLink::USBConClick(bool down)
+{
+    usbConDown_ = down;
+    const bool connecting = down;
+    ReadBtnClick();
+    SetFeatureClick();
+    collector_.resetSilentReports();
+    current_ = nullptr;
+    THidDevice* device = selectedDevice();
+    if (!device) {
+        // Released or refused without an adapter: the controls go back to Idle in any case,
+        // so the serial side is never left hidden behind an up button.
+        enterIdle();
+        return;
+    }
+    current_ = device;
+    if (!device->ReadWriteAccess()) {
+        usbConDown_ = false;
+        if (connecting)
+            showAccessError(*device);
+        enterIdle();
+        return;
+    }
+    if (usbConDown_)
+        enterReceiving();
+    else
+        enterIdle();
+}
+
+void UsbAdapterLink::showAccessError(THidDevice& device)
+{
+    const int cause = device.ReadWriteError();
+    const QString reason = cause ? qt_error_string(cause) : QStringLiteral("access refused");
+    tell(callbacks_.error,
+         QStringLiteral("The USB adapter \"%1\" cannot be opened for reading and writing: %2.\n"
+                        "See \"%3\" in the README.")
+             .arg(DeviceDescription(device), reason, kAccessSection));
+}
+
+void UsbAdapterLink::bindHandler(THidDevice& device)
+{
+    switch (variant_.handler) {
+    case UsbReportHandler::VK31C:
+        device.setOnInputReport([this](THidDevice& d, quint8 id, const quint8* data, quint16 size) {
+            USBReceiveVK31C(d, id, data, size);
+        });
+        break;
+    case UsbReportHandler::VK20E:
+        device.setOnInputReport([this](THidDevice& d, quint8 id, const quint8* data, quint16 size) {
+            USBReceiveVK20E(d, id, data, size);
+        });
+        break;
+    case UsbReportHandler::VK40B:
+        device.setOnInputReport([this](THidDevice& d, quint8 id, const quint8* data, quint16 size) {
+            USBReceiveVK40B(d, id, data, size);
+        });
+        break;
+    case UsbReportHandler::None:
+        break;
+    }
+}
+
+void UsbAdapterLink::enterReceiving()
+{
+    usbConDown_ = true;
+    controls_ = {true, kCaptionReceiving};
+    if (current_)
+        bindHandler(*current_);
+    if (callbacks_.controlsChanged)
+        callbacks_.controlsChanged(controls_);
+}
+
+void UsbAdapterLink::enterIdle()
+{
+    usbConDown_ = false;
+    if (current_)
+        current_->setOnInputReport({});
+    controls_ = {false, kCaptionIdle};
+    if (callbacks_.controlsChanged)
+        callbacks_.controlsChanged(controls_);
+}
+
+void UsbAdapterLink::releaseDevices()
+{
+    std::vector<DeviceLine> lines;
+    lines.swap(lines_);
+    selected_ = -1;
+    current_ = nullptr;
+    // Destroying a checked-out object gives the device back to the controller.
+    for (DeviceLine& l : lines)
+        delete l.device;
+}
+
+bool UsbAdapterLink::HidCtlEnumerate(THidDevice& HidDev, int Idx)
+{
+    DeviceLine line;
+    line.text = DeviceDescription(HidDev);
+    hidCtl_.CheckOutAt(Idx, line.device);
+    lines_.push_back(line);
+    return true;
+}
+
+void UsbAdapterLink::HidCtlDeviceChange()
+{
+    ReadBtnClick();
+    releaseDevices();
+    hidCtl_.EnumerateDevices();
+    for (int i = 0; i < static_cast<int>(lines_.size()); ++i) {
+        if (lines_[static_cast<size_t>(i)].text == kProductName)
+            selected_ = i;
+    }
+    if (!controls_.receiving)
+        return;
+    // Connected when the set of devices changed: go on reading on the adapter's new
+    // object, or tell why that is not possible.
+    THidDevice* adapter = selectedDevice();
+    if (!adapter) {
+        enterIdle();
+        tell(callbacks_.inform, kNotConnected);
+        return;
+    }
+    if (!adapter->ReadWriteAccess()) {
+        current_ = adapter;
+        enterIdle();
+        showAccessError(*adapter);
+        return;
+    }
+    SetFeatureClick();
+    collector_.resetSilentReports();
+    current_ = adapter;
+    bindHandler(*adapter);
+}
+
+void UsbAdapterLink::HidCtlArrival(THidDevice& HidDev)
+{
+    addHistory(QStringLiteral("Arrival of ") + DeviceDescription(HidDev));
+}
+
+void UsbAdapterLink::HidCtlRemoval(THidDevice& HidDev)
+{
+    addHistory(QStringLiteral("Removal of ") + DeviceDescription(HidDev));
+}
+
+void UsbAdapterLink::HidCtlDeviceDataError(THidDevice&, quint32 Error)
+{
+    addHistory(QStringLiteral("READ ERROR: %1 (%2)")
+                   .arg(qt_error_string(static_cast<int>(Error)), QString::number(Error, 16).toUpper()));
+}
+
+void UsbAdapterLink::report(const QString& line)
+{
+    if (!line.isEmpty())
+        addHistory(line);
+}
+
+void UsbAdapterLink::USBReceiveVK31C(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
+{
+    collector_.setForm(UsbReportForm::VK31C);
+    report(collector_.receiveReport(ReportID, Data, Size));
+}
+
+void UsbAdapterLink::USBReceiveVK20E(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
+{
+    collector_.setForm(UsbReportForm::VK20E);
+    report(collector_.receiveReport(ReportID, Data, Size));
+}
+
+void UsbAdapterLink::USBReceiveVK40B(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
+{
+    collector_.setForm(UsbReportForm::VK40B);
+    report(collector_.receiveReport(ReportID, Data, Size));
+}
+
+bool UsbAdapterLink::ConTimerTimer()
+{
+    if (linkIdleTicks_ != 2) {
+        ++linkIdleTicks_;
+        return false;
+    }
+    if (collector_.UsbSilentReports() >= SilenceLimit) {
+        collector_.resetSilentReports();
+        usbConDown_ = false;
+        if (current_)
+            current_->setOnInputReport({});
+        tell(callbacks_.inform, kMeterSilent);
+        enterIdle();
+    }
+    linkIdleTicks_ = 0;
+    return true;
+}

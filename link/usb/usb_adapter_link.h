@@ -1,0 +1,117 @@
+#pragma once
+// The window's side of the USB cable: the list of HID devices and the adapter among them,
+// the adapter's baud rate, the bursts of its input reports, the USB connect button and
+// the link watchdog. Plain logic on the user-interface thread; the window shows its state
+// and shows the messages it sends out.
+#include "link/hid/hid_events.h"
+#include "link/usb/usb_burst_collector.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+class THidDeviceController;
+
+// Which input-report handler the build's model binds on connect.
+enum class UsbReportHandler { None, VK20E, VK40B, VK31C };
+
+struct UsbLinkVariant {
+    UsbReportHandler handler = UsbReportHandler::VK31C;
+    quint32 adapterBaud = 2400;
+};
+
+// What the window shows of the link.
+struct UsbLinkControls {
+    bool receiving = false;   // USBCon down; COMCon and the port panels hidden
+    QString caption = QStringLiteral("USB Connection");
+};
+
+class UsbAdapterLink {
+public:
+    struct Callbacks {
+        UsbBurstCollector::FrameHandler onFrame;                   // LcdDisplayVK31C; may throw
+        std::function<void(const QString&)> inform;                // "Information" box
+        std::function<void(const QString&)> error;                 // "Error" box
+        std::function<void(const UsbLinkControls&)> controlsChanged;
+    };
+
+    static const QString kProductName;        // "USB to Serial"
+    static const QString kNotConnected;       // no adapter
+    static const QString kMeterSilent;        // adapter there, meter not sending
+    static const QString kCaptionIdle;        // "USB Connection"
+    static const QString kCaptionReceiving;   // "USB Disconnect"
+    static const QString kAccessSection;      // the README section on adapter access
+    static constexpr int SilenceLimit = 1900;
+    static constexpr int kHistoryLimit = 1000;
+
+    // Binds the controller's events; binding its device-change event builds the device
+    // list at once. The controller must outlive the link.
+    UsbAdapterLink(THidDeviceController& HidCtl, UsbLinkVariant variant, Callbacks callbacks);
+    // Gives every device object back to the controller and unbinds its events.
+    ~UsbAdapterLink();
+    UsbAdapterLink(const UsbAdapterLink&) = delete;
+    UsbAdapterLink& operator=(const UsbAdapterLink&) = delete;
+
+    // Click of USBCon; `down` is the button's state after the click.
+    void USBConClick(bool down);
+    void SetFeatureClick();
+    void ReadBtnClick();
+    void ClearBtnClick() { history_.clear(); }
+
+    // Controller events.
+    bool HidCtlEnumerate(THidDevice& HidDev, int Idx);
+    void HidCtlDeviceChange();
+    void HidCtlArrival(THidDevice& HidDev);
+    void HidCtlRemoval(THidDevice& HidDev);
+    void HidCtlDeviceDataError(THidDevice& HidDev, quint32 Error);
+
+    // Input-report handlers, bound to the adapter's device object on connect.
+    void USBReceiveVK31C(THidDevice& HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
+    void USBReceiveVK20E(THidDevice& HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
+    void USBReceiveVK40B(THidDevice& HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
+
+    // The watchdog tick (ConTimer, every 100 ms), for both links. Returns true when the
+    // link indicator must turn to not alive (CONok hidden, CONokN shown).
+    bool ConTimerTimer();
+    // The decoder calls this for every decoded frame, over either link.
+    void frameDecoded() { linkIdleTicks_ = 0; }
+
+    static QString DeviceDescription(THidDevice& HidDev);
+
+    const UsbLinkControls& controls() const { return controls_; }
+    QStringList deviceLines() const;
+    int selectedIndex() const { return selected_; }
+    THidDevice* CurrentHidDevice() const { return current_; }
+    const QStringList& history() const { return history_; }
+    const UsbBurstCollector& collector() const { return collector_; }
+    int LinkIdleTicks() const { return linkIdleTicks_; }
+
+private:
+    struct DeviceLine {
+        QString text;
+        THidDevice* device = nullptr;   // checked out; owned by the link
+    };
+
+    THidDevice* selectedDevice() const;
+    void addHistory(const QString& line);
+    void report(const QString& line);
+    void bindHandler(THidDevice& device);
+    void enterReceiving();
+    void enterIdle();
+    void releaseDevices();
+    void showAccessError(THidDevice& device);
+    void tell(const std::function<void(const QString&)>& box, const QString& text);
+
+    THidDeviceController& hidCtl_;
+    UsbLinkVariant variant_;
+    Callbacks callbacks_;
+    UsbBurstCollector collector_;
+    std::vector<DeviceLine> lines_;
+    int selected_ = -1;
+    THidDevice* current_ = nullptr;
+    bool usbConDown_ = false;
+    UsbLinkControls controls_;
+    QStringList history_;
+    int linkIdleTicks_ = 0;
+};
