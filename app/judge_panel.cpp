@@ -1,0 +1,129 @@
+#include "app/judge_panel.h"
+
+#include "decode/link_indicator_widget.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+
+namespace {
+QColor colourOf(unsigned rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+const QColor kTooltipColour(255, 255, 225);
+
+QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, int y)
+{
+    auto* e = new QLineEdit(text, parent);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(112, y, 110, 24);
+    return e;
+}
+
+void addLabel(QWidget* parent, const QString& text, int y)
+{
+    auto* l = new QLabel(text, parent);
+    l->setGeometry(8, y, 104, 24);
+}
+} // namespace
+
+JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparator,
+                       std::function<QChar()> systemSeparator, QWidget* parent)
+    : QFrame(parent), judge_(judge), localeSeparator_(std::move(localeSeparator)),
+      systemSeparator_(std::move(systemSeparator))
+{
+    setObjectName(QStringLiteral("Panel4"));
+    setFrameShape(QFrame::StyledPanel);
+    addLabel(this, QStringLiteral("Set High Limit:"), 8);
+    addLabel(this, QStringLiteral("Measure Value:"), 45);
+    addLabel(this, QStringLiteral("Set Low Limit:"), 82);
+    T1HI = makeEdit(this, "T1HI", judge.highText(), 8);
+    T1VALUE = makeEdit(this, "T1VALUE", judge.valueText(), 45);
+    T1VALUE->setReadOnly(true);
+    T1VALUE->setStyleSheet(QStringLiteral("background: rgb(255,255,225)"));
+    T1LO = makeEdit(this, "T1LO", judge.lowText(), 82);
+    for (QLineEdit* e : {T1HI, T1LO})
+        e->installEventFilter(this);
+
+    Shape1 = new JudgeDisc(this);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(232, 10, 96, 96);
+
+    CONok = new LinkIndicatorWidget(this);
+    CONok->setObjectName(QStringLiteral("CONok"));
+    CONok->setGeometry(322, 4, 24, 24);
+
+    for (QTimer* t : {&Timer1, &Timer4}) {
+        t->setInterval(LimitJudge::kCheckDelayMs);
+        t->setSingleShot(false);
+    }
+    judge_.setHooks({
+        [this](LimitEdit e, const QString& text) {
+            QLineEdit* edit = editOf(e);
+            const QSignalBlocker block(edit);
+            edit->setText(text);
+        },
+        [this](LimitEdit e, bool running) {
+            QTimer& t = e == LimitEdit::High ? Timer1 : Timer4;
+            if (running)
+                t.start();
+            else
+                t.stop();
+        },
+    });
+    connect(T1HI, &QLineEdit::textChanged, this, [this](const QString& t) { judge_.T1HIChange(t); });
+    connect(T1LO, &QLineEdit::textChanged, this, [this](const QString& t) { judge_.T1LOChange(t); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { judge_.Timer1Timer(localeSeparator_()); });
+    connect(&Timer4, &QTimer::timeout, this, [this] { judge_.Timer4Timer(localeSeparator_()); });
+}
+
+void JudgePanel::showVerdict()
+{
+    T1VALUE->setText(judge_.valueText());
+    if (judge_.verdict() == Verdict::None)
+        return;
+    const QColor c = colourOf(judge_.verdict() == Verdict::Pass ? LimitJudge::kPassColour : LimitJudge::kFailColour);
+    T1VALUE->setStyleSheet(QStringLiteral("background: %1; color: white").arg(c.name()));
+    Shape1->setVerdict(judge_.judgeCaption(), c);
+}
+
+bool JudgePanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || (watched != T1HI && watched != T1LO))
+        return QFrame::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    QChar typed;
+    if (key->key() == Qt::Key_Backspace)
+        typed = QChar(8);
+    else if (!key->text().isEmpty())
+        typed = key->text().at(0);
+    else
+        return false;   // cursor keys, delete and the like are not characters
+    if (typed.unicode() < 32 && typed.unicode() != 8)
+        return false;
+    auto* edit = static_cast<QLineEdit*>(watched);
+    const bool keep = acceptLimitKey(edit->text(), edit->selectedText(), typed, systemSeparator_(), localeSeparator_());
+    return !keep;
+}
+
+void JudgeDisc::setVerdict(const QString& caption, QColor colour)
+{
+    caption_ = caption;
+    colour_ = colour;
+    update();
+}
+
+void JudgeDisc::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(colour_);
+    const int d = qMin(width(), height()) - 2;
+    const QRect disc((width() - d) / 2, (height() - d) / 2, d, d);
+    p.drawEllipse(disc);
+    QFont f = font();
+    f.setPointSize(16);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(Qt::white);
+    p.drawText(disc, Qt::AlignCenter, caption_);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Panel4: the two limit edits, the measured value, the judge disc and the link indicator.
+// Shows the LimitJudge model and forwards edits, keys and timer ticks to it.
+#include "decode/limit_judge.h"
+
+#include <QFrame>
+#include <QLineEdit>
+#include <QTimer>
+#include <functional>
+
+class LinkIndicatorWidget;
+class JudgeDisc;
+
+class JudgePanel : public QFrame {
+    Q_OBJECT
+public:
+    // `separators` gives the locale's decimal separator and the system's (for the key filter).
+    JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparator,
+               std::function<QChar()> systemSeparator, QWidget* parent = nullptr);
+
+    void showVerdict();            // after a judged frame: value text, colours, caption
+
+    QLineEdit* T1HI = nullptr;
+    QLineEdit* T1VALUE = nullptr;
+    QLineEdit* T1LO = nullptr;
+    JudgeDisc* Shape1 = nullptr;
+    LinkIndicatorWidget* CONok = nullptr;   // shows CONok or CONokN
+    QTimer Timer1;
+    QTimer Timer4;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* editOf(LimitEdit e) const { return e == LimitEdit::High ? T1HI : T1LO; }
+    LimitJudge& judge_;
+    std::function<QString()> localeSeparator_;
+    std::function<QChar()> systemSeparator_;
+};
+
+// The round judge display: a disc with "Pass" or "Fail" on it.
+class JudgeDisc : public QWidget {
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    void setVerdict(const QString& caption, QColor colour);
+    QString caption() const { return caption_; }
+    QColor colour() const { return colour_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    QString caption_;
+    QColor colour_ = QColor(255, 255, 225);   // the tooltip colour until the first verdict
+};
