@@ -17,6 +17,8 @@ bool isAcceptedShape(const QString& frame)
 
 void SerialFrameAssembly::RECEIVE_COM_Data(const char* data, int size)
 {
+    if (!data)
+        return;
     for (int i = 0; i < size; ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
         if (receiveHexText_.size() < kHexPairBound) {
@@ -36,6 +38,8 @@ void SerialFrameAssembly::RECEIVE_COM_Data(const char* data, int size)
 
 void SerialFrameAssembly::H20BRData(const char* data, int size)
 {
+    if (!data)
+        return;
     for (int i = 0; i < size; ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
         if (receiveHexText_.size() < kNibbleBound)
