@@ -55,18 +55,6 @@ void ChartView::applyLook()
     plotLayout()->setMargins(QMargins(MarginLeft, 0, 0, MarginBottom));
     axisRect()->setBackground(QBrush(BackWall));
 
-    leftWall_ = new QCPItemRect(this);
-    leftWall_->setLayer(QStringLiteral("grid"));
-    leftWall_->setPen(Qt::NoPen);
-    leftWall_->setBrush(LeftWall);
-    leftWall_->topLeft->setType(QCPItemPosition::ptAxisRectRatio);
-    leftWall_->topLeft->setCoords(0, 0);
-    leftWall_->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
-    leftWall_->bottomRight->setTypeX(QCPItemPosition::ptAbsolute);
-    leftWall_->bottomRight->setParentAnchorX(leftWall_->topLeft);
-    leftWall_->bottomRight->setCoords(LeftWallSize, 1);
-    leftWall_->setSelectable(false);
-
     xAxis->setLabel(RecordAxisTitle);
     yAxis->setLabel(ValueAxisTitle);
     yAxis->setBasePen(QPen(ValueAxisLine, 1, Qt::DashLine));

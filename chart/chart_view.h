@@ -44,6 +44,5 @@ private:
     QCPGraph* area_ = nullptr;  // Series2, index 0
     QCPGraph* line_ = nullptr;  // Series1, index 1
     QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to
-    QCPItemRect* leftWall_ = nullptr;
     bool refreshPending_ = false;
 };
