@@ -1,0 +1,235 @@
+// The chart tool panel's handlers: series choice, reset, the delayed page size and its
+// key filter, and enlarge/restore placement.
+#include "chart/chart_control.h"
+#include "chart/chart_enlarge.h"
+#include "chart/chart_tool_panel.h"
+#include "chart/maxrecord_key_filter.h"
+#include "decode/conversion_error.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Panel {
+    Panel() : pager(chart, 100), panel(pager, chart)
+    {
+        chart.fillSeriesWithPlaceholder();
+        panel.setStateChangedListener([this] { ++notifications; });
+    }
+    void add(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            pager.AddValue(i);
+    }
+    TrendChartModel chart;
+    TChartControl pager;
+    ChartToolPanel panel;
+    int notifications = 0;
+};
+
+}  // namespace
+
+TEST(ChartToolPanelTest, StartsCheckedWithTimer2Running)
+{
+    Panel p;
+    EXPECT_TRUE(p.panel.fillChecked());
+    EXPECT_TRUE(p.panel.fillMenuChecked());
+    EXPECT_EQ(p.panel.maxrecordText(), QStringLiteral("100"));
+    EXPECT_EQ(p.panel.pageCaption(), QStringLiteral("1"));
+    EXPECT_TRUE(p.panel.Timer2().isActive());
+    EXPECT_EQ(p.panel.Timer2().interval(), 1000);
+}
+
+TEST(ChartToolPanelTest, SeriesChoiceKeepsBoxMenuAndChartInStep)
+{
+    enum Action { BoxChecked, BoxUnchecked, MenuFill, Combo0, Combo1 };
+    struct Step {
+        Action action;
+        bool fill;     // box and menu mark afterwards
+        int series;    // series shown afterwards
+        const char* why;
+    };
+    const Step steps[] = {
+        {BoxUnchecked, false, 1, "unchecking the box shows the line"},
+        {MenuFill, true, 0, "the menu item toggles back to the area"},
+        {MenuFill, false, 1, "and again to the line"},
+        {BoxChecked, true, 0, "checking the box shows the area"},
+        {Combo1, true, 1, "the hidden selector shows a series without touching the box"},
+        {Combo0, true, 0, "first item: area"},
+    };
+    Panel p;
+    for (const Step& s : steps) {
+        switch (s.action) {
+        case BoxChecked: p.panel.btFillClick(true); break;
+        case BoxUnchecked: p.panel.btFillClick(false); break;
+        case MenuFill: p.panel.FillClick(); break;
+        case Combo0: p.panel.ComboBox1Change(0); break;
+        case Combo1: p.panel.ComboBox1Change(1); break;
+        }
+        EXPECT_EQ(p.panel.fillChecked(), s.fill) << s.why;
+        EXPECT_EQ(p.panel.fillMenuChecked(), s.fill) << s.why;
+        EXPECT_EQ(p.chart.visibleSeries(), s.series) << s.why;
+    }
+}
+
+TEST(ChartToolPanelTest, BothSeriesKeepEveryValueWhileTheLineIsShown)
+{
+    Panel p;
+    p.panel.btFillClick(false);
+    p.add(30);
+    p.panel.btFillClick(true);
+    EXPECT_EQ(p.chart.visibleSeries(), 0);
+    EXPECT_EQ(p.chart.pointCount(), 31u) << "the area shows the full history";
+}
+
+TEST(ChartToolPanelTest, ResetSeriesLeavesPagerAndWindowAlone)
+{
+    Panel p;
+    p.add(250);
+    p.panel.ComboBox1Change(1);
+    p.panel.btFillClick(false);
+    p.panel.BtNewClick();
+    EXPECT_EQ(p.chart.pointCount(), 1u);
+    EXPECT_EQ(p.panel.comboIndex(), 0);
+    EXPECT_EQ(p.chart.visibleSeries(), 1) << "BtFill unchecked: the line stays chosen";
+    EXPECT_EQ(p.pager.CurrentPage(), 3);
+    EXPECT_EQ(p.chart.recordAxisMinimum(), 201);
+}
+
+TEST(ChartToolPanelTest, PageButtonsMoveThePagerAndTheCaption)
+{
+    Panel p;
+    p.add(450);
+    p.panel.BtFirstClick();
+    EXPECT_EQ(p.panel.pageCaption(), QStringLiteral("1"));
+    p.panel.BtNextClick();
+    EXPECT_EQ(p.panel.pageCaption(), QStringLiteral("2"));
+    p.panel.BTlastClick();
+    EXPECT_EQ(p.panel.pageCaption(), QStringLiteral("5"));
+    p.panel.BTPreviousClick();
+    EXPECT_EQ(p.panel.pageCaption(), QStringLiteral("4"));
+    EXPECT_EQ(p.notifications, 4);
+}
+
+TEST(ChartToolPanelTest, Timer2AppliesTheBoxText)
+{
+    struct Case {
+        QString text;
+        int pageSize;
+        QString boxAfter;
+        QString caption;
+        const char* why;
+    };
+    const Case cases[] = {
+        {QStringLiteral("250"), 250, QStringLiteral("250"), QStringLiteral("5"), "1001 points on pages of 250"},
+        {QStringLiteral("100"), 100, QStringLiteral("100"), QStringLiteral("11"), "equal size changes nothing"},
+        {QStringLiteral("0"), 100, QStringLiteral("100"), QStringLiteral("11"), "0 is refused; the box returns"},
+        {QStringLiteral("000"), 100, QStringLiteral("100"), QStringLiteral("11"), "still zero"},
+        {QStringLiteral("-3"), 100, QStringLiteral("100"), QStringLiteral("11"), "pasted negative size"},
+        {QStringLiteral("0250"), 250, QStringLiteral("0250"), QStringLiteral("5"), "leading zero is decimal"},
+    };
+    for (const Case& tc : cases) {
+        Panel p;
+        p.add(1000);
+        p.panel.MaxrecordChange(tc.text);
+        p.panel.Timer2Timer();
+        EXPECT_FALSE(p.panel.Timer2().isActive()) << tc.why;
+        EXPECT_EQ(p.pager.PageSize(), tc.pageSize) << tc.why;
+        EXPECT_EQ(p.panel.maxrecordText(), tc.boxAfter) << tc.why;
+        EXPECT_EQ(p.panel.pageCaption(), tc.caption) << tc.why;
+    }
+}
+
+TEST(ChartToolPanelTest, Timer2ReportsTextThatIsNotANumber)
+{
+    struct Case {
+        QString text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {QString(), "'' is not a valid integer value"},
+        {QStringLiteral("12a"), "'12a' is not a valid integer value"},
+        {QStringLiteral("99999999999"), "'99999999999' is not a valid integer value"},
+    };
+    for (const Case& tc : cases) {
+        Panel p;
+        p.panel.MaxrecordChange(tc.text);
+        try {
+            p.panel.Timer2Timer();
+            ADD_FAILURE() << "no error for " << tc.message;
+        } catch (const ConversionError& e) {
+            EXPECT_STREQ(e.what(), tc.message);
+        }
+        EXPECT_FALSE(p.panel.Timer2().isActive()) << "stays stopped until the next change";
+        EXPECT_EQ(p.pager.PageSize(), 100);
+        p.panel.MaxrecordChange(QStringLiteral("5"));
+        EXPECT_TRUE(p.panel.Timer2().isActive());
+    }
+}
+
+TEST(ChartToolPanelTest, Timer2FiresOneSecondAfterTheLastChange)
+{
+    Panel p;
+    p.add(300);
+    p.panel.Timer2().stop();
+    QObject::connect(&p.panel.Timer2(), &QTimer::timeout, [&] { p.panel.Timer2Timer(); });
+    p.panel.MaxrecordChange(QStringLiteral("5"));
+    p.panel.MaxrecordChange(QStringLiteral("50"));
+    EXPECT_EQ(p.pager.PageSize(), 100) << "nothing before the delay";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.pager.PageSize() != 100; }, 3000));
+    EXPECT_EQ(p.pager.PageSize(), 50) << "only the last text counts";
+}
+
+TEST(ChartToolPanelTest, PageSizeBoxTakesOnlyDigitsAndBackspace)
+{
+    QLineEdit box;
+    MaxrecordKeyFilter filter;
+    box.installEventFilter(&filter);
+    QTest::keyClicks(&box, QStringLiteral("1a2-b.3 ,"));
+    EXPECT_EQ(box.text(), QStringLiteral("123"));
+    QTest::keyClick(&box, Qt::Key_Backspace);
+    EXPECT_EQ(box.text(), QStringLiteral("12"));
+    QTest::keyClick(&box, Qt::Key_Home);
+    QTest::keyClick(&box, Qt::Key_Delete);
+    EXPECT_EQ(box.text(), QStringLiteral("2")) << "keys that type nothing pass";
+}
+
+TEST(ChartEnlargerTest, RestoreReturnsTheChartToItsFormerBounds)
+{
+    ChartEnlarger e;
+    const QRect normal(309, 189, 350, 316);
+    const ChartPlacement big = e.TbFdClick(normal, QSize(800, 600));
+    EXPECT_EQ(big.chartBounds, QRect(2, 28, 788, 545));
+    EXPECT_EQ(big.toolPanelPos, QPoint(2, 0));
+    EXPECT_FALSE(big.otherPanelsVisible);
+    EXPECT_FALSE(big.enlargeButtonVisible);
+    EXPECT_TRUE(big.restoreButtonVisible);
+    EXPECT_TRUE(e.isEnlarged());
+
+    const ChartPlacement back = e.TbSxClick();
+    EXPECT_EQ(back.chartBounds, normal);
+    EXPECT_EQ(back.toolPanelPos, QPoint(312, 141)) << "not the layout's 306,149";
+    EXPECT_TRUE(back.otherPanelsVisible);
+    EXPECT_TRUE(back.enlargeButtonVisible);
+    EXPECT_FALSE(back.restoreButtonVisible);
+    EXPECT_FALSE(e.isEnlarged());
+}
+
+TEST(ChartEnlargerTest, EnlargingTwiceKeepsTheNormalBounds)
+{
+    ChartEnlarger e;
+    const QRect normal(309, 189, 350, 316);
+    e.TbFdClick(normal, QSize(800, 600));
+    e.TbFdClick(QRect(2, 28, 788, 545), QSize(900, 700));
+    EXPECT_EQ(e.TbSxClick().chartBounds, normal);
+}
+
+TEST(ChartEnlargerTest, TinyWindowStillGivesAChartOfSomeSize)
+{
+    ChartEnlarger e;
+    const ChartPlacement p = e.TbFdClick(QRect(309, 189, 350, 316), QSize(10, 40));
+    EXPECT_GE(p.chartBounds.width(), 1);
+    EXPECT_GE(p.chartBounds.height(), 1);
+}
