@@ -1,0 +1,69 @@
+#include "tools/meter_sim_options.h"
+
+#include "tools/meter_read_options.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+[[noreturn]] void usageError(const QString& reason)
+{
+    throw UsageError(reason.toStdString());
+}
+
+QString valueOf(const QStringList& args, int& i)
+{
+    if (i + 1 >= args.size())
+        usageError(QStringLiteral("%1 needs a value").arg(args.at(i)));
+    return args.at(++i);
+}
+
+} // namespace
+
+QString meterSimUsage()
+{
+    return QStringLiteral(
+        "usage: meter-sim [--port COMn] [--rate N] [--count N] [--stdout]\n"
+        "A virtual meter: sends the meter's frames on a pseudo-terminal published as COMn\n"
+        "(default COM1) in the program's runtime folder, until Ctrl+C.\n"
+        "  --port COMn   the name to publish (default COM1)\n"
+        "  --rate N      frames per second (default 2)\n"
+        "  --count N     send N frames, then end\n"
+        "  --stdout      write the bytes to standard output instead\n"
+        "  --help        show this text\n");
+}
+
+MeterSimOptions parseMeterSimOptions(const QStringList& args)
+{
+    MeterSimOptions o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o.help = true;
+        } else if (a == QLatin1String("--stdout")) {
+            o.toStdout = true;
+        } else if (a == QLatin1String("--port")) {
+            static const QRegularExpression comName(QStringLiteral("^COM([1-9][0-9]?)$"));
+            const QString v = valueOf(args, i);
+            const auto m = comName.match(v);
+            if (!m.hasMatch())
+                usageError(QStringLiteral("--port takes COM1, COM2, ...; not \"%1\"").arg(v));
+            o.portNumber = m.captured(1).toInt();
+        } else if (a == QLatin1String("--rate")) {
+            const QString v = valueOf(args, i);
+            bool ok = false;
+            o.rate = v.toDouble(&ok);
+            if (!ok || !(o.rate > 0) || o.rate > 100000)
+                usageError(QStringLiteral("--rate takes frames per second above 0; not \"%1\"").arg(v));
+        } else if (a == QLatin1String("--count")) {
+            const QString v = valueOf(args, i);
+            bool ok = false;
+            o.count = v.toLongLong(&ok);
+            if (!ok || o.count < 0)
+                usageError(QStringLiteral("--count takes a number of frames; not \"%1\"").arg(v));
+        } else {
+            usageError(QStringLiteral("unknown argument %1").arg(a));
+        }
+    }
+    return o;
+}
