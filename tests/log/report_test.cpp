@@ -1,0 +1,124 @@
+#include "log/log_table.h"
+#include "log/report_layout.h"
+#include "log/report_printer.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+void fill(LogTable& t, int rows)
+{
+    for (int i = 1; i <= rows; ++i) {
+        LogRow r;
+        r.no = i;
+        r.time = QStringLiteral("10:15:%1").arg(i % 60, 2, 10, QLatin1Char('0'));
+        r.function = QStringLiteral("DC");
+        r.value = QString::number(i);
+        r.unit = QStringLiteral("k*");
+        r.judge = QStringLiteral("pass");
+        t.append(r);
+    }
+}
+
+QString shownUnit(const QString& stored) { return stored == QLatin1String("k*") ? QStringLiteral("kOhm") : stored; }
+
+const ReportText* find(const std::vector<ReportText>& texts, const QString& text)
+{
+    for (const ReportText& t : texts)
+        if (t.text == text)
+            return &t;
+    return nullptr;
+}
+
+}   // namespace
+
+TEST(ReportPages, RowsPerPageAndPageCount)
+{
+    EXPECT_EQ(ReportLayout::kRowsPerPage, 37);
+    const struct {
+        std::int64_t rows, pages;
+        int first, last;   // rows on the first and on the last page
+    } cases[] = {
+        {0, 0, 0, 0},  {1, 1, 1, 1},   {37, 1, 37, 37}, {38, 2, 37, 1},
+        {45, 2, 37, 8}, {74, 2, 37, 37}, {75, 3, 37, 1},
+        {10000000, 270271, 37, 10000000 - 270270 * 37},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(reportPageCount(c.rows), c.pages) << c.rows;
+        EXPECT_EQ(reportRowsOnPage(c.rows, 0), c.first) << c.rows;
+        EXPECT_EQ(reportRowsOnPage(c.rows, c.pages - 1), c.last) << c.rows;
+        EXPECT_EQ(reportRowsOnPage(c.rows, c.pages), 0) << c.rows;
+    }
+}
+
+TEST(ReportPages, EveryPageCarriesBandsAndItsRows)
+{
+    LogTable t;
+    fill(t, 45);
+    LogRow bare;   // no No and no texts: prints nothing in its band
+    t.append(bare);
+    for (std::int64_t page : {0, 1}) {
+        const std::vector<ReportText> texts = reportPageTexts(t, page, shownUnit);
+        const ReportText* title = find(texts, "Data Report");
+        ASSERT_TRUE(title);
+        EXPECT_TRUE(title->centred);
+        EXPECT_EQ(title->y, 21);
+        const struct {
+            const char* label;
+            int x;
+        } labels[] = {{"No", 85}, {"Time", 339}, {"DC|AC", 643}, {"Value", 995}, {"Unit", 1323}, {"AUTO", 1630}};
+        for (const auto& l : labels) {
+            const ReportText* label = find(texts, QString::fromLatin1(l.label));
+            ASSERT_TRUE(label) << l.label;
+            EXPECT_EQ(label->x, l.x) << l.label;
+            EXPECT_EQ(label->y, 106 + 42) << l.label;
+        }
+        const ReportText* foot = find(texts, "The Data Print Foot");
+        ASSERT_TRUE(foot);
+        EXPECT_EQ(foot->x, 85);
+        EXPECT_EQ(foot->y, 2770 - 106 + 42) << "at the foot of the page";
+    }
+    // Page 2 begins with row 38, in the first detail band below the column header.
+    const std::vector<ReportText> second = reportPageTexts(t, 1, shownUnit);
+    const ReportText* no38 = find(second, "38");
+    ASSERT_TRUE(no38);
+    EXPECT_EQ(no38->x, 85);
+    EXPECT_EQ(no38->y, 212 + 21);
+    const ReportText* unit = find(second, "kOhm");
+    ASSERT_TRUE(unit) << "units print as a person reads them";
+    EXPECT_EQ(unit->x, 1312);
+    EXPECT_EQ(find(second, "10:15:38")->font, ReportFont::Time);
+    EXPECT_EQ(find(second, "38")->font, ReportFont::Report);
+    // 8 filled rows of six fields and the bare row, plus title, six labels and the footer.
+    EXPECT_EQ(second.size(), std::size_t(8 * 6 + 1 + 6 + 1));
+    // The last row of a full page ends above the footer band.
+    const std::vector<ReportText> first = reportPageTexts(t, 0, shownUnit);
+    EXPECT_EQ(find(first, "37")->y, 212 + 36 * 66 + 21);
+    EXPECT_LE(212 + 37 * 66, 2770 - 106);
+    EXPECT_TRUE(reportPageTexts(t, 2, shownUnit).empty());
+}
+
+TEST(ReportPdf, WritesOnePdfPagePerReportPage)
+{
+    QTemporaryDir dir;
+    LogTable t;
+    EXPECT_EQ(writeReportPdf(t, dir.filePath("empty.pdf"), shownUnit), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("empty.pdf"))) << "an empty table has no pages";
+
+    fill(t, 45);
+    const QString path = dir.filePath("r.pdf");
+    ASSERT_EQ(writeReportPdf(t, path, shownUnit), 2);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray pdf = f.readAll();
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    EXPECT_EQ(QString::fromLatin1(pdf).count(page), 2);
+    // A4 portrait in points.
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595") || pdf.contains("/MediaBox [0 0 595.")) << "A4 page";
+
+    EXPECT_EQ(writeReportPdf(t, dir.filePath("no/such/dir/r.pdf"), shownUnit), -1);
+}
