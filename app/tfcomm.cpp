@@ -1,27 +1,51 @@
 #include "app/tfcomm.h"
 
+#include "app/chart_tool_bar.h"
 #include "app/entry_guard.h"
+#include "app/frame_processor.h"
+#include "app/judge_panel.h"
 #include "app/platform_info.h"
+#include "app/record_panel.h"
 #include "app/serial_port_access.h"
+#include "chart/chart_control.h"
+#include "chart/chart_enlarge.h"
+#include "chart/chart_tool_panel.h"
+#include "chart/chart_view.h"
+#include "decode/extremes.h"
+#include "decode/lcd_panel_model.h"
+#include "decode/lcd_panel_widget.h"
+#include "decode/limit_judge.h"
+#include "decode/link_indicator_widget.h"
+#include "decode/unit_display.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
+#include "log/chart_picture.h"
+#include "log/log_grid_model.h"
+#include "log/log_table.h"
+#include "log/log_time_text.h"
+#include "log/record_logger.h"
+#include "log/report_preview.h"
+#include "log/table_files.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QTableView>
 
 namespace {
-QFrame* makeRegion(QWidget* parent, const char* name, int x, int y, int w, int h)
-{
-    auto* f = new QFrame(parent);
-    f->setObjectName(QLatin1String(name));
-    f->setFrameShape(QFrame::StyledPanel);
-    f->setGeometry(x, y, w, h);
-    return f;
+const QString kQuitQuestion = QStringLiteral("Are you sure that you want to quit this application?");
 }
-} // namespace
+
+template <typename F>
+void TFCOMM::guard(F&& handler)
+{
+    guarded(prompts(), std::forward<F>(handler));
+}
 
 TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent), services_(services)
 {
@@ -47,18 +71,35 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     assembly_ = std::make_unique<SerialFrameAssembly>();
     portAccess_ = std::make_unique<DriverPortAccess>(*comm2_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
+    panelModel_ = std::make_unique<LcdPanelModel>();
+    judge_ = std::make_unique<LimitJudge>();
+    cds1_ = std::make_unique<LogTable>();
+    logger_ = std::make_unique<RecordLogger>(*cds1_);
+    gridModel_ = std::make_unique<LogGridModel>(*cds1_, [](const QString& u) { return displayUnit(u); });
+    enlarger_ = std::make_unique<ChartEnlarger>();
 
     buildLayout();
     buildMenus();
     FormCreate();
+    wireLogging();
     showConnectionState();
+    showPanel();
 
     ConTimer.setInterval(100);
-    connect(&ConTimer, &QTimer::timeout, this, [this] { guarded(prompts(), [this] { ConTimerTimer(); }); });
+    connect(&ConTimer, &QTimer::timeout, this, [this] { guard([this] { ConTimerTimer(); }); });
     ConTimer.start();
+    Timer3.setInterval(RecordLogger::kDefaultIntervalMs);
+    connect(&Timer3, &QTimer::timeout, this, [this] { guard([this] { Timer3Timer(); }); });
 }
 
-TFCOMM::~TFCOMM() = default;
+TFCOMM::~TFCOMM()
+{
+    comm2_->ClosePort();
+}
+
+const MeterReading& TFCOMM::reading() const { return frames_->reading(); }
+long long TFCOMM::badFrames() const { return assembly_->badFrameCount(); }
+bool TFCOMM::isChartEnlarged() const { return enlarger_->isEnlarged(); }
 
 void TFCOMM::buildLayout()
 {
@@ -70,36 +111,118 @@ void TFCOMM::buildLayout()
 
     Panel5 = new TopBar(client);
     Panel5->setGeometry(0, 0, kClientWidth, 32);
-    connect(Panel5, &TopBar::portPanelClicked, this,
-            [this](int panel) { guarded(prompts(), [&] { connection().portPanelClicked(panel); showConnectionState(); }); });
-    connect(Panel5, &TopBar::comConClicked, this, [this](bool down) { guarded(prompts(), [&] { COMConClick(down); }); });
-    connect(Panel5, &TopBar::quitClicked, this, [this] { guarded(prompts(), [&] { BitBtn1Click(); }); });
+    connect(Panel5, &TopBar::portPanelClicked, this, [this](int panel) {
+        guard([&] { connection().portPanelClicked(panel); showConnectionState(); });
+    });
+    connect(Panel5, &TopBar::comConClicked, this, [this](bool down) { guard([&] { COMConClick(down); }); });
+    connect(Panel5, &TopBar::quitClicked, this, [this] { guard([&] { BitBtn1Click(); }); });
 
-    Panel1 = makeRegion(client, "Panel1", 5, 36, 302, 162);
-    Panel2 = makeRegion(client, "Panel2", 4, 216, 305, 41);
-    Panel4 = makeRegion(client, "Panel4", 308, 34, 351, 116);
-    TntPanel1 = makeRegion(client, "TntPanel1", 306, 149, 353, 41);
-    Chtshow = makeRegion(client, "Chtshow", 309, 189, 350, 316);
+    Panel1 = new LcdPanelWidget(client);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(5, 36, 302, 162);
+    Panel1->setModel(panelModel_.get());
+    PBar2 = new QProgressBar(client);
+    PBar2->setObjectName(QStringLiteral("PBar2"));
+    PBar2->setGeometry(5, 197, 302, 17);
+    PBar2->setTextVisible(false);
+    PBar2->setRange(0, 60);
+    PBar2->setValue(30);
+
+    Panel2 = new RecordPanel(client);
+    Panel2->setGeometry(4, 216, 305, 41);
+
+    DBGrid1 = new QTableView(client);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(4, 264, 303, 241);
+    DBGrid1->setModel(gridModel_.get());
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DBGrid1->verticalHeader()->setDefaultSectionSize(18);
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    for (int c = 0; c < LogGridModel::ColumnCount; ++c)
+        DBGrid1->setColumnWidth(c, LogGridModel::kColumnWidths[c]);
+
+    Panel4 = new JudgePanel(*judge_, [this] { return clock_->userDecimalSeparator(); },
+                            [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); },
+                            client);
+    Panel4->setGeometry(308, 34, 351, 116);
+
+    // The extremes labels lie below the visible client area, as in the layout.
+    Panel3 = new QFrame(client);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setGeometry(4, kClientHeight + 4, 300, 24);
+    auto label = [this](const char* name, const QString& text, int x) {
+        auto* l = new QLabel(text, Panel3);
+        l->setObjectName(QLatin1String(name));
+        l->setGeometry(x, 2, 60, 20);
+        return l;
+    };
+    label("LabMin", QStringLiteral("MIN: "), 0);
+    MinText = label("MinText", QStringLiteral("4001"), 40);
+    MinTextU = label("MinTextU", QString(), 100);
+    label("LabMax", QStringLiteral("MAX: "), 150);
+    MaxText = label("MaxText", QStringLiteral("-4001"), 190);
+    MaxTextU = label("MaxTextU", QString(), 250);
+
+    Chtshow = new ChartView(client);
+    Chtshow->setObjectName(QStringLiteral("Chtshow"));
+    Chtshow->setGeometry(309, 189, 350, 316);
 }
 
 void TFCOMM::buildMenus()
 {
     RecordMenu = menuBar()->addMenu(QStringLiteral("Record"));
     RecordMenu->setObjectName(QStringLiteral("RecordMenu"));
+    auto* group = new QActionGroup(this);
+    for (int i = 0; i < RecordLogger::kLimitCount; ++i) {
+        QAction* a = RecordMenu->addAction(RecordLogger::limitCaption(i));
+        a->setCheckable(true);
+        a->setChecked(i == RecordLogger::kDefaultLimitItem);
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, i] { guard([&] { setRecordLimit(i); }); });
+        RecordLimitItems[i] = a;
+    }
+    // The hidden items "New" and "Save" and the hidden menus keep their handlers reachable.
+    QAction* newItem = RecordMenu->addAction(QStringLiteral("New"));
+    newItem->setVisible(false);
+    connect(newItem, &QAction::triggered, this, [this] { guard([&] { RecordNewClick(); }); });
+    QAction* saveItem = RecordMenu->addAction(QStringLiteral("Save"));
+    saveItem->setVisible(false);
+    connect(saveItem, &QAction::triggered, this, [this] { guard([&] { saveasClick(); }); });
 }
 
 void TFCOMM::FormCreate()
 {
     const StartupVariant variant = startupVariant(services_.flags);
+
+    // The chart and its pager, page size 100.
+    pager_ = std::make_unique<TChartControl>(Chtshow->model(), 100);
+    chartTools_ = std::make_unique<ChartToolPanel>(*pager_, Chtshow->model());
+    TntPanel1 = new ChartToolBar(*chartTools_, centralWidget());
+    TntPanel1->setGeometry(306, 149, 353, 41);
+    connect(TntPanel1, &ChartToolBar::run, this, [this](const std::function<void()>& h) { guard(h); });
+    connect(TntPanel1, &ChartToolBar::saveClicked, this, [this] { guard([&] { BtSaveClick(); }); });
+    connect(TntPanel1, &ChartToolBar::enlargeClicked, this, [this] { guard([&] { TbFdClick(); }); });
+    connect(TntPanel1, &ChartToolBar::restoreClicked, this, [this] { guard([&] { TbSxClick(); }); });
+    chartTools_->setStateChangedListener([this] { TntPanel1->showState(); });
+    connect(&chartTools_->Timer2(), &QTimer::timeout, this, [this] { guard([&] { chartTools_->Timer2Timer(); }); });
+
+    // Locale probes.
+    systeminfomation_ = clock_->systemDecimalSeparator();
+
+    // Receive path and speed after the model flags.
     switch (variant.serialHandler) {
     case SerialHandler::HexPair:
         comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
-            guarded(prompts(), [&] { assembly_->RECEIVE_COM_Data(data, size); });
+            guard([&] { assembly_->RECEIVE_COM_Data(data, size); showPanel(); });
         };
         break;
     case SerialHandler::Nibble:
         comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
-            guarded(prompts(), [&] { assembly_->H20BRData(data, size); });
+            guard([&] { assembly_->H20BRData(data, size); });
         };
         break;
     case SerialHandler::None:
@@ -107,14 +230,141 @@ void TFCOMM::FormCreate()
     }
     if (variant.serialBaud == 19200)
         comm2_->SetComPortSpeed(br19200);
+    if (variant.digit1Caption)
+        panelModel_->setDigitCaption(0, *variant.digit1Caption);
+
+    // The full scale of the model: extremes, their labels and the value axis.
+    const int fullScale = variant.fullScaleCount;
+    extremes_ = std::make_unique<Extremes>(fullScale);
+    extremes_->setShowSeries([this] { chartTools_->ShowChosenSeries(); });
+    if (variant.scaleCode != QLatin1String("4")) {
+        MinText->setText(QString::number(fullScale + 1));
+        MaxText->setText(QString::number(-(fullScale + 1)));
+    }
+    chartTools_->ResetSeries();
+    Chtshow->setLeftAxisBounds(fullScale, -fullScale);
+    panelModel_->setAxisBounds(-fullScale, fullScale);
+
+    FrameProcessor::Parts parts{*panelModel_, *extremes_, *judge_, Chtshow->model()};
+    FrameProcessor::Hooks hooks;
+    hooks.localeSeparator = [this] { return clock_->userDecimalSeparator(); };
+    hooks.dataDisplayChecked = [this] { return dataDisplayChecked_; };
+    hooks.linkAlive = [this] { linkIdleTicks_ = 0; };
+    hooks.showExtremes = [this](const ExtremesLabels& l) {
+        MaxText->setText(l.maxText);
+        MinText->setText(l.minText);
+        MaxTextU->setText(displayUnit(l.maxUnit));
+        MinTextU->setText(displayUnit(l.minUnit));
+    };
+    hooks.readingReady = [this] { readingReady(); };
+    frames_ = std::make_unique<FrameProcessor>(parts, hooks);
+    frames_->reading().FullScaleCount = fullScale;
     assembly_->setFrameHandler([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
 
     setWindowTitle(variant.title.value_or(QStringLiteral("VK31C_D  win7")) + platformSuffix());
 }
 
+void TFCOMM::wireLogging()
+{
+    RecordLogger::Callbacks cb;
+    cb.setBarPosition = [this](int position) { PBar2->setValue(qBound(PBar2->minimum(), position, PBar2->maximum())); };
+    cb.rowPosted = [this] {
+        unsavedRows_ = true;
+        if (gridPending_)
+            return;
+        // The grid catches up once per burst of rows, not once per row.
+        gridPending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            gridPending_ = false;
+            gridModel_->rowsAppended();
+            DBGrid1->scrollToBottom();
+        });
+    };
+    cb.addValue = [this](double v) {
+        pager_->AddValue(v);
+        TntPanel1->showState();
+    };
+    cb.clearChart = [this] {
+        pager_->ClearChart();
+        TntPanel1->showState();
+    };
+    cb.tableCleared = [this] { gridModel_->tableReset(); };
+    logger_->setCallbacks(cb);
+
+    connect(Panel2->RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_->setRepeatSet(on); });
+    connect(Panel2->RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger_->setRecordSI(on); });
+    connect(Panel2->RecordSITime, &QLineEdit::textChanged, this, [this](const QString& text) {
+        guard([&] {
+            const RecordLogger::IntervalChange change = logger_->RecordSITimeChange(text);
+            if (change.outcome == RecordLogger::IntervalChange::Ignored)
+                return;
+            if (change.boxText != Panel2->RecordSITime->text()) {
+                const QSignalBlocker block(Panel2->RecordSITime);
+                Panel2->RecordSITime->setText(change.boxText);
+            }
+            if (change.outcome == RecordLogger::IntervalChange::Applied)
+                Timer3.setInterval(change.intervalMs);
+        });
+    });
+    connect(Panel2->RecordNew, &QPushButton::clicked, this, [this] { guard([&] { RecordNewClick(); }); });
+    connect(Panel2->saveas, &QPushButton::clicked, this, [this] { guard([&] { saveasClick(); }); });
+    connect(Panel2->OpenDataFiles, &QPushButton::clicked, this, [this] { guard([&] { SpeedButton2Click(); }); });
+    connect(Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
+}
+
 void TFCOMM::showConnectionState()
 {
     Panel5->show(connection().controls());
+}
+
+void TFCOMM::showPanel()
+{
+    Panel1->update();
+    if (PBar2->maximum() != panelModel_->barMaximum())
+        PBar2->setMaximum(qMax(0, panelModel_->barMaximum()));
+    Panel4->CONok->setAlive(panelModel_->linkAlive());
+    const long long bad = badFrames();
+    Panel4->CONok->setToolTip(bad ? QStringLiteral("%1 bad frames").arg(bad)
+                                  : (panelModel_->linkAlive() ? QStringLiteral("Frames are arriving")
+                                                              : QStringLiteral("No frames")));
+}
+
+void TFCOMM::LcdDisplayVK31C(const QString& frameText)
+{
+    struct Repaint {
+        TFCOMM* w;
+        ~Repaint() { w->showPanel(); w->Panel4->showVerdict(); }
+    } repaint{this};
+    frames_->LcdDisplayVK31C(frameText);
+}
+
+void TFCOMM::readingReady()
+{
+    const MeterReading& r = frames_->reading();
+    LogReading lr;
+    lr.valueText = r.ValueText;
+    lr.functionText = r.FunctionText;
+    lr.unitText = r.UnitText;
+    lr.rangeModeText = r.RangeModeText;
+    lr.judgeText = r.JudgeText;
+    lr.readingValue = r.ReadingValue;
+    const QLocale locale = clock_->userLocale();
+    switch (logger_->readingDecoded(lr, clock_->now(), timeSeparatorOf(locale))) {
+    case RecordLogger::Timer3Command::Start:
+        if (!Timer3.isActive())
+            Timer3.start();
+        break;
+    case RecordLogger::Timer3Command::Stop:
+        Timer3.stop();
+        break;
+    case RecordLogger::Timer3Command::Keep:
+        break;
+    }
+}
+
+void TFCOMM::Timer3Timer()
+{
+    logger_->Timer3Timer(clock_->now(), clock_->userLocale());
 }
 
 void TFCOMM::COMConClick(bool down)
@@ -139,10 +389,107 @@ void TFCOMM::BtDiscon1Click()
     showConnectionState();
 }
 
+void TFCOMM::ConTimerTimer()
+{
+    if (linkIdleTicks_ != 2) {
+        ++linkIdleTicks_;
+        return;
+    }
+    panelModel_->setLinkAlive(false);
+    linkIdleTicks_ = 0;
+    showPanel();
+}
+
+void TFCOMM::setRecordLimit(int item)
+{
+    logger_->setRecordLimit(item);
+    for (int i = 0; i < RecordLogger::kLimitCount; ++i)
+        RecordLimitItems[i]->setChecked(i == logger_->checkedLimitItem());
+}
+
+void TFCOMM::RecordNewClick()
+{
+    if (!prompts().askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
+        return;
+    logger_->RecordNewClick();
+    unsavedRows_ = false;
+}
+
+void TFCOMM::showOutcome(const FileOutcome& outcome)
+{
+    switch (outcome.show) {
+    case FileOutcome::Show::Information: prompts().inform(outcome.text); break;
+    case FileOutcome::Show::Error: prompts().error(outcome.text); break;
+    case FileOutcome::Show::Nothing: break;
+    }
+}
+
+void TFCOMM::saveasClick()
+{
+    const QString name = prompts().chooseSaveFile(saveTableDialogParams());
+    if (name.isEmpty())
+        return;
+    const FileOutcome outcome = saveTableFile(*cds1_, name);
+    if (outcome.ok)
+        unsavedRows_ = false;
+    showOutcome(outcome);
+}
+
+void TFCOMM::SpeedButton2Click()
+{
+    const QString name = prompts().chooseOpenFile(openTableDialogParams());
+    if (name.isEmpty())
+        return;
+    const std::int64_t before = cds1_->rowCount();
+    const FileOutcome outcome = LoadTableFile(name, *cds1_);
+    gridModel_->tableReset();
+    DBGrid1->scrollToBottom();
+    if (outcome.ok && cds1_->rowCount() != before)
+        unsavedRows_ = true;
+    showOutcome(outcome);
+}
+
+void TFCOMM::BtPrintClick()
+{
+    showReportPreview(this, *cds1_, [](const QString& u) { return displayUnit(u); });
+    repaint();
+}
+
+void TFCOMM::BtSaveClick()
+{
+    const QString name = prompts().chooseSaveFile(chartPictureDialogParams());
+    if (name.isEmpty())
+        return;
+    Chtshow->refreshNow();
+    showOutcome(saveChartPicture(Chtshow->renderImage(), name));
+}
+
+void TFCOMM::applyPlacement(const ChartPlacement& p)
+{
+    Chtshow->setGeometry(p.chartBounds);
+    TntPanel1->move(p.toolPanelPos);
+    Panel2->setVisible(p.otherPanelsVisible);
+    Panel4->setVisible(p.otherPanelsVisible);
+    Panel5->setVisible(p.otherPanelsVisible);
+    TntPanel1->TbFd->setVisible(p.enlargeButtonVisible);
+    TntPanel1->TbSx->setVisible(p.restoreButtonVisible);
+    Chtshow->raise();
+    TntPanel1->raise();
+}
+
+void TFCOMM::TbFdClick()
+{
+    applyPlacement(enlarger_->TbFdClick(Chtshow->geometry(), frameGeometry().size()));
+}
+
+void TFCOMM::TbSxClick()
+{
+    applyPlacement(enlarger_->TbSxClick());
+}
+
 void TFCOMM::BitBtn1Click()
 {
-    if (!prompts().askYesNo(QStringLiteral("Information"),
-                            QStringLiteral("Are you sure that you want to quit this application?")))
+    if (!prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion))
         return;
     quitting_ = true;
     close();
@@ -156,16 +503,13 @@ void TFCOMM::BtExit1Click()
     QApplication::quit();
 }
 
-void TFCOMM::ConTimerTimer()
-{
-}
-
-void TFCOMM::LcdDisplayVK31C(const QString& frameText)
-{
-    Q_UNUSED(frameText);
-}
-
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
+    // The close box asks before it throws away rows that were never saved.
+    if (!quitting_ && unsavedRows_ && !prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion)) {
+        event->ignore();
+        return;
+    }
+    comm2_->ClosePort();
     event->accept();
 }

@@ -3,21 +3,42 @@
 // The logic lives in the controllers and models it owns; handlers forward to them.
 #include "app/connection_controller.h"
 #include "app/locale_clock.h"
+#include "app/meter_reading.h"
 #include "app/top_bar.h"
 #include "app/user_prompts.h"
 #include "decode/model_variants.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <array>
 #include <memory>
 
-class QMenu;
 class QAction;
 class QFrame;
 class QLabel;
+class QMenu;
+class QProgressBar;
+class QTableView;
 class TCommPortDriver;
 class SerialFrameAssembly;
 class DriverPortAccess;
+class LcdPanelModel;
+class LcdPanelWidget;
+class Extremes;
+class LimitJudge;
+class JudgePanel;
+class LogTable;
+class LogGridModel;
+class RecordLogger;
+class RecordPanel;
+class ChartView;
+class TChartControl;
+class ChartToolPanel;
+class ChartToolBar;
+class ChartEnlarger;
+class FrameProcessor;
+struct FileOutcome;
+struct ChartPlacement;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -31,23 +52,43 @@ public:
     TFCOMM() : TFCOMM(Services()) {}
     ~TFCOMM() override;
 
-    // Client area of the window.
     static constexpr int kClientWidth = 663;
     static constexpr int kClientHeight = 509;
 
     // Components, named as in the window layout; reachable for tests.
     TopBar* Panel5 = nullptr;
-    QFrame* Panel1 = nullptr;
-    QFrame* Panel2 = nullptr;
-    QFrame* Panel4 = nullptr;
-    QFrame* TntPanel1 = nullptr;
-    QWidget* Chtshow = nullptr;
+    LcdPanelWidget* Panel1 = nullptr;
+    QProgressBar* PBar2 = nullptr;
+    RecordPanel* Panel2 = nullptr;
+    QTableView* DBGrid1 = nullptr;
+    JudgePanel* Panel4 = nullptr;
+    QFrame* Panel3 = nullptr;          // extremes labels, below the visible client area
+    QLabel* MaxText = nullptr;
+    QLabel* MinText = nullptr;
+    QLabel* MaxTextU = nullptr;
+    QLabel* MinTextU = nullptr;
+    ChartToolBar* TntPanel1 = nullptr;
+    ChartView* Chtshow = nullptr;
     QMenu* RecordMenu = nullptr;
+    std::array<QAction*, 6> RecordLimitItems{};
     QTimer ConTimer;
+    QTimer Timer3;
 
     TCommPortDriver& COMM2() { return *comm2_; }
     ConnectionController& connection() { return *connection_; }
     SerialFrameAssembly& serialAssembly() { return *assembly_; }
+    LcdPanelModel& panel() { return *panelModel_; }
+    Extremes& extremes() { return *extremes_; }
+    LimitJudge& judge() { return *judge_; }
+    LogTable& cds1() { return *cds1_; }
+    RecordLogger& logger() { return *logger_; }
+    TChartControl& pager() { return *pager_; }
+    ChartToolPanel& chartTools() { return *chartTools_; }
+    const MeterReading& reading() const;
+    int linkIdleTicks() const { return linkIdleTicks_; }
+    long long badFrames() const;
+    bool hasUnsavedRows() const { return unsavedRows_; }
+    bool isChartEnlarged() const;
 
     // Handlers bound to the controls.
     void COMConClick(bool down);
@@ -56,6 +97,15 @@ public:
     void BitBtn1Click();       // Quit, with its question
     void BtExit1Click();       // Exit, without a question
     void ConTimerTimer();
+    void Timer3Timer();
+    void RecordNewClick();     // Close Data
+    void saveasClick();
+    void SpeedButton2Click();  // load a table file
+    void BtPrintClick();
+    void BtSaveClick();        // chart picture
+    void TbFdClick();
+    void TbSxClick();
+    void setRecordLimit(int item);
 
     // The frame decoder's entry: called by a link once per accepted frame.
     void LcdDisplayVK31C(const QString& frameText);
@@ -67,8 +117,14 @@ private:
     void FormCreate();
     void buildLayout();
     void buildMenus();
+    void wireLogging();
     void showConnectionState();
+    void showPanel();
+    void showOutcome(const FileOutcome& outcome);
+    void applyPlacement(const ChartPlacement& placement);
+    void readingReady();
     UserPrompts& prompts() { return *prompts_; }
+    template <typename F> void guard(F&& handler);
 
     Services services_;
     std::unique_ptr<UserPrompts> ownPrompts_;
@@ -80,5 +136,21 @@ private:
     std::unique_ptr<SerialFrameAssembly> assembly_;
     std::unique_ptr<DriverPortAccess> portAccess_;
     std::unique_ptr<ConnectionController> connection_;
+    std::unique_ptr<LcdPanelModel> panelModel_;
+    std::unique_ptr<Extremes> extremes_;
+    std::unique_ptr<LimitJudge> judge_;
+    std::unique_ptr<LogTable> cds1_;
+    std::unique_ptr<RecordLogger> logger_;
+    std::unique_ptr<LogGridModel> gridModel_;
+    std::unique_ptr<TChartControl> pager_;
+    std::unique_ptr<ChartToolPanel> chartTools_;
+    std::unique_ptr<ChartEnlarger> enlarger_;
+    std::unique_ptr<FrameProcessor> frames_;
+
+    QString systeminfomation_;          // the system's decimal separator, for the key filters
+    bool dataDisplayChecked_ = false;   // Data_display, outside the client area
+    int linkIdleTicks_ = 0;             // LinkIdleTicks
+    bool unsavedRows_ = false;          // rows logged or loaded since the last save
     bool quitting_ = false;
+    bool gridPending_ = false;
 };

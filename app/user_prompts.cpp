@@ -20,7 +20,8 @@ void DialogPrompts::error(const QString& text)
 }
 
 namespace {
-QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDialog::AcceptMode mode,
+                      const QString& startName = QString())
 {
     QFileDialog dialog(parent, d.title, QString(), d.filter);
     dialog.setAcceptMode(mode);
@@ -28,7 +29,8 @@ QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDi
     dialog.setDefaultSuffix(d.defaultSuffix);
     if (!d.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.selectFile(QString());   // the name starts empty every time
+    dialog.setSizeGripEnabled(d.resizable);
+    dialog.selectFile(d.clearNameBeforeShow ? QString() : startName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();
@@ -42,5 +44,8 @@ QString DialogPrompts::chooseSaveFile(const FileDialog& dialog)
 
 QString DialogPrompts::chooseOpenFile(const FileDialog& dialog)
 {
-    return runFileDialog(parent_, dialog, QFileDialog::AcceptOpen);
+    const QString name = runFileDialog(parent_, dialog, QFileDialog::AcceptOpen, lastOpenName_);
+    if (!name.isEmpty())
+        lastOpenName_ = name;
+    return name;
 }

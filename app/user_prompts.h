@@ -1,5 +1,7 @@
 #pragma once
 // Every message box and file dialog of the window goes through this, so tests can answer them.
+#include "log/table_file_outcome.h"
+
 #include <QString>
 
 class UserPrompts {
@@ -10,12 +12,7 @@ public:
     virtual void inform(const QString& text) = 0;   // "Information", information icon, OK
     virtual void error(const QString& text) = 0;    // "Error", error icon, OK
     // File dialogs: the chosen name, or an empty text when cancelled.
-    struct FileDialog {
-        QString title;
-        QString filter;
-        QString defaultSuffix;
-        bool confirmOverwrite = true;
-    };
+    using FileDialog = FileDialogParams;
     virtual QString chooseSaveFile(const FileDialog& dialog) = 0;
     virtual QString chooseOpenFile(const FileDialog& dialog) = 0;
 };
@@ -33,4 +30,5 @@ public:
 
 private:
     QWidget* parent_;
+    QString lastOpenName_;   // the open dialog keeps the last chosen name
 };

@@ -1,0 +1,59 @@
+#include "app/record_panel.h"
+
+#include "log/record_logger.h"
+
+#include <QKeyEvent>
+
+namespace {
+QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint, int x, int w)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setToolTip(hint);
+    b->setGeometry(x, 8, w, 25);
+    return b;
+}
+} // namespace
+
+RecordPanel::RecordPanel(QWidget* parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("Panel2"));
+    setFrameShape(QFrame::StyledPanel);
+
+    RepeatSet = new QCheckBox(QStringLiteral("Repeat"), this);
+    RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
+    RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
+    RepeatSet->setChecked(true);
+    RepeatSet->setGeometry(5, 2, 70, 18);
+
+    // The interval box sits over the blanks of the check box's caption.
+    RecordSI = new QCheckBox(QStringLiteral("Sampling Interval           'S"), this);
+    RecordSI->setObjectName(QStringLiteral("RecordSI"));
+    RecordSI->setGeometry(5, 20, 170, 18);
+    RecordSITime = new QLineEdit(QStringLiteral("1"), this);
+    RecordSITime->setObjectName(QStringLiteral("RecordSITime"));
+    RecordSITime->setGeometry(126, 20, 34, 18);
+    RecordSITime->installEventFilter(this);
+
+    RecordNew = button(this, "RecordNew", QStringLiteral("Clear"), QStringLiteral("Close Data"), 176, 42);
+    saveas = button(this, "saveas", QStringLiteral("Save"), QStringLiteral("Save data files"), 220, 40);
+    OpenDataFiles = button(this, "OpenDataFiles", QStringLiteral("Open"), QStringLiteral("Open old data files"), 262, 40);
+    BtPrint = button(this, "BtPrint", QStringLiteral("Print"), QStringLiteral("Print"), 176, 0);
+    // Print shares the row: the four buttons are narrower than the panel allows otherwise.
+    RecordNew->setGeometry(176, 2, 62, 18);
+    BtPrint->setGeometry(240, 2, 62, 18);
+    saveas->setGeometry(176, 20, 62, 18);
+    OpenDataFiles->setGeometry(240, 20, 62, 18);
+}
+
+bool RecordPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == RecordSITime && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Backspace)
+            return false;
+        if (!key->text().isEmpty() && key->text().at(0).unicode() >= 32)
+            return !isIntervalKey(key->text().at(0));
+    }
+    return QFrame::eventFilter(watched, event);
+}
