@@ -1,0 +1,49 @@
+// The reader's output line: column order, empty range columns, numbers that read back exactly.
+#include "decode/frame_decoder.h"
+#include "tools/reading_line.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+TEST(ReadingLine, ShortestNumberTextReadsBackToTheSameDouble)
+{
+    const struct { double value; const char* text; const char* why; } cases[] = {
+        {1.234, "1.234", "plain"},
+        {-6001, "-6001", "a count prints without a fraction"},
+        {0.1 + 0.2, "0.30000000000000004", "not rounded to look nice: it must read back"},
+        {1234 * 0.001, "1.234", "count times factor"},
+        {0, "0", "zero"},
+        {1e21, "1e+21", "large"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shortestNumberText(c.value), c.text) << c.why;
+        EXPECT_EQ(std::strtod(shortestNumberText(c.value).c_str(), nullptr), c.value) << c.why;
+    }
+}
+
+TEST(ReadingLine, ColumnsOfADecodedFrame)
+{
+    // The number columns ignore the locale: only ValueText takes the separator.
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const struct { const char* frameText; const char* separator; int fullScale; const char* line; const char* why; } cases[] = {
+        {"2B3132333420313000008000" "0D", ".", 6000,
+         "1.234\t1234\t1.234\tDC\tV\tAUTO\t6v\t6\t6000\t1\tLcdAuto,LcdDc1,LcdP1,LcdV", "DC volts"},
+        {"2B3132333420313000008000" "0D", ",", 6000,
+         "1,234\t1234\t1.234\tDC\tV\tAUTO\t6v\t6\t6000\t1\tLcdAuto,LcdDc1,LcdP1,LcdV", "comma separator, numbers unchanged"},
+        {"2D3F303A3F20320000202000" "0D", ".", 6000,
+         "0.L\t-6001\t-60.01\tOHM\tk*\tMANU\t60k*\t60\t6000\t2\tLCDk,LCDohm,LcdFH,LcdP2", "negative overload"},
+        {"2B3132333420300000000800" "0D", ".", 6000,
+         "1234\t1234\t1234\tFreq\tHz\tMANU\t\t\t1000\t0\tLCDHz", "no range row: empty range columns"},
+    };
+    for (const auto& c : cases) {
+        DecodeInput in;
+        in.frameText = QLatin1String(c.frameText);
+        in.decimalSeparator = QLatin1String(c.separator);
+        in.fullScaleCount = c.fullScale;
+        EXPECT_EQ(readingLine(decodeFrame(in)), c.line) << c.why;
+    }
+    QLocale::setDefault(saved);
+}
