@@ -1,0 +1,336 @@
+// The USB adapter link driven as the window drives it, over the scripted HID platform.
+#include "link/hid/fake_hid_platform.h"
+#include "link/hid/hid_device.h"
+#include "link/hid/hid_device_controller.h"
+#include "link/usb/usb_adapter_link.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace {
+
+const QString kAdapterPath = QStringLiteral("/dev/hidraw-adapter");
+const QString kMousePath = QStringLiteral("/dev/hidraw-mouse");
+
+FakeHidPlatform::Device adapterDevice(const QString& path = kAdapterPath, quint32 id = 1)
+{
+    FakeHidPlatform::Device d;
+    d.path = path;
+    d.instanceId = id;
+    d.attributes = {0x1A86, 0xE008, 0x0100};
+    d.product = QStringLiteral("USB to Serial");
+    d.languages = QString(QChar(0x0409));
+    return d;
+}
+
+FakeHidPlatform::Device mouseDevice(const QString& path = kMousePath, quint32 id = 2)
+{
+    FakeHidPlatform::Device d;
+    d.path = path;
+    d.instanceId = id;
+    d.attributes = {0x046D, 0xC077, 0x7200};
+    d.product = QStringLiteral("Optical Mouse");
+    d.readWrite = false;
+    return d;
+}
+
+template <typename Pred>
+bool waitFor(Pred done, int ms = 3000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+const QByteArray kFramePart1 = QByteArray::fromHex("00F72B313233342031");
+const QByteArray kFramePart2 = QByteArray::fromHex("00F73000008000" "0D0A");
+const QByteArray kEmpty = QByteArray::fromHex("00F000000000000000");
+
+class UsbLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform.plug(mouseDevice()); }
+
+    void start(UsbLinkVariant variant = {})
+    {
+        ctl = std::make_unique<THidDeviceController>(platform);
+        UsbAdapterLink::Callbacks cb;
+        cb.onFrame = [this](const QString& f) {
+            frames << f;
+            if (refuseFrames)
+                throw std::runtime_error("bad frame");
+        };
+        cb.inform = [this](const QString& t) { informs << t; };
+        cb.error = [this](const QString& t) { errors << t; };
+        cb.controlsChanged = [this](const UsbLinkControls& c) { shown = c; ++controlChanges; };
+        link = std::make_unique<UsbAdapterLink>(*ctl, variant, cb);
+    }
+    void TearDown() override
+    {
+        link.reset();
+        ctl.reset();
+    }
+    // The report of the selected adapter as if its reader handed it over.
+    void hand(const QByteArray& withId)
+    {
+        THidDevice* d = link->CurrentHidDevice();
+        ASSERT_NE(d, nullptr);
+        link->USBReceiveVK31C(*d, static_cast<quint8>(withId.at(0)),
+                              reinterpret_cast<const quint8*>(withId.constData()) + 1,
+                              static_cast<quint16>(withId.size() - 1));
+    }
+    int featureCount() { return static_cast<int>(platform.features(kAdapterPath).size()); }
+
+    FakeHidPlatform platform;
+    std::unique_ptr<THidDeviceController> ctl;
+    std::unique_ptr<UsbAdapterLink> link;
+    QStringList frames, informs, errors;
+    UsbLinkControls shown;
+    int controlChanges = 0;
+    bool refuseFrames = false;
+};
+
+} // namespace
+
+TEST(UsbLinkDescription, LinesAndAdapterChoice)
+{
+    FakeHidPlatform platform;
+    FakeHidPlatform::Device noName;
+    noName.path = "/dev/hidraw0";
+    noName.instanceId = 10;
+    noName.attributes = {0x0ABC, 0x0001, 0};
+    noName.serial = QStringLiteral("7");
+    noName.languages = QString(QChar(0x0409));
+    platform.plug(noName);
+    FakeHidPlatform::Device withSerial = adapterDevice("/dev/hidraw1", 11);
+    withSerial.serial = QStringLiteral("0001");
+    platform.plug(withSerial);
+    platform.plug(adapterDevice("/dev/hidraw2", 12));
+    FakeHidPlatform::Device echoed = adapterDevice("/dev/hidraw3", 13);
+    echoed.serial = QString(QChar(0x0409));   // the language list given as serial number
+    platform.plug(echoed);
+    platform.plug(mouseDevice("/dev/hidraw4", 14));
+
+    THidDeviceController ctl(platform);
+    UsbAdapterLink link(ctl, {}, {});
+    EXPECT_EQ(link.deviceLines(), (QStringList{"Device VID=0ABC PID=0001 (Serial=7)", "USB to Serial (Serial=0001)",
+                                               "USB to Serial", "USB to Serial", "Optical Mouse"}));
+    EXPECT_EQ(link.selectedIndex(), 3) << "the last exact match; one with a serial number is not the adapter";
+}
+
+TEST_F(UsbLinkTest, NoAdapterMeansNoConnection)
+{
+    start();
+    EXPECT_EQ(link->selectedIndex(), -1);
+    link->USBConClick(true);
+    EXPECT_EQ(informs, QStringList{UsbAdapterLink::kNotConnected});
+    EXPECT_FALSE(link->controls().receiving);
+    EXPECT_EQ(shown.caption, QStringLiteral("USB Connection"));
+    EXPECT_EQ(controlChanges, 1) << "the window learns that the button is up again";
+}
+
+TEST_F(UsbLinkTest, ConnectReadsFramesAndDisconnectStops)
+{
+    platform.plug(adapterDevice());
+    start();
+    ASSERT_EQ(link->selectedIndex(), 1);
+    link->USBConClick(true);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(shown.receiving);
+    EXPECT_EQ(shown.caption, QStringLiteral("USB Disconnect"));
+    ASSERT_EQ(featureCount(), 1);
+    EXPECT_EQ(platform.features(kAdapterPath)[0].toHex(' ').toUpper(), QByteArray("00 60 09 00 00 03 00 00 00 00"));
+    EXPECT_EQ(link->history().last(), QStringLiteral("00 60 09 00 00 03 00 00 00 00 "));
+    ASSERT_NE(link->CurrentHidDevice(), nullptr);
+    EXPECT_TRUE(link->CurrentHidDevice()->hasReader());
+
+    platform.queueReport(kAdapterPath, kFramePart1);
+    platform.queueReport(kAdapterPath, kFramePart2);
+    platform.queueReport(kAdapterPath, kEmpty);
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 1; }));
+    EXPECT_EQ(frames[0], QStringLiteral("2B31323334203130000080000D0A"));
+    EXPECT_TRUE(link->history().contains(QStringLiteral("R 00  F7 2B 31 32 33 34 20 31 ")));
+
+    link->USBConClick(false);
+    EXPECT_FALSE(shown.receiving);
+    EXPECT_EQ(shown.caption, QStringLiteral("USB Connection"));
+    EXPECT_EQ(featureCount(), 2) << "the baud rate goes out on disconnecting too";
+    EXPECT_FALSE(link->CurrentHidDevice()->hasReader());
+}
+
+TEST_F(UsbLinkTest, NineteenTwoHundredBaudVariant)
+{
+    platform.plug(adapterDevice());
+    start({UsbReportHandler::None, 19200});
+    link->USBConClick(true);
+    ASSERT_EQ(featureCount(), 1);
+    EXPECT_EQ(platform.features(kAdapterPath)[0].toHex(' ').toUpper(), QByteArray("00 00 4B 00 00 03 00 00 00 00"));
+    EXPECT_FALSE(link->CurrentHidDevice()->hasReader()) << "no handler for this model";
+}
+
+TEST_F(UsbLinkTest, AdapterWithoutAccessSaysWhyAndWhereToLook)
+{
+    FakeHidPlatform::Device locked = adapterDevice();
+    locked.readWrite = false;
+    locked.accessError = EACCES;
+    platform.plug(locked);
+    start();
+    ASSERT_EQ(link->selectedIndex(), 1);
+    link->USBConClick(true);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("Permission denied"))) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("\"USB adapter access\""))) << errors[0].toStdString();
+    EXPECT_FALSE(shown.receiving);
+    EXPECT_TRUE(informs.isEmpty());
+}
+
+TEST_F(UsbLinkTest, SilenceTimeOutAtNineteenHundredReports)
+{
+    platform.plug(adapterDevice());
+    for (const int silent : {1899, 1900}) {
+        informs.clear();
+        start();
+        link->USBConClick(true);
+        hand(kFramePart1);
+        for (int i = 0; i < silent; ++i)
+            hand(kEmpty);
+        EXPECT_FALSE(link->ConTimerTimer());
+        EXPECT_FALSE(link->ConTimerTimer());
+        EXPECT_TRUE(link->ConTimerTimer()) << "the third tick without a frame turns the indicator";
+        if (silent == 1899) {
+            EXPECT_TRUE(informs.isEmpty());
+            EXPECT_TRUE(shown.receiving);
+        } else {
+            EXPECT_EQ(informs, QStringList{UsbAdapterLink::kMeterSilent});
+            EXPECT_EQ(link->collector().UsbSilentReports(), 0);
+            EXPECT_FALSE(shown.receiving) << "back to Idle: serial controls shown again";
+            EXPECT_EQ(shown.caption, QStringLiteral("USB Connection"));
+            EXPECT_FALSE(link->CurrentHidDevice()->hasReader());
+            for (int i = 0; i < 3; ++i)
+                link->ConTimerTimer();
+            EXPECT_EQ(informs.size(), 1) << "fires once";
+        }
+        link.reset();
+        ctl.reset();
+    }
+}
+
+TEST_F(UsbLinkTest, DecodedFramesKeepTheIndicatorAlive)
+{
+    start();
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_FALSE(link->ConTimerTimer());
+        EXPECT_FALSE(link->ConTimerTimer());
+        link->frameDecoded();
+    }
+    EXPECT_EQ(link->LinkIdleTicks(), 0);
+}
+
+TEST_F(UsbLinkTest, AnyDeviceChangeWhileConnectedResumesOnTheNewObject)
+{
+    platform.plug(adapterDevice());
+    start();
+    link->USBConClick(true);
+    THidDevice* before = link->CurrentHidDevice();
+    ASSERT_TRUE(before && before->hasReader());
+
+    platform.plug(mouseDevice("/dev/hidraw-keyboard", 3));
+    platform.fireDeviceChange();
+    EXPECT_TRUE(link->history().contains(QStringLiteral("Arrival of Optical Mouse")));
+    EXPECT_EQ(link->deviceLines().size(), 3);
+    THidDevice* after = link->CurrentHidDevice();
+    ASSERT_NE(after, nullptr);
+    EXPECT_TRUE(after->hasReader()) << "reading goes on";
+    EXPECT_TRUE(shown.receiving);
+    EXPECT_EQ(featureCount(), 2) << "baud rate sent again to the new object";
+    EXPECT_TRUE(informs.isEmpty());
+
+    platform.queueReport(kAdapterPath, kFramePart1);
+    platform.queueReport(kAdapterPath, kFramePart2);
+    platform.queueReport(kAdapterPath, kEmpty);
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 1; }));
+}
+
+TEST_F(UsbLinkTest, AdapterRemovedWhileConnectedGoesIdleWithAMessage)
+{
+    platform.plug(adapterDevice());
+    start();
+    link->USBConClick(true);
+    platform.unplug(kAdapterPath);
+    platform.fireDeviceChange();
+    EXPECT_TRUE(link->history().contains(QStringLiteral("Removal of USB to Serial")));
+    EXPECT_EQ(link->selectedIndex(), -1);
+    EXPECT_FALSE(shown.receiving);
+    EXPECT_EQ(shown.caption, QStringLiteral("USB Connection"));
+    EXPECT_EQ(informs, QStringList{UsbAdapterLink::kNotConnected});
+}
+
+TEST_F(UsbLinkTest, DeviceChangeWhileIdleStaysQuiet)
+{
+    start();
+    platform.plug(adapterDevice());
+    platform.fireDeviceChange();
+    EXPECT_EQ(link->selectedIndex(), 1);
+    EXPECT_TRUE(informs.isEmpty());
+    EXPECT_EQ(controlChanges, 0);
+}
+
+TEST_F(UsbLinkTest, ReadErrorsBecomeHistoryLines)
+{
+    platform.plug(adapterDevice());
+    start();
+    link->USBConClick(true);
+    platform.queueReadError(kAdapterPath, EIO);
+    ASSERT_TRUE(waitFor([&] { return link->history().last().startsWith(QStringLiteral("READ ERROR")); }));
+    EXPECT_EQ(link->history().last(), QStringLiteral("READ ERROR: Input/output error (5)"));
+}
+
+TEST_F(UsbLinkTest, RefusedFramesAreCountedNotShown)
+{
+    platform.plug(adapterDevice());
+    start();
+    link->USBConClick(true);
+    refuseFrames = true;
+    hand(kFramePart1);
+    hand(kFramePart2);
+    hand(kEmpty);
+    EXPECT_EQ(link->collector().badFrameCount(), 1);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(link->collector().UsbHexText().isEmpty());
+}
+
+TEST_F(UsbLinkTest, HistoryIsCappedAndClearable)
+{
+    platform.plug(adapterDevice());
+    start();
+    link->USBConClick(true);
+    for (int i = 0; i < UsbAdapterLink::kHistoryLimit + 50; ++i)
+        hand(kFramePart1);
+    EXPECT_EQ(link->history().size(), UsbAdapterLink::kHistoryLimit);
+    link->ClearBtnClick();
+    EXPECT_TRUE(link->history().isEmpty());
+}
+
+TEST_F(UsbLinkTest, DestroyingTheLinkGivesTheDevicesBack)
+{
+    platform.plug(adapterDevice());
+    start();
+    link->USBConClick(true);
+    link.reset();
+    ASSERT_EQ(ctl->Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(ctl->DeviceAt(i)->CheckedOut());
+        EXPECT_FALSE(ctl->DeviceAt(i)->hasReader());
+    }
+    EXPECT_EQ(platform.openConnections(kAdapterPath), 0);
+}
