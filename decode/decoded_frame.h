@@ -12,7 +12,9 @@ struct DecodedFrame {
     bool status2Bit7 = false;           // status byte 2, bit 7: selects range row 23
     QString valueText;                  // as the meter shows it, with the locale's separator
     double readingCount = 0;            // signed display count without the point
-    double readingValue = 0;            // count times the factor of the last matching range row
+    double readingValue = 0;            // count times the factor of the last matching range row; the
+                                        // count itself when no row matches; the previous frame's count
+                                        // when this frame stopped before its count (stepsDone 7 or 16)
     QString functionText;               // "DC", "AC", "OHM", ... or empty
     QString unitText;                   // "V", "k*", "Hz", "#", ... or empty
     QString rangeModeText;              // "AUTO" or "MANU"

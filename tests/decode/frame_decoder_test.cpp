@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLocale>
 #include <QStringList>
 #include <cstdint>
 #include <ostream>
@@ -191,8 +192,16 @@ TEST(FrameDecoder, CommaDecimalSeparator)
     EXPECT_EQ(volts.valueText, "1,234");
     EXPECT_DOUBLE_EQ(volts.readingValue, 1.234);  // the number does not depend on the separator
 
+    // The count is read the same whatever the program's default locale is.
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     fr.point = P3;
-    EXPECT_EQ(decode(frameText(fr), 6000, 0, QStringLiteral(",")).valueText, "123,4");
+    fr.digits = "9876";
+    const DecodedFrame german = decode(frameText(fr), 6000, 0, QStringLiteral(","));
+    QLocale::setDefault(before);
+    EXPECT_EQ(german.valueText, "987,6");
+    EXPECT_EQ(german.readingCount, 9876);
+    EXPECT_DOUBLE_EQ(german.readingValue, 987.6);
     fr.digits = "F0AF";
     fr.point = P2;
     EXPECT_EQ(decode(frameText(fr), 6000, 0, QStringLiteral(",")).valueText, "0,L");
