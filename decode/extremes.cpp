@@ -1,5 +1,7 @@
 #include "decode/extremes.h"
 
+#include "decode/unit_display.h"
+
 Extremes::Extremes(int startFullScaleCount)
     : maxSeen_(float(-(startFullScaleCount + 1))), minSeen_(float(startFullScaleCount + 1))
 {
@@ -35,5 +37,6 @@ ExtremesLabels Extremes::update(const ExtremesInput& in)
     pass(in);
     pass(in);
     point_ = in.pointPosition;
-    return ExtremesLabels{maxSeenText_, minSeenText_, in.unitText, in.unitText};
+    const QString unit = displayUnit(in.unitText);
+    return ExtremesLabels{maxSeenText_, minSeenText_, unit, unit};
 }

@@ -14,8 +14,7 @@ struct ExtremesInput {
     int fullScaleCount = 6000;   // as it stood before this frame
 };
 
-// What the labels under the meter show after a frame. Units are the stored texts ("k*");
-// the window shows them through displayUnit().
+// What the labels under the meter show after a frame; units as a person reads them ("k\u03A9").
 struct ExtremesLabels {
     QString maxText;    // MaxText
     QString minText;    // MinText

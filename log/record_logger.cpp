@@ -93,16 +93,18 @@ void RecordLogger::appendRow(const LogReading& r, const QString& timeText)
 RecordLogger::IntervalChange RecordLogger::RecordSITimeChange(const QString& boxText)
 {
     IntervalChange change;
-    if (boxText.isEmpty())
+    const bool negative = boxText.startsWith(QLatin1Char('-'));
+    const QString digits = negative ? boxText.mid(1) : boxText;
+    if (digits.isEmpty())
         return change;
-    for (QChar c : boxText)
+    for (QChar c : digits)
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
             return change;   // not a whole number of seconds: the interval stays
     bool ok = false;
-    qint64 seconds = boxText.toLongLong(&ok);
+    qint64 seconds = digits.toLongLong(&ok);
     const qint64 maxSeconds = std::numeric_limits<qint32>::max() / 1000;
-    if (!ok || seconds > maxSeconds) {
-        // More milliseconds than a timer holds: show the interval in force again.
+    if (!ok || seconds > maxSeconds || (negative && seconds != 0)) {
+        // A negative interval or more milliseconds than a timer holds: show the interval in force again.
         change.outcome = IntervalChange::Refused;
         change.boxText = QString::number(intervalMs_ / 1000);
         return change;

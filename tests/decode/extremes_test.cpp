@@ -79,6 +79,7 @@ TEST(ExtremesTracking, UnitOrFunctionChangeResetsAndCountsTheReading)
     EXPECT_EQ(l.maxText, QStringLiteral("1.500"));
     EXPECT_EQ(l.minText, QStringLiteral("1.500"));
     EXPECT_EQ(l.maxUnit, QStringLiteral("mV"));
+    EXPECT_EQ(l.minUnit, QStringLiteral("mV"));
 
     ExtremesInput ac = volts("1.400", 1400, 1, "mV");
     ac.functionText = QStringLiteral("AC");
@@ -100,6 +101,8 @@ TEST(ExtremesTracking, OverloadAfterResetKeepsTheOldTextOnOneSide)
     EXPECT_EQ(l.maxText, QStringLiteral("0.L"));
     EXPECT_EQ(x.minSeen(), 6000.0f) << "a positive overload does not reach the minimum";
     EXPECT_EQ(l.minText, QStringLiteral("2.000"));
+    EXPECT_EQ(l.maxUnit, QStringLiteral("k\u03A9")) << "labels show the unit as a person reads it";
+    EXPECT_EQ(x.extremesUnit(), QStringLiteral("k*")) << "tracked under the stored text";
 
     ExtremesInput neg = ol;
     neg.readingCount = -6001;

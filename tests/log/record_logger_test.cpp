@@ -236,7 +236,8 @@ TEST(RecordLoggerInterval, BoxEdits)
         {"2147483", C::Applied, "2147483", 2147483000, "largest that fits"},
         {"2147484", C::Refused, "2147483", 2147483000, "too many milliseconds: box shows the interval in force"},
         {"99999999999999999999999", C::Refused, "2147483", 2147483000, "beyond any integer"},
-        {"-5", C::Ignored, "", 2147483000, "not a whole number of seconds"},
+        {"-5", C::Refused, "2147483", 2147483000, "pasted negative interval"},
+        {"-", C::Ignored, "", 2147483000, "a sign alone is not a number"},
         {"1a", C::Ignored, "", 2147483000, "pasted letters"},
         {"007", C::Applied, "007", 7000, "leading zeros"},
     };
