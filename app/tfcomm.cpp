@@ -103,6 +103,11 @@ bool TFCOMM::isChartEnlarged() const { return enlarger_->isEnlarged(); }
 
 void TFCOMM::buildLayout()
 {
+    // A compact font, so the layout's narrow columns and captions hold their texts.
+    QFont compact = font();
+    compact.setPixelSize(11);
+    setFont(compact);
+
     auto* client = new QWidget(this);
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);

@@ -1,0 +1,333 @@
+// The main window driven as a user would: start-up state, connection against the virtual
+// meter on a pseudo-terminal, the watchdog, quitting, Close Data and the close box.
+#include "app/tfcomm.h"
+
+#include "app/chart_tool_bar.h"
+#include "app/judge_panel.h"
+#include "app/record_panel.h"
+#include "chart/chart_control.h"
+#include "chart/chart_view.h"
+#include "decode/extremes.h"
+#include "decode/lcd_panel_model.h"
+#include "decode/link_indicator_widget.h"
+#include "link/comm_port_driver.h"
+#include "link/serial_frame_assembly.h"
+#include "log/log_table.h"
+#include "log/record_logger.h"
+#include "scripted_prompts.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray frameBytes(const char* hex)
+{
+    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
+}
+
+// 0A (the line feed the receiver drops) + a 13-byte frame.
+const char* kVolts1234 = "0A 2B 31 32 33 34 20 31 30 00 00 80 00 0D";
+const char* kVolts1235 = "0A 2B 31 32 33 35 20 31 30 00 00 80 00 0D";
+const char* kOverloadKOhm = "0A 2B 3F 30 3A 3F 20 32 00 00 20 20 00 0D";
+
+struct Window {
+    ScriptedPrompts prompts;
+    FixedLocaleClock clock;
+    std::unique_ptr<TFCOMM> w;
+    explicit Window(ModelFlags flags = ModelFlags::layout())
+    {
+        TFCOMM::Services s;
+        s.prompts = &prompts;
+        s.clock = &clock;
+        s.flags = flags;
+        w = std::make_unique<TFCOMM>(s);
+    }
+    void feed(const char* hex)
+    {
+        const QByteArray b = frameBytes(hex);
+        w->serialAssembly().RECEIVE_COM_Data(b.constData(), b.size());
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, StartsAsTheLayoutSays)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    EXPECT_TRUE(w.windowTitle().startsWith("VK31C/D Interface Program Ver 3.03"));
+    EXPECT_TRUE(w.windowTitle().endsWith("(x64)") || w.windowTitle().endsWith("(x86)"));
+    EXPECT_EQ(w.centralWidget()->size(), QSize(663, 509));
+    EXPECT_EQ(w.COMM2().ComPort(), pnCOM1);
+    EXPECT_EQ(w.COMM2().ComPortSpeed(), br2400);
+    EXPECT_EQ(w.COMM2().ComPortPollingDelay(), 100);
+    EXPECT_FALSE(w.COMM2().IsOpen());
+    EXPECT_TRUE(static_cast<bool>(w.COMM2().OnReceiveData));
+    EXPECT_EQ(w.reading().FullScaleCount, 6000);
+    EXPECT_FLOAT_EQ(w.extremes().maxSeen(), -6001.0f);
+    EXPECT_FLOAT_EQ(w.extremes().minSeen(), 6001.0f);
+    EXPECT_EQ(w.MinText->text(), "6001");
+    EXPECT_EQ(w.MaxText->text(), "-6001");
+    EXPECT_EQ(w.Chtshow->model().leftAxisMaximum(), 6000);
+    EXPECT_EQ(w.Chtshow->model().leftAxisMinimum(), -6000);
+    EXPECT_EQ(w.pager().PageSize(), 100);
+    EXPECT_EQ(w.pager().CurrentPage(), 1);
+    EXPECT_EQ(w.logger().recordNo(), 1);
+    EXPECT_EQ(w.logger().maxRecords(), 10000);
+    EXPECT_TRUE(w.RecordLimitItems[2]->isChecked());
+    EXPECT_TRUE(w.ConTimer.isActive());
+    EXPECT_EQ(w.ConTimer.interval(), 100);
+    EXPECT_FALSE(w.Timer3.isActive());
+    EXPECT_EQ(w.Panel4->T1HI->text(), "6000");
+    EXPECT_EQ(w.Panel4->T1LO->text(), "-6000");
+    EXPECT_FALSE(w.Panel4->CONok->alive());
+    EXPECT_TRUE(w.Panel2->RepeatSet->isChecked());
+    EXPECT_FALSE(w.Panel2->RecordSI->isChecked());
+    EXPECT_TRUE(w.TntPanel1->BtFill->isChecked());
+    EXPECT_EQ(w.TntPanel1->Bt10->text(), "1");
+    EXPECT_TRUE(w.Panel5->BtCOM[0]->isVisibleTo(&w));
+    EXPECT_FALSE(w.Panel5->BtCOM[1]->isVisibleTo(&w));
+    EXPECT_EQ(w.Panel5->COMCon->text(), "COM Connection");
+    EXPECT_EQ(w.Panel5->USBCon->text(), "USB Connection");
+    EXPECT_TRUE(t.prompts.shown.isEmpty());
+}
+
+TEST(MainWindow, ModelFlagsChooseScaleAndReceivePath)
+{
+    ModelFlags only20D;
+    only20D.set(ModelFlag::IFVK20D);
+    Window t(only20D);
+    EXPECT_EQ(t.w->reading().FullScaleCount, 3400);
+    EXPECT_EQ(t.w->MinText->text(), "3401");
+    EXPECT_EQ(t.w->Chtshow->model().leftAxisMaximum(), 3400);
+
+    ModelFlags only40B;
+    only40B.set(ModelFlag::IFVK40B);
+    Window u(only40B);
+    EXPECT_EQ(u.w->Chtshow->model().leftAxisMaximum(), 4000);
+    EXPECT_EQ(u.w->MinText->text(), "4001");
+
+    Window none{ModelFlags()};
+    EXPECT_FALSE(static_cast<bool>(none.w->COMM2().OnReceiveData));
+    EXPECT_TRUE(none.w->windowTitle().startsWith("VK31C_D  win7("));
+}
+
+TEST(MainWindow, AFrameDrivesPanelJudgeLogAndChart)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    t.feed(kVolts1234);
+    EXPECT_EQ(w.reading().ValueText, "1.234");
+    EXPECT_EQ(w.reading().JudgeText, "pass");
+    EXPECT_EQ(w.panel().digitCaptions()[0], "1");
+    EXPECT_TRUE(w.panel().isShown(Indicator::LcdP1));
+    EXPECT_EQ(w.Panel4->T1VALUE->text(), "1.234");
+    EXPECT_TRUE(w.Panel4->CONok->alive());
+    EXPECT_EQ(w.Chtshow->model().leftAxisMaximum(), 6);
+    EXPECT_EQ(w.PBar2->maximum(), 6);
+    ASSERT_EQ(w.cds1().rowCount(), 1);
+    EXPECT_EQ(w.cds1().row(0).value, "1.234");
+    EXPECT_EQ(w.cds1().row(0).time, "10:15:30");
+    EXPECT_EQ(w.cds1().row(0).unit, "V");
+    EXPECT_EQ(w.cds1().row(0).judge, "pass");
+    EXPECT_EQ(w.PBar2->value(), 1);
+    EXPECT_EQ(w.Chtshow->model().pointCount(), 2u) << "placeholder plus the logged value";
+    EXPECT_EQ(w.MaxText->text(), "") << "the point moved from none to P1: two resets, old texts kept";
+    t.feed(kVolts1235);
+    EXPECT_EQ(w.MaxText->text(), "1.235");
+    EXPECT_EQ(w.MinText->text(), "1.235");
+
+    t.feed(kOverloadKOhm);
+    EXPECT_EQ(w.reading().ValueText, "0.L");
+    EXPECT_EQ(w.reading().JudgeText, "Fail");
+    EXPECT_EQ(w.panel().digitCaptions()[2], "@");
+    EXPECT_EQ(w.cds1().rowCount(), 3);
+    EXPECT_EQ(w.cds1().row(2).unit, "k*");
+    EXPECT_EQ(w.MaxTextU->text(), "kΩ");
+}
+
+TEST(MainWindow, BadFramesAreCountedWithoutABox)
+{
+    Window t;
+    t.feed("0A 2B 31 32 33 34 20 3A 30 00 00 80 00 0D");   // point code "A"
+    t.feed(kVolts1234);
+    EXPECT_EQ(t.w->badFrames(), 1);
+    EXPECT_TRUE(t.prompts.shown.isEmpty());
+    EXPECT_EQ(t.w->cds1().rowCount(), 1);
+    EXPECT_EQ(t.w->Panel4->CONok->toolTip(), "1 bad frames");
+}
+
+TEST(MainWindow, WatchdogTurnsTheIndicatorOffOnTheThirdSilentTick)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    w.ConTimer.stop();
+    t.feed(kVolts1234);
+    EXPECT_TRUE(w.panel().linkAlive());
+    w.ConTimerTimer();
+    w.ConTimerTimer();
+    EXPECT_TRUE(w.panel().linkAlive());
+    t.feed(kVolts1235);   // a frame between ticks starts the count again
+    w.ConTimerTimer();
+    w.ConTimerTimer();
+    EXPECT_TRUE(w.panel().linkAlive());
+    w.ConTimerTimer();
+    EXPECT_FALSE(w.panel().linkAlive());
+    EXPECT_FALSE(w.Panel4->CONok->alive());
+    EXPECT_EQ(w.linkIdleTicks(), 0);
+}
+
+TEST(MainWindow, QuitAsksAndActsOnlyOnYes)
+{
+    Window t;
+    t.feed(kVolts1234);
+    t.w->show();
+    t.prompts.answers = {false};
+    t.w->BitBtn1Click();
+    EXPECT_EQ(t.prompts.shown, QStringList{"question: Are you sure that you want to quit this application?"});
+    EXPECT_TRUE(t.w->isVisible()) << "No leaves the window and the table as they were";
+    EXPECT_EQ(t.w->cds1().rowCount(), 1);
+    t.prompts.answers = {true};
+    t.w->BitBtn1Click();
+    EXPECT_FALSE(t.w->isVisible());
+    EXPECT_EQ(t.prompts.shown.size(), 2) << "Quit asks once; the close that follows does not ask again";
+}
+
+TEST(MainWindow, CloseBoxAsksOnlyWhenRowsAreUnsaved)
+{
+    Window t;
+    t.w->show();
+    EXPECT_TRUE(t.w->close()) << "nothing logged: closes without a question";
+    EXPECT_TRUE(t.prompts.shown.isEmpty());
+
+    Window u;
+    u.w->show();
+    u.feed(kVolts1234);
+    u.prompts.answers = {false};
+    EXPECT_FALSE(u.w->close());
+    EXPECT_EQ(u.prompts.shown, QStringList{"question: Are you sure that you want to quit this application?"});
+    u.prompts.answers = {true};
+    EXPECT_TRUE(u.w->close());
+}
+
+TEST(MainWindow, CloseDataAsksItsOwnQuestion)
+{
+    Window t;
+    t.feed(kVolts1234);
+    t.feed(kVolts1235);
+    t.prompts.answers = {false};
+    t.w->RecordNewClick();
+    EXPECT_EQ(t.w->cds1().rowCount(), 2);
+    t.prompts.answers = {true};
+    t.w->RecordNewClick();
+    EXPECT_EQ(t.prompts.shown.last(), "question: Are you sure that you want to clear all logged data?");
+    EXPECT_EQ(t.w->cds1().rowCount(), 0);
+    EXPECT_EQ(t.w->logger().recordNo(), 1);
+    EXPECT_FALSE(t.w->hasUnsavedRows());
+}
+
+TEST(MainWindow, RecordLimitMenuKeepsOneItemChecked)
+{
+    Window t;
+    t.w->setRecordLimit(0);
+    EXPECT_EQ(t.w->logger().maxRecords(), 1000);
+    int checked = 0;
+    for (QAction* a : t.w->RecordLimitItems)
+        checked += a->isChecked();
+    EXPECT_EQ(checked, 1);
+    EXPECT_TRUE(t.w->RecordLimitItems[0]->isChecked());
+    t.w->setRecordLimit(5);
+    EXPECT_EQ(t.w->logger().maxRecords(), 10000000);
+    EXPECT_EQ(t.w->RecordLimitItems[5]->text(), "limitless");
+}
+
+TEST(MainWindow, FailedOpenShowsTheReasonAndStaysIdle)
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QDir().mkpath(runtime.path() + "/meter-logger");
+    QFile::link("/nonexistent/tty", runtime.path() + "/meter-logger/COM1");
+    Window t;
+    t.w->COMConClick(true);
+    ASSERT_EQ(t.prompts.shown.size(), 1);
+    EXPECT_TRUE(t.prompts.shown[0].startsWith("error: Could not open COM1: ")) << t.prompts.shown[0].toStdString();
+    EXPECT_EQ(t.w->Panel5->COMCon->text(), "COM Connection");
+    EXPECT_FALSE(t.w->Panel5->COMCon->isChecked());
+    EXPECT_TRUE(t.w->Panel5->USBCon->isVisibleTo(t.w.get()));
+    qunsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(MainWindow, EnlargeAndRestoreTheChart)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    w.show();
+    const QRect before = w.Chtshow->geometry();
+    w.TbFdClick();
+    EXPECT_TRUE(w.isChartEnlarged());
+    EXPECT_FALSE(w.Panel2->isVisible());
+    EXPECT_FALSE(w.Panel5->isVisible());
+    EXPECT_EQ(w.Chtshow->geometry().topLeft(), QPoint(2, 28));
+    EXPECT_EQ(w.TntPanel1->pos(), QPoint(2, 0));
+    w.TbSxClick();
+    EXPECT_EQ(w.Chtshow->geometry(), before);
+    EXPECT_EQ(w.TntPanel1->pos(), QPoint(312, 141));
+    EXPECT_TRUE(w.Panel4->isVisible());
+}
+
+// The virtual meter on a pseudo-terminal, published as COM1 in a private runtime folder.
+class WithVirtualMeter : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_RUNTIME_DIR", runtime.path());
+        sim.setProcessEnvironment(env);
+        sim.start(QStringLiteral(METER_BIN_DIR "/meter-sim"), {"--port", "COM1", "--rate", "50"});
+        ASSERT_TRUE(sim.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.path() + "/meter-logger/COM1"), 5000);
+    }
+    void TearDown() override
+    {
+        sim.terminate();
+        sim.waitForFinished(3000);
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+    QTemporaryDir runtime;
+    QProcess sim;
+};
+
+TEST_F(WithVirtualMeter, ConnectShowsReadingsAndDisconnectStopsThem)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    w.Panel5->COMCon->click();
+    EXPECT_TRUE(t.prompts.shown.isEmpty()) << t.prompts.shown.join("; ").toStdString();
+    EXPECT_TRUE(w.COMM2().IsOpen());
+    EXPECT_EQ(w.Panel5->COMCon->text(), "COM Disconnect");
+    EXPECT_FALSE(w.Panel5->USBCon->isVisibleTo(&w));
+    EXPECT_FALSE(w.Panel5->BtCOM[0]->isEnabled());
+
+    QTRY_VERIFY_WITH_TIMEOUT(w.cds1().rowCount() >= 5, 5000);
+    EXPECT_TRUE(w.Panel4->CONok->alive());
+    EXPECT_FALSE(w.reading().ValueText.isEmpty());
+    EXPECT_FALSE(w.reading().FunctionText.isEmpty());
+    EXPECT_EQ(w.badFrames(), 0);
+
+    w.Panel5->COMCon->click();
+    EXPECT_FALSE(w.COMM2().IsOpen());
+    EXPECT_EQ(w.Panel5->COMCon->text(), "COM Connection");
+    EXPECT_TRUE(w.Panel5->USBCon->isVisibleTo(&w));
+    const auto rows = w.cds1().rowCount();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.Panel4->CONok->alive(), 1000);
+    QTest::qWait(300);
+    EXPECT_LE(w.cds1().rowCount(), rows + 1) << "at most the frame already on its way";
+}
