@@ -143,6 +143,10 @@ void TFCOMM::buildLayout()
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    QFont gridFont = DBGrid1->font();
+    gridFont.setPixelSize(10);
+    DBGrid1->setFont(gridFont);
+    DBGrid1->setStyleSheet(QStringLiteral("QTableView::item { padding: 0px 1px; }"));
     DBGrid1->verticalHeader()->hide();
     DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
