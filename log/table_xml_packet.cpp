@@ -2,6 +2,7 @@
 
 #include "log/log_table.h"
 #include "log/table_file_writer.h"
+#include "log/table_xml_rows.h"
 
 #include <QFile>
 #include <QXmlStreamReader>
@@ -81,10 +82,14 @@ constexpr const char* kRowAttributes[LogTable::FieldCount] = {"No", "Time", "DC/
 // else passes unchanged, attribute values included.
 class PacketNameFilter {
 public:
+    // With stopAtRows set, feeding ends right after the first ROWDATA start tag; rowsAt() then
+    // tells the byte offset in the file where the rows begin.
+    explicit PacketNameFilter(bool stopAtRows) : stopAtRows_(stopAtRows) {}
+
     void feed(const char* p, qsizetype n, QByteArray& out)
     {
         qsizetype i = 0;
-        while (i < n) {
+        while (i < n && rowsAt_ < 0) {
             const char c = p[i];
             if (pendingSlash_) {
                 pendingSlash_ = false;
@@ -109,6 +114,7 @@ public:
                     out.append('<');
                     ++i;
                     state_ = TagName;
+                    endTag_ = false;
                     tagName_.clear();
                     attrName_.clear();
                     inName_ = false;
@@ -117,10 +123,12 @@ public:
             }
             case TagName:
                 if (c == '>') {
-                    state_ = Text;
+                    closeTag(i);
                 } else if (c == '/') {
                     if (!tagName_.empty())
                         state_ = InTag;
+                    else
+                        endTag_ = true;
                 } else if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
                     state_ = InTag;
                 } else if (c == '"' || c == '\'') {
@@ -133,7 +141,7 @@ public:
                 continue;
             case InTag:
                 if (c == '>') {
-                    state_ = Text;
+                    closeTag(i);
                 } else if (c == '"' || c == '\'') {
                     out.append(c);
                     ++i;
@@ -177,6 +185,7 @@ public:
             }
             }
         }
+        consumed_ += n;
     }
     void finish(QByteArray& out)
     {
@@ -185,6 +194,7 @@ public:
         pendingSlash_ = false;
     }
     bool malformed() const { return malformed_; }
+    qint64 rowsAt() const { return rowsAt_; }
 
 private:
     enum State { Text, TagName, InTag, Value };
@@ -194,6 +204,12 @@ private:
     {
         return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '=' && c != '"' && c != '\'' && c != '>'
                && c != '/' && c != '<';
+    }
+    void closeTag(qsizetype at)
+    {
+        state_ = Text;
+        if (stopAtRows_ && !endTag_ && tagName_ == "ROWDATA")
+            rowsAt_ = consumed_ + at + 1;
     }
     void startValue(char quote)
     {
@@ -211,6 +227,10 @@ private:
     bool dropping_ = false;
     bool malformed_ = false;
     char quote_ = '"';
+    bool endTag_ = false;
+    bool stopAtRows_ = false;
+    qint64 consumed_ = 0;   // bytes fed before the current block
+    qint64 rowsAt_ = -1;
 };
 
 // The packet's field list as far as the table needs it: which row attribute feeds which field.
@@ -247,6 +267,14 @@ public:
             if (a.isNull())
                 return false;
         return true;
+    }
+    // Row attribute names as the name filter passes them on ("/" as "."), in field order.
+    PacketRowNames rowNames() const
+    {
+        PacketRowNames names;
+        for (std::size_t f = 0; f < attr_.size(); ++f)
+            names[f] = attr_[f].toUtf8();
+        return names;
     }
     int fieldOf(QStringView attribute) const
     {
@@ -354,14 +382,14 @@ bool saveTableXml(const LogTable& table, const QString& fileName, QString* error
     return true;
 }
 
-bool loadTableXml(const QString& fileName, LogTable& table)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+namespace {
 
+// Reads the packet with the general XML reader. headerOnly: stops at the ROWDATA start tag
+// (closing the document there) and sets rowsAt to the byte offset where the rows begin.
+bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool headerOnly, qint64& rowsAt)
+{
     QXmlStreamReader xml;
-    PacketNameFilter filter;
+    PacketNameFilter filter(headerOnly);
     bool atEnd = false;
     QByteArray block(1 << 20, Qt::Uninitialized);
     QByteArray filtered;
@@ -375,14 +403,17 @@ bool loadTableXml(const QString& fileName, LogTable& table)
             filter.finish(filtered);
         } else {
             filter.feed(block.constData(), n, filtered);
+            if (filter.rowsAt() >= 0) {
+                atEnd = true;
+                rowsAt = filter.rowsAt();
+                filtered.append("</ROWDATA></DATAPACKET>");
+            }
         }
         if (!filtered.isEmpty())
             xml.addData(filtered);
         return !filter.malformed();
     };
 
-    LogTable loaded;
-    PacketFields fields;
     enum Place { Outside, Packet, Metadata, FieldList, RowData };
     Place place = Outside;
     int depth = 0;           // element depth
@@ -466,6 +497,45 @@ bool loadTableXml(const QString& fileName, LogTable& table)
     }
     if (!closed || !sawRowData)
         return false;
+    if (headerOnly) {
+        return rowsAt >= 0 && loaded.rowCount() == 0;
+    }
+    return true;
+}
+
+}   // namespace
+
+bool loadTableXmlGeneral(const QString& fileName, LogTable& table)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    LogTable loaded;
+    PacketFields fields;
+    qint64 rowsAt = -1;
+    if (!readPacket(file, loaded, fields, false, rowsAt))
+        return false;
     table.swap(loaded);
     return true;
+}
+
+bool loadTableXml(const QString& fileName, LogTable& table)
+{
+    // The rows of a packet in the form this program writes are read by a fast scanner once the
+    // general reader has checked everything before them; whatever the scanner does not know
+    // sends the whole file to the general reader, which has the last word.
+    {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly))
+            return false;
+        LogTable loaded;
+        PacketFields fields;
+        qint64 rowsAt = -1;
+        if (readPacket(file, loaded, fields, true, rowsAt) && file.seek(rowsAt)
+            && readPacketRows(file, fields.rowNames(), loaded)) {
+            table.swap(loaded);
+            return true;
+        }
+    }
+    return loadTableXmlGeneral(fileName, table);
 }

@@ -187,6 +187,7 @@ TEST(TableXmlLoad, RefusedPacketsLeaveTheTable)
         LogTable t;
         t.append(xmlRow(7, "kept", "DC", "1", "V", "pass"));
         EXPECT_FALSE(loadTableXml(dir.filePath("r.xml"), t)) << c.why;
+        EXPECT_FALSE(loadTableXmlGeneral(dir.filePath("r.xml"), t)) << c.why;
         ASSERT_EQ(t.rowCount(), 1) << c.why;
         EXPECT_EQ(t.row(0), xmlRow(7, "kept", "DC", "1", "V", "pass")) << c.why;
     }
@@ -229,5 +230,62 @@ TEST(TableXmlLoad, PacketsOfOtherProducersThatAreAccepted)
         ASSERT_TRUE(loadTableXml(dir.filePath("o.xml"), t)) << c.why;
         ASSERT_EQ(t.rowCount(), 1) << c.why;
         EXPECT_EQ(t.row(0), c.expected) << c.why;
+        LogTable general;
+        ASSERT_TRUE(loadTableXmlGeneral(dir.filePath("o.xml"), general)) << c.why;
+        EXPECT_EQ(general.row(0), c.expected) << c.why;
+    }
+}
+
+TEST(TableXmlLoad, FastRowReaderAgreesWithTheGeneralReader)
+{
+    // The rows of the plain form are read by a fast scanner; everything it passes on must come
+    // out exactly as the general XML reader gives it.
+    const QByteArray tail = "</ROWDATA></DATAPACKET>";
+    const QByteArray head = packet(kFields, QByteArray()).left(packet(kFields, QByteArray()).size() - tail.size());
+    const struct {
+        QByteArray rows;
+        QByteArray after;
+        bool ok;
+        const char* why;
+    } cases[] = {
+        {"<ROW No=\"1\" Value=\"a&lt;b&#x41;&#65;&amp;\"/>", tail, true, "references"},
+        {"<ROW No='2' Value='x\"y'/>", tail, true, "single quotes"},
+        {"<ROW  No = \"3\"\n Unit=\"V\"  />", tail, true, "blanks around names"},
+        {"<ROW No=\"4\"></ROW>", tail, true, "start and end tag"},
+        {"<!-- c --><ROW No=\"5\"/>", tail, true, "a comment"},
+        {"<ROW No=\"6\" No=\"7\"/>", tail, false, "an attribute twice"},
+        {"<ROW No=\"6\" DC/AC=\"a\" DC.AC=\"b\"/>", tail, false, "the same name twice after mapping"},
+        {"<ROW No=\"6\" a:b=\"7\"/>", tail, false, "an unbound prefix"},
+        {"<ROW No=\"8\" Value=\"a&#0;\"/>", tail, false, "a character reference to NUL"},
+        {"<ROW No=\"8\" Value=\"a&#1114112;\"/>", tail, false, "a reference beyond Unicode"},
+        {"<ROW No=\"9\" Value=\"\xC2\xB5V\"/>", tail, true, "UTF-8"},
+        {"<ROW No=\"9\" Value=\"\xB5V\"/>", tail, false, "not UTF-8"},
+        {"<ROW No=\"10\" Value=\"a\tb\"/>", tail, true, "a raw TAB, read as a blank"},
+        {"<ROW No=\"11\" Value=\"a>b\"/>", tail, true, "a raw '>'"},
+        {"<ROW No=\"11\" Value=\"a<b\"/>", tail, false, "a raw '<'"},
+        {"<ROW No=\"12\" DC.AC=\"x\"/>", tail, true, "the mapped name itself"},
+        {"<ROW No=\" 13 \"/>", tail, true, "an integer with blanks"},
+        {"<ROW No=\"1 3\"/>", tail, false, "an integer with a blank inside"},
+        {"<ROWX No=\"1\"/>", tail, true, "another element"},
+        {"<ROW No=\"1\"/>text<ROW No=\"2\"/>", tail, true, "text between rows"},
+        {"<ROW No=\"1\" Value=\"&unknown;\"/>", tail, false, "an unknown entity"},
+        {"<ROW No=\"1\" xmlns=\"urn:x\"/>", tail, true, "a namespace declaration"},
+        {"<ROW No=\"1\"/>", tail + "<!-- end -->", true, "a comment after the packet"},
+        {"<ROW No=\"1\"/>", tail + "\r\n\r\n", true, "blank lines after the packet"},
+        {"<ROW No=\"1\"/>", "</ROWDATA ></DATAPACKET\n>", true, "blanks in end tags"},
+        {"<ROW No=\"1\"/>", "</ROWDATA>", false, "cut before the last end tag"},
+        {"<ROW No=\"1\"", QByteArray(), false, "cut inside a row"},
+        {"<ROW No=\"1\"/>", "</ROWDATA></DATAPACKET></DATAPACKET>", false, "an extra end tag"},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        putFile(dir.filePath("f.xml"), head + c.rows + c.after);
+        LogTable fast;
+        LogTable general;
+        EXPECT_EQ(loadTableXml(dir.filePath("f.xml"), fast), c.ok) << c.why;
+        EXPECT_EQ(loadTableXmlGeneral(dir.filePath("f.xml"), general), c.ok) << c.why;
+        ASSERT_EQ(fast.rowCount(), general.rowCount()) << c.why;
+        for (std::int64_t r = 0; r < fast.rowCount(); ++r)
+            EXPECT_EQ(fast.row(r), general.row(r)) << c.why;
     }
 }

@@ -1,0 +1,21 @@
+#pragma once
+// A fast reader for the rows of an XML data packet in the plain form this program writes:
+// ROW elements with quoted attributes, the five predefined entities and character
+// references, blanks between elements, then the closing ROWDATA and DATAPACKET tags.
+// Anything else is left to the general XML reader.
+#include "log/log_table.h"
+
+#include <QByteArray>
+
+#include <array>
+
+class QFile;
+
+// Row attribute names in field order, with "/" written as "."; empty for a field the packet
+// does not declare.
+using PacketRowNames = std::array<QByteArray, LogTable::FieldCount>;
+
+// Reads rows from the file's position (just after the ROWDATA start tag) to its end and
+// appends them to rows. False when the rest of the file holds anything beyond the plain form,
+// is cut short or holds a value its field cannot take; rows then holds a part to be discarded.
+bool readPacketRows(QFile& file, const PacketRowNames& names, LogTable& rows);
