@@ -33,7 +33,7 @@ void appendTextField(std::string& out, const QString& raw)
         out.append("NULL");
         return;
     }
-    const QString text = raw.mid(begin, end - begin);
+    const QString text = (begin == 0 && end == raw.size()) ? raw : raw.mid(begin, end - begin);
     bool quote = text.at(0) == QLatin1Char('"');
     for (qsizetype i = 0; i < text.size() && !quote; ++i)
         quote = isSeparator(text.at(i));
@@ -53,8 +53,9 @@ class LineReader {
 public:
     explicit LineReader(QFile& file) : file_(file) {}
 
-    // False at the end of the file or on a read error (see failed()).
-    bool next(QByteArray& line)
+    // False at the end of the file or on a read error (see failed()). The line stays valid
+    // until the next call.
+    bool next(QByteArrayView& line)
     {
         for (;;) {
             const char* data = buffer_.constData();
@@ -65,13 +66,13 @@ public:
                     continue;
                 if (c == '\r' && i + 1 == size && !eof_)
                     break;   // the LF of a CR LF may be in the next block
-                line = QByteArray(data + pos_, i - pos_);
+                line = QByteArrayView(data + pos_, i - pos_);
                 pos_ = (c == '\r' && i + 1 < size && data[i + 1] == '\n') ? i + 2 : i + 1;
                 return true;
             }
             if (eof_) {
                 if (pos_ < size) {   // a last line without an ending
-                    line = QByteArray(data + pos_, size - pos_);
+                    line = QByteArrayView(data + pos_, size - pos_);
                     pos_ = size;
                     return true;
                 }
@@ -114,10 +115,10 @@ private:
 // file written in a single-byte code page still loads every character.
 class LineText {
 public:
-    explicit LineText(const QByteArray& line)
+    explicit LineText(QByteArrayView line)
     {
         bool ascii = true;
-        for (char c : line)
+        for (const char c : line)
             if (static_cast<unsigned char>(c) >= 0x80) {
                 ascii = false;
                 break;
@@ -143,12 +144,13 @@ bool isSeparatorByte(char c) { return c >= 1 && c <= 32; }
 
 // Tokens of one line: runs of characters 1..32 separate; a token that begins with a double
 // quote runs to its closing quote ("" inside stands for one quote) and may hold separators.
+// Tokens are byte ranges of the line or of unquoted; they stay valid until the next call.
 // Returns false when the line has more than maxTokens tokens.
-bool tokenise(const QByteArray& line, std::vector<QString>& tokens, std::size_t maxTokens)
+bool tokenise(QByteArrayView line, std::vector<QByteArrayView>& tokens, std::vector<QByteArray>& unquoted,
+              std::size_t maxTokens)
 {
     tokens.clear();
-    const LineText decode(line);
-    const char* p = line.constData();
+    const char* p = line.data();
     const qsizetype n = line.size();
     qsizetype i = 0;
     for (;;) {
@@ -159,7 +161,8 @@ bool tokenise(const QByteArray& line, std::vector<QString>& tokens, std::size_t 
         if (tokens.size() == maxTokens)
             return false;
         if (p[i] == '"') {
-            QByteArray bytes;
+            QByteArray& bytes = unquoted[tokens.size()];
+            bytes.clear();
             ++i;
             while (i < n) {
                 if (p[i] == '"') {
@@ -173,33 +176,32 @@ bool tokenise(const QByteArray& line, std::vector<QString>& tokens, std::size_t 
                 }
                 bytes.append(p[i++]);
             }
-            tokens.push_back(decode.text(bytes.constData(), bytes.size()));
+            tokens.push_back(QByteArrayView(bytes));
         } else {
             const qsizetype start = i;
             while (i < n && !isSeparatorByte(p[i]))
                 ++i;
-            tokens.push_back(decode.text(p + start, i - start));
+            tokens.push_back(QByteArrayView(p + start, i - start));
         }
     }
 }
 
 // A decimal integer field: an optional sign and digits within the 32-bit range. An empty
 // token (written as "") is a field without a value.
-bool toInteger(const QString& token, std::optional<qint32>& out)
+bool toInteger(QByteArrayView token, std::optional<qint32>& out)
 {
     if (token.isEmpty()) {
         out.reset();
         return true;
     }
-    const QByteArray latin = token.toLatin1();
-    const char* begin = latin.constData();
-    const char* end = begin + latin.size();
+    const char* begin = token.data();
+    const char* end = begin + token.size();
     if (*begin == '+') {
         ++begin;
         if (begin != end && *begin == '-')
             return false;
     }
-    if (begin == end || (*begin == '-' && begin + 1 == end))
+    if (begin == end)
         return false;
     qint32 value = 0;
     const auto result = std::from_chars(begin, end, value);
@@ -209,7 +211,7 @@ bool toInteger(const QString& token, std::optional<qint32>& out)
     return true;
 }
 
-bool assign(LogRow& row, int field, const QString& token)
+bool assign(LogRow& row, int field, QByteArrayView token, const LineText& decode)
 {
     switch (field) {
     case LogTable::No:
@@ -217,19 +219,19 @@ bool assign(LogRow& row, int field, const QString& token)
     case LogTable::NVal:
         return toInteger(token, row.nval);
     case LogTable::Time:
-        row.time = token;
+        row.time = decode.text(token.data(), token.size());
         return true;
     case LogTable::Function:
-        row.function = token;
+        row.function = decode.text(token.data(), token.size());
         return true;
     case LogTable::Value:
-        row.value = token;
+        row.value = decode.text(token.data(), token.size());
         return true;
     case LogTable::Unit:
-        row.unit = token;
+        row.unit = decode.text(token.data(), token.size());
         return true;
     case LogTable::Auto:
-        row.judge = token;
+        row.judge = decode.text(token.data(), token.size());
         return true;
     default:
         return false;
@@ -279,19 +281,21 @@ bool loadTableText(const QString& fileName, LogTable& table)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     LineReader lines(file);
-    QByteArray line;
+    QByteArrayView line;
     if (!lines.next(line))
         return false;   // no first line at all
     LogTable loaded;
-    std::vector<QString> tokens;
+    std::vector<QByteArrayView> tokens;
+    std::vector<QByteArray> unquoted(LogTable::FieldCount);
     while (lines.next(line)) {
-        if (!tokenise(line, tokens, LogTable::FieldCount))
+        if (!tokenise(line, tokens, unquoted, LogTable::FieldCount))
             return false;
         if (tokens.empty())
             continue;
+        const LineText decode(line);
         LogRow row;
         for (std::size_t k = 0; k < tokens.size(); ++k)
-            if (!assign(row, int(k), tokens[k]))
+            if (!assign(row, int(k), tokens[k], decode))
                 return false;
         loaded.append(row);
     }
