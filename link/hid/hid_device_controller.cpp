@@ -168,8 +168,11 @@ void THidDeviceController::DeviceChange()
 
 void THidDeviceController::setOnDeviceChange(THidNotifyEvent h)
 {
-    if (!h && !onDeviceChange_)
+    if (!h) {
+        // Unbinding needs no scan: nobody is left to hear of it.
+        onDeviceChange_ = {};
         return;
+    }
     onDeviceChange_ = std::move(h);
     DeviceChange();
     changeReported_ = true;

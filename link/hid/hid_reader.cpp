@@ -1,8 +1,8 @@
 #include "link/hid/hid_reader.h"
 
-#include <QCoreApplication>
+#include "link/hid/hid_handover_dispatcher.h"
+
 #include <QDebug>
-#include <QMetaObject>
 #include <algorithm>
 #include <chrono>
 #include <exception>
@@ -13,7 +13,7 @@ std::shared_ptr<THidDeviceReadThread> THidDeviceReadThread::create(HidReaderHost
 }
 
 THidDeviceReadThread::THidDeviceReadThread(HidReaderHost& host, int bufferLength)
-    : host_(host), buffer_(static_cast<size_t>(std::max(bufferLength, 1)))
+    : host_(host), dispatcher_(HidHandOverDispatcher::instance()), buffer_(static_cast<size_t>(std::max(bufferLength, 1)))
 {
 }
 
@@ -92,16 +92,8 @@ void THidDeviceReadThread::handOver(const HandOver& item)
         item_ = item;
         pending_ = true;
     }
-    std::weak_ptr<THidDeviceReadThread> weak = weak_from_this();
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        QMetaObject::invokeMethod(
-            app,
-            [weak] {
-                if (auto self = weak.lock())
-                    self->service();
-            },
-            Qt::QueuedConnection);
-    }
+    if (dispatcher_)
+        dispatcher_->post(weak_from_this());
     std::unique_lock<std::mutex> lock(mutex_);
     // Without an application object nobody could serve it; only a stop releases it then.
     changed_.wait(lock, [this] { return !pending_; });

@@ -24,6 +24,8 @@ public:
     virtual void deliverReadError(quint32 error) = 0;
 };
 
+class HidHandOverDispatcher;
+
 class THidDeviceReadThread : public std::enable_shared_from_this<THidDeviceReadThread> {
 public:
     // The buffer holds one whole input report, its report-ID byte included.
@@ -38,6 +40,9 @@ public:
     // Also safe from inside this reader's own hand-over.
     void stop();
     int bufferLength() const { return static_cast<int>(buffer_.size()); }
+
+    // User-interface thread, called by the dispatcher: runs the pending hand-over's handler.
+    void service();
 
 private:
     THidDeviceReadThread(HidReaderHost& host, int bufferLength);
@@ -54,9 +59,9 @@ private:
     bool stopRequested();
     void handOver(const HandOver& item);   // reader thread; returns once handled or stopping
     void pauseAfterError();                // reader thread
-    void service();                        // user-interface thread
 
     HidReaderHost& host_;
+    HidHandOverDispatcher* dispatcher_;   // lives in the user-interface thread
     std::vector<quint8> buffer_;
     std::thread thread_;
 

@@ -1,0 +1,39 @@
+#include "link/hid/hid_handover_dispatcher.h"
+
+#include "link/hid/hid_reader.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QPointer>
+
+HidHandOverDispatcher* HidHandOverDispatcher::instance()
+{
+    static QPointer<HidHandOverDispatcher> dispatcher;
+    if (!dispatcher)
+        dispatcher = new HidHandOverDispatcher(QCoreApplication::instance());
+    return dispatcher;
+}
+
+void HidHandOverDispatcher::post(const std::weak_ptr<THidDeviceReadThread>& reader)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        waiting_.push_back(reader);
+    }
+    // Posted by name: the call's data stays inside the event system, and the readers
+    // travel through the mutex above.
+    QMetaObject::invokeMethod(this, "servePending", Qt::QueuedConnection);
+}
+
+void HidHandOverDispatcher::servePending()
+{
+    std::deque<std::weak_ptr<THidDeviceReadThread>> now;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        now.swap(waiting_);
+    }
+    for (const auto& weak : now) {
+        if (auto reader = weak.lock())
+            reader->service();
+    }
+}
