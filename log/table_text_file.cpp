@@ -41,8 +41,12 @@ void appendTextField(std::string& out, const QString& raw)
         appendUtf8(out, text);
         return;
     }
+    // A line break cannot be carried inside a line: it is written as a blank, so the row
+    // still loads back as one line.
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    quoted.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    quoted.replace(QLatin1Char('\n'), QLatin1Char(' '));
     out.push_back('"');
     appendUtf8(out, quoted);
     out.push_back('"');

@@ -5,7 +5,8 @@
 // trimmed of blanks and control characters at both ends and written "NULL" when nothing is
 // left; lines end with CR LF. A text that still holds a blank or control character, or that
 // begins with a double quote, is written quoted ("..." with "" for a quote inside), so it
-// loads back as one field. A row without a No writes it as "" so the fields keep their places.
+// loads back as one field; a line break inside a text is written as a blank. A row without a
+// No writes it as "" so the fields keep their places.
 //
 // Loading: the first line is dropped, every other line is split into tokens (runs of
 // characters 1..32 separate; quoted tokens as above) and the tokens fill the fields by

@@ -89,6 +89,20 @@ TEST(TableTextSave, EverythingWrittenLoadsBackWhole)
         EXPECT_EQ(back.row(r), t.row(r)) << "row " << r;
 }
 
+TEST(TableTextSave, LineBreaksInsideATextKeepTheRowWhole)
+{
+    LogTable t;
+    t.append(row(1, "a\r\nb", "DC", "x\ny", "V", "pass"));
+    t.append(row(2, "t", "AC", "1", "V", "pass"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(SaveTableAsText(t, dir.filePath("b.txt")));
+    LogTable back;
+    ASSERT_TRUE(loadTableText(dir.filePath("b.txt"), back));
+    ASSERT_EQ(back.rowCount(), 2);
+    EXPECT_EQ(back.row(0), row(1, "a  b", "DC", "x y", "V", "pass"));
+    EXPECT_EQ(back.row(1), t.row(1));
+}
+
 TEST(TableTextSave, ManyRowsAcrossReadBlocks)
 {
     LogTable t;
