@@ -65,7 +65,7 @@ SysInfo sysInfo(const QString& devPath)
         return info;
     info.found = true;
     info.descriptor = readSysFile(hidDir + QStringLiteral("/report_descriptor"));
-    // HID_ID=0003:00001A86:0000E008, HID_NAME=..., HID_UNIQ=...
+    // HID_ID=0003:00001234:00005678, HID_NAME=..., HID_UNIQ=...
     const QList<QByteArray> lines = readSysFile(hidDir + QStringLiteral("/uevent")).split('\n');
     for (const QByteArray& line : lines) {
         if (line.startsWith("HID_ID=")) {

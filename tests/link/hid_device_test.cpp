@@ -22,7 +22,7 @@ FakeHidPlatform::Device adapter()
     FakeHidPlatform::Device d;
     d.path = kPath;
     d.instanceId = 7;
-    d.attributes = {0x1A86, 0xE008, 0x0100};
+    d.attributes = {0x1234, 0x5678, 0x0100};
     d.product = QStringLiteral("USB to Serial");
     d.inputReportLength = 9;
     return d;
@@ -113,7 +113,7 @@ TEST(HidDevice, DeviceWithoutAccessRightsIsStillListedWithItsReason)
     THidDevice device(platform, {7, kPath});
     EXPECT_FALSE(device.ReadWriteAccess());
     EXPECT_EQ(device.ReadWriteError(), EACCES);
-    EXPECT_EQ(device.DeviceAttributes().vendorId, 0x1A86);
+    EXPECT_EQ(device.DeviceAttributes().vendorId, 0x1234);
     EXPECT_EQ(platform.openConnections(kPath), 0) << "creation closes the main handle";
 }
 

@@ -22,7 +22,7 @@ FakeHidPlatform::Device adapterDevice(const QString& path = kAdapterPath, quint3
     FakeHidPlatform::Device d;
     d.path = path;
     d.instanceId = id;
-    d.attributes = {0x1A86, 0xE008, 0x0100};
+    d.attributes = {0x1234, 0x5678, 0x0100};
     d.product = QStringLiteral("USB to Serial");
     d.languages = QString(QChar(0x0409));
     return d;
@@ -33,7 +33,7 @@ FakeHidPlatform::Device mouseDevice(const QString& path = kMousePath, quint32 id
     FakeHidPlatform::Device d;
     d.path = path;
     d.instanceId = id;
-    d.attributes = {0x046D, 0xC077, 0x7200};
+    d.attributes = {0x0F0F, 0x0002, 0x7200};
     d.product = QStringLiteral("Optical Mouse");
     d.readWrite = false;
     return d;
