@@ -47,21 +47,50 @@ constexpr Escape kEscapes[] = {
     {'\\', "&#092;"},   // backslash
 };
 
-void appendEscaped(std::string& out, const QString& text)
+// The replacement of each ASCII character, null where it is written as it is.
+const std::array<const char*, 128>& escapeTable()
 {
-    std::string utf8;
-    appendUtf8(utf8, text);
-    for (char c : utf8) {
-        const char* replacement = nullptr;
+    static const std::array<const char*, 128> table = [] {
+        std::array<const char*, 128> t{};
         for (const Escape& e : kEscapes)
-            if (e.c == c) {
-                replacement = e.text;
-                break;
-            }
+            t[std::size_t(static_cast<unsigned char>(e.c))] = e.text;
+        return t;
+    }();
+    return table;
+}
+
+void appendEscapedBytes(std::string& out, const char* p, std::size_t n)
+{
+    const auto& table = escapeTable();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        const char* replacement = c < 0x80 ? table[c] : nullptr;
         if (replacement)
             out.append(replacement);
         else
-            out.push_back(c);
+            out.push_back(char(c));
+    }
+}
+
+void appendEscaped(std::string& out, const QString& text)
+{
+    const QChar* p = text.constData();
+    const qsizetype n = text.size();
+    bool ascii = true;
+    for (qsizetype i = 0; i < n && ascii; ++i)
+        ascii = p[i].unicode() < 0x80;
+    if (!ascii) {
+        const QByteArray utf8 = text.toUtf8();
+        appendEscapedBytes(out, utf8.constData(), std::size_t(utf8.size()));
+        return;
+    }
+    const auto& table = escapeTable();
+    for (qsizetype i = 0; i < n; ++i) {
+        const ushort c = p[i].unicode();
+        if (table[c])
+            out.append(table[c]);
+        else
+            out.push_back(char(c));
     }
 }
 
