@@ -197,6 +197,7 @@ TEST(TableTextLoad, AllOrNothingAndAppending)
     EXPECT_EQ(t.row(0), row(1, "a", "DC", "1", "V", "pass"));
 
     EXPECT_FALSE(loadTableText(dir.filePath("missing.txt"), t));
+    EXPECT_FALSE(loadTableText(dir.path(), t)) << "a folder";
     EXPECT_EQ(t.rowCount(), 6);
 }
 
