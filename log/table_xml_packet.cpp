@@ -52,6 +52,10 @@ const std::array<const char*, 128>& escapeTable()
 {
     static const std::array<const char*, 128> table = [] {
         std::array<const char*, 128> t{};
+        // Other control characters have no form in XML at all; written raw they would make
+        // the packet unreadable, so they are written as blanks.
+        for (std::size_t c = 0; c < 0x20; ++c)
+            t[c] = " ";
         for (const Escape& e : kEscapes)
             t[std::size_t(static_cast<unsigned char>(e.c))] = e.text;
         return t;

@@ -96,6 +96,18 @@ TEST(TableXmlSave, SavedLoadedAndSavedAgainIsIdentical)
     EXPECT_EQ(fileBytes(second), fileBytes(first));
 }
 
+TEST(TableXmlSave, ControlCharactersWithoutAnXmlFormBecomeBlanks)
+{
+    LogTable t;
+    t.append(xmlRow(1, QString::fromLatin1("a\x01" "b", 3), "DC", QString::fromLatin1("x\0y", 3), "V", "pass"));
+    QTemporaryDir dir;
+    ASSERT_TRUE(saveTableXml(t, dir.filePath("c.xml")));
+    EXPECT_TRUE(fileBytes(dir.filePath("c.xml")).contains("Time=\"a b\" DC/AC=\"DC\" Value=\"x y\""));
+    LogTable back;
+    ASSERT_TRUE(loadTableXml(dir.filePath("c.xml"), back)) << "the packet stays readable";
+    EXPECT_EQ(back.text(0, LogTable::Value), "x y");
+}
+
 TEST(TableXmlSave, LargePacketAcrossReadBlocks)
 {
     // Long enough for the change log and the rows to span several read blocks.
