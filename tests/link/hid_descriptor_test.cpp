@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QTemporaryDir>
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -118,4 +123,36 @@ TEST(HidrawPlatform, MissingNodeCannotBeOpened)
     EXPECT_EQ(error, ENOENT);
     for (const HidInterfaceInfo& info : platform.enumerate())
         EXPECT_TRUE(info.path.startsWith(QStringLiteral("/dev/"))) << info.path.toStdString();
+}
+
+TEST(HidrawPlatform, UnnumberedReportsGetTheirIdByteBackAndCancelEndsAWait)
+{
+    // A pipe stands in for the node: it delivers reports the way hidraw does for a device
+    // without report IDs, that is without the ID byte.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath(QStringLiteral("hidraw-pipe"));
+    ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+    HidrawPlatform platform;
+    int error = 0;
+    std::unique_ptr<HidConnection> reader = platform.open(fifo, HidAccess::Read, &error);
+    ASSERT_NE(reader, nullptr) << error;
+    const int writer = ::open(fifo.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+
+    quint8 buffer[9];
+    EXPECT_EQ(reader->read(buffer, sizeof buffer, 10).status, HidReadResult::Timeout);
+    const quint8 report[] = {0xF2, 0x2B, 0x31};
+    ASSERT_EQ(::write(writer, report, sizeof report), ssize_t(sizeof report));
+    const HidReadResult r = reader->read(buffer, sizeof buffer, 1000);
+    ASSERT_EQ(r.status, HidReadResult::Report);
+    EXPECT_EQ(r.bytes, 4);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buffer), 4).toHex().toUpper(), QByteArray("00F22B31"));
+
+    std::thread canceller([&] { reader->cancel(); });
+    const HidReadResult cancelled = reader->read(buffer, sizeof buffer, 10000);
+    canceller.join();
+    EXPECT_EQ(cancelled.status, HidReadResult::Error);
+    EXPECT_EQ(reader->read(buffer, sizeof buffer, 10).status, HidReadResult::Error) << "cancelled for good";
+    ::close(writer);
 }
