@@ -1,6 +1,7 @@
 // meter-read: decodes raw meter bytes from a file, standard input or a serial port and prints
 // one line per frame.
 #include "decode/model_variants.h"
+#include "link/com_port_resolver.h"
 #include "link/comm_port_driver.h"
 #include "tools/meter_read_options.h"
 #include "tools/meter_reader.h"
@@ -56,12 +57,13 @@ int readPort(const MeterReadOptions& o, MeterReader& reader, QCoreApplication& a
     const auto speed = std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) - BaudRateTable.begin();
     driver.SetComPortSpeed(static_cast<TComPortBaudRate>(speed));
 
-    static const QRegularExpression comName(QStringLiteral("^COM([1-4])$"));
-    const auto m = comName.match(o.port);
+    // COM1..COM4 go the window's way; other COM names and device paths are resolved here.
+    static const QRegularExpression windowPort(QStringLiteral("^COM([1-4])$"));
+    const auto m = windowPort.match(o.port);
     if (m.hasMatch()) {
         driver.SetComPort(static_cast<TComPortNumber>(m.captured(1).toInt() - 1));
     } else {
-        const QString device = o.port;
+        const QString device = resolveComPort(o.port, meterRuntimeDir());
         driver.SetPortResolver([device](const QString&) { return device; });
     }
     driver.OnReceiveData = [&reader](TCommPortDriver*, const char* data, int size) {

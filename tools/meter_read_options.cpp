@@ -28,7 +28,7 @@ QString meterReadUsage()
         "  ValueText, ReadingCount, ReadingValue, FunctionText, UnitText, RangeModeText,\n"
         "  range, range bound, FullScaleCount, PointPosition, indicators\n"
         "  FILE                     read the bytes from a file; - reads standard input\n"
-        "  --port COMn|DEVICE       read a serial port (COM1..COM4 or a device path) until Ctrl+C\n"
+        "  --port COMn|DEVICE       read a serial port (COMn or a device path) until Ctrl+C\n"
         "  --baud N                 line speed for --port (default 2400)\n"
         "  --decimal-separator C    separator in ValueText (default \".\")\n"
         "  --help                   show this text\n");
