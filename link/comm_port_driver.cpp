@@ -15,7 +15,7 @@ QSerialPort::StopBits toQt(TComPortStopBits bits)
 {
     switch (bits) {
     case sb1BITS: return QSerialPort::OneStop;
-    case sb1HALFBITS: return QSerialPort::OneAndHalfStop;   // refused by most non-Windows ports
+    case sb1HALFBITS: return QSerialPort::OneAndHalfStop;   // POSIX ports refuse it; the setting stays as it was
     case sb2BITS: return QSerialPort::TwoStop;
     }
     return QSerialPort::OneStop;
