@@ -35,12 +35,6 @@ TEST(ChartControlTest, CreateShowsPageOneOfTheGivenSize)
     EXPECT_FALSE(c.pager.Browsing());
 }
 
-TEST(ChartControlTest, CreateRefusesPageSizeBelowOne)
-{
-    TrendChartModel chart;
-    EXPECT_THROW(TChartControl(chart, 0), std::invalid_argument);
-    EXPECT_THROW(TChartControl(chart, -3), std::invalid_argument);
-}
 
 TEST(ChartControlTest, FollowingAdvancesOnePageAtATime)
 {
@@ -247,16 +241,3 @@ TEST(ChartControlTest, SetPageSizeWorksWhileTheWindowStandsLeftOfRecordOne)
     EXPECT_EQ(c.windowMax(), 100);
 }
 
-TEST(ChartControlTest, PageCountWithoutPlaceholder)
-{
-    TrendChartModel chart;
-    TChartControl pager(chart, 10);
-    pager.AddValue(1);
-    EXPECT_EQ(pager.PageCount(), 1);
-    for (int i = 0; i < 9; ++i)
-        pager.AddValue(1);
-    EXPECT_EQ(pager.PageCount(), 1) << "X 0..9 is exactly one page";
-    pager.AddValue(1);
-    EXPECT_EQ(pager.PageCount(), 2);
-    EXPECT_EQ(chart.recordAxisMinimum(), 1) << "X = 10 is still inside 1..10";
-}

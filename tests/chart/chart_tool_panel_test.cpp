@@ -31,16 +31,6 @@ struct Panel {
 
 }  // namespace
 
-TEST(ChartToolPanelTest, StartsCheckedWithTimer2Running)
-{
-    Panel p;
-    EXPECT_TRUE(p.panel.fillChecked());
-    EXPECT_TRUE(p.panel.fillMenuChecked());
-    EXPECT_EQ(p.panel.maxrecordText(), QStringLiteral("100"));
-    EXPECT_EQ(p.panel.pageCaption(), QStringLiteral("1"));
-    EXPECT_TRUE(p.panel.Timer2().isActive());
-    EXPECT_EQ(p.panel.Timer2().interval(), 1000);
-}
 
 TEST(ChartToolPanelTest, SeriesChoiceKeepsBoxMenuAndChartInStep)
 {
@@ -74,15 +64,6 @@ TEST(ChartToolPanelTest, SeriesChoiceKeepsBoxMenuAndChartInStep)
     }
 }
 
-TEST(ChartToolPanelTest, BothSeriesKeepEveryValueWhileTheLineIsShown)
-{
-    Panel p;
-    p.panel.btFillClick(false);
-    p.add(30);
-    p.panel.btFillClick(true);
-    EXPECT_EQ(p.chart.visibleSeries(), 0);
-    EXPECT_EQ(p.chart.pointCount(), 31u) << "the area shows the full history";
-}
 
 TEST(ChartToolPanelTest, ResetSeriesLeavesPagerAndWindowAlone)
 {
@@ -217,19 +198,4 @@ TEST(ChartEnlargerTest, RestoreReturnsTheChartToItsFormerBounds)
     EXPECT_FALSE(e.isEnlarged());
 }
 
-TEST(ChartEnlargerTest, EnlargingTwiceKeepsTheNormalBounds)
-{
-    ChartEnlarger e;
-    const QRect normal(309, 189, 350, 316);
-    e.TbFdClick(normal, QSize(800, 600));
-    e.TbFdClick(QRect(2, 28, 788, 545), QSize(900, 700));
-    EXPECT_EQ(e.TbSxClick().chartBounds, normal);
-}
 
-TEST(ChartEnlargerTest, TinyWindowStillGivesAChartOfSomeSize)
-{
-    ChartEnlarger e;
-    const ChartPlacement p = e.TbFdClick(QRect(309, 189, 350, 316), QSize(10, 40));
-    EXPECT_GE(p.chartBounds.width(), 1);
-    EXPECT_GE(p.chartBounds.height(), 1);
-}

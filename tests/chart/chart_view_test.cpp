@@ -27,16 +27,6 @@ bool columnHasRed(const QImage& image, double x)
 
 }  // namespace
 
-TEST(ChartViewTest, StartsWithTheLayoutSizeAndValueAxis)
-{
-    ChartView view;
-    EXPECT_EQ(view.size(), QSize(350, 316));
-    EXPECT_EQ(view.yAxis->range().lower, -4100);
-    EXPECT_EQ(view.yAxis->range().upper, 4100);
-    EXPECT_EQ(view.xAxis->label(), QStringLiteral("Record Number"));
-    EXPECT_EQ(view.yAxis->label(), QStringLiteral("Value"));
-    EXPECT_EQ(view.interactions(), QCP::Interactions()) << "no mouse zoom or pan";
-}
 
 TEST(ChartViewTest, HandsThePlotOnlyTheVisiblePage)
 {

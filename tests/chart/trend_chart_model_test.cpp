@@ -144,14 +144,3 @@ TEST(TrendChartModelTest, PointsOutsideTheDrawnWindowDoNotAskForARedraw)
     EXPECT_EQ(notified, 12);
 }
 
-TEST(TrendChartModelTest, PlaceholderAndEmptyingActOnEverySeries)
-{
-    TrendChartModel m;
-    addPoints(m, 30);
-    m.fillSeriesWithPlaceholder();
-    EXPECT_EQ(m.pointCount(), 1u);
-    m.addPointToAllSeries(3.25);
-    EXPECT_EQ(m.value(1), 3.25) << "the first value after the placeholder gets X = 1";
-    m.emptyAllSeries();
-    EXPECT_EQ(m.pointCount(), 0u);
-}
