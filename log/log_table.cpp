@@ -98,7 +98,11 @@ struct InternPool {
 
 QString cut(const QString& text)
 {
-    return text.size() > LogTable::kTextWidth ? text.left(LogTable::kTextWidth) : text;
+    if (text.size() <= LogTable::kTextWidth)
+        return text;
+    // Never keep half of a character that takes two UTF-16 units: it cannot be saved.
+    const bool splitsPair = text.at(LogTable::kTextWidth - 1).isHighSurrogate();
+    return text.left(splitsPair ? LogTable::kTextWidth - 1 : LogTable::kTextWidth);
 }
 
 }   // namespace
