@@ -222,18 +222,25 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
             if (sameName(seen[k].name, seen[k].size, name, nameSize))
                 return Step::Foreign;
         seen[seenCount++] = {name, nameSize};
+        const qsizetype size = static_cast<const char*>(close) - value;
+        bool known = false;
         for (int f = 0; f < LogTable::FieldCount; ++f) {
             const QByteArray& want = names[std::size_t(f)];
             if (!want.isEmpty() && sameName(want.constData(), want.size(), name, nameSize)) {
-                const qsizetype size = static_cast<const char*>(close) - value;
+                known = true;
                 if (LogTable::isIntegerField(f) && assignPlainInteger(row, f, value, size))
                     break;
                 QString text;
-                if (!decodeValue(value, static_cast<const char*>(close) - value, text) || !assign(row, f, text))
+                if (!decodeValue(value, size, text) || !assign(row, f, text))
                     return Step::Foreign;
                 break;
             }
         }
+        // The value of an attribute the table ignores must still be well-formed, as the
+        // general reader demands.
+        QString ignored;
+        if (!known && !decodeValue(value, size, ignored))
+            return Step::Foreign;
     }
 }
 
