@@ -1,24 +1,10 @@
 #include "tools/meter_sim_options.h"
 
 #include "tools/meter_read_options.h"
+#include "tools/option_args.h"
 
 #include <QRegularExpression>
 
-namespace {
-
-[[noreturn]] void usageError(const QString& reason)
-{
-    throw UsageError(reason.toStdString());
-}
-
-QString valueOf(const QStringList& args, int& i)
-{
-    if (i + 1 >= args.size())
-        usageError(QStringLiteral("%1 needs a value").arg(args.at(i)));
-    return args.at(++i);
-}
-
-} // namespace
 
 QString meterSimUsage()
 {
