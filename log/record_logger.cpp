@@ -128,6 +128,18 @@ void RecordLogger::setRecordLimit(int item)
     maxRecords_ = kLimits[item];
 }
 
+bool RecordLogger::setMaxRecords(qint32 count)
+{
+    if (count < 1 || count > kLimits[kLimitCount - 1])
+        return false;
+    maxRecords_ = count;
+    limitItem_ = -1;
+    for (int item = 0; item < kLimitCount; ++item)
+        if (kLimits[item] == count)
+            limitItem_ = item;
+    return true;
+}
+
 void RecordLogger::RecordNewClick()
 {
     if (cb_.clearChart)

@@ -79,7 +79,9 @@ public:
     void N500001Click() { setRecordLimit(3); }
     void N1000001Click() { setRecordLimit(4); }
     void limitessClick() { setRecordLimit(5); }
-    int checkedLimitItem() const { return limitItem_; }
+    int checkedLimitItem() const { return limitItem_; }   // -1 after a limit of another size
+    // A limit of any size from 1 to the "limitless" one; false (nothing changes) outside that.
+    bool setMaxRecords(qint32 count);
 
     // Close Data, once the question was answered Yes.
     void RecordNewClick();

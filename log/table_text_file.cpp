@@ -244,6 +244,22 @@ bool assign(LogRow& row, int field, QByteArrayView token, const LineText& decode
 
 }   // namespace
 
+void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t row)
+{
+    const std::optional<qint32> no = table.integer(row, LogTable::No);
+    if (no) {
+        char digits[16];
+        const auto res = std::to_chars(digits, digits + sizeof digits, *no);
+        out.append(digits, std::size_t(res.ptr - digits));
+    } else {
+        out.append("\"\"");
+    }
+    for (LogTable::Field f : kTextFields) {
+        out.push_back('\t');
+        appendTextField(out, table.text(row, f));
+    }
+}
+
 bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* error)
 {
     TableFileWriter writer(fileName);
@@ -255,19 +271,8 @@ bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* er
     std::string& out = writer.buffer();
     out.append(kHeader);
     const std::int64_t rows = table.rowCount();
-    char digits[16];
     for (std::int64_t r = 0; r < rows; ++r) {
-        const std::optional<qint32> no = table.integer(r, LogTable::No);
-        if (no) {
-            const auto res = std::to_chars(digits, digits + sizeof digits, *no);
-            out.append(digits, std::size_t(res.ptr - digits));
-        } else {
-            out.append("\"\"");
-        }
-        for (LogTable::Field f : kTextFields) {
-            out.push_back('\t');
-            appendTextField(out, table.text(r, f));
-        }
+        appendTableTextRow(out, table, r);
         out.append("\r\n");
         writer.flushIfFull();
     }

@@ -13,7 +13,13 @@
 // position. Both directions stream, so the file is never held in memory whole.
 #include <QString>
 
+#include <cstdint>
+#include <string>
+
 class LogTable;
+
+// Appends one row as the text form writes it, without the line end.
+void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t row);
 
 // Writes the text form. False when the file cannot be written; then *error (if given) holds
 // the system's reason and a file that was there before is left as it was.

@@ -1,20 +1,20 @@
-// meter-read: decodes raw meter bytes from a file, standard input or a serial port and prints
-// one line per frame.
+// meter-read: decodes raw meter bytes (or USB input reports) from a file, standard input, a
+// serial port or a USB adapter and prints one line per frame, or logs the readings the way the
+// window does and prints the rows; saves the log and prints table files.
 #include "decode/model_variants.h"
-#include "link/com_port_resolver.h"
-#include "link/comm_port_driver.h"
+#include "log/log_table.h"
+#include "log/table_files.h"
+#include "tools/logging_sink.h"
+#include "tools/meter_read_inputs.h"
 #include "tools/meter_read_options.h"
 #include "tools/meter_reader.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QTimer>
 
-#include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -25,77 +25,55 @@ void requestStop(int)
     stopRequested = 1;
 }
 
-int readStream(std::FILE* in, MeterReader& reader)
+void catchStopSignals()
 {
-    char buffer[4096];
-    size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        reader.RECEIVE_COM_Data(buffer, int(n));
-    if (std::ferror(in)) {
-        std::fprintf(stderr, "meter-read: read error: %s\n", std::strerror(errno));
-        return 1;
-    }
-    return 0;
-}
-
-int readFile(const QString& path, MeterReader& reader)
-{
-    std::FILE* in = std::fopen(path.toLocal8Bit().constData(), "rb");
-    if (!in) {
-        std::fprintf(stderr, "meter-read: cannot open %s: %s\n", path.toLocal8Bit().constData(), std::strerror(errno));
-        return 1;
-    }
-    const int rc = readStream(in, reader);
-    std::fclose(in);
-    return rc;
-}
-
-int readPort(const MeterReadOptions& o, MeterReader& reader, QCoreApplication& app)
-{
-    TCommPortDriver driver;
-    driver.SetComPortPollingDelay(100);
-    const auto speed = std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) - BaudRateTable.begin();
-    driver.SetComPortSpeed(static_cast<TComPortBaudRate>(speed));
-
-    // COM1..COM4 go the window's way; other COM names and device paths are resolved here.
-    static const QRegularExpression windowPort(QStringLiteral("^COM([1-4])$"));
-    const auto m = windowPort.match(o.port);
-    if (m.hasMatch()) {
-        driver.SetComPort(static_cast<TComPortNumber>(m.captured(1).toInt() - 1));
-    } else {
-        const QString device = resolveComPort(o.port, meterRuntimeDir());
-        driver.SetPortResolver([device](const QString&) { return device; });
-    }
-    driver.OnReceiveData = [&reader](TCommPortDriver*, const char* data, int size) {
-        reader.RECEIVE_COM_Data(data, size);
-    };
-    if (!driver.OpenPort()) {
-        std::fprintf(stderr, "meter-read: could not open %s: %s\n", o.port.toLocal8Bit().constData(),
-                     driver.LastOpenError().toLocal8Bit().constData());
-        return 1;
-    }
-
     struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
 
-    int rc = 0;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
-        if (driver.PortLost()) {
-            std::fprintf(stderr, "meter-read: %s went away\n", o.port.toLocal8Bit().constData());
-            rc = 1;
-            app.quit();
-        } else if (stopRequested) {
-            app.quit();
-        }
-    });
-    watch.start(50);
-    app.exec();
-    driver.ClosePort();
-    return rc;
+void printRow(const LogTable& table, std::int64_t row)
+{
+    std::fprintf(stdout, "%s\n", tableRowLine(table, row).c_str());
+    std::fflush(stdout);
+}
+
+// Writes the table as the window's Save does; the outcome's message goes to standard error.
+int saveTable(const LogTable& table, const QString& fileName)
+{
+    const FileOutcome outcome = saveTableFile(table, fileName);
+    std::fprintf(stderr, "meter-read: %s\n", outcome.text.toLocal8Bit().constData());
+    return outcome.ok ? 0 : 1;
+}
+
+int printTableFile(const MeterReadOptions& o)
+{
+    LogTable table;
+    const FileOutcome outcome = LoadTableFile(o.file, table);
+    if (!outcome.ok) {
+        std::fprintf(stderr, "meter-read: %s: %s\n", o.file.toLocal8Bit().constData(),
+                     outcome.text.toLocal8Bit().constData());
+        return 1;
+    }
+    for (std::int64_t r = 0; r < table.rowCount(); ++r)
+        std::fprintf(stdout, "%s\n", tableRowLine(table, r).c_str());
+    std::fflush(stdout);
+    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+}
+
+int readInput(const MeterReadOptions& o, const ReadLoop& loop)
+{
+    switch (o.source) {
+    case MeterReadOptions::Source::File: return readByteStream(o.file, loop);
+    case MeterReadOptions::Source::StandardInput: return readByteStream(QStringLiteral("-"), loop);
+    case MeterReadOptions::Source::Port: return readSerialPort(o, loop);
+    case MeterReadOptions::Source::UsbReports: return readUsbReportLines(o.file, loop);
+    case MeterReadOptions::Source::Hid: return readHidAdapter(o.port, quint32(o.baud), loop);
+    case MeterReadOptions::Source::Table: break;
+    }
+    return 2;
 }
 
 } // namespace
@@ -114,13 +92,43 @@ int main(int argc, char** argv)
         std::fputs(meterReadUsage().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    if (options.source == MeterReadOptions::Source::Table)
+        return printTableFile(options);
 
-    PrintingSink sink(stdout, stderr);
-    MeterReader reader(sink, options.decimalSeparator, startupVariant(ModelFlags::layout()).fullScaleCount);
-    switch (options.source) {
-    case MeterReadOptions::Source::File: return readFile(options.file, reader);
-    case MeterReadOptions::Source::StandardInput: return readStream(stdin, reader);
-    case MeterReadOptions::Source::Port: return readPort(options, reader, app);
+    // Reading lines unless the rows are printed; refusals always.
+    PrintingSink printing(options.log ? nullptr : stdout, stderr);
+    LogTable table;
+    std::unique_ptr<LoggingSink> logging;
+    if (options.logs()) {
+        LogSettings settings;
+        settings.high = options.high;
+        settings.low = options.low;
+        settings.repeat = options.repeat;
+        settings.limit = options.limit;
+        settings.intervalSeconds = options.intervalSeconds;
+        settings.decimalSeparator = options.decimalSeparator;
+        LoggingSink::Clock clock{[] { return QTime::currentTime(); }, QLocale::system()};
+        LoggingSink::RowHandler rows = options.log ? LoggingSink::RowHandler(printRow) : LoggingSink::RowHandler();
+        logging = std::make_unique<LoggingSink>(table, settings, clock, rows, &printing);
     }
-    return 0;
+    MeterReader reader(logging ? static_cast<FrameSink&>(*logging) : printing, options.decimalSeparator,
+                       startupVariant(ModelFlags::layout()).fullScaleCount);
+
+    // Timer3 of the window: runs from the first reading on, when sampling.
+    QTimer timer3;
+    if (logging)
+        QObject::connect(&timer3, &QTimer::timeout, &app, [&] { logging->samplingTick(); });
+    auto afterInput = [&] {
+        if (logging && logging->samplingActive() && !timer3.isActive())
+            timer3.start(logging->intervalMs());
+    };
+
+    catchStopSignals();
+    const ReadLoop loop{app, reader, [] { return stopRequested != 0; }, afterInput};
+    int rc = readInput(options, loop);
+    if (!options.saveFile.isEmpty()) {
+        const int saved = saveTable(table, options.saveFile);
+        rc = rc ? rc : saved;
+    }
+    return rc;
 }

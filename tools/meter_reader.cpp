@@ -5,6 +5,8 @@
 
 void PrintingSink::frameDecoded(const DecodedFrame& frame)
 {
+    if (!out_)
+        return;
     std::fprintf(out_, "%s\n", readingLine(frame).c_str());
     std::fflush(out_);   // one line per frame as it arrives, also into a pipe
 }
@@ -17,7 +19,8 @@ void PrintingSink::frameRefused(const QString& message)
 
 MeterReader::MeterReader(FrameSink& sink, QString decimalSeparator, int startFullScaleCount)
     : sink_(sink), decimalSeparator_(std::move(decimalSeparator)), fullScaleCount_(startFullScaleCount),
-      assembly_([this](const QString& frameText) { decode(frameText); })
+      assembly_([this](const QString& frameText) { decode(frameText); }),
+      usb_(UsbReportForm::VK31C, [this](const QString& frameText) { decode(frameText); })
 {
 }
 

@@ -26,6 +26,40 @@ TEST(MeterReadOptions, SourcesAndSettings)
     EXPECT_EQ(o.baud, 19200);
 }
 
+TEST(MeterReadOptions, LoggingTablesAndUsb)
+{
+    MeterReadOptions o = parseMeterReadOptions(args("-"));
+    EXPECT_FALSE(o.logs());
+    EXPECT_EQ(o.high, QStringLiteral("6000"));
+    EXPECT_EQ(o.low, QStringLiteral("-6000"));
+    EXPECT_TRUE(o.repeat);
+    EXPECT_EQ(o.limit, 10000);
+    EXPECT_EQ(o.intervalSeconds, 0);
+
+    o = parseMeterReadOptions(args("--log --high 1,5 --low -0,5 --decimal-separator , --no-repeat --limit limitless --interval 3 -"));
+    EXPECT_TRUE(o.logs());
+    EXPECT_EQ(o.high, QStringLiteral("1,5"));
+    EXPECT_FALSE(o.repeat);
+    EXPECT_EQ(o.limit, 10000000);
+    EXPECT_EQ(o.intervalSeconds, 3);
+
+    o = parseMeterReadOptions(args("--save run.xml capture.bin"));
+    EXPECT_TRUE(o.logs()) << "saving logs the readings even when the rows are not printed";
+    EXPECT_FALSE(o.log);
+
+    o = parseMeterReadOptions(args("--load run.xml --save run.xls"));
+    EXPECT_EQ(o.source, MeterReadOptions::Source::Table);
+    EXPECT_FALSE(o.logs()) << "a loaded table is saved as it is";
+
+    o = parseMeterReadOptions(args("--usb-reports -"));
+    EXPECT_EQ(o.source, MeterReadOptions::Source::UsbReports);
+    EXPECT_EQ(o.file, QStringLiteral("-"));
+    o = parseMeterReadOptions(args("--hid /dev/hidraw3 --baud 19200"));
+    EXPECT_EQ(o.source, MeterReadOptions::Source::Hid);
+    EXPECT_EQ(o.port, QStringLiteral("/dev/hidraw3"));
+    EXPECT_EQ(o.baud, 19200);
+}
+
 TEST(MeterReadOptions, MistakesAreUsageErrors)
 {
     const char* bad[] = {
@@ -36,7 +70,17 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--baud 2401 -",                 // not a line speed of the driver
         "--baud fast -",
         "--decimal-separator ,, -",      // one character only
-        "--log -",                       // unknown option
+        "--logs -",                      // unknown option
+        "--log --limit 0 -",             // the record limit starts at one row
+        "--log --limit 10000001 -",      // and ends at "limitless"
+        "--log --interval 0 -",          // whole seconds from one
+        "--log --interval 2147484 -",    // milliseconds past 32 bits
+        "--log --high 1,5 -",            // not a number with "."
+        "--log --low x -",
+        "--load a.xml --log",            // a table file is printed, not logged
+        "--load a.xml -",                // two inputs
+        "--save -",                      // --save needs its file (then no input is left)
+        "--usb-reports a.txt --hid /dev/hidraw0",
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;
