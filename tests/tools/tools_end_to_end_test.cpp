@@ -10,6 +10,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <functional>
 
@@ -299,4 +300,47 @@ TEST(ToolsEndToEnd, ABrokenTableFileIsRefused)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(run.err, ("meter-read: " + broken + ": Failed to Load File!\n").toLocal8Bit());
+}
+
+TEST(ToolsEndToEnd, SamplingReaderStoppedByCtrlCSavesWhatItPrinted)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    const QString link = runtime.filePath(QStringLiteral("meter-logger/COM3"));
+    QProcess sim;
+    sim.setProcessEnvironment(env);
+    sim.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--rate"), QStringLiteral("20")});
+    ASSERT_TRUE(sim.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(link).isSymLink(); }, 5000));
+
+    const QString saved = runtime.filePath(QStringLiteral("sampled.xls"));
+    QProcess reader;
+    reader.setProcessEnvironment(env);
+    reader.start(kRead, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--log"), QStringLiteral("--interval"),
+                         QStringLiteral("1"), QStringLiteral("--save"), saved});
+    ASSERT_TRUE(reader.waitForStarted(5000));
+    QByteArray out;
+    QDeadlineTimer deadline(8000);
+    while (outputLines(out).size() < 2 && !deadline.hasExpired() && reader.state() == QProcess::Running) {
+        reader.waitForReadyRead(100);
+        out += reader.readAllStandardOutput();
+    }
+    ::kill(pid_t(reader.processId()), SIGINT);
+    const bool ended = reader.waitForFinished(5000);
+    sim.terminate();
+    sim.waitForFinished(5000);
+    ASSERT_TRUE(ended) << "Ctrl+C did not end the reader";
+    out += reader.readAllStandardOutput();
+    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+
+    // One row a second although twenty readings a second arrive, numbered on.
+    const QStringList rows = outputLines(out);
+    ASSERT_GE(rows.size(), 2);
+    EXPECT_LE(rows.size(), 4);
+    EXPECT_TRUE(rows[0].startsWith(QStringLiteral("1\t")));
+    EXPECT_TRUE(rows[1].startsWith(QStringLiteral("2\t")));
+    const ToolRun loaded = runReader({QStringLiteral("--load"), saved});
+    EXPECT_EQ(loaded.out, out) << "the file holds every row printed";
 }
