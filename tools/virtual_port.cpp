@@ -1,5 +1,9 @@
 #include "tools/virtual_port.h"
 
+#include <QDeadlineTimer>
+
+#include <algorithm>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +11,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -111,6 +116,29 @@ bool VirtualPort::send(const QByteArray& bytes)
 {
     const ssize_t n = ::write(master_, bytes.constData(), size_t(bytes.size()));
     return n == bytes.size();
+}
+
+bool VirtualPort::sendAll(const QByteArray& bytes, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    const char* p = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(master_, p, size_t(left));
+        if (n > 0) {
+            p += n;
+            left -= n;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return false;
+        pollfd fd{master_, POLLOUT, 0};
+        const int wait = int(std::min<qint64>(deadline.remainingTime(), 100));
+        if (deadline.hasExpired())
+            return false;
+        ::poll(&fd, 1, wait);
+    }
+    return true;
 }
 
 void VirtualPort::drain(int timeoutMs)

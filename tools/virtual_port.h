@@ -29,6 +29,9 @@ public:
     // reading and the buffer is full): they are dropped, as a meter's bytes are on a cable
     // that no one listens to.
     bool send(const QByteArray& bytes);
+    // Sends every byte, waiting while the line's buffer is full, at most timeoutMs in all.
+    // For tests that must not lose a frame when the reader falls behind for a moment.
+    bool sendAll(const QByteArray& bytes, int timeoutMs);
     // Waits until the reader has taken what was sent, at most timeoutMs.
     void drain(int timeoutMs);
 
