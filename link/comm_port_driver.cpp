@@ -4,6 +4,8 @@
 
 #include <QSerialPort>
 
+#include <algorithm>
+
 namespace {
 
 QSerialPort::DataBits toQt(TComPortDataBits bits)
@@ -87,6 +89,7 @@ bool TCommPortDriver::OpenPort()
     }
     lastOpenError_.clear();
     portLost_ = false;
+    takenBeforeLoss_.clear();
     port_ = port;
     // Queued: the port may not be closed from inside its own read notification.
     connect(port_, &QSerialPort::errorOccurred, port_, [this](QSerialPort::SerialPortError error) {
@@ -108,6 +111,7 @@ void TCommPortDriver::ClosePort()
     delete port_;
     port_ = nullptr;
     portLost_ = false;
+    takenBeforeLoss_.clear();
 }
 
 void TCommPortDriver::portFailed()
@@ -117,6 +121,9 @@ void TCommPortDriver::portFailed()
     if (!port_ || portLost_)
         return;
     portLost_ = true;
+    // Bytes the port had already taken in are kept for the next polls: the last frames
+    // before an adapter is pulled still reach the receiver.
+    takenBeforeLoss_ = port_->readAll();
     port_->close();
 }
 
@@ -157,9 +164,16 @@ void TCommPortDriver::startPolling()
 
 void TCommPortDriver::PollTimerMessage()
 {
-    if (!IsOpen() || portLost_)
+    if (!IsOpen())
         return;
-    const qint64 n = port_->read(ReadBuffer.data(), static_cast<qint64>(ReadBuffer.size()));
+    qint64 n = 0;
+    if (portLost_) {
+        n = std::min<qint64>(takenBeforeLoss_.size(), static_cast<qint64>(ReadBuffer.size()));
+        std::copy_n(takenBeforeLoss_.constData(), n, ReadBuffer.data());
+        takenBeforeLoss_.remove(0, n);
+    } else {
+        n = port_->read(ReadBuffer.data(), static_cast<qint64>(ReadBuffer.size()));
+    }
     if (n > 0 && OnReceiveData)
         OnReceiveData(this, ReadBuffer.data(), static_cast<int>(n));
 }

@@ -2,6 +2,7 @@
 // Receive-only serial port component: opens COM1..COM4 through the port-name resolver, sets
 // the line, polls the port from a timer on the UI thread and hands every batch of received
 // bytes to OnReceiveData. Nothing is ever written to the port.
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -82,7 +83,8 @@ public:
     // The system port that OpenPort used last ("/dev/ttyUSB0", a pseudo-terminal, ...).
     QString SystemPortName() const { return systemPortName_; }
     // The port went away while open (adapter pulled, other end closed). The driver stays
-    // open but reads deliver nothing until ClosePort.
+    // open; the polls still deliver what the port had taken in before it went away, then
+    // nothing until ClosePort.
     bool PortLost() const { return portLost_; }
     // Timer starts since construction; lets callers see that an unchanged delay kept the timer.
     int PollTimerStarts() const { return pollTimerStarts_; }
@@ -110,6 +112,7 @@ private:
     QSerialPort* port_ = nullptr;   // non-null while open
     QTimer pollTimer_;
     std::vector<char> ReadBuffer;
+    QByteArray takenBeforeLoss_;   // received before the port went away, not yet polled
     QString lastOpenError_;
     QString systemPortName_;
     bool portLost_ = false;

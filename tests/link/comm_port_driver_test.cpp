@@ -330,3 +330,46 @@ TEST_F(CommPortDriverTest, VanishedPortDeliversNothingWithoutSpinningUntilClosed
     replacement.send("after");
     ASSERT_TRUE(waitFor([&] { return receiver.all().endsWith("after"); }));
 }
+
+TEST_F(CommPortDriverTest, BytesTakenInBeforeThePortWentAwayAreStillDelivered)
+{
+    // Polls far apart and small reads: the bytes wait in the port when the other end goes.
+    driver.SetComPortPollingDelay(10000);
+    driver.SetComPortInBufSize(4);
+    ASSERT_TRUE(driver.OpenPort());
+    pty.send("last frame");
+    QTest::qWait(100);
+    ASSERT_TRUE(receiver.batches.empty());
+    pty.closeMaster();
+    ASSERT_TRUE(waitFor([&] { return driver.PortLost(); }));
+
+    // Each poll hands over at most the buffer size, as from a live port, then nothing.
+    for (int poll = 0; poll < 4; ++poll)
+        driver.PollTimerMessage();
+    ASSERT_EQ(receiver.batches.size(), 3u);
+    EXPECT_EQ(receiver.batches[0], QByteArray("last"));
+    EXPECT_EQ(receiver.all(), QByteArray("last frame"));
+
+    // Disconnecting drops what a lost port still held: it never shows up on the next port.
+    PseudoTerminal second;
+    ASSERT_TRUE(second.ok());
+    driver.ClosePort();
+    useDevice(driver, second.slavePath());
+    ASSERT_TRUE(driver.OpenPort());
+    second.send("held back");
+    QTest::qWait(100);
+    second.closeMaster();
+    ASSERT_TRUE(waitFor([&] { return driver.PortLost(); }));
+    driver.PollTimerMessage();
+    ASSERT_EQ(receiver.batches.size(), 4u);
+    EXPECT_EQ(receiver.batches[3], QByteArray("held"));
+    driver.ClosePort();
+
+    PseudoTerminal third;
+    ASSERT_TRUE(third.ok());
+    useDevice(driver, third.slavePath());
+    ASSERT_TRUE(driver.OpenPort());
+    driver.PollTimerMessage();
+    driver.PollTimerMessage();
+    EXPECT_EQ(receiver.batches.size(), 4u);
+}

@@ -1,0 +1,242 @@
+// The window's serial link when the far end fails: the other side of the line closes in the
+// middle of a frame, the port device goes away, and the user disconnects and connects again.
+// The test holds the far end of a pseudo-terminal itself, so it can close it at any byte.
+#include "app/tfcomm.h"
+
+#include "app/judge_panel.h"
+#include "app/top_bar.h"
+#include "decode/lcd_panel_model.h"
+#include "decode/link_indicator_widget.h"
+#include "link/comm_port_driver.h"
+#include "link/serial_frame_assembly.h"
+#include "log/log_table.h"
+#include "scripted_prompts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+namespace {
+
+// Line feed (dropped by the receiver) + 13 frame bytes: 1.234 V DC, then 1.235 V DC.
+const QByteArray kFrame1234 = QByteArray::fromHex("0A2B31323334203130000080000D");
+const QByteArray kFrame1235 = QByteArray::fromHex("0A2B31323335203130000080000D");
+
+// The far end of a pseudo-terminal, its other end published as <runtime>/meter-logger/COM1
+// as the port-name resolver expects.
+class FarEnd {
+public:
+    explicit FarEnd(const QString& runtimeDir)
+    {
+        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
+            return;
+        const char* name = ::ptsname(master_);
+        if (!name)
+            return;
+        slavePath_ = QString::fromLocal8Bit(name);
+        QDir().mkpath(runtimeDir + QStringLiteral("/meter-logger"));
+        linkPath_ = runtimeDir + QStringLiteral("/meter-logger/COM1");
+        QFile::remove(linkPath_);
+        if (!QFile::link(slavePath_, linkPath_))
+            linkPath_.clear();
+    }
+    ~FarEnd()
+    {
+        unpublish();
+        close();
+    }
+    bool ready() const { return master_ >= 0 && !linkPath_.isEmpty(); }
+    bool send(const QByteArray& bytes) { return ::write(master_, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
+    void close()
+    {
+        if (master_ >= 0)
+            ::close(master_);
+        master_ = -1;
+    }
+    void unpublish()
+    {
+        // Only our own link: a newer far end may have published the name since.
+        if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == slavePath_)
+            QFile::remove(linkPath_);
+        linkPath_.clear();
+    }
+    const QString& slavePath() const { return slavePath_; }
+
+private:
+    int master_ = -1;
+    QString slavePath_;
+    QString linkPath_;
+};
+
+// Runs the event loop until `done` holds; false when the time is up.
+template <typename Pred>
+bool waitUntil(Pred done, int ms = 5000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+// Runs the event loop for a while.
+void runEvents(int ms)
+{
+    waitUntil([] { return false; }, ms);
+}
+
+class LinkFault : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(runtime.isValid());
+        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+        TFCOMM::Services s;
+        s.prompts = &prompts;
+        s.clock = &clock;
+        w = std::make_unique<TFCOMM>(s);
+        // The watchdog is ticked by hand: each call stands for one 100 ms tick.
+        w->ConTimer.stop();
+    }
+    void TearDown() override
+    {
+        w.reset();
+        qunsetenv("XDG_RUNTIME_DIR");
+    }
+    void connect()
+    {
+        w->Panel5->COMCon->click();
+        ASSERT_TRUE(w->COMM2().IsOpen()) << prompts.shown.join("; ").toStdString();
+        ASSERT_EQ(w->Panel5->COMCon->text(), "COM Disconnect");
+    }
+    // Ticks of the watchdog until the indicator goes off; at most `limit`.
+    int ticksUntilIndicatorOff(int limit)
+    {
+        for (int tick = 1; tick <= limit; ++tick) {
+            w->ConTimerTimer();
+            if (!w->Panel4->CONok->alive())
+                return tick;
+        }
+        return limit + 1;
+    }
+
+    QTemporaryDir runtime;
+    ScriptedPrompts prompts;
+    FixedLocaleClock clock;
+    std::unique_ptr<TFCOMM> w;
+};
+
+} // namespace
+
+TEST_F(LinkFault, FarEndClosingMidFrameLosesNoFrameAndReconnectWorks)
+{
+    auto far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    connect();
+
+    ASSERT_TRUE(far->send(kFrame1234));
+    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+    EXPECT_TRUE(w->Panel4->CONok->alive());
+
+    // A whole frame and half of the next; the far end goes away in the middle of that frame.
+    ASSERT_TRUE(far->send(kFrame1235 + kFrame1234.left(7)));
+    ASSERT_TRUE(waitUntil([&] { return w->serialAssembly().receiveHexText().size() == 14; }));
+    far->close();
+    ASSERT_TRUE(waitUntil([&] { return w->COMM2().PortLost(); }));
+    runEvents(250);   // a few more polls of the lost port: nothing, and no crash
+    EXPECT_EQ(w->cds1().rowCount(), 2);
+    EXPECT_EQ(w->reading().ValueText, "1.235");
+    EXPECT_EQ(w->serialAssembly().receiveHexText().size(), 14) << "the half frame waits for its end";
+    EXPECT_EQ(w->badFrames(), 0);
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
+
+    // Nothing comes any more: the indicator is off within three ticks (300 ms).
+    EXPECT_LE(ticksUntilIndicatorOff(3), 3);
+    EXPECT_FALSE(w->panel().linkAlive());
+    EXPECT_EQ(w->Panel5->COMCon->text(), "COM Disconnect") << "the user still decides when to disconnect";
+
+    w->Panel5->COMCon->click();
+    EXPECT_FALSE(w->COMM2().IsOpen());
+    EXPECT_FALSE(w->COMM2().PortLost());
+    EXPECT_EQ(w->Panel5->COMCon->text(), "COM Connection");
+    EXPECT_TRUE(w->Panel5->USBCon->isVisibleTo(w.get()));
+
+    // A new far end on the same name: connecting again reads from it.
+    far.reset();   // the system may give the new one the old one's device name
+    far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    connect();
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
+    ASSERT_TRUE(far->send(kFrame1234 + kFrame1235 + kFrame1234));
+    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() >= 4; }));
+    EXPECT_TRUE(w->Panel4->CONok->alive());
+    // The half frame kept from before the close joins the first new bytes into a group that
+    // fails the shape test; everything after it is read.
+    EXPECT_EQ(w->cds1().rowCount(), 4);
+    EXPECT_EQ(w->reading().ValueText, "1.234");
+}
+
+TEST_F(LinkFault, PortDeviceGoneWhileConnectedThenBack)
+{
+    auto far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    connect();
+    ASSERT_TRUE(far->send(kFrame1234));
+    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+
+    // The device node vanishes, as when a USB serial adapter is pulled out; the link that
+    // named it stays, pointing at nothing.
+    const QString node = far->slavePath();
+    far->close();
+    ASSERT_TRUE(waitUntil([&] { return w->COMM2().PortLost(); }));
+    EXPECT_FALSE(QFile::exists(node));
+    EXPECT_LE(ticksUntilIndicatorOff(3), 3);
+
+    // Disconnect, then connect while the device is still gone: refused with the reason,
+    // the controls stay idle, the table keeps its row.
+    w->Panel5->COMCon->click();
+    EXPECT_FALSE(w->COMM2().IsOpen());
+    w->Panel5->COMCon->click();
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_TRUE(prompts.shown[0].startsWith("error: Could not open COM1: ")) << prompts.shown[0].toStdString();
+    EXPECT_FALSE(w->COMM2().IsOpen());
+    EXPECT_EQ(w->Panel5->COMCon->text(), "COM Connection");
+    EXPECT_FALSE(w->Panel5->COMCon->isChecked());
+    EXPECT_EQ(w->cds1().rowCount(), 1);
+
+    // The device is back: connecting reads again.
+    far.reset();   // the system may give the new one the old one's device name
+    far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    connect();
+    ASSERT_TRUE(far->send(kFrame1235));
+    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 2; }));
+    EXPECT_TRUE(w->Panel4->CONok->alive());
+}
+
+TEST_F(LinkFault, LivePortKeepsTheSilenceRule)
+{
+    // A port that is still there but quiet keeps the indicator on for two ticks, as before.
+    FarEnd far(runtime.path());
+    ASSERT_TRUE(far.ready());
+    connect();
+    ASSERT_TRUE(far.send(kFrame1234));
+    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+    EXPECT_FALSE(w->COMM2().PortLost());
+    EXPECT_EQ(ticksUntilIndicatorOff(5), 3);
+}

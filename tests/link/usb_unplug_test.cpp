@@ -1,0 +1,175 @@
+// The adapter pulled out while its reader is handing a report over to the user-interface
+// thread: before the hand-over is served, and while its handler runs (as when a message box
+// of the handler lets the device change through). Nothing may hang, crash or run twice.
+#include "link/hid/fake_hid_platform.h"
+#include "link/hid/hid_device.h"
+#include "link/hid/hid_device_controller.h"
+#include "link/usb/usb_adapter_link.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kAdapterPath = QStringLiteral("/dev/hidraw-unplug");
+
+FakeHidPlatform::Device adapterDevice()
+{
+    FakeHidPlatform::Device d;
+    d.path = kAdapterPath;
+    d.instanceId = 1;
+    d.attributes = {0x1234, 0x5678, 0x0100};
+    d.product = QStringLiteral("USB to Serial");
+    return d;
+}
+
+// One meter frame in two reports, then a report without serial bytes that ends the burst.
+const QByteArray kFramePart1 = QByteArray::fromHex("00F72B313233342031");
+const QByteArray kFramePart2 = QByteArray::fromHex("00F73000008000" "0D0A");
+const QByteArray kEmpty = QByteArray::fromHex("00F000000000000000");
+
+// Waits without running the event loop, so a hand-over stays pending.
+template <typename Pred>
+bool spinFor(Pred done, int ms = 3000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+template <typename Pred>
+bool waitFor(Pred done, int ms = 3000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+class UsbUnplug : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform.plug(adapterDevice());
+        ctl = std::make_unique<THidDeviceController>(platform);
+        UsbAdapterLink::Callbacks cb;
+        cb.onFrame = [this](const QString& f) {
+            frames << f;
+            if (onFrame)
+                onFrame();
+        };
+        cb.inform = [this](const QString& t) { informs << t; };
+        cb.controlsChanged = [this](const UsbLinkControls& c) { shown = c; };
+        link = std::make_unique<UsbAdapterLink>(*ctl, UsbLinkVariant{}, cb);
+        link->USBConClick(true);
+        ASSERT_TRUE(link->CurrentHidDevice() && link->CurrentHidDevice()->hasReader());
+    }
+    void TearDown() override
+    {
+        link.reset();
+        ctl.reset();
+    }
+    void pullOut()
+    {
+        platform.unplug(kAdapterPath);
+        platform.fireDeviceChange();
+    }
+    // The link has let go of the adapter completely and says why.
+    void expectIdleAfterUnplug()
+    {
+        EXPECT_FALSE(shown.receiving);
+        EXPECT_EQ(shown.caption, UsbAdapterLink::kCaptionIdle);
+        EXPECT_EQ(informs, QStringList{UsbAdapterLink::kNotConnected});
+        EXPECT_EQ(link->CurrentHidDevice(), nullptr);
+        EXPECT_TRUE(link->history().contains(QStringLiteral("Removal of USB to Serial")));
+        EXPECT_EQ(platform.openConnections(kAdapterPath), 0);
+    }
+
+    FakeHidPlatform platform;
+    std::unique_ptr<THidDeviceController> ctl;
+    std::unique_ptr<UsbAdapterLink> link;
+    QStringList frames, informs;
+    UsbLinkControls shown;
+    std::function<void()> onFrame;
+};
+
+} // namespace
+
+TEST_F(UsbUnplug, DuringAReadTheLinkGoesIdle)
+{
+    ASSERT_TRUE(waitFor([&] { return platform.readCalls(kAdapterPath) >= 1; }));
+    platform.queueReport(kAdapterPath, kFramePart1);
+    ASSERT_TRUE(waitFor([&] { return link->collector().UsbHexText().size() == 14; }));
+    pullOut();
+    expectIdleAfterUnplug();
+    EXPECT_TRUE(frames.isEmpty()) << "half a frame is no reading";
+    QThread::msleep(30);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(informs.size(), 1) << "no late read errors or hand-overs after the stop";
+}
+
+TEST_F(UsbUnplug, WhileAHandOverWaitsItIsServedOnceThenTheLinkGoesIdle)
+{
+    platform.queueReport(kAdapterPath, kFramePart1);
+    platform.queueReport(kAdapterPath, kFramePart2);
+    ASSERT_TRUE(waitFor([&] { return link->collector().UsbHexText().size() == 14; }));
+    // The reader has taken the second report and waits for this thread, which does not run
+    // its event loop; now the adapter goes.
+    ASSERT_TRUE(spinFor([&] { return platform.reportsTaken(kAdapterPath) == 2; }));
+    pullOut();
+    EXPECT_EQ(link->collector().UsbHexText().size(), 28) << "the waiting report was served by the stop";
+    expectIdleAfterUnplug();
+    // The hand-over posted to the event loop finds its reader gone and does nothing.
+    QThread::msleep(30);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(link->collector().UsbHexText().size(), 28) << "not served a second time";
+    EXPECT_TRUE(frames.isEmpty()) << "the burst never ended: no frame from it";
+}
+
+TEST_F(UsbUnplug, WhileTheHandlerRunsTheDeviceMayGoFromUnderIt)
+{
+    // The frame handler lets the device change through, as a message box's own event loop
+    // would: the device whose report is being handled is destroyed inside its hand-over.
+    onFrame = [this] {
+        onFrame = nullptr;
+        pullOut();
+    };
+    platform.queueReport(kAdapterPath, kFramePart1);
+    platform.queueReport(kAdapterPath, kFramePart2);
+    platform.queueReport(kAdapterPath, kEmpty);
+    platform.queueReport(kAdapterPath, kFramePart1);   // never read: the adapter is gone
+    ASSERT_TRUE(waitFor([&] { return !frames.isEmpty(); }));
+    EXPECT_EQ(frames, QStringList{QStringLiteral("2B31323334203130000080000D0A")});
+    expectIdleAfterUnplug();
+    EXPECT_TRUE(link->collector().UsbHexText().isEmpty());
+    EXPECT_EQ(platform.pendingReports(kAdapterPath), 1);
+    QThread::msleep(30);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(frames.size(), 1);
+
+    // Plugged in again and connected anew: reading works.
+    platform.plug([] {
+        FakeHidPlatform::Device d = adapterDevice();
+        d.instanceId = 2;
+        return d;
+    }());
+    platform.fireDeviceChange();
+    link->USBConClick(true);
+    ASSERT_TRUE(link->CurrentHidDevice() && link->CurrentHidDevice()->hasReader());
+    platform.queueReport(kAdapterPath, kFramePart1);
+    platform.queueReport(kAdapterPath, kFramePart2);
+    platform.queueReport(kAdapterPath, kEmpty);
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 2; }));
+}
