@@ -52,10 +52,39 @@ void appendTextField(std::string& out, const QString& raw)
     out.push_back('"');
 }
 
-// Splits a file into lines ending at CR LF, CR or LF, reading a block at a time.
+// Splits a file into lines ending at CR LF, CR or LF, reading a block at a time. A line is held
+// whole only up to kMaxLine bytes: a longer one cannot be a row of the table, and holding it
+// would let any file take as much memory as it is long.
 class LineReader {
 public:
+    static constexpr qsizetype kMaxLine = 1 << 20;
+
     explicit LineReader(QFile& file) : file_(file) {}
+
+    // Passes over one line of any length without keeping it. False when the file has no
+    // line at all (it is empty) or cannot be read.
+    bool skipLine()
+    {
+        bool any = false;
+        for (;;) {
+            const char* data = buffer_.constData();
+            const qsizetype size = buffer_.size();
+            qsizetype i = pos_;
+            while (i < size && data[i] != '\r' && data[i] != '\n')
+                ++i;
+            any = any || i > pos_;
+            const bool crAtBlockEnd = i + 1 == size && data[i] == '\r' && !eof_;
+            if (i < size && !crAtBlockEnd) {
+                pos_ = (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') ? i + 2 : i + 1;
+                return true;
+            }
+            pos_ = i;   // what lies before is dropped by the next fill; a CR at the end stays
+            if (eof_)
+                return any;
+            if (!fill())
+                return false;
+        }
+    }
 
     // False at the end of the file or on a read error (see failed()). The line stays valid
     // until the next call.
@@ -70,6 +99,8 @@ public:
                     continue;
                 if (c == '\r' && i + 1 == size && !eof_)
                     break;   // the LF of a CR LF may be in the next block
+                if (i - pos_ > kMaxLine)
+                    return tooLong();
                 line = QByteArrayView(data + pos_, i - pos_);
                 pos_ = (c == '\r' && i + 1 < size && data[i + 1] == '\n') ? i + 2 : i + 1;
                 return true;
@@ -82,6 +113,8 @@ public:
                 }
                 return false;
             }
+            if (size - pos_ > kMaxLine)
+                return tooLong();
             if (!fill())
                 return false;
         }
@@ -89,6 +122,11 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    bool tooLong()
+    {
+        failed_ = true;   // no row is that long
+        return false;
+    }
     bool fill()
     {
         buffer_.remove(0, pos_);
@@ -290,9 +328,9 @@ bool loadTableText(const QString& fileName, LogTable& table)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     LineReader lines(file);
-    QByteArrayView line;
-    if (!lines.next(line))
+    if (!lines.skipLine())
         return false;   // no first line at all
+    QByteArrayView line;
     LogTable loaded;
     std::vector<QByteArrayView> tokens;
     std::vector<QByteArray> unquoted(LogTable::FieldCount);

@@ -10,7 +10,8 @@
 //
 // Loading: the first line is dropped, every other line is split into tokens (runs of
 // characters 1..32 separate; quoted tokens as above) and the tokens fill the fields by
-// position. Both directions stream, so the file is never held in memory whole.
+// position. Both directions stream, so the file is never held in memory whole: the first line
+// is passed over at any length, and a later line longer than a mebibyte is refused.
 #include <QString>
 
 #include <cstdint>

@@ -238,3 +238,38 @@ TEST(TableTextSave, FailedSavesLeaveTheOldFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.xls"})
         << "no temporary file left behind";
 }
+
+TEST(TableTextLoad, LongLines)
+{
+    const qsizetype block = 1 << 20;
+    const QByteArray good = "5\tt\tDC\t1.5\tV\tpass\r\n";
+    const LogRow goodRow = row(5, "t", "DC", "1.5", "V", "pass");
+    struct Case {
+        QByteArray file;
+        bool ok;
+        std::int64_t rows;
+        const char* why;
+    };
+    const Case cases[] = {
+        {QByteArray(3 * block + 17, 'h') + "\r\n" + good, true, 1, "a first line of several blocks is passed over"},
+        {QByteArray(block - 1, 'h') + "\r\n" + good, true, 1, "the CR LF of the first line split between blocks"},
+        {QByteArray(block - 1, 'h') + "\r" + good, true, 1, "a CR alone at the end of the first block"},
+        {QByteArray(2 * block, 'h'), true, 0, "only a first line, without an end"},
+        {"\r\n" + good, true, 1, "an empty first line"},
+        {kHeader + "5\t" + QByteArray(block - 100, ' ') + "t\r\n", true, 1, "a long run of blanks inside a row"},
+        {kHeader + good + "5\t" + QByteArray(block, ' ') + "t\r\n" + good, false, 0, "a line over a mebibyte"},
+        {kHeader + good + "5\t" + QByteArray(100 * block, 'x'), false, 0, "an endless last line"},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString path = dir.filePath("long.txt");
+        writeAll(path, c.file);
+        LogTable t;
+        EXPECT_EQ(loadTableText(path, t), c.ok) << c.why;
+        EXPECT_EQ(t.rowCount(), c.rows) << c.why;
+        if (c.rows == 1) {
+            EXPECT_EQ(t.row(0), c.file.endsWith(good) ? goodRow : row(5, "t", nullptr, nullptr, nullptr, nullptr))
+                << c.why;
+        }
+    }
+}
