@@ -4,6 +4,8 @@
 #   scripts/test.sh --sanitize address,undefined   build in build-asan/
 #   scripts/test.sh --sanitize thread              build in build-tsan/
 # Extra arguments after "--" go to ctest (for example -L decode).
+# Without arguments the quick tests run in build/, then the soak (label soak: the window at full
+# load for five minutes) runs in build-asan/ under the address and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,6 +21,24 @@ done
 
 bash scripts/deps.sh
 
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1
+
+# build_and_test <dir> <sanitizers> <build target or "all"> <ctest arguments...>
+build_and_test() {
+  local dir="$1" sanitizers="$2" target="$3"
+  shift 3
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMETER_SANITIZE="$sanitizers" >/dev/null
+  if [ "$target" = all ]; then
+    cmake --build "$dir" -j"$(nproc)"
+  else
+    cmake --build "$dir" -j"$(nproc)" --target "$target"
+  fi
+  (cd "$dir" && ctest --output-on-failure -j"$(nproc)" "$@")
+}
+
 build=build
 case "$sanitize" in
   "") ;;
@@ -26,10 +46,9 @@ case "$sanitize" in
   *) build=build-asan ;;
 esac
 
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMETER_SANITIZE="$sanitize" >/dev/null
-cmake --build "$build" -j"$(nproc)"
-export QT_QPA_PLATFORM=offscreen
-export ASAN_OPTIONS=detect_leaks=1
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-export TSAN_OPTIONS=halt_on_error=1
-cd "$build" && ctest --output-on-failure -j"$(nproc)" "${ctest_args[@]}"
+if [ -z "$sanitize" ] && [ ${#ctest_args[@]} -eq 0 ]; then
+  build_and_test build "" all -LE soak
+  build_and_test build-asan address,undefined test_soak -L soak
+else
+  build_and_test "$build" "$sanitize" all "${ctest_args[@]}"
+fi

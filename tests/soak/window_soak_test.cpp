@@ -145,8 +145,8 @@ TEST(WindowSoak, EveryFrameAtAThousandASecondIsLoggedAndMemoryGrowsOnlyByTheData
     EXPECT_EQ(static_cast<long long>(w.Chtshow->model().pointCount()), pointsAtStart + sent.load() - 1);
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join(QStringLiteral("; ")).toStdString();
 
-    // Growth beyond the data: allocator slack and the sanitizers' bookkeeping, not a leak per
-    // frame (a hundred bytes a frame would be tens of megabytes).
+    // Growth beyond the data: allocator slack and the address sanitizer's quarantine of freed
+    // blocks (16 MB, set in the test's environment), not something kept per frame.
     const long long rssGrowth = after.rss - before.rss;
     const long long dataGrowth = after.data - before.data;
     const long long slack = 24LL << 20;
@@ -155,7 +155,7 @@ TEST(WindowSoak, EveryFrameAtAThousandASecondIsLoggedAndMemoryGrowsOnlyByTheData
                 sent.load(), rate, seconds, w.logger().loggedCount(), worstLag, rssGrowth / 1048576.0,
                 dataGrowth / 1048576.0, after.rss / 1048576.0);
     ASSERT_GT(before.rss, 0);
-    EXPECT_LE(rssGrowth, 2 * dataGrowth + slack);
+    EXPECT_LE(rssGrowth, dataGrowth + dataGrowth / 4 + slack);
 
     w.Panel5->COMCon->click();
     EXPECT_FALSE(w.COMM2().IsOpen());
