@@ -84,18 +84,44 @@ bool decodeReference(const char* p, qsizetype n, QByteArray& out)
     return true;
 }
 
-// An attribute value between its quotes, as the general reader would give it.
-bool decodeValue(const char* p, qsizetype n, QString& out)
+enum class ValueForm { Bad, Plain, Encoded };
+
+// Plain: printable ASCII only, taken as it stands. Encoded: references or UTF-8 to decode.
+// Bad: white space the general reader would normalise, or not well-formed.
+ValueForm valueForm(const char* p, qsizetype n)
 {
-    bool plain = true;
+    ValueForm form = ValueForm::Plain;
     for (qsizetype i = 0; i < n; ++i) {
         const unsigned char c = static_cast<unsigned char>(p[i]);
         if (c < 0x20 || c == '<')
-            return false;   // white space the reader would normalise, or not well-formed
+            return ValueForm::Bad;
         if (c == '&' || c >= 0x80)
-            plain = false;
+            form = ValueForm::Encoded;
     }
-    if (plain) {
+    return form;
+}
+
+// A plain value into `out`, reusing its buffer: most rows hold texts of the same lengths, so
+// reading ten million of them allocates next to nothing.
+void setPlain(QString& out, const char* p, qsizetype n)
+{
+    if (n == 0) {
+        out = QStringLiteral("");   // empty, not NULL
+        return;
+    }
+    out.resize(n);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < n; ++i)
+        d[i] = QLatin1Char(p[i]);
+}
+
+// An attribute value between its quotes, as the general reader would give it.
+bool decodeValue(const char* p, qsizetype n, QString& out)
+{
+    const ValueForm form = valueForm(p, n);
+    if (form == ValueForm::Bad)
+        return false;
+    if (form == ValueForm::Plain) {
         out = n == 0 ? QStringLiteral("") : QString::fromLatin1(p, n);
         return true;
     }
@@ -124,6 +150,33 @@ bool decodeValue(const char* p, qsizetype n, QString& out)
     if (out.isEmpty())
         out = QStringLiteral("");
     return true;
+}
+
+QString* textField(LogRow& row, int field)
+{
+    switch (field) {
+    case LogTable::Time: return &row.time;
+    case LogTable::Function: return &row.function;
+    case LogTable::Value: return &row.value;
+    case LogTable::Unit: return &row.unit;
+    case LogTable::Auto: return &row.judge;
+    default: return nullptr;
+    }
+}
+
+// The fields a row did not name are NULL.
+void clearAbsent(LogRow& row, unsigned present)
+{
+    for (int f = 0; f < LogTable::FieldCount; ++f) {
+        if (present & (1u << f))
+            continue;
+        if (f == LogTable::No)
+            row.no.reset();
+        else if (f == LogTable::NVal)
+            row.nval.reset();
+        else
+            *textField(row, f) = QString();
+    }
 }
 
 bool assign(LogRow& row, int field, const QString& value)
@@ -160,9 +213,15 @@ bool assignPlainInteger(LogRow& row, int field, const char* p, qsizetype n)
     return true;
 }
 
-// One "<ROW .../>" element starting at p.
+bool isReservedName(const char* name, qsizetype size)
+{
+    return size >= 3 && (name[0] | 0x20) == 'x' && (name[1] | 0x20) == 'm' && (name[2] | 0x20) == 'l';
+}
+
+// One "<ROW .../>" element starting at p. `row` is the previous row's; every field is set anew.
 Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRow& row, const char*& next)
 {
+    unsigned present = 0;
     if (end - p < 5)
         return Step::NeedMore;
     if (std::memcmp(p, "<ROW", 4) != 0)
@@ -188,6 +247,7 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
             if (q[1] != '>')
                 return Step::Foreign;
             next = q + 2;
+            clearAbsent(row, present);
             return Step::Done;
         }
         if (!spaced || !isNameStart(*q) || seenCount == kMaxAttributes)
@@ -216,7 +276,7 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
         q = static_cast<const char*>(close) + 1;
         spaced = false;
 
-        if (nameSize >= 3 && QByteArray(name, 3).toLower() == "xml")
+        if (isReservedName(name, nameSize))
             return Step::Foreign;   // reserved names: the general reader decides
         for (int k = 0; k < seenCount; ++k)
             if (sameName(seen[k].name, seen[k].size, name, nameSize))
@@ -228,8 +288,13 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
             const QByteArray& want = names[std::size_t(f)];
             if (!want.isEmpty() && sameName(want.constData(), want.size(), name, nameSize)) {
                 known = true;
+                present |= 1u << f;
                 if (LogTable::isIntegerField(f) && assignPlainInteger(row, f, value, size))
                     break;
+                if (!LogTable::isIntegerField(f) && valueForm(value, size) == ValueForm::Plain) {
+                    setPlain(*textField(row, f), value, size);
+                    break;
+                }
                 QString text;
                 if (!decodeValue(value, size, text) || !assign(row, f, text))
                     return Step::Foreign;
@@ -273,6 +338,7 @@ bool readPacketRows(QFile& file, const PacketRowNames& names, LogTable& rows)
     QByteArray buffer;
     qsizetype pos = 0;
     bool atEnd = false;
+    LogRow row;   // reused: its texts keep their buffers from row to row
     const auto fill = [&]() {
         buffer.remove(0, pos);
         pos = 0;
@@ -301,7 +367,6 @@ bool readPacketRows(QFile& file, const PacketRowNames& names, LogTable& rows)
                     return false;
             return atEnd && isPacketEnd(buffer.mid(pos));
         }
-        LogRow row;
         const char* next = nullptr;
         switch (parseRow(data + pos, data + buffer.size(), names, row, next)) {
         case Step::Done:
