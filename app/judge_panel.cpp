@@ -81,7 +81,11 @@ void JudgePanel::showVerdict()
     if (judge_.verdict() == Verdict::None)
         return;
     const QColor c = colourOf(judge_.verdict() == Verdict::Pass ? LimitJudge::kPassColour : LimitJudge::kFailColour);
-    T1VALUE->setStyleSheet(QStringLiteral("background: %1; color: white").arg(c.name()));
+    // A new style sheet restyles the edit, which costs more than the rest of a frame: only
+    // when the verdict's colour changes.
+    const QString style = QStringLiteral("background: %1; color: white").arg(c.name());
+    if (T1VALUE->styleSheet() != style)
+        T1VALUE->setStyleSheet(style);
     Shape1->setVerdict(judge_.judgeCaption(), c);
 }
 

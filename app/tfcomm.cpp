@@ -11,6 +11,7 @@
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
 #include "chart/chart_view.h"
+#include "chart/refresh_throttle.h"
 #include "decode/extremes.h"
 #include "decode/lcd_panel_model.h"
 #include "decode/lcd_panel_widget.h"
@@ -277,17 +278,15 @@ void TFCOMM::wireLogging()
 {
     RecordLogger::Callbacks cb;
     cb.setBarPosition = [this](int position) { PBar2->setValue(qBound(PBar2->minimum(), position, PBar2->maximum())); };
+    // The grid catches up once per burst of rows, not once per row, and no more often than the
+    // chart redraws: with millions of rows each catch-up costs the grid's header a walk.
+    gridCatchUp_ = std::make_unique<RefreshThrottle>(ChartView::kMinRefreshGapMs, [this] {
+        gridModel_->rowsAppended();
+        DBGrid1->scrollToBottom();
+    });
     cb.rowPosted = [this] {
         unsavedRows_ = true;
-        if (gridPending_)
-            return;
-        // The grid catches up once per burst of rows, not once per row.
-        gridPending_ = true;
-        QTimer::singleShot(0, this, [this] {
-            gridPending_ = false;
-            gridModel_->rowsAppended();
-            DBGrid1->scrollToBottom();
-        });
+        gridCatchUp_->request();
     };
     cb.addValue = [this](double v) {
         pager_->AddValue(v);

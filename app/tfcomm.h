@@ -37,6 +37,7 @@ class ChartToolPanel;
 class ChartToolBar;
 class ChartEnlarger;
 class FrameProcessor;
+class RefreshThrottle;
 struct FileOutcome;
 struct ChartPlacement;
 
@@ -146,11 +147,11 @@ private:
     std::unique_ptr<ChartToolPanel> chartTools_;
     std::unique_ptr<ChartEnlarger> enlarger_;
     std::unique_ptr<FrameProcessor> frames_;
+    std::unique_ptr<RefreshThrottle> gridCatchUp_;   // DBGrid1 shows appended rows
 
     QString systeminfomation_;          // the system's decimal separator, for the key filters
     bool dataDisplayChecked_ = false;   // Data_display, outside the client area
     int linkIdleTicks_ = 0;             // LinkIdleTicks
     bool unsavedRows_ = false;          // rows logged or loaded since the last save
     bool quitting_ = false;
-    bool gridPending_ = false;
 };

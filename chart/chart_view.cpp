@@ -83,7 +83,7 @@ void ChartView::scheduleRefresh()
     if (refreshPending_)
         return;
     refreshPending_ = true;
-    QMetaObject::invokeMethod(this, [this] { refreshNow(); }, Qt::QueuedConnection);
+    refresh_.request();
 }
 
 void ChartView::refreshNow()

@@ -3,6 +3,7 @@
 // (Series2) or the line series (Series1), the record axis window the pager sets and the
 // value axis the decoder sets. Only the points of the visible window are handed to the
 // plot, so drawing costs the same with ten points held as with ten million.
+#include "chart/refresh_throttle.h"
 #include "chart/trend_chart_model.h"
 
 #include <QImage>
@@ -25,10 +26,11 @@ public:
     void setLeftAxisBounds(double maximum, double minimum) { model_.setLeftAxisBounds(maximum, minimum); }
     double leftAxisMaximum() const { return model_.leftAxisMaximum(); }
 
-    // Brings the plot up to date with the model now (normally done once per burst of
-    // changes from the event loop).
+    // Brings the plot up to date with the model now (normally done from the event loop once
+    // per burst of changes, at most every kMinRefreshGapMs).
     void refreshNow();
     bool refreshPending() const { return refreshPending_; }
+    static constexpr int kMinRefreshGapMs = 40;   // 25 redraws a second, above the meter's frame rate
 
     // The chart as shown, at its current size, drawn on a white background.
     QImage renderImage();
@@ -45,4 +47,5 @@ private:
     QCPGraph* line_ = nullptr;  // Series1, index 1
     QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to
     bool refreshPending_ = false;
+    RefreshThrottle refresh_{kMinRefreshGapMs, [this] { refreshNow(); }};
 };

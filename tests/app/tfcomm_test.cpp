@@ -20,6 +20,8 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QSignalSpy>
+#include <QElapsedTimer>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -330,4 +332,23 @@ TEST_F(WithVirtualMeter, ConnectShowsReadingsAndDisconnectStopsThem)
     QTRY_VERIFY_WITH_TIMEOUT(!w.Panel4->CONok->alive(), 1000);
     QTest::qWait(300);
     EXPECT_LE(w.cds1().rowCount(), rows + 1) << "at most the frame already on its way";
+}
+
+TEST(MainWindow, GridCatchesUpWithEveryLoggedRow)
+{
+    // Rows arrive faster than the grid is brought up to date; in the end it shows them all.
+    Window t;
+    TFCOMM& w = *t.w;
+    w.setRecordLimit(5);
+    for (int i = 0; i < 300; ++i) {
+        t.feed(i % 2 ? kVolts1234 : kVolts1235);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(w.cds1().rowCount(), 300);
+    QElapsedTimer clock;
+    clock.start();
+    while (w.DBGrid1->model()->rowCount() != 300 && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(w.DBGrid1->model()->rowCount(), 300);
+    EXPECT_EQ(w.DBGrid1->model()->index(299, 3).data().toString(), "1.234");
 }

@@ -5,6 +5,8 @@
 #include "chart/chart_view.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -129,4 +131,24 @@ TEST(ChartViewTest, AreaIsFilledDownToTheBottomAxisAndTheLineIsNot)
     EXPECT_EQ(pixelAt(line, x, belowZero), chart_look::BackWall);
     EXPECT_TRUE(columnHasRed(line, x));
     EXPECT_FALSE(columnHasRed(area, x)) << "the line series is hidden while the area is shown";
+}
+
+TEST(ChartViewTest, AFloodOfChangesEndsDrawnWithTheLastOne)
+{
+    // Redraws are spaced out under a flood, but the last change is never left undrawn.
+    ChartView view;
+    TChartControl pager(view.model(), 10);
+    for (int i = 0; i < 500; ++i) {
+        pager.AddValue(i);
+        QCoreApplication::processEvents();
+    }
+    QElapsedTimer t;
+    t.start();
+    while (view.refreshPending() && t.elapsed() < 5000) {
+        QCoreApplication::processEvents();
+        QThread::msleep(1);
+    }
+    EXPECT_FALSE(view.refreshPending());
+    EXPECT_EQ(view.xAxis->range().lower, 491);
+    EXPECT_EQ(view.xAxis->range().upper, 500);
 }
