@@ -123,10 +123,10 @@ TEST_F(UsbUnplug, DuringAReadTheLinkGoesIdle)
 TEST_F(UsbUnplug, WhileAHandOverWaitsItIsServedOnceThenTheLinkGoesIdle)
 {
     platform.queueReport(kAdapterPath, kFramePart1);
-    platform.queueReport(kAdapterPath, kFramePart2);
     ASSERT_TRUE(waitFor([&] { return link->collector().UsbHexText().size() == 14; }));
-    // The reader has taken the second report and waits for this thread, which does not run
-    // its event loop; now the adapter goes.
+    // The reader takes the second report and waits for this thread, which does not run its
+    // event loop; now the adapter goes.
+    platform.queueReport(kAdapterPath, kFramePart2);
     ASSERT_TRUE(spinFor([&] { return platform.reportsTaken(kAdapterPath) == 2; }));
     pullOut();
     EXPECT_EQ(link->collector().UsbHexText().size(), 28) << "the waiting report was served by the stop";
