@@ -7,6 +7,7 @@
 #include "app/platform_info.h"
 #include "app/record_panel.h"
 #include "app/serial_port_access.h"
+#include "app/usb_side.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
@@ -83,6 +84,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     buildMenus();
     FormCreate();
     wireLogging();
+    createUsbSide();
     showConnectionState();
     showPanel();
 
@@ -95,11 +97,12 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 
 TFCOMM::~TFCOMM()
 {
+    usb_.reset();
     comm2_->ClosePort();
 }
 
 const MeterReading& TFCOMM::reading() const { return frames_->reading(); }
-long long TFCOMM::badFrames() const { return assembly_->badFrameCount(); }
+long long TFCOMM::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
 bool TFCOMM::isChartEnlarged() const { return enlarger_->isEnlarged(); }
 
 void TFCOMM::buildLayout()
@@ -121,6 +124,7 @@ void TFCOMM::buildLayout()
         guard([&] { connection().portPanelClicked(panel); showConnectionState(); });
     });
     connect(Panel5, &TopBar::comConClicked, this, [this](bool down) { guard([&] { COMConClick(down); }); });
+    connect(Panel5, &TopBar::usbConClicked, this, [this](bool down) { guard([&] { USBConClick(down); }); });
     connect(Panel5, &TopBar::quitClicked, this, [this] { guard([&] { BitBtn1Click(); }); });
 
     Panel1 = new LcdPanelWidget(client);
@@ -259,7 +263,11 @@ void TFCOMM::FormCreate()
     FrameProcessor::Hooks hooks;
     hooks.localeSeparator = [this] { return clock_->userDecimalSeparator(); };
     hooks.dataDisplayChecked = [this] { return dataDisplayChecked_; };
-    hooks.linkAlive = [this] { linkIdleTicks_ = 0; };
+    hooks.linkAlive = [this] {
+        linkIdleTicks_ = 0;
+        if (usb_)
+            usb_->frameDecoded();
+    };
     hooks.showExtremes = [this](const ExtremesLabels& l) {
         MaxText->setText(l.maxText);
         MinText->setText(l.minText);
@@ -318,6 +326,20 @@ void TFCOMM::wireLogging()
     connect(Panel2->saveas, &QPushButton::clicked, this, [this] { guard([&] { saveasClick(); }); });
     connect(Panel2->OpenDataFiles, &QPushButton::clicked, this, [this] { guard([&] { SpeedButton2Click(); }); });
     connect(Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
+}
+
+void TFCOMM::createUsbSide()
+{
+    UsbSide::Hooks hooks;
+    hooks.onFrame = [this](const QString& frameText) { LcdDisplayVK31C(frameText); };
+    hooks.controlsChanged = [this](const UsbLinkControls& c) {
+        if (c.receiving)
+            connection().usbTookOver(c.caption);
+        else
+            connection().usbGaveBack(c.caption);
+        showConnectionState();
+    };
+    usb_ = std::make_unique<UsbSide>(services_.hidPlatform, services_.flags, prompts(), std::move(hooks));
 }
 
 void TFCOMM::showConnectionState()
@@ -383,6 +405,13 @@ void TFCOMM::COMConClick(bool down)
         prompts().error(failure);
 }
 
+void TFCOMM::USBConClick(bool down)
+{
+    usb_->USBConClick(down);
+    // A click the link refused still leaves the button as the link sees it.
+    showConnectionState();
+}
+
 void TFCOMM::BTCon1Click()
 {
     const QString failure = connection().BTCon1Click();
@@ -399,6 +428,8 @@ void TFCOMM::BtDiscon1Click()
 
 void TFCOMM::ConTimerTimer()
 {
+    // The USB side's silence time-out comes first, on the same tick as the indicator turns.
+    usb_->ConTimerTimer();
     if (linkIdleTicks_ != 2) {
         ++linkIdleTicks_;
         return;

@@ -37,6 +37,8 @@ class ChartToolPanel;
 class ChartToolBar;
 class ChartEnlarger;
 class FrameProcessor;
+class HidPlatform;
+class UsbSide;
 class RefreshThrottle;
 struct FileOutcome;
 struct ChartPlacement;
@@ -48,6 +50,7 @@ public:
         UserPrompts* prompts = nullptr;     // null: real message boxes over the window
         LocaleClock* clock = nullptr;       // null: the system's locale and clock
         ModelFlags flags = ModelFlags::layout();
+        HidPlatform* hidPlatform = nullptr;  // null: the system's HID devices; else outlives the window
     };
     explicit TFCOMM(const Services& services, QWidget* parent = nullptr);
     TFCOMM() : TFCOMM(Services()) {}
@@ -85,6 +88,7 @@ public:
     RecordLogger& logger() { return *logger_; }
     TChartControl& pager() { return *pager_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
+    UsbSide& usb() { return *usb_; }
     const MeterReading& reading() const;
     int linkIdleTicks() const { return linkIdleTicks_; }
     long long badFrames() const;
@@ -93,6 +97,7 @@ public:
 
     // Handlers bound to the controls.
     void COMConClick(bool down);
+    void USBConClick(bool down);
     void BTCon1Click();
     void BtDiscon1Click();
     void BitBtn1Click();       // Quit, with its question
@@ -120,6 +125,7 @@ private:
     void buildMenus();
     void wireLogging();
     void showConnectionState();
+    void createUsbSide();
     void showPanel();
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
@@ -154,4 +160,6 @@ private:
     int linkIdleTicks_ = 0;             // LinkIdleTicks
     bool unsavedRows_ = false;          // rows logged or loaded since the last save
     bool quitting_ = false;
+
+    std::unique_ptr<UsbSide> usb_;      // last: its reader hands frames to everything above
 };

@@ -10,6 +10,7 @@
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"
+#include "far_end.h"
 #include "scripted_prompts.h"
 
 #include <QDir>
@@ -31,53 +32,6 @@ namespace {
 // Line feed (dropped by the receiver) + 13 frame bytes: 1.234 V DC, then 1.235 V DC.
 const QByteArray kFrame1234 = QByteArray::fromHex("0A2B31323334203130000080000D");
 const QByteArray kFrame1235 = QByteArray::fromHex("0A2B31323335203130000080000D");
-
-// The far end of a pseudo-terminal, its other end published as <runtime>/meter-logger/COM1
-// as the port-name resolver expects.
-class FarEnd {
-public:
-    explicit FarEnd(const QString& runtimeDir)
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-            return;
-        const char* name = ::ptsname(master_);
-        if (!name)
-            return;
-        slavePath_ = QString::fromLocal8Bit(name);
-        QDir().mkpath(runtimeDir + QStringLiteral("/meter-logger"));
-        linkPath_ = runtimeDir + QStringLiteral("/meter-logger/COM1");
-        QFile::remove(linkPath_);
-        if (!QFile::link(slavePath_, linkPath_))
-            linkPath_.clear();
-    }
-    ~FarEnd()
-    {
-        unpublish();
-        close();
-    }
-    bool ready() const { return master_ >= 0 && !linkPath_.isEmpty(); }
-    bool send(const QByteArray& bytes) { return ::write(master_, bytes.constData(), size_t(bytes.size())) == bytes.size(); }
-    void close()
-    {
-        if (master_ >= 0)
-            ::close(master_);
-        master_ = -1;
-    }
-    void unpublish()
-    {
-        // Only our own link: a newer far end may have published the name since.
-        if (!linkPath_.isEmpty() && QFileInfo(linkPath_).symLinkTarget() == slavePath_)
-            QFile::remove(linkPath_);
-        linkPath_.clear();
-    }
-    const QString& slavePath() const { return slavePath_; }
-
-private:
-    int master_ = -1;
-    QString slavePath_;
-    QString linkPath_;
-};
 
 // Runs the event loop until `done` holds; false when the time is up.
 template <typename Pred>

@@ -1,0 +1,115 @@
+#include "app/usb_side.h"
+
+#include "app/entry_guard.h"
+#include "app/user_prompts.h"
+#include "link/hid/controller_error.h"
+#include "link/hid/hid_device_controller.h"
+#include "link/hid/hidraw_platform.h"
+
+// Passes everything through to the real platform, except that the device-change news runs
+// inside the window's guard: it arrives straight from the event loop (a socket notifier or
+// a timer), and the list rebuild behind it must not let an error escape there.
+class UsbSide::GuardedPlatform : public HidPlatform {
+public:
+    GuardedPlatform(HidPlatform& inner, UserPrompts& prompts) : inner_(inner), prompts_(prompts) {}
+
+    bool available() const override { return inner_.available(); }
+    std::vector<HidInterfaceInfo> enumerate() override { return inner_.enumerate(); }
+    std::unique_ptr<HidConnection> open(const QString& path, HidAccess access, int* error) override
+    {
+        return inner_.open(path, access, error);
+    }
+    void setDeviceChangeHandler(std::function<void()> handler) override
+    {
+        if (!handler) {
+            inner_.setDeviceChangeHandler({});
+            return;
+        }
+        inner_.setDeviceChangeHandler([this, handler = std::move(handler)] { guarded(prompts_, handler); });
+    }
+
+private:
+    HidPlatform& inner_;
+    UserPrompts& prompts_;
+};
+
+UsbLinkVariant UsbSide::linkVariant(const ModelFlags& flags)
+{
+    const UsbVariant v = usbVariant(flags);
+    UsbLinkVariant out;
+    switch (v.reportHandler) {
+    case UsbHandler::None: out.handler = UsbReportHandler::None; break;
+    case UsbHandler::VK20E: out.handler = UsbReportHandler::VK20E; break;
+    case UsbHandler::VK40B: out.handler = UsbReportHandler::VK40B; break;
+    case UsbHandler::VK31C: out.handler = UsbReportHandler::VK31C; break;
+    }
+    out.adapterBaud = static_cast<quint32>(v.adapterBaud);
+    return out;
+}
+
+UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, Hooks hooks)
+    : prompts_(prompts), hooks_(std::move(hooks))
+{
+    if (!platform) {
+        ownPlatform_ = std::make_unique<HidrawPlatform>();
+        platform = ownPlatform_.get();
+    }
+    platform_ = std::make_unique<GuardedPlatform>(*platform, prompts_);
+    try {
+        controller_ = std::make_unique<THidDeviceController>(*platform_);
+    } catch (const EControllerError& e) {
+        // Another window holds the program's one controller: this one works without USB.
+        unavailableReason_ = QString::fromUtf8(e.what());
+        return;
+    }
+
+    UsbAdapterLink::Callbacks cb;
+    cb.onFrame = [this](const QString& frameText) {
+        if (hooks_.onFrame)
+            hooks_.onFrame(frameText);
+    };
+    cb.inform = [this](const QString& text) { prompts_.inform(text); };
+    cb.error = [this](const QString& text) { prompts_.error(text); };
+    cb.controlsChanged = [this](const UsbLinkControls& c) {
+        if (hooks_.controlsChanged)
+            hooks_.controlsChanged(c);
+    };
+    // Binding the link builds the device list at once.
+    link_ = std::make_unique<UsbAdapterLink>(*controller_, linkVariant(flags), std::move(cb));
+}
+
+UsbSide::~UsbSide()
+{
+    // The link first: it stops the adapter's reader and gives every device back.
+    link_.reset();
+    controller_.reset();
+}
+
+void UsbSide::USBConClick(bool down)
+{
+    if (!link_) {
+        if (hooks_.controlsChanged)
+            hooks_.controlsChanged(UsbLinkControls{});
+        if (down)
+            prompts_.error(unavailableReason_);
+        return;
+    }
+    link_->USBConClick(down);
+}
+
+void UsbSide::ConTimerTimer()
+{
+    if (link_)
+        link_->ConTimerTimer();
+}
+
+void UsbSide::frameDecoded()
+{
+    if (link_)
+        link_->frameDecoded();
+}
+
+long long UsbSide::badFrames() const
+{
+    return link_ ? link_->collector().badFrameCount() : 0;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The window's side of the USB adapter cable: the HID device controller over a platform,
+// the adapter link on top of it, and the glue between the link and the window (its frame
+// path, its message boxes and its top bar). Without widgets, so tests can drive it.
+#include "decode/model_variants.h"
+#include "link/usb/usb_adapter_link.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class HidPlatform;
+class THidDeviceController;
+class UserPrompts;
+
+class UsbSide {
+public:
+    struct Hooks {
+        std::function<void(const QString& frameText)> onFrame;         // the decoder; may throw
+        std::function<void(const UsbLinkControls&)> controlsChanged;   // top bar and interlock
+    };
+
+    // `platform` null: the system's HID devices, through a platform this side owns.
+    // Otherwise the caller's platform, which must outlive this side.
+    UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, Hooks hooks);
+    ~UsbSide();
+    UsbSide(const UsbSide&) = delete;
+    UsbSide& operator=(const UsbSide&) = delete;
+
+    // False when no HID controller could be made (only one may live per program); the
+    // reason is shown when USBCon is clicked.
+    bool available() const { return link_ != nullptr; }
+
+    // Click of USBCon; `down` is the button's state after the click.
+    void USBConClick(bool down);
+    // The USB half of the watchdog tick: the silence time-out. The link indicator is the
+    // window's; this side counts its ticks in step with it (both restart at every frame).
+    void ConTimerTimer();
+    // Every decoded frame, over either link.
+    void frameDecoded();
+    // Bursts the decoder refused.
+    long long badFrames() const;
+
+    UsbAdapterLink* link() { return link_.get(); }
+    THidDeviceController* controller() { return controller_.get(); }
+
+    static UsbLinkVariant linkVariant(const ModelFlags& flags);
+
+private:
+    class GuardedPlatform;
+
+    UserPrompts& prompts_;
+    Hooks hooks_;
+    std::unique_ptr<HidPlatform> ownPlatform_;
+    std::unique_ptr<GuardedPlatform> platform_;
+    std::unique_ptr<THidDeviceController> controller_;
+    std::unique_ptr<UsbAdapterLink> link_;
+    QString unavailableReason_;
+};
