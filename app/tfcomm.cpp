@@ -37,6 +37,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QTableView>
 
 namespace {
@@ -428,6 +429,11 @@ void TFCOMM::BtDiscon1Click()
 
 void TFCOMM::ConTimerTimer()
 {
+    // The time-out's message box runs the event loop; the ticks that come meanwhile are
+    // dropped, so the USB side's count and the indicator's stay in step.
+    if (inConTimer_)
+        return;
+    const QScopedValueRollback<bool> busy(inConTimer_, true);
     // The USB side's silence time-out comes first, on the same tick as the indicator turns.
     usb_->ConTimerTimer();
     if (linkIdleTicks_ != 2) {

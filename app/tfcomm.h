@@ -160,6 +160,7 @@ private:
     int linkIdleTicks_ = 0;             // LinkIdleTicks
     bool unsavedRows_ = false;          // rows logged or loaded since the last save
     bool quitting_ = false;
+    bool inConTimer_ = false;           // a ConTimer tick is running
 
     std::unique_ptr<UsbSide> usb_;      // last: its reader hands frames to everything above
 };

@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -73,6 +74,19 @@ bool waitUntil(Pred done, int ms = 5000)
     }
     return true;
 }
+
+// A message box runs the event loop while it is open: the watchdog's timer goes on ticking.
+class TickingPrompts : public ScriptedPrompts {
+public:
+    std::function<void()> tick;
+    int ticksWhileOpen = 0;
+    void inform(const QString& text) override
+    {
+        ScriptedPrompts::inform(text);
+        for (int i = 0; tick && i < 2; ++i, ++ticksWhileOpen)
+            tick();
+    }
+};
 
 class UsbWindow : public ::testing::Test {
 protected:
@@ -132,7 +146,7 @@ protected:
 
     QTemporaryDir runtime;
     FakeHidPlatform platform;
-    ScriptedPrompts prompts;
+    TickingPrompts prompts;
     FixedLocaleClock clock;
     std::unique_ptr<TFCOMM> w;
 };
@@ -238,9 +252,13 @@ TEST_F(UsbWindow, SilentMeterEndsReadingAndGivesTheSerialSideBack)
     // notices on its next check after the 1900th.
     for (int i = 0; i < UsbAdapterLink::SilenceLimit; ++i)
         platform.queueReport(kAdapter, kEmpty);
+    prompts.tick = [this] { w->ConTimerTimer(); };
     ASSERT_TRUE(waitUntil([&] { return !prompts.shown.isEmpty(); }, 20000))
         << platform.pendingReports(kAdapter) << " reports still queued";
     EXPECT_EQ(prompts.shown, QStringList{kMeterSilent});
+    EXPECT_EQ(prompts.ticksWhileOpen, 2);
+    EXPECT_EQ(w->linkIdleTicks(), w->usb().link()->LinkIdleTicks())
+        << "ticks during the box must not put the USB side's count out of step with the indicator's";
     EXPECT_EQ(platform.pendingReports(kAdapter), 0);
     expectIdle(2);
     EXPECT_FALSE(w->Panel4->CONok->alive());
