@@ -177,6 +177,19 @@ public:
     {
         return utf8_ ? QString::fromUtf8(data, size) : QString::fromLatin1(data, size);
     }
+    // The same into `out`, reusing its buffer for single-byte text: rows of one file mostly
+    // hold texts of the same lengths, so a long file allocates next to nothing.
+    void assignTo(QString& out, const char* data, qsizetype size) const
+    {
+        if (utf8_ || size == 0) {
+            out = text(data, size);
+            return;
+        }
+        out.resize(size);
+        QChar* d = out.data();
+        for (qsizetype i = 0; i < size; ++i)
+            d[i] = QLatin1Char(data[i]);
+    }
 
 private:
     bool utf8_ = false;
@@ -261,22 +274,39 @@ bool assign(LogRow& row, int field, QByteArrayView token, const LineText& decode
     case LogTable::NVal:
         return toInteger(token, row.nval);
     case LogTable::Time:
-        row.time = decode.text(token.data(), token.size());
+        decode.assignTo(row.time, token.data(), token.size());
         return true;
     case LogTable::Function:
-        row.function = decode.text(token.data(), token.size());
+        decode.assignTo(row.function, token.data(), token.size());
         return true;
     case LogTable::Value:
-        row.value = decode.text(token.data(), token.size());
+        decode.assignTo(row.value, token.data(), token.size());
         return true;
     case LogTable::Unit:
-        row.unit = decode.text(token.data(), token.size());
+        decode.assignTo(row.unit, token.data(), token.size());
         return true;
     case LogTable::Auto:
-        row.judge = decode.text(token.data(), token.size());
+        decode.assignTo(row.judge, token.data(), token.size());
         return true;
     default:
         return false;
+    }
+}
+
+// A line with fewer tokens leaves the fields after them NULL.
+void clearFieldsFrom(LogRow& row, int first)
+{
+    for (int field = first; field < LogTable::FieldCount; ++field) {
+        switch (field) {
+        case LogTable::No: row.no.reset(); break;
+        case LogTable::Time: row.time = QString(); break;
+        case LogTable::Function: row.function = QString(); break;
+        case LogTable::Value: row.value = QString(); break;
+        case LogTable::Unit: row.unit = QString(); break;
+        case LogTable::Auto: row.judge = QString(); break;
+        case LogTable::NVal: row.nval.reset(); break;
+        default: break;
+        }
     }
 }
 
@@ -334,16 +364,17 @@ bool loadTableText(const QString& fileName, LogTable& table)
     LogTable loaded;
     std::vector<QByteArrayView> tokens;
     std::vector<QByteArray> unquoted(LogTable::FieldCount);
+    LogRow row;   // reused: its texts keep their buffers from line to line
     while (lines.next(line)) {
         if (!tokenise(line, tokens, unquoted, LogTable::FieldCount))
             return false;
         if (tokens.empty())
             continue;
         const LineText decode(line);
-        LogRow row;
         for (std::size_t k = 0; k < tokens.size(); ++k)
             if (!assign(row, int(k), tokens[k], decode))
                 return false;
+        clearFieldsFrom(row, int(tokens.size()));
         loaded.append(row);
     }
     if (lines.failed())
