@@ -1,6 +1,7 @@
 // The window's serial link when the far end fails: the other side of the line closes in the
 // middle of a frame, the port device goes away, and the user disconnects and connects again.
 // The test holds the far end of a pseudo-terminal itself, so it can close it at any byte.
+#include "support/wait_for.h"
 #include "app/tfcomm.h"
 
 #include "app/judge_panel.h"
@@ -33,25 +34,10 @@ namespace {
 const QByteArray kFrame1234 = QByteArray::fromHex("0A2B31323334203130000080000D");
 const QByteArray kFrame1235 = QByteArray::fromHex("0A2B31323335203130000080000D");
 
-// Runs the event loop until `done` holds; false when the time is up.
-template <typename Pred>
-bool waitUntil(Pred done, int ms = 5000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 // Runs the event loop for a while.
 void runEvents(int ms)
 {
-    waitUntil([] { return false; }, ms);
+    waitFor([] { return false; }, ms);
 }
 
 class LinkFault : public ::testing::Test {
@@ -104,14 +90,14 @@ TEST_F(LinkFault, FarEndClosingMidFrameLosesNoFrameAndReconnectWorks)
     connect();
 
     ASSERT_TRUE(far->send(kFrame1234));
-    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
     EXPECT_TRUE(w->Panel4->CONok->alive());
 
     // A whole frame and half of the next; the far end goes away in the middle of that frame.
     ASSERT_TRUE(far->send(kFrame1235 + kFrame1234.left(7)));
-    ASSERT_TRUE(waitUntil([&] { return w->serialAssembly().receiveHexText().size() == 14; }));
+    ASSERT_TRUE(waitFor([&] { return w->serialAssembly().receiveHexText().size() == 14; }));
     far->close();
-    ASSERT_TRUE(waitUntil([&] { return w->COMM2().PortLost(); }));
+    ASSERT_TRUE(waitFor([&] { return w->COMM2().PortLost(); }));
     runEvents(250);   // a few more polls of the lost port: nothing, and no crash
     EXPECT_EQ(w->cds1().rowCount(), 2);
     EXPECT_EQ(w->reading().ValueText, "1.235");
@@ -137,7 +123,7 @@ TEST_F(LinkFault, FarEndClosingMidFrameLosesNoFrameAndReconnectWorks)
     connect();
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
     ASSERT_TRUE(far->send(kFrame1234 + kFrame1235 + kFrame1234));
-    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() >= 4; }));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() >= 4; }));
     EXPECT_TRUE(w->Panel4->CONok->alive());
     // The half frame kept from before the close joins the first new bytes into a group that
     // fails the shape test; everything after it is read.
@@ -151,13 +137,13 @@ TEST_F(LinkFault, PortDeviceGoneWhileConnectedThenBack)
     ASSERT_TRUE(far->ready());
     connect();
     ASSERT_TRUE(far->send(kFrame1234));
-    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
 
     // The device node vanishes, as when a USB serial adapter is pulled out; the link that
     // named it stays, pointing at nothing.
     const QString node = far->slavePath();
     far->close();
-    ASSERT_TRUE(waitUntil([&] { return w->COMM2().PortLost(); }));
+    ASSERT_TRUE(waitFor([&] { return w->COMM2().PortLost(); }));
     EXPECT_FALSE(QFile::exists(node));
     EXPECT_LE(ticksUntilIndicatorOff(3), 3);
 
@@ -179,7 +165,7 @@ TEST_F(LinkFault, PortDeviceGoneWhileConnectedThenBack)
     ASSERT_TRUE(far->ready());
     connect();
     ASSERT_TRUE(far->send(kFrame1235));
-    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 2; }));
     EXPECT_TRUE(w->Panel4->CONok->alive());
 }
 
@@ -190,7 +176,7 @@ TEST_F(LinkFault, LivePortKeepsTheSilenceRule)
     ASSERT_TRUE(far.ready());
     connect();
     ASSERT_TRUE(far.send(kFrame1234));
-    ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
     EXPECT_FALSE(w->COMM2().PortLost());
     EXPECT_EQ(ticksUntilIndicatorOff(5), 3);
 }

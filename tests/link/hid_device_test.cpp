@@ -1,4 +1,5 @@
 // THidDevice on the scripted platform: creation, strings, feature reports and the reader.
+#include "support/wait_for.h"
 #include "link/hid/controller_error.h"
 #include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
@@ -26,21 +27,6 @@ FakeHidPlatform::Device adapter()
     d.product = QStringLiteral("USB to Serial");
     d.inputReportLength = 9;
     return d;
-}
-
-// Runs the event loop until `done` holds or the time is up.
-template <typename Pred>
-bool waitFor(Pred done, int ms = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 struct Received {

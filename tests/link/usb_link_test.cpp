@@ -1,4 +1,5 @@
 // The USB adapter link driven as the window drives it, over the scripted HID platform.
+#include "support/wait_for.h"
 #include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
@@ -37,20 +38,6 @@ FakeHidPlatform::Device mouseDevice(const QString& path = kMousePath, quint32 id
     d.product = QStringLiteral("Optical Mouse");
     d.readWrite = false;
     return d;
-}
-
-template <typename Pred>
-bool waitFor(Pred done, int ms = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
 }
 
 const QByteArray kFramePart1 = QByteArray::fromHex("00F72B313233342031");

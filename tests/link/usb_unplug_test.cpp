@@ -1,6 +1,7 @@
 // The adapter pulled out while its reader is handing a report over to the user-interface
 // thread: before the hand-over is served, and while its handler runs (as when a message box
 // of the handler lets the device change through). Nothing may hang, crash or run twice.
+#include "support/wait_for.h"
 #include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
@@ -39,20 +40,6 @@ bool spinFor(Pred done, int ms = 3000)
     while (!done()) {
         if (t.elapsed() > ms)
             return false;
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-template <typename Pred>
-bool waitFor(Pred done, int ms = 3000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(1);
     }
     return true;

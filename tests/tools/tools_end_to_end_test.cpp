@@ -67,6 +67,44 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
     return true;
 }
 
+// The virtual meter publishing COMn in a private runtime folder, and the environment in which
+// the reader finds it there.
+struct PublishedMeter {
+    QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess sim;
+    QString link;
+
+    bool start(const QString& port, int rate)
+    {
+        if (!runtime.isValid())
+            return false;
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        link = runtime.filePath(QStringLiteral("meter-logger/") + port);
+        sim.setProcessEnvironment(env);
+        sim.start(kSim, {QStringLiteral("--port"), port, QStringLiteral("--rate"), QString::number(rate)});
+        return sim.waitForStarted(5000) && waitUntil([&] { return QFileInfo(link).isSymLink(); }, 5000);
+    }
+    bool startReader(QProcess& reader, const QStringList& args)
+    {
+        reader.setProcessEnvironment(env);
+        reader.start(kRead, args);
+        return reader.waitForStarted(5000);
+    }
+};
+
+// What a running process prints until it has printed `lines` lines, ended, or the time is up.
+QByteArray outputUntil(QProcess& process, int lines, int timeoutMs)
+{
+    QByteArray out;
+    QDeadlineTimer deadline(timeoutMs);
+    while (outputLines(out).size() < lines && !deadline.hasExpired() && process.state() == QProcess::Running) {
+        process.waitForReadyRead(100);
+        out += process.readAllStandardOutput();
+    }
+    return out;
+}
+
 } // namespace
 
 TEST(ToolsEndToEnd, SimulatorPipedIntoReaderDecodesAllButTheFirstFrame)
@@ -142,28 +180,13 @@ TEST(ToolsEndToEnd, ReaderFailuresSayWhy)
 
 TEST(ToolsEndToEnd, SimulatorPublishesComNAndTheReaderReadsIt)
 {
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    const QString link = runtime.filePath(QStringLiteral("meter-logger/COM2"));
-
-    QProcess sim;
-    sim.setProcessEnvironment(env);
-    sim.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM2"), QStringLiteral("--rate"), QStringLiteral("50")});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo(link).isSymLink(); }, 5000)) << sim.readAllStandardError().toStdString();
-
+    PublishedMeter meter;
+    ASSERT_TRUE(meter.start(QStringLiteral("COM2"), 50)) << meter.sim.readAllStandardError().toStdString();
+    QProcess& sim = meter.sim;
+    const QString& link = meter.link;
     QProcess reader;
-    reader.setProcessEnvironment(env);
-    reader.start(kRead, {QStringLiteral("--port"), QStringLiteral("COM2")});
-    ASSERT_TRUE(reader.waitForStarted(5000));
-    QByteArray out;
-    QDeadlineTimer deadline(8000);
-    while (outputLines(out).size() < 6 && !deadline.hasExpired() && reader.state() == QProcess::Running) {
-        reader.waitForReadyRead(100);
-        out += reader.readAllStandardOutput();
-    }
+    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM2")}));
+    QByteArray out = outputUntil(reader, 6, 8000);
 
     // The meter goes away: the simulator removes its link, the reader notices and ends.
     sim.terminate();
@@ -304,29 +327,14 @@ TEST(ToolsEndToEnd, ABrokenTableFileIsRefused)
 
 TEST(ToolsEndToEnd, SamplingReaderStoppedByCtrlCSavesWhatItPrinted)
 {
-    QTemporaryDir runtime;
-    ASSERT_TRUE(runtime.isValid());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-    const QString link = runtime.filePath(QStringLiteral("meter-logger/COM3"));
-    QProcess sim;
-    sim.setProcessEnvironment(env);
-    sim.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--rate"), QStringLiteral("20")});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo(link).isSymLink(); }, 5000));
-
-    const QString saved = runtime.filePath(QStringLiteral("sampled.xls"));
+    PublishedMeter meter;
+    ASSERT_TRUE(meter.start(QStringLiteral("COM3"), 20));
+    QProcess& sim = meter.sim;
+    const QString saved = meter.runtime.filePath(QStringLiteral("sampled.xls"));
     QProcess reader;
-    reader.setProcessEnvironment(env);
-    reader.start(kRead, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--log"), QStringLiteral("--interval"),
-                         QStringLiteral("1"), QStringLiteral("--save"), saved});
-    ASSERT_TRUE(reader.waitForStarted(5000));
-    QByteArray out;
-    QDeadlineTimer deadline(8000);
-    while (outputLines(out).size() < 2 && !deadline.hasExpired() && reader.state() == QProcess::Running) {
-        reader.waitForReadyRead(100);
-        out += reader.readAllStandardOutput();
-    }
+    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--log"),
+                                           QStringLiteral("--interval"), QStringLiteral("1"), QStringLiteral("--save"), saved}));
+    QByteArray out = outputUntil(reader, 2, 8000);
     ::kill(pid_t(reader.processId()), SIGINT);
     const bool ended = reader.waitForFinished(5000);
     sim.terminate();
