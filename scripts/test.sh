@@ -50,7 +50,7 @@ esac
 
 if [ -z "$sanitize" ] && [ ${#ctest_args[@]} -eq 0 ]; then
   build_and_test build "" all -LE soak
-  build_and_test build-asan address,undefined test_soak -L soak
+  build_and_test build-asan address,undefined test_soak -L soak --verbose
 elif [ "$sanitize" = thread ] && [ ${#ctest_args[@]} -eq 0 ]; then
   # Qt itself is not built for ThreadSanitizer, so the run keeps to the tests whose threads
   # are our own: the HID readers and their hand-over to the user-interface thread.
