@@ -119,19 +119,21 @@ int readUsbReportLines(const QString& path, const ReadLoop& loop)
         pending.append(data, n);
         qsizetype start = 0;
         for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1) {
-            if (skippingLongLine)
+            if (skippingLongLine) {
+                ++lineNo;
                 skippingLongLine = false;
-            else
+            } else {
                 takeLine(QByteArrayView(pending).sliced(start, end - start));
+            }
         }
         pending.remove(0, start);
-        if (pending.size() > kLongestLine) {
-            ++lineNo;
-            std::fprintf(stderr, "meter-read: line %lld: longer than any report, skipped\n", lineNo);
-            pending.clear();
+        if (pending.size() > kLongestLine && !skippingLongLine) {
+            // The line is counted when its end arrives.
+            std::fprintf(stderr, "meter-read: line %lld: longer than any report, skipped\n", lineNo + 1);
             skippingLongLine = true;
-            --lineNo;   // counted again when its end arrives
         }
+        if (skippingLongLine)
+            pending.clear();
     };
     const int rc = pumpDescriptor(fd, loop, onData, path == QLatin1String("-") ? QStringLiteral("standard input") : path);
     if (!pending.isEmpty() && !skippingLongLine)

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 
-#include <atomic>
 #include <functional>
 
 class MeterReader;
