@@ -1,5 +1,6 @@
 #include "log/table_text_file.h"
 
+#include "log/log_row_fields.h"
 #include "log/log_table.h"
 #include "log/table_file_writer.h"
 
@@ -177,18 +178,13 @@ public:
     {
         return utf8_ ? QString::fromUtf8(data, size) : QString::fromLatin1(data, size);
     }
-    // The same into `out`, reusing its buffer for single-byte text: rows of one file mostly
-    // hold texts of the same lengths, so a long file allocates next to nothing.
+    // The same into `out`, reusing its buffer for single-byte text.
     void assignTo(QString& out, const char* data, qsizetype size) const
     {
-        if (utf8_ || size == 0) {
+        if (utf8_ || size == 0)
             out = text(data, size);
-            return;
-        }
-        out.resize(size);
-        QChar* d = out.data();
-        for (qsizetype i = 0; i < size; ++i)
-            d[i] = QLatin1Char(data[i]);
+        else
+            assignLatin1(out, data, size);
     }
 
 private:
@@ -273,22 +269,11 @@ bool assign(LogRow& row, int field, QByteArrayView token, const LineText& decode
         return toInteger(token, row.no);
     case LogTable::NVal:
         return toInteger(token, row.nval);
-    case LogTable::Time:
-        decode.assignTo(row.time, token.data(), token.size());
-        return true;
-    case LogTable::Function:
-        decode.assignTo(row.function, token.data(), token.size());
-        return true;
-    case LogTable::Value:
-        decode.assignTo(row.value, token.data(), token.size());
-        return true;
-    case LogTable::Unit:
-        decode.assignTo(row.unit, token.data(), token.size());
-        return true;
-    case LogTable::Auto:
-        decode.assignTo(row.judge, token.data(), token.size());
-        return true;
     default:
+        if (QString* text = rowText(row, field)) {
+            decode.assignTo(*text, token.data(), token.size());
+            return true;
+        }
         return false;
     }
 }
@@ -296,18 +281,8 @@ bool assign(LogRow& row, int field, QByteArrayView token, const LineText& decode
 // A line with fewer tokens leaves the fields after them NULL.
 void clearFieldsFrom(LogRow& row, int first)
 {
-    for (int field = first; field < LogTable::FieldCount; ++field) {
-        switch (field) {
-        case LogTable::No: row.no.reset(); break;
-        case LogTable::Time: row.time = QString(); break;
-        case LogTable::Function: row.function = QString(); break;
-        case LogTable::Value: row.value = QString(); break;
-        case LogTable::Unit: row.unit = QString(); break;
-        case LogTable::Auto: row.judge = QString(); break;
-        case LogTable::NVal: row.nval.reset(); break;
-        default: break;
-        }
-    }
+    for (int field = first; field < LogTable::FieldCount; ++field)
+        clearRowField(row, field);
 }
 
 }   // namespace

@@ -1,5 +1,6 @@
 #include "log/table_xml_packet.h"
 
+#include "log/log_row_fields.h"
 #include "log/log_table.h"
 #include "log/table_file_writer.h"
 #include "log/table_xml_rows.h"
@@ -336,15 +337,8 @@ bool readRow(const QXmlStreamAttributes& attributes, const PacketFields& fields,
             (field == LogTable::No ? row.no : row.nval) = number;
             continue;
         }
-        QString text = value.isEmpty() ? QStringLiteral("") : value.toString();
-        switch (field) {
-        case LogTable::Time: row.time = text; break;
-        case LogTable::Function: row.function = text; break;
-        case LogTable::Value: row.value = text; break;
-        case LogTable::Unit: row.unit = text; break;
-        case LogTable::Auto: row.judge = text; break;
-        default: break;
-        }
+        if (QString* text = rowText(row, field))
+            *text = value.isEmpty() ? QStringLiteral("") : value.toString();
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "log/table_xml_rows.h"
 
+#include "log/log_row_fields.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -101,18 +103,13 @@ ValueForm valueForm(const char* p, qsizetype n)
     return form;
 }
 
-// A plain value into `out`, reusing its buffer: most rows hold texts of the same lengths, so
-// reading ten million of them allocates next to nothing.
+// A plain value into `out`, reusing its buffer.
 void setPlain(QString& out, const char* p, qsizetype n)
 {
-    if (n == 0) {
+    if (n == 0)
         out = QStringLiteral("");   // empty, not NULL
-        return;
-    }
-    out.resize(n);
-    QChar* d = out.data();
-    for (qsizetype i = 0; i < n; ++i)
-        d[i] = QLatin1Char(p[i]);
+    else
+        assignLatin1(out, p, n);
 }
 
 // An attribute value between its quotes, as the general reader would give it.
@@ -152,31 +149,12 @@ bool decodeValue(const char* p, qsizetype n, QString& out)
     return true;
 }
 
-QString* textField(LogRow& row, int field)
-{
-    switch (field) {
-    case LogTable::Time: return &row.time;
-    case LogTable::Function: return &row.function;
-    case LogTable::Value: return &row.value;
-    case LogTable::Unit: return &row.unit;
-    case LogTable::Auto: return &row.judge;
-    default: return nullptr;
-    }
-}
-
 // The fields a row did not name are NULL.
 void clearAbsent(LogRow& row, unsigned present)
 {
-    for (int f = 0; f < LogTable::FieldCount; ++f) {
-        if (present & (1u << f))
-            continue;
-        if (f == LogTable::No)
-            row.no.reset();
-        else if (f == LogTable::NVal)
-            row.nval.reset();
-        else
-            *textField(row, f) = QString();
-    }
+    for (int f = 0; f < LogTable::FieldCount; ++f)
+        if (!(present & (1u << f)))
+            clearRowField(row, f);
 }
 
 bool assign(LogRow& row, int field, const QString& value)
@@ -189,14 +167,8 @@ bool assign(LogRow& row, int field, const QString& value)
         (field == LogTable::No ? row.no : row.nval) = number;
         return true;
     }
-    switch (field) {
-    case LogTable::Time: row.time = value; break;
-    case LogTable::Function: row.function = value; break;
-    case LogTable::Value: row.value = value; break;
-    case LogTable::Unit: row.unit = value; break;
-    case LogTable::Auto: row.judge = value; break;
-    default: break;
-    }
+    if (QString* text = rowText(row, field))
+        *text = value;
     return true;
 }
 
@@ -292,7 +264,7 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
                 if (LogTable::isIntegerField(f) && assignPlainInteger(row, f, value, size))
                     break;
                 if (!LogTable::isIntegerField(f) && valueForm(value, size) == ValueForm::Plain) {
-                    setPlain(*textField(row, f), value, size);
+                    setPlain(*rowText(row, f), value, size);
                     break;
                 }
                 QString text;
