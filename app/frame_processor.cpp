@@ -24,13 +24,13 @@ void FrameProcessor::LcdDisplayVK31C(const QString& frameText)
         decodeFrameInto(in, frame_);
     } catch (...) {
         // The steps the frame got through stay done: cleared texts and indicators, the value text.
-        if (frame_.stepsDone >= 7) {
+        if (frame_.progress >= DecodeProgress::TextsCleared) {
             reading_.FunctionText = frame_.functionText;
             reading_.UnitText = frame_.unitText;
             reading_.RangeModeText = frame_.rangeModeText;
             reading_.ReadingValue = frame_.readingValue;
         }
-        if (frame_.stepsDone >= 16)
+        if (frame_.progress >= DecodeProgress::ValueText)
             reading_.ValueText = frame_.valueText;
         p_.panel.applyIndicators(frame_, dataDisplay);
         throw;

@@ -5,6 +5,16 @@
 #include <QString>
 #include <array>
 
+// How far decoding a frame got. A frame that fails keeps what the stages before the failure
+// produced, so the panel applies only what the frame reached. Later stages compare greater.
+enum class DecodeProgress {
+    Started,        // failed on a character that is not hexadecimal, or a short text: nothing done
+    TextsCleared,   // failed on the point code: texts cleared, indicators hidden, previous count taken
+    PointRead,      // digits and point code read (never the end of a failed frame)
+    ValueText,      // failed on the count: indicators, points and value text done
+    Complete,
+};
+
 struct DecodedFrame {
     IndicatorSet indicators;            // status bits, sign and point indicators
     std::array<QString, 4> digits;      // captions of the four digits ("@" draws the letter L)
@@ -14,7 +24,7 @@ struct DecodedFrame {
     double readingCount = 0;            // signed display count without the point
     double readingValue = 0;            // count times the factor of the last matching range row; the
                                         // count itself when no row matches; the previous frame's count
-                                        // when this frame stopped before its count (stepsDone 7 or 16)
+                                        // when this frame stopped before its count
     QString functionText;               // "DC", "AC", "OHM", ... or empty
     QString unitText;                   // "V", "k*", "Hz", "#", ... or empty
     QString rangeModeText;              // "AUTO" or "MANU"
@@ -22,10 +32,7 @@ struct DecodedFrame {
     bool hasRange = false;              // a range row matched
     QString rangeName;                  // name of the last matching row ("6v", "60k*", ...)
     double rangeBound = 0;              // its axis bound B: the chart's value axis runs -B..+B
-    // How far decoding got, by the window's step numbers: 3 (bad hex character), 7 (bad point
-    // code: indicators cleared, points untouched), 16 (bad digits: indicators, points and value
-    // text done, no count), 22 (complete). The panel applies only what the frame reached.
-    int stepsDone = 0;
+    DecodeProgress progress = DecodeProgress::Started;
 
     bool overload() const { return digits[2] == QLatin1String("@"); }
 };

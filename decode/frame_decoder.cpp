@@ -88,20 +88,20 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
     f = DecodedFrame();
     f.fullScaleCount = in.fullScaleCount;
     f.readingValue = in.previousReadingCount;  // stays only if the frame fails
-    f.stepsDone = 3;
+    f.progress = DecodeProgress::Started;
 
     // Step 4: every character must be a hex digit; the decoder reads characters 1..22.
     for (QChar c : text)
         hexValue(c);
     if (text.size() < 22)
         throw ConversionError(text);
-    f.stepsDone = 7;  // texts cleared, indicators hidden, previous count taken
+    f.progress = DecodeProgress::TextsCleared;
 
     // Step 8: digits and the point code.
     for (int d = 0; d < 4; ++d)
         f.digits[d] = QString(charAt(text, 4 + 2 * d));
     const int pointCode = parseDecimal(QString(charAt(text, 14)));
-    f.stepsDone = 8;
+    f.progress = DecodeProgress::PointRead;
 
     // Step 9: status bits.
     for (const StatusBit& b : kStatusBits) {
@@ -159,7 +159,7 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
         f.valueText = sign + f.digits[0] + separators[0] + f.digits[1] + separators[1] + f.digits[2]
                       + separators[2] + f.digits[3];
 
-    f.stepsDone = 16;
+    f.progress = DecodeProgress::ValueText;
 
     // Step 17: count, overload from the full scale the previous frame left.
     const QString signedDigit3 = sign + f.digits[2];
@@ -186,7 +186,7 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
             f.readingValue = f.readingCount * row.factor;
         }
     }
-    f.stepsDone = 22;
+    f.progress = DecodeProgress::Complete;
 }
 
 DecodedFrame decodeFrame(const DecodeInput& in)

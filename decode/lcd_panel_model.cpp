@@ -5,13 +5,6 @@
 
 namespace {
 
-// How far a frame got, by the window's step numbers (DecodedFrame::stepsDone).
-constexpr int kStepIndicatorsCleared = 5;
-constexpr int kStepDataPicture = 7;
-constexpr int kStepIndicatorsShown = 14;
-constexpr int kStepDigitCaptions = 20;
-constexpr int kStepRangeBounds = 22;
-
 // A bar value: whole units, never beyond what an int and the bar can hold.
 int truncatedToBar(double value, int maximum)
 {
@@ -55,7 +48,7 @@ void LcdPanelModel::markLinkAlive()
 
 void LcdPanelModel::applyIndicators(const DecodedFrame& frame, bool dataDisplayChecked)
 {
-    if (frame.stepsDone < kStepIndicatorsCleared)
+    if (frame.progress < DecodeProgress::TextsCleared)
         return;
 
     // Every indicator except the three points goes dark first; the points are set only
@@ -69,20 +62,18 @@ void LcdPanelModel::applyIndicators(const DecodedFrame& frame, bool dataDisplayC
     extras_[static_cast<int>(PanelExtra::LCDBT)] = false;
     extras_[static_cast<int>(PanelExtra::EF)] = false;
 
-    if (frame.stepsDone >= kStepDataPicture) {
-        extras_[static_cast<int>(PanelExtra::Memo2)] = dataDisplayChecked;
-        extras_[static_cast<int>(PanelExtra::LCDsend)] = true;
-    }
+    extras_[static_cast<int>(PanelExtra::Memo2)] = dataDisplayChecked;
+    extras_[static_cast<int>(PanelExtra::LCDsend)] = true;
 
     // The decoder's set is complete by then: status bits, minus sign and exactly one or no point.
-    if (frame.stepsDone >= kStepIndicatorsShown)
+    if (frame.progress >= DecodeProgress::ValueText)
         indicators_ = frame.indicators;
     changed();
 }
 
 void LcdPanelModel::applyDigitCaptions(const DecodedFrame& frame)
 {
-    if (frame.stepsDone < kStepDigitCaptions)
+    if (frame.progress < DecodeProgress::Complete)
         return;
     digits_ = frame.digits;
     changed();
@@ -90,7 +81,7 @@ void LcdPanelModel::applyDigitCaptions(const DecodedFrame& frame)
 
 void LcdPanelModel::applyRangeBounds(const DecodedFrame& frame)
 {
-    if (frame.stepsDone < kStepRangeBounds || !frame.hasRange)
+    if (frame.progress < DecodeProgress::Complete || !frame.hasRange)
         return;
     axisMaximum_ = frame.rangeBound;
     axisMinimum_ = -frame.rangeBound;

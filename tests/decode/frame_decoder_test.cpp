@@ -114,7 +114,7 @@ TEST(FrameDecoder, DecodesTheDcVoltFrame)
     // 2B 31 32 33 34 20 31 30 00 00 80 00 0D
     const QString text = QStringLiteral("2B3132333420313000008000" "0D");
     const DecodedFrame f = decode(text);
-    EXPECT_EQ(f.stepsDone, 22);
+    EXPECT_EQ(f.progress, DecodeProgress::Complete);
     EXPECT_EQ(f.valueText, "1.234");
     EXPECT_EQ(f.readingCount, 1234);
     EXPECT_EQ(f.functionText, "DC");
@@ -498,7 +498,7 @@ TEST(FrameDecoder, NoRangeRowKeepsTheFrameOwnCount)
         EXPECT_FALSE(f.hasRange) << c.why;
         EXPECT_EQ(f.rangeName, "") << c.why;
         EXPECT_EQ(f.readingValue, 1234) << c.why << ": not the previous frame's count";
-        EXPECT_EQ(f.stepsDone, 22) << c.why;
+        EXPECT_EQ(f.progress, DecodeProgress::Complete) << c.why;
     }
 }
 
@@ -524,27 +524,27 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
     QString badTail = good;
     badTail[24] = QLatin1Char('X');           // past character 22, still converted in step 4
 
-    struct Case { QString text; const char* message; int stepsDone; const char* why; };
+    struct Case { QString text; const char* message; DecodeProgress progress; const char* why; };
     const Case cases[] = {
-        {withPointA, "'A' is not a valid integer value", 7, "point letter"},
-        {withPointF, "'F' is not a valid integer value", 7, "point letter F"},
-        {frameText(letterDigit), "'1A34' is not a valid integer value", 16, "digit letter"},
-        {frameText(negativeLetter), "'-12B4' is not a valid integer value", 16, "digit letter, negative"},
-        {withG, "'G' is not a valid integer value", 3, "not a hex character"},
-        {lowerCase, "'b' is not a valid integer value", 3, "lower-case hex is not accepted"},
-        {badTail, "'X' is not a valid integer value", 3, "bad character after the fields"},
-        {QStringLiteral("2B31323334"), "'2B31323334' is not a valid integer value", 3, "too short"},
-        {QString(), "'' is not a valid integer value", 3, "empty"},
+        {withPointA, "'A' is not a valid integer value", DecodeProgress::TextsCleared, "point letter"},
+        {withPointF, "'F' is not a valid integer value", DecodeProgress::TextsCleared, "point letter F"},
+        {frameText(letterDigit), "'1A34' is not a valid integer value", DecodeProgress::ValueText, "digit letter"},
+        {frameText(negativeLetter), "'-12B4' is not a valid integer value", DecodeProgress::ValueText, "digit letter, negative"},
+        {withG, "'G' is not a valid integer value", DecodeProgress::Started, "not a hex character"},
+        {lowerCase, "'b' is not a valid integer value", DecodeProgress::Started, "lower-case hex is not accepted"},
+        {badTail, "'X' is not a valid integer value", DecodeProgress::Started, "bad character after the fields"},
+        {QStringLiteral("2B31323334"), "'2B31323334' is not a valid integer value", DecodeProgress::Started, "too short"},
+        {QString(), "'' is not a valid integer value", DecodeProgress::Started, "empty"},
     };
     for (const Case& c : cases) {
         QString message;
         const DecodedFrame f = decodeFailing(c.text, message, /*previous count*/ 77, /*full scale*/ 1000);
         EXPECT_EQ(message, c.message) << c.why;
-        EXPECT_EQ(f.stepsDone, c.stepsDone) << c.why;
+        EXPECT_EQ(f.progress, c.progress) << c.why;
         EXPECT_EQ(f.readingValue, 77) << c.why << ": the previous count stands";
         EXPECT_FALSE(f.hasRange) << c.why;
         EXPECT_EQ(f.fullScaleCount, 1000) << c.why << ": step 21 never ran";
-        if (c.stepsDone == 7) {
+        if (c.progress == DecodeProgress::TextsCleared) {
             EXPECT_TRUE(f.indicators.empty()) << c.why;
             EXPECT_EQ(f.functionText, "") << c.why;
             EXPECT_EQ(f.unitText, "") << c.why;

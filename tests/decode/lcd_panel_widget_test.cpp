@@ -41,7 +41,7 @@ TEST(LcdPanelWidget, EveryIndicatorDrawsInsideItsOwnPlaceOnly)
         const auto i = static_cast<Indicator>(n);
         SCOPED_TRACE(indicatorName(i).toStdString());
         DecodedFrame f;                           // a frame showing just this element
-        f.stepsDone = 22;
+        f.progress = DecodeProgress::Complete;
         f.indicators.show(i);
         LcdPanelModel model;
         model.applyIndicators(f, false);

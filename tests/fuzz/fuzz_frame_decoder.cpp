@@ -31,7 +31,7 @@ bool isHexText(const QString& text)
 void checkDecoded(const DecodeInput& in, const DecodedFrame& f)
 {
     const QString where = QStringLiteral("frame \"%1\"").arg(fuzzShow(in.frameText));
-    FUZZ_CHECK(f.stepsDone == 22, where);
+    FUZZ_CHECK(f.progress == DecodeProgress::Complete, where);
     FUZZ_CHECK(isHexText(in.frameText) && in.frameText.size() >= 22, where);
     FUZZ_CHECK(kFunctions.contains(f.functionText), where + " function " + f.functionText);
     FUZZ_CHECK(kUnits.contains(f.unitText), where + " unit " + f.unitText);
@@ -77,21 +77,22 @@ void checkRefused(const DecodeInput& in, const ConversionError& e, const Decoded
     if (expected.contains(QChar(0)))
         expected.truncate(expected.indexOf(QChar(0)));
     FUZZ_CHECK(QString::fromStdString(e.what()) == expected, where + " message " + fuzzShow(QString::fromStdString(e.what())));
-    FUZZ_CHECK(partial.stepsDone == 3 || partial.stepsDone == 7 || partial.stepsDone == 16,
-               where + QStringLiteral(" steps %1").arg(partial.stepsDone));
+    FUZZ_CHECK(partial.progress == DecodeProgress::Started || partial.progress == DecodeProgress::TextsCleared
+                   || partial.progress == DecodeProgress::ValueText,
+               where + QStringLiteral(" progress %1").arg(int(partial.progress)));
     // A stopped frame never reaches the range rows: the value is still the previous count.
     FUZZ_CHECK(partial.readingValue == in.previousReadingCount, where);
     FUZZ_CHECK(!partial.hasRange, where);
-    if (partial.stepsDone == 3) {
+    if (partial.progress == DecodeProgress::Started) {
         // Only a character that is no hex digit, or a text too short to hold the status bytes.
         FUZZ_CHECK(!isHexText(in.frameText) || in.frameText.size() < 22, where);
         FUZZ_CHECK(partial.functionText.isEmpty() && partial.valueText.isEmpty(), where);
     } else {
         FUZZ_CHECK(isHexText(in.frameText) && in.frameText.size() >= 22, where);
     }
-    if (partial.stepsDone == 7)   // the point code, character 14
+    if (partial.progress == DecodeProgress::TextsCleared)   // the point code, character 14
         FUZZ_CHECK(e.failingText() == in.frameText.mid(13, 1), where + " failing " + e.failingText());
-    if (partial.stepsDone == 16) {
+    if (partial.progress == DecodeProgress::ValueText) {
         FUZZ_CHECK(!partial.overload() && !partial.valueText.isEmpty(), where);
         FUZZ_CHECK(partial.rangeModeText == QLatin1String("AUTO") || partial.rangeModeText == QLatin1String("MANU"),
                    where);
