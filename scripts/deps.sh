@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-serialport-dev libqcustomplot-dev libudev-dev libgl-dev
+  qt6-base-dev qt6-serialport-dev libqcustomplot-dev libudev-dev libgl-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
 )

@@ -1,0 +1,14 @@
+#pragma once
+// One row of the recording journal: the log row as it was appended, the reading it came from
+// (what the chart and the repeat rule need to carry on) and when it was logged.
+#include "log/log_row.h"
+
+#include <QDateTime>
+#include <QString>
+
+struct JournalRow {
+    LogRow row;
+    double readingValue = 0;     // the value the chart was given
+    QString rangeModeText;       // with the row's texts, the repeat key of the reading
+    QDateTime loggedAt;          // date, time to the millisecond, UTC offset
+};

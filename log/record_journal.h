@@ -1,0 +1,90 @@
+#pragma once
+// The recording journal: every logged row also goes to a journal file on disk, so a session
+// that ends without a save (a kill, a crash, a power cut) can be given back at the next start.
+// Rows are handed over on the logging thread at the cost of a copy; a writer thread commits
+// them in batches, each within a fraction of a second, and a journal that cannot be written
+// never holds up logging: it reports itself off once, keeps the rows waiting and tries again.
+#include "log/journal_row.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class JournalLock;
+struct LogReading;
+
+class RecordJournal : public QObject {
+public:
+    struct Options {
+        QString folder;                       // where the journal file is made
+        QString kind;                         // "window" or "meter-read": who wrote it
+        std::function<QDateTime()> now;       // stamps the rows; null: the system's clock
+        int batchMs = 200;                    // rows wait at most this long before a commit
+        int retryMs = 1000;                   // after a failed write
+        std::size_t maxWaitingRows = 200000;  // kept while the disk refuses them
+        int maxPageCount = 0;                 // tests: a database that cannot grow past this
+    };
+    // on: the last write succeeded; off: `reason` says why the safety copy is not kept.
+    // Called on the owner's thread, once per change.
+    using StateListener = std::function<void(bool on, const QString& reason)>;
+
+    explicit RecordJournal(Options options);
+    // Commits what waits; a journal left holding no rows is removed, one holding rows stays
+    // for the next start to offer.
+    ~RecordJournal() override;
+
+    void setStateListener(StateListener listener) { listener_ = std::move(listener); }
+
+    // A row the log appended, from `reading`, logged now.
+    void rowLogged(const LogRow& row, const LogReading& reading);
+    // A row given back from an earlier session: it keeps its own time.
+    void rowRestored(const JournalRow& row);
+    // The rows were saved or the table emptied: the journal holds nothing from now on.
+    void clear();
+    // Commits every row handed over so far; false when that failed or took longer than `timeoutMs`.
+    bool flush(int timeoutMs = 3000);
+    // Drops the rows and removes the journal (the user chose not to keep them).
+    void discard();
+
+    std::int64_t heldRows() const { return held_; }   // rows logged since the last save or clear
+    bool isOn() const { return on_; }
+    QString offReason() const { return reason_; }
+    QString path() const { return path_; }
+
+private:
+    void run();
+    void report(bool on, const QString& reason);
+    void stopWriter();
+
+    Options o_;
+    QString path_;
+    QDateTime startedAt_;
+    std::int64_t held_ = 0;
+    bool on_ = true;
+    QString reason_;
+    StateListener listener_;
+
+    // Shared with the writer thread.
+    std::mutex m_;
+    std::condition_variable wake_, done_;
+    std::vector<JournalRow> waiting_;
+    bool clearWaiting_ = false;
+    bool overflowed_ = false;       // rows were dropped: nothing more is written until a clear
+    bool stop_ = false;
+    bool hurry_ = false;            // a flush waits
+    bool writerOn_ = true;          // the writer's view of the last write
+    std::uint64_t handed_ = 0;      // batches handed over, and the last one committed
+    std::uint64_t committed_ = 0;
+    std::uint64_t failures_ = 0;    // failed writes, for a flush that waits
+    QString lastError_;             // the writer's own
+    std::unique_ptr<JournalLock> lock_;   // the writer's while it runs, then the owner's
+    std::thread writer_;
+};
