@@ -1,6 +1,7 @@
 // Test entry: a QApplication exists for every test so widgets and timers work offscreen, and
 // the program's data folder (journals) is a temporary one, never the user's.
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
