@@ -120,7 +120,8 @@ void RecordJournal::run()
             wake_.wait_for(lk, milliseconds(o_.batchMs), [&] { return stop_ || hurry_; });
         hurry_ = false;
         if (waiting_.empty() && !clearWaiting_) {
-            committed_ = handed_;
+            if (!overflowed_)   // dropped rows never count as written
+                committed_ = handed_;
             done_.notify_all();
             if (stop_)
                 break;
