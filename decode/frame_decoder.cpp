@@ -1,12 +1,15 @@
 #include "decode/frame_decoder.h"
 
+#include "decode/frame_layout.h"
 #include "decode/range_table.h"
 #include "decode/status_bits.h"
 
 namespace {
 
-// Characters of the frame text are counted from 1, as in the frame layout.
-QChar charAt(const QString& text, int position) { return text.at(position - 1); }
+namespace fl = frame_layout;
+
+// The low hex digit of a frame byte: all the decoder reads of the sign, digit and point bytes.
+QChar lowDigit(const QString& text, int byte) { return text.at(fl::lowDigitAt(byte)); }
 
 int hexValue(QChar c)
 {
@@ -17,10 +20,10 @@ int hexValue(QChar c)
     throw ConversionError(QString(c));
 }
 
-std::uint8_t statusByte(const QString& text, int n)  // n = 1..4, frame bytes 8..11
+std::uint8_t statusByte(const QString& text, int n)  // n = 1..4
 {
-    const int first = 15 + 2 * (n - 1);
-    return std::uint8_t(hexValue(charAt(text, first)) << 4 | hexValue(charAt(text, first + 1)));
+    const int byte = fl::kFirstStatusByte + n - 1;
+    return std::uint8_t(hexValue(text.at(fl::highDigitAt(byte))) << 4 | hexValue(text.at(fl::lowDigitAt(byte))));
 }
 
 int parseDecimal(const QString& text)
@@ -90,17 +93,17 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
     f.readingValue = in.previousReadingCount;  // stays only if the frame fails
     f.progress = DecodeProgress::Started;
 
-    // Step 4: every character must be a hex digit; the decoder reads characters 1..22.
+    // Step 4: every character must be a hex digit; the decoder reads the first 22.
     for (QChar c : text)
         hexValue(c);
-    if (text.size() < 22)
+    if (text.size() < fl::kDecodedChars)
         throw ConversionError(text);
     f.progress = DecodeProgress::TextsCleared;
 
     // Step 8: digits and the point code.
-    for (int d = 0; d < 4; ++d)
-        f.digits[d] = QString(charAt(text, 4 + 2 * d));
-    const int pointCode = parseDecimal(QString(charAt(text, 14)));
+    for (int d = 0; d < fl::kDigitCount; ++d)
+        f.digits[d] = QString(lowDigit(text, fl::kFirstDigitByte + d));
+    const int pointCode = parseDecimal(QString(lowDigit(text, fl::kPointByte)));
     f.progress = DecodeProgress::PointRead;
 
     // Step 9: status bits.
@@ -111,7 +114,7 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
                 f.indicators.show(Indicator::LcdV);
         }
     }
-    f.status2Bit7 = (statusByte(text, 2) & kStatus2RangeBit) != 0;
+    f.status2Bit7 = (statusByte(text, 2) & fl::Status2::DiodeRange) != 0;
     if (f.indicators.shown(Indicator::LCDDI)) {
         f.functionText = QStringLiteral("Diode");
         f.unitText = QStringLiteral("V");
@@ -125,13 +128,13 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
     f.rangeModeText = f.indicators.shown(Indicator::LcdAuto) ? QStringLiteral("AUTO") : QStringLiteral("MANU");
 
     // Step 11: overload shows "0L" ("@" draws the letter L).
-    if (charAt(text, 4) == QLatin1Char('F')) {
+    if (lowDigit(text, fl::kFirstDigitByte) == QLatin1Char(fl::kOverloadDigit)) {
         f.digits = {QString(), QStringLiteral("0"), QStringLiteral("@"), QString()};
     }
 
     // Step 12: sign.
     QString sign;
-    if (charAt(text, 2) == QLatin1Char('D')) {
+    if (lowDigit(text, fl::kSignByte) == QLatin1Char(fl::kMinusDigit)) {
         f.indicators.show(Indicator::LcdFH);
         sign = QStringLiteral("-");
     }
@@ -139,9 +142,9 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
     // Step 13: decimal point.
     static const Indicator points[] = {Indicator::LcdP1, Indicator::LcdP2, Indicator::LcdP3};
     int shownPoint = 0;
-    if (pointCode == 1) shownPoint = 1;
-    else if (pointCode == 2) shownPoint = 2;
-    else if (pointCode == 4) shownPoint = 3;
+    for (int p = 1; p <= 3; ++p)
+        if (pointCode == fl::kPointCodes[p] - '0')
+            shownPoint = p;
     QString separators[3];
     for (int p = 1; p <= 3; ++p) {
         f.indicators.set(points[p - 1], p == shownPoint);

@@ -1,19 +1,10 @@
 #include "link/serial_frame_assembly.h"
 
+#include "decode/frame_layout.h"
+
 #include <exception>
 
-namespace {
-const char kHex[] = "0123456789ABCDEF";
-
-bool isAcceptedShape(const QString& frame)
-{
-    // Sign first, carriage return as the 14th or the 13th byte of the group.
-    const QString head = frame.left(2);
-    if (head != QLatin1String("2B") && head != QLatin1String("2D"))
-        return false;
-    return frame.mid(24, 2) == QLatin1String("0D") || frame.mid(22, 2) == QLatin1String("0D");
-}
-} // namespace
+namespace fl = frame_layout;
 
 void SerialFrameAssembly::RECEIVE_COM_Data(const char* data, int size)
 {
@@ -21,17 +12,16 @@ void SerialFrameAssembly::RECEIVE_COM_Data(const char* data, int size)
         return;
     for (int i = 0; i < size; ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
-        if (receiveHexText_.size() < kHexPairBound) {
-            receiveHexText_ += QLatin1Char(kHex[byte >> 4]);
-            receiveHexText_ += QLatin1Char(kHex[byte & 0x0F]);
-        }
-        if (byte != 0x0D)
+        if (receiveHexText_.size() < kHexPairBound)
+            fl::appendHexPair(receiveHexText_, byte);
+        if (byte != fl::kCarriageReturn)
             continue;
-        // A group longer than the bound is cut, but its 14th byte is never a carriage
-        // return, so it is rejected exactly as the whole group would be.
-        frameText_ = receiveHexText_.mid(2, 26);
+        // The group's first byte is the line feed after the previous frame; the frame text is
+        // the sign through the carriage return. A group longer than the bound is cut, but its
+        // 14th byte is never a carriage return, so it is rejected as the whole group would be.
+        frameText_ = receiveHexText_.mid(fl::highDigitAt(1), fl::highDigitAt(fl::kCarriageReturnByte + 1));
         receiveHexText_.clear();
-        if (isAcceptedShape(frameText_))
+        if (fl::isAcceptedSerialFrame(frameText_))
             frameEnded();
     }
 }
@@ -43,8 +33,8 @@ void SerialFrameAssembly::H20BRData(const char* data, int size)
     for (int i = 0; i < size; ++i) {
         const auto byte = static_cast<unsigned char>(data[i]);
         if (receiveHexText_.size() < kNibbleBound)
-            receiveHexText_ += QLatin1Char(kHex[byte & 0x0F]);
-        if ((byte >> 4) == 0x0E) {
+            fl::appendLowDigit(receiveHexText_, byte);
+        if ((byte >> 4) == fl::kNibbleFrameEnd) {
             frameText_ = receiveHexText_;
             receiveHexText_.clear();
         }

@@ -1,6 +1,8 @@
 #pragma once
 // Turns batches of serial bytes into frame texts. Knows nothing of what a frame means:
 // every accepted frame goes to the frame handler, which may throw to mark the frame bad.
+#include "decode/frame_layout.h"
+
 #include <QString>
 #include <functional>
 
@@ -26,7 +28,7 @@ public:
 
     // Longest text kept while no frame end arrives. Hex pairs: 14 bytes, all that the
     // frame-end steps ever read of a group, so a wrong baud rate cannot grow it.
-    static constexpr int kHexPairBound = 28;
+    static constexpr int kHexPairBound = 2 * frame_layout::kFrameBytes;
     static constexpr int kNibbleBound = 64;
 
 private:

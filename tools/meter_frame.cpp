@@ -1,15 +1,15 @@
 #include "tools/meter_frame.h"
 
+#include "decode/frame_layout.h"
+
 #include <stdexcept>
 
 namespace {
 
+namespace fl = frame_layout;
+
 // Point code of a point that follows the n-th digit (n = 1..3); 0 is no point.
-char pointCodeAfterDigit(int n)
-{
-    static const char codes[] = {'0', '1', '2', '4'};
-    return codes[n];
-}
+char pointCodeAfterDigit(int n) { return fl::kPointCodes[size_t(n)]; }
 
 [[noreturn]] void badDisplay(const QString& display)
 {
@@ -22,18 +22,16 @@ QByteArray buildMeterFrame(const MeterFrame& f)
 {
     QByteArray bytes;
     bytes.reserve(kMeterFrameSize);
-    bytes += f.negative ? '-' : '+';
-    if (f.overload)
-        bytes += QByteArray("\x3F\x30\x3A\x3F", 4);
-    else
-        bytes += QByteArray(f.digits.data(), 4);
-    bytes += ' ';
+    bytes += char(f.negative ? fl::kMinus : fl::kPlus);
+    for (int d = 0; d < fl::kDigitCount; ++d)
+        bytes += f.overload ? char(fl::kOverloadDigits[size_t(d)]) : f.digits[size_t(d)];
+    bytes += char(fl::kGap);
     bytes += f.pointCode;
     for (std::uint8_t s : f.status)
         bytes += char(s);
-    bytes += '\0';
-    bytes += '\r';
-    bytes += '\n';
+    bytes += char(fl::kPad);
+    bytes += char(fl::kCarriageReturn);
+    bytes += char(fl::kLineFeed);
     return bytes;
 }
 

@@ -1,10 +1,8 @@
 #pragma once
-// The bytes a meter sends for one display state: 14 bytes on the wire.
-//
-//   sign ('+' or '-'), four digit characters, a space, the point code ('0', '1', '2', '4'),
-//   status bytes 1..4, 0x00, carriage return, line feed.
-//
-// Overload is the digit characters 3F 30 3A 3F: the receiver sees an "F" in the first digit.
+// The bytes a meter sends for one display state: 14 bytes on the wire, laid out as in
+// decode/frame_layout.h.
+#include "decode/frame_layout.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,7 +17,7 @@ struct MeterFrame {
     std::array<std::uint8_t, 4> status{};
 };
 
-inline constexpr int kMeterFrameSize = 14;
+inline constexpr int kMeterFrameSize = frame_layout::kFrameBytes;
 
 QByteArray buildMeterFrame(const MeterFrame& frame);
 

@@ -1,5 +1,7 @@
 #include "tools/meter_scenario.h"
 
+#include "decode/frame_layout.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,13 +10,10 @@
 
 namespace {
 
-// Status byte bits as the meter sets them.
-constexpr std::uint8_t S1_AUTO = 0x20, S1_DC = 0x10, S1_AC = 0x08, S1_HOLD = 0x02;
-constexpr std::uint8_t S2_DIODE_RANGE = 0x80, S2_BATT = 0x04, S2_NANO = 0x02;
-constexpr std::uint8_t S3_MICRO = 0x80, S3_MILLI = 0x40, S3_KILO = 0x20, S3_CONT = 0x08, S3_DIODE = 0x04,
-                       S3_DUTY = 0x02;
-constexpr std::uint8_t S4_VOLT = 0x80, S4_AMP = 0x40, S4_OHM = 0x20, S4_HZ = 0x08, S4_FARAD = 0x04,
-                       S4_CELSIUS = 0x02, S4_FAHRENHEIT = 0x01;
+namespace S1 = frame_layout::Status1;
+namespace S2 = frame_layout::Status2;
+namespace S3 = frame_layout::Status3;
+namespace S4 = frame_layout::Status4;
 
 struct Scene {
     const char* display;
@@ -30,30 +29,30 @@ struct Scene {
 constexpr double kShown = std::numeric_limits<double>::quiet_NaN();
 
 const Scene kScenes[] = {
-    {"1.234",  {S1_AUTO | S1_DC, 0, 0, S4_VOLT}, "DC", "V", "6v", true, "LcdAuto,LcdDc1,LcdV,LcdP1", kShown},
-    {"12.34",  {S1_AUTO | S1_DC, 0, 0, S4_VOLT}, "DC", "V", "60v", true, "LcdP2", kShown},
-    {"-5.012", {S1_AUTO | S1_DC, 0, 0, S4_VOLT}, "DC", "V", "6v", true, "LcdFH", kShown},
-    {"-123.4", {S1_DC, 0, 0, S4_VOLT}, "DC", "V", "600v", true, "LcdFH,LcdP3", kShown},
-    {"230.1",  {S1_AUTO | S1_AC, 0, 0, S4_VOLT}, "AC", "V", "600v", true, "LcdAC", kShown},
-    {"5.998",  {S1_AC, 0, 0, S4_VOLT}, "AC", "V", "6v", false, "LcdAC", kShown},
-    {"123.4",  {S1_AUTO | S1_DC, 0, S3_MILLI, S4_VOLT}, "DC", "mV", "600mv", true, "Lcdm", kShown},
-    {"-045.6", {S1_AUTO | S1_DC, 0, S3_MILLI, S4_VOLT}, "DC", "mV", "600mv", true, "LcdFH,Lcdm", kShown},
-    {"220.5",  {S1_AUTO, 0, 0, S4_OHM}, "OHM", "*", "600*", true, "LCDohm", kShown},
+    {"1.234",  {S1::Auto | S1::Dc, 0, 0, S4::Volt}, "DC", "V", "6v", true, "LcdAuto,LcdDc1,LcdV,LcdP1", kShown},
+    {"12.34",  {S1::Auto | S1::Dc, 0, 0, S4::Volt}, "DC", "V", "60v", true, "LcdP2", kShown},
+    {"-5.012", {S1::Auto | S1::Dc, 0, 0, S4::Volt}, "DC", "V", "6v", true, "LcdFH", kShown},
+    {"-123.4", {S1::Dc, 0, 0, S4::Volt}, "DC", "V", "600v", true, "LcdFH,LcdP3", kShown},
+    {"230.1",  {S1::Auto | S1::Ac, 0, 0, S4::Volt}, "AC", "V", "600v", true, "LcdAC", kShown},
+    {"5.998",  {S1::Ac, 0, 0, S4::Volt}, "AC", "V", "6v", false, "LcdAC", kShown},
+    {"123.4",  {S1::Auto | S1::Dc, 0, S3::Milli, S4::Volt}, "DC", "mV", "600mv", true, "Lcdm", kShown},
+    {"-045.6", {S1::Auto | S1::Dc, 0, S3::Milli, S4::Volt}, "DC", "mV", "600mv", true, "LcdFH,Lcdm", kShown},
+    {"220.5",  {S1::Auto, 0, 0, S4::Ohm}, "OHM", "*", "600*", true, "LCDohm", kShown},
     // Open leads: overload, the count is one past the full scale of 6000.
-    {"0.L",    {S1_AUTO, 0, S3_KILO, S4_OHM}, "OHM", "k*", "60k*", false, "LCDk,LCDohm,LcdP2", 60.01},
-    {"4.701",  {S1_AUTO, 0, S3_KILO, S4_OHM}, "OHM", "k*", "6k*", true, "LCDk", kShown},
-    {"1.234",  {S1_AUTO, 0, S3_KILO, S4_HZ}, "Freq", "Hz", "10kHz", true, "LCDk,LCDHz", kShown},
-    {"50.00",  {S1_AUTO, 0, 0, S4_HZ}, "Freq", "Hz", "100Hz", true, "LCDHz", kShown},
-    {"22.15",  {S1_AUTO, S2_NANO, 0, S4_FARAD}, "CAP", "nF", "40nF", true, "LCDn,LCDF", kShown},
-    {"4.700",  {S1_AUTO, 0, S3_MICRO, S4_FARAD}, "CAP", "uF", "4uF", false, "LCDu,LCDF", kShown},
-    {"0023",   {0, 0, 0, S4_CELSIUS}, "TMP", "#", "1000#", true, "LCDCS", kShown},
-    {"0073",   {0, 0, 0, S4_FAHRENHEIT}, "TMP", "?", "1832?", true, "LCDFS", kShown},
-    {"050.0",  {S1_AUTO, 0, S3_DUTY, 0}, "DutyCycle", "%", "100%", true, "LCDBF", kShown},
-    {"0.512",  {0, S2_DIODE_RANGE, S3_DIODE, 0}, "Diode", "V", "6v", false, "LCDDI,LcdV", kShown},
-    {"012.3",  {0, 0, S3_CONT, S4_OHM}, "OHM", "*", "60*", true, "LCDFm,LCDohm", kShown},
-    {"12.34",  {S1_AUTO | S1_DC, 0, S3_MILLI, S4_AMP}, "DC", "mA", "60mA", true, "Lcdm,LCDA", kShown},
-    {"1.234",  {S1_AUTO | S1_DC | S1_HOLD, 0, 0, S4_VOLT}, "DC", "V", "6v", false, "LCDHold", kShown},
-    {"3.712",  {S1_AUTO | S1_DC, S2_BATT, 0, S4_VOLT}, "DC", "V", "6v", true, "LCDBATT", kShown},
+    {"0.L",    {S1::Auto, 0, S3::Kilo, S4::Ohm}, "OHM", "k*", "60k*", false, "LCDk,LCDohm,LcdP2", 60.01},
+    {"4.701",  {S1::Auto, 0, S3::Kilo, S4::Ohm}, "OHM", "k*", "6k*", true, "LCDk", kShown},
+    {"1.234",  {S1::Auto, 0, S3::Kilo, S4::Hertz}, "Freq", "Hz", "10kHz", true, "LCDk,LCDHz", kShown},
+    {"50.00",  {S1::Auto, 0, 0, S4::Hertz}, "Freq", "Hz", "100Hz", true, "LCDHz", kShown},
+    {"22.15",  {S1::Auto, S2::Nano, 0, S4::Farad}, "CAP", "nF", "40nF", true, "LCDn,LCDF", kShown},
+    {"4.700",  {S1::Auto, 0, S3::Micro, S4::Farad}, "CAP", "uF", "4uF", false, "LCDu,LCDF", kShown},
+    {"0023",   {0, 0, 0, S4::Celsius}, "TMP", "#", "1000#", true, "LCDCS", kShown},
+    {"0073",   {0, 0, 0, S4::Fahrenheit}, "TMP", "?", "1832?", true, "LCDFS", kShown},
+    {"050.0",  {S1::Auto, 0, S3::DutyCycle, 0}, "DutyCycle", "%", "100%", true, "LCDBF", kShown},
+    {"0.512",  {0, S2::DiodeRange, S3::Diode, 0}, "Diode", "V", "6v", false, "LCDDI,LcdV", kShown},
+    {"012.3",  {0, 0, S3::Continuity, S4::Ohm}, "OHM", "*", "60*", true, "LCDFm,LCDohm", kShown},
+    {"12.34",  {S1::Auto | S1::Dc, 0, S3::Milli, S4::Ampere}, "DC", "mA", "60mA", true, "Lcdm,LCDA", kShown},
+    {"1.234",  {S1::Auto | S1::Dc | S1::Hold, 0, 0, S4::Volt}, "DC", "V", "6v", false, "LCDHold", kShown},
+    {"3.712",  {S1::Auto | S1::Dc, S2::LowBattery, 0, S4::Volt}, "DC", "V", "6v", true, "LCDBATT", kShown},
 };
 
 constexpr int kFramesPerScene = 4;
@@ -91,7 +90,7 @@ std::vector<ScenarioFrame> defaultScenario()
             f.bytes = buildMeterFrame(meterFrameForDisplay(f.display, scene.status));
             f.functionText = QLatin1String(scene.function);
             f.unitText = QLatin1String(scene.unit);
-            f.rangeModeText = QLatin1String((scene.status[0] & S1_AUTO) ? "AUTO" : "MANU");
+            f.rangeModeText = QLatin1String((scene.status[0] & S1::Auto) ? "AUTO" : "MANU");
             f.rangeName = QLatin1String(scene.range);
             f.readingValue = std::isnan(scene.value) ? f.display.toDouble() : scene.value;
             f.indicators = QString::fromLatin1(scene.indicators).split(QLatin1Char(','), Qt::SkipEmptyParts);

@@ -1,43 +1,31 @@
 #include "link/usb/usb_burst_collector.h"
 
+#include "decode/frame_layout.h"
 #include "link/usb/usb_reports.h"
 
 #include <climits>
 #include <exception>
 
 namespace {
-const char kHex[] = "0123456789ABCDEF";
-
-void appendHex(QString& text, quint8 byte)
-{
-    text += QLatin1Char(kHex[byte >> 4]);
-    text += QLatin1Char(kHex[byte & 0x0F]);
-}
+namespace fl = frame_layout;
 
 // The low digit of each of the first `count` bytes of a hex-pair text.
 QString lowDigits(const QString& hexPairs, int count)
 {
     QString digits;
-    for (int i = 0; i < count && 2 * i + 1 < hexPairs.size(); ++i)
-        digits += hexPairs.at(2 * i + 1);
+    for (int i = 0; i < count && fl::lowDigitAt(i) < hexPairs.size(); ++i)
+        digits += hexPairs.at(fl::lowDigitAt(i));
     return digits;
-}
-
-bool isAcceptedShape(const QString& frame)
-{
-    // A sign first and a carriage return as the 13th byte.
-    const QString probe = frame.mid(0, 2) + frame.mid(24, 2);
-    return probe == QLatin1String("2B0D") || probe == QLatin1String("2D0D");
 }
 } // namespace
 
 QString UsbBurstCollector::reportLine(quint8 reportId, const quint8* data, quint16 size)
 {
     QString line = QStringLiteral("R ");
-    appendHex(line, reportId);
+    fl::appendHexPair(line, reportId);
     line += QLatin1String("  ");
     for (int i = 0; i < size; ++i) {
-        appendHex(line, data[i]);
+        fl::appendHexPair(line, data[i]);
         line += QLatin1Char(' ');
     }
     return line;
@@ -53,7 +41,7 @@ QString UsbBurstCollector::receiveReport(quint8 reportId, const quint8* data, qu
         burstOpen_ = true;
         for (char byte : payload.serialBytes) {
             if (usbHexText_.size() < 2 * kBurstByteBound)
-                appendHex(usbHexText_, static_cast<quint8>(byte));
+                fl::appendHexPair(usbHexText_, static_cast<quint8>(byte));
         }
         return reportLine(reportId, data, size);
     }
@@ -73,7 +61,7 @@ void UsbBurstCollector::burstEnded()
     switch (form_) {
     case UsbReportForm::VK31C:
         frameText_ = burst;
-        if (isAcceptedShape(frameText_) && onFrame_) {
+        if (fl::isAcceptedUsbFrame(frameText_) && onFrame_) {
             try {
                 onFrame_(frameText_);
             } catch (const std::exception& e) {
@@ -83,11 +71,11 @@ void UsbBurstCollector::burstEnded()
         }
         break;
     case UsbReportForm::VK20E:
-        frameText_ = lowDigits(burst, 14);
+        frameText_ = lowDigits(burst, fl::kUsbNibbleFrameBytes);
         break;
     case UsbReportForm::VK40B: {
-        const QString digits = lowDigits(burst, 11);
-        frameText_ = digits.mid(10, 1) + digits.left(10);
+        const QString digits = lowDigits(burst, fl::kUsbRotatedFrameBytes);
+        frameText_ = digits.mid(fl::kUsbRotatedFrameBytes - 1, 1) + digits.left(fl::kUsbRotatedFrameBytes - 1);
         break;
     }
     }

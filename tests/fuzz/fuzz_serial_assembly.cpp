@@ -8,6 +8,7 @@
 #include "fuzz_check.h"
 
 #include "decode/frame_decoder.h"
+#include "decode/frame_layout.h"
 #include "link/serial_frame_assembly.h"
 
 #include <QStringList>
@@ -16,6 +17,8 @@
 #include <vector>
 
 namespace {
+
+namespace fl = frame_layout;
 
 struct Expected {
     QStringList frames;    // accepted frames, in order
@@ -33,17 +36,17 @@ Expected hexPairModel(const uint8_t* data, size_t size)
     std::vector<uint8_t> group;
     for (size_t i = 0; i < size; ++i) {
         group.push_back(data[i]);
-        if (data[i] != 0x0D)
+        if (data[i] != fl::kCarriageReturn)
             continue;
         const size_t n = group.size();
-        const size_t kept = n < 14 ? n : 14;
+        const size_t kept = n < fl::kFrameBytes ? n : fl::kFrameBytes;
         e.frameText = kept > 1 ? fuzzHex(group.data() + 1, kept - 1) : QString();
         e.anyFrameEnd = true;
-        if ((n == 13 || n == 14) && (group[1] == 0x2B || group[1] == 0x2D))
+        if ((n == fl::kFrameBytes - 1 || n == fl::kFrameBytes) && (group[1] == fl::kPlus || group[1] == fl::kMinus))
             e.frames << e.frameText;
         group.clear();
     }
-    const size_t kept = group.size() < 14 ? group.size() : 14;
+    const size_t kept = group.size() < fl::kFrameBytes ? group.size() : fl::kFrameBytes;
     e.pending = fuzzHex(group.data(), kept);
     return e;
 }
@@ -56,7 +59,7 @@ Expected nibbleModel(const uint8_t* data, size_t size)
     for (size_t i = 0; i < size; ++i) {
         if (group.size() < SerialFrameAssembly::kNibbleBound)
             group += fuzzHex(&data[i], 1).at(1);
-        if ((data[i] >> 4) == 0x0E) {
+        if ((data[i] >> 4) == fl::kNibbleFrameEnd) {
             e.frameText = group;
             e.anyFrameEnd = true;
             group.clear();

@@ -9,6 +9,7 @@
 #include "fuzz_check.h"
 
 #include "decode/frame_decoder.h"
+#include "decode/frame_layout.h"
 #include "link/usb/usb_burst_collector.h"
 #include "link/usb/usb_reports.h"
 
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace {
+
+namespace fl = frame_layout;
+
+QString hexOf(std::uint8_t byte) { return fuzzHex(&byte, 1); }
 
 struct BurstModel {
     UsbReportForm form = UsbReportForm::VK31C;
@@ -64,16 +69,17 @@ struct BurstModel {
         case UsbReportForm::VK31C: {
             frameText = burst;
             // A sign first and a carriage return as the 13th byte.
-            const QString probe = burst.left(2) + burst.mid(24, 2);
-            if (probe == QLatin1String("2B0D") || probe == QLatin1String("2D0D"))
+            const QString sign = burst.left(2);
+            if ((sign == hexOf(fl::kPlus) || sign == hexOf(fl::kMinus))
+                && burst.mid(2 * fl::kCarriageReturnByte, 2) == hexOf(fl::kCarriageReturn))
                 frames << burst;
             break;
         }
         case UsbReportForm::VK20E:
-            frameText = low.left(14);
+            frameText = low.left(fl::kUsbNibbleFrameBytes);
             break;
         case UsbReportForm::VK40B:
-            frameText = low.mid(10, 1) + low.left(10);
+            frameText = low.mid(fl::kUsbRotatedFrameBytes - 1, 1) + low.left(fl::kUsbRotatedFrameBytes - 1);
             break;
         }
     }
