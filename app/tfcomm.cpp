@@ -355,7 +355,8 @@ void TFCOMM::showPanel()
         PBar2->setMaximum(qMax(0, panelModel_->barMaximum()));
     Panel4->CONok->setAlive(panelModel_->linkAlive());
     const long long bad = badFrames();
-    Panel4->CONok->setToolTip(bad ? QStringLiteral("%1 bad frames").arg(bad)
+    const QString badText = bad == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(bad);
+    Panel4->CONok->setToolTip(bad ? badText
                                   : (panelModel_->linkAlive() ? QStringLiteral("Frames are arriving")
                                                               : QStringLiteral("No frames")));
 }
@@ -496,6 +497,10 @@ void TFCOMM::SpeedButton2Click()
 
 void TFCOMM::BtPrintClick()
 {
+    if (cds1_->rowCount() == 0) {
+        prompts().inform(QStringLiteral("There is nothing to print."));
+        return;
+    }
     showReportPreview(this, *cds1_, [](const QString& u) { return displayUnit(u); });
     repaint();
 }

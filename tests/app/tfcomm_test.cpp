@@ -162,7 +162,10 @@ TEST(MainWindow, BadFramesAreCountedWithoutABox)
     EXPECT_EQ(t.w->badFrames(), 1);
     EXPECT_TRUE(t.prompts.shown.isEmpty());
     EXPECT_EQ(t.w->cds1().rowCount(), 1);
-    EXPECT_EQ(t.w->Panel4->CONok->toolTip(), "1 bad frames");
+    EXPECT_EQ(t.w->Panel4->CONok->toolTip(), "1 bad frame");
+    t.feed("0A 2B 31 32 33 34 20 3A 30 00 00 80 00 0D");
+    t.feed(kVolts1234);
+    EXPECT_EQ(t.w->Panel4->CONok->toolTip(), "2 bad frames");
 }
 
 TEST(MainWindow, WatchdogTurnsTheIndicatorOffOnTheThirdSilentTick)
@@ -216,6 +219,13 @@ TEST(MainWindow, CloseBoxAsksOnlyWhenRowsAreUnsaved)
     EXPECT_EQ(u.prompts.shown, QStringList{"question: Are you sure that you want to quit this application?"});
     u.prompts.answers = {true};
     EXPECT_TRUE(u.w->close());
+}
+
+TEST(MainWindow, PrintWithAnEmptyTableSaysSoInsteadOfAPreview)
+{
+    Window t;
+    t.w->BtPrintClick();   // a preview would block here
+    EXPECT_EQ(t.prompts.shown, QStringList{"inform: There is nothing to print."});
 }
 
 TEST(MainWindow, CloseDataAsksItsOwnQuestion)
