@@ -286,7 +286,10 @@ void TFCOMM::FormCreate()
 void TFCOMM::wireLogging()
 {
     RecordLogger::Callbacks cb;
-    cb.setBarPosition = [this](int position) { PBar2->setValue(qBound(PBar2->minimum(), position, PBar2->maximum())); };
+    cb.setBarPosition = [this](int position) {
+        panelModel_->setBarPosition(position);
+        showBar();
+    };
     // The grid catches up once per burst of rows, not once per row, and no more often than the
     // chart redraws: with millions of rows each catch-up costs the grid's header a walk.
     gridCatchUp_ = std::make_unique<RefreshThrottle>(ChartView::kMinRefreshGapMs, [this] {
@@ -351,14 +354,23 @@ void TFCOMM::showConnectionState()
 void TFCOMM::showPanel()
 {
     Panel1->update();
-    if (PBar2->maximum() != panelModel_->barMaximum())
-        PBar2->setMaximum(qMax(0, panelModel_->barMaximum()));
+    showBar();
     Panel4->CONok->setAlive(panelModel_->linkAlive());
     const long long bad = badFrames();
     const QString badText = bad == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(bad);
     Panel4->CONok->setToolTip(bad ? badText
                                   : (panelModel_->linkAlive() ? QStringLiteral("Frames are arriving")
                                                               : QStringLiteral("No frames")));
+}
+
+void TFCOMM::showBar()
+{
+    // The frame sets the maximum before logging sets the position; the bar follows in that
+    // order. The model keeps the position within the range, so Qt never empties the bar.
+    if (PBar2->maximum() != panelModel_->barMaximum())
+        PBar2->setMaximum(qMax(0, panelModel_->barMaximum()));
+    if (PBar2->value() != panelModel_->barPosition())
+        PBar2->setValue(panelModel_->barPosition());
 }
 
 void TFCOMM::LcdDisplayVK31C(const QString& frameText)

@@ -127,6 +127,7 @@ private:
     void showConnectionState();
     void createUsbSide();
     void showPanel();
+    void showBar();
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
     void readingReady();

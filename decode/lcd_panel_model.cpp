@@ -137,6 +137,12 @@ void LcdPanelModel::showValueOnBar(double readingValue)
     changed();
 }
 
+void LcdPanelModel::setBarPosition(int position)
+{
+    barPosition_ = std::clamp(position, 0, std::max(barMaximum_, 0));
+    changed();
+}
+
 void LcdPanelModel::changed()
 {
     ++changeCount_;

@@ -62,6 +62,8 @@ public:
     // The bar shows the size of a logged value: |value| with its fraction cut off, held
     // within the bar's range as a progress bar would.
     void showValueOnBar(double readingValue);
+    // A logged row's bar position, held within the bar's range.
+    void setBarPosition(int position);
 
     // Called after every change; the window repaints the panel and updates the bar.
     void setChangeHandler(std::function<void()> handler) { onChanged_ = std::move(handler); }

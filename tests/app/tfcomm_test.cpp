@@ -36,6 +36,7 @@ QByteArray frameBytes(const char* hex)
 // 0A (the line feed the receiver drops) + a 13-byte frame.
 const char* kVolts1234 = "0A 2B 31 32 33 34 20 31 30 00 00 80 00 0D";
 const char* kVolts1235 = "0A 2B 31 32 33 35 20 31 30 00 00 80 00 0D";
+const char* kVolts1234In60 = "0A 2B 31 32 33 34 20 32 30 00 00 80 00 0D";   // 12.34 V
 const char* kOverloadKOhm = "0A 2B 3F 30 3A 3F 20 32 00 00 20 20 00 0D";
 
 struct Window {
@@ -152,6 +153,24 @@ TEST(MainWindow, AFrameDrivesPanelJudgeLogAndChart)
     EXPECT_EQ(w.cds1().rowCount(), 3);
     EXPECT_EQ(w.cds1().row(2).unit, "k*");
     EXPECT_EQ(w.MaxTextU->text(), "kΩ");
+}
+
+TEST(MainWindow, BarGraphTakesTheNewRangeBeforeTheValue)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    w.Panel2->RepeatSet->setChecked(false);
+    t.feed(kVolts1234);
+    t.feed(kVolts1234In60);
+    EXPECT_EQ(w.PBar2->maximum(), 60);
+    EXPECT_EQ(w.PBar2->value(), 12) << "12.34 V on the 60 V range, not held at the 6 V range's 6";
+    t.feed(kVolts1234In60);   // suppressed as a repeat: the bar keeps showing it
+    EXPECT_EQ(w.PBar2->value(), 12);
+
+    ASSERT_TRUE(w.logger().setMaxRecords(2));
+    t.feed(kVolts1234);       // not logged: the maximum drops below the bar's value
+    EXPECT_EQ(w.PBar2->maximum(), 6);
+    EXPECT_EQ(w.PBar2->value(), 6) << "held at the top, not emptied";
 }
 
 TEST(MainWindow, BadFramesAreCountedWithoutABox)
