@@ -36,15 +36,7 @@ private:
 UsbLinkVariant UsbSide::linkVariant(const ModelFlags& flags)
 {
     const UsbVariant v = usbVariant(flags);
-    UsbLinkVariant out;
-    switch (v.reportHandler) {
-    case UsbHandler::None: out.handler = UsbReportHandler::None; break;
-    case UsbHandler::VK20E: out.handler = UsbReportHandler::VK20E; break;
-    case UsbHandler::VK40B: out.handler = UsbReportHandler::VK40B; break;
-    case UsbHandler::VK31C: out.handler = UsbReportHandler::VK31C; break;
-    }
-    out.adapterBaud = static_cast<quint32>(v.adapterBaud);
-    return out;
+    return {v.reportHandler, static_cast<quint32>(v.adapterBaud)};
 }
 
 UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, Hooks hooks)

@@ -22,10 +22,10 @@ const StartupRow kStartupRows[] = {
 };
 
 // USB report handler, applied in this order.
-const std::pair<ModelFlag, UsbHandler> kUsbHandlerRows[] = {
-    {ModelFlag::IFVK40B, UsbHandler::VK40B},
-    {ModelFlag::IFVK20E, UsbHandler::VK20E},
-    {ModelFlag::IFVK31C, UsbHandler::VK31C},
+const std::pair<ModelFlag, UsbReportHandler> kUsbReportHandlerRows[] = {
+    {ModelFlag::IFVK40B, UsbReportHandler::VK40B},
+    {ModelFlag::IFVK20E, UsbReportHandler::VK20E},
+    {ModelFlag::IFVK31C, UsbReportHandler::VK31C},
 };
 
 // USB adapter speed, applied in this order.
@@ -82,7 +82,7 @@ StartupVariant startupVariant(const ModelFlags& flags)
 UsbVariant usbVariant(const ModelFlags& flags)
 {
     UsbVariant v;
-    for (const auto& [flag, handler] : kUsbHandlerRows)
+    for (const auto& [flag, handler] : kUsbReportHandlerRows)
         if (flags.isSet(flag))
             v.reportHandler = handler;
     for (const auto& [flag, baud] : kUsbBaudRows)

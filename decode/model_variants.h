@@ -1,5 +1,7 @@
 #pragma once
 // The eleven model flags and what each selects. Data, applied in a fixed order.
+#include "link/usb/usb_report_handler.h"
+
 #include <QString>
 #include <array>
 #include <optional>
@@ -8,7 +10,6 @@ enum class ModelFlag { IFVK20E, IFVK40B, IFVK20D, IFVK503, IFRM7725, IFVK31C, IF
 inline constexpr int kModelFlagCount = 11;
 
 enum class SerialHandler { None, HexPair /* RECEIVE_COM_Data */, Nibble /* H20BRData */ };
-enum class UsbHandler { None, VK20E, VK40B, VK31C };
 
 struct ModelFlags {
     std::array<bool, kModelFlagCount> checked{};
@@ -31,7 +32,7 @@ struct StartupVariant {
 
 // What a set of flags selects each time the USB link connects.
 struct UsbVariant {
-    UsbHandler reportHandler = UsbHandler::None;
+    UsbReportHandler reportHandler = UsbReportHandler::None;
     int adapterBaud = 2400;
 };
 

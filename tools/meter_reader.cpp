@@ -20,7 +20,7 @@ void PrintingSink::frameRefused(const QString& message)
 MeterReader::MeterReader(FrameSink& sink, QString decimalSeparator, int startFullScaleCount)
     : sink_(sink), decimalSeparator_(std::move(decimalSeparator)), fullScaleCount_(startFullScaleCount),
       assembly_([this](const QString& frameText) { decode(frameText); }),
-      usb_(UsbReportForm::VK31C, [this](const QString& frameText) { decode(frameText); })
+      usb_(UsbReportHandler::VK31C, [this](const QString& frameText) { decode(frameText); })
 {
 }
 

@@ -16,15 +16,6 @@ const QString UsbAdapterLink::kCaptionReceiving = QStringLiteral("USB Disconnect
 const QString UsbAdapterLink::kAccessSection = QStringLiteral("USB adapter access");
 
 namespace {
-UsbReportForm formOf(UsbReportHandler handler)
-{
-    switch (handler) {
-    case UsbReportHandler::VK20E: return UsbReportForm::VK20E;
-    case UsbReportHandler::VK40B: return UsbReportForm::VK40B;
-    default: return UsbReportForm::VK31C;
-    }
-}
-
 // At least four upper-case hex digits.
 QString hex4(quint16 value)
 {
@@ -34,7 +25,7 @@ QString hex4(quint16 value)
 
 UsbAdapterLink::UsbAdapterLink(THidDeviceController& HidCtl, UsbLinkVariant variant, Callbacks callbacks)
     : hidCtl_(HidCtl), variant_(variant), callbacks_(std::move(callbacks)),
-      collector_(formOf(variant.handler), callbacks_.onFrame)
+      collector_(variant.handler, callbacks_.onFrame)
 {
     // The window's order: the device-change handler comes after arrival and enumeration,
     // so the first list build finds them in place.
@@ -283,19 +274,19 @@ void UsbAdapterLink::report(const QString& line)
 
 void UsbAdapterLink::USBReceiveVK31C(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
 {
-    collector_.setForm(UsbReportForm::VK31C);
+    collector_.setReportHandler(UsbReportHandler::VK31C);
     report(collector_.receiveReport(ReportID, Data, Size));
 }
 
 void UsbAdapterLink::USBReceiveVK20E(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
 {
-    collector_.setForm(UsbReportForm::VK20E);
+    collector_.setReportHandler(UsbReportHandler::VK20E);
     report(collector_.receiveReport(ReportID, Data, Size));
 }
 
 void UsbAdapterLink::USBReceiveVK40B(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
 {
-    collector_.setForm(UsbReportForm::VK40B);
+    collector_.setReportHandler(UsbReportHandler::VK40B);
     report(collector_.receiveReport(ReportID, Data, Size));
 }
 

@@ -5,6 +5,7 @@
 // and shows the messages it sends out.
 #include "link/hid/hid_events.h"
 #include "link/usb/usb_burst_collector.h"
+#include "link/usb/usb_report_handler.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,9 +13,6 @@
 #include <vector>
 
 class THidDeviceController;
-
-// Which input-report handler the build's model binds on connect.
-enum class UsbReportHandler { None, VK20E, VK40B, VK31C };
 
 struct UsbLinkVariant {
     UsbReportHandler handler = UsbReportHandler::VK31C;

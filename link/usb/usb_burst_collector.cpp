@@ -58,8 +58,8 @@ void UsbBurstCollector::burstEnded()
     // the head of the next burst.
     const QString burst = usbHexText_;
     usbHexText_.clear();
-    switch (form_) {
-    case UsbReportForm::VK31C:
+    switch (reportHandler_) {
+    case UsbReportHandler::VK31C:
         frameText_ = burst;
         if (fl::isAcceptedUsbFrame(frameText_) && onFrame_) {
             try {
@@ -70,13 +70,15 @@ void UsbBurstCollector::burstEnded()
             }
         }
         break;
-    case UsbReportForm::VK20E:
+    case UsbReportHandler::VK20E:
         frameText_ = lowDigits(burst, fl::kUsbNibbleFrameBytes);
         break;
-    case UsbReportForm::VK40B: {
+    case UsbReportHandler::VK40B: {
         const QString digits = lowDigits(burst, fl::kUsbRotatedFrameBytes);
         frameText_ = digits.mid(fl::kUsbRotatedFrameBytes - 1, 1) + digits.left(fl::kUsbRotatedFrameBytes - 1);
         break;
     }
+    case UsbReportHandler::None:
+        break;   // the link binds no handler for such a model, so no burst gets here
     }
 }

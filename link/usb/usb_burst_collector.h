@@ -2,22 +2,22 @@
 // Collects the serial bytes of consecutive USB input reports into a burst; the first
 // report without serial bytes ends the burst and turns it into the frame text.
 // Knows nothing of what a frame means: the frame handler may throw to mark a frame bad.
+#include "link/usb/usb_report_handler.h"
+
 #include <QString>
 #include <QtGlobal>
 #include <functional>
-
-// The burst-end forms of the meter models; only the VK31C form starts the frame handler.
-enum class UsbReportForm { VK31C, VK20E, VK40B };
 
 class UsbBurstCollector {
 public:
     using FrameHandler = std::function<void(const QString& frameText)>;
 
-    explicit UsbBurstCollector(UsbReportForm form = UsbReportForm::VK31C, FrameHandler onFrame = {})
-        : form_(form), onFrame_(std::move(onFrame))
+    // The report handler chooses how a burst ends; only VK31C starts the frame handler.
+    explicit UsbBurstCollector(UsbReportHandler reportHandler = UsbReportHandler::VK31C, FrameHandler onFrame = {})
+        : reportHandler_(reportHandler), onFrame_(std::move(onFrame))
     {
     }
-    void setForm(UsbReportForm form) { form_ = form; }
+    void setReportHandler(UsbReportHandler reportHandler) { reportHandler_ = reportHandler; }
     void setFrameHandler(FrameHandler onFrame) { onFrame_ = std::move(onFrame); }
 
     // One input report (the bytes after its report ID). Returns the report's history line
@@ -43,7 +43,7 @@ public:
 private:
     void burstEnded();
 
-    UsbReportForm form_;
+    UsbReportHandler reportHandler_;
     FrameHandler onFrame_;
     QString usbHexText_;
     bool burstOpen_ = false;

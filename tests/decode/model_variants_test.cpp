@@ -24,7 +24,7 @@ struct Expected {
     SerialHandler serial;
     int serialBaud;
     int usbBaud;
-    UsbHandler usb;
+    UsbReportHandler usb;
     int fullScale;
     const char* scaleCode;
     const char* title;          // nullptr: the layout's caption stays
@@ -48,7 +48,7 @@ void expectVariant(const ModelFlags& flags, const Expected& e, const std::string
     EXPECT_EQ(u.adapterBaud, e.usbBaud);
 }
 
-const Expected kNothing = {SerialHandler::None, 2400, 2400, UsbHandler::None, 4000, "4", nullptr, nullptr, false};
+const Expected kNothing = {SerialHandler::None, 2400, 2400, UsbReportHandler::None, 4000, "4", nullptr, nullptr, false};
 
 } // namespace
 
@@ -56,17 +56,17 @@ TEST(ModelVariants, EachFlagAlone)
 {
     struct Case { ModelFlag flag; Expected e; };
     const Case cases[] = {
-        {ModelFlag::IFVK20E, {SerialHandler::Nibble, 2400, 2400, UsbHandler::VK20E, 4000, "4",
+        {ModelFlag::IFVK20E, {SerialHandler::Nibble, 2400, 2400, UsbReportHandler::VK20E, 4000, "4",
                               "VK20A Interface Program _Ver: 2.00", "3", false}},
-        {ModelFlag::IFVK40B, {SerialHandler::HexPair, 2400, 2400, UsbHandler::VK40B, 4000, "4",
+        {ModelFlag::IFVK40B, {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::VK40B, 4000, "4",
                               "VK40B USB Interface Program _Ver: 1.00", nullptr, true}},
-        {ModelFlag::IFVK20D, {SerialHandler::HexPair, 2400, 2400, UsbHandler::None, 3400, "34",
+        {ModelFlag::IFVK20D, {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::None, 3400, "34",
                               "VK20D Interface Program _Ver: 2.06", nullptr, true}},
-        {ModelFlag::IFVK503, {SerialHandler::HexPair, 19200, 19200, UsbHandler::None, 4000, "4",
+        {ModelFlag::IFVK503, {SerialHandler::HexPair, 19200, 19200, UsbReportHandler::None, 4000, "4",
                               "VK503 USB Interface Program _Ver: 1.00", nullptr, true}},
-        {ModelFlag::IFRM7725, {SerialHandler::HexPair, 19200, 2400, UsbHandler::None, 4000, "4",
+        {ModelFlag::IFRM7725, {SerialHandler::HexPair, 19200, 2400, UsbReportHandler::None, 4000, "4",
                                "RM7725 USB Interface Program _Ver: 1.00", nullptr, true}},
-        {ModelFlag::IFVK31C, {SerialHandler::HexPair, 2400, 2400, UsbHandler::VK31C, 6000, "6",
+        {ModelFlag::IFVK31C, {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::VK31C, 6000, "6",
                               "VK31C/D Interface Program Ver 3.03", nullptr, true}},
         // Flags that nothing reads behave like no flag at all.
         {ModelFlag::IF7264x, kNothing},
@@ -88,7 +88,7 @@ TEST(ModelVariants, TheLayoutSetsOnlyTheVK31CFlag)
         EXPECT_EQ(layout.isSet(flag), flag == ModelFlag::IFVK31C) << modelFlagName(flag).toStdString();
     }
     EXPECT_EQ(startupVariant(layout).fullScaleCount, 6000);
-    EXPECT_EQ(usbVariant(layout).reportHandler, UsbHandler::VK31C);
+    EXPECT_EQ(usbVariant(layout).reportHandler, UsbReportHandler::VK31C);
 }
 
 TEST(ModelVariants, LaterFlagsWin)
@@ -96,31 +96,31 @@ TEST(ModelVariants, LaterFlagsWin)
     struct Case { std::vector<ModelFlag> flags; Expected e; const char* why; };
     const Case cases[] = {
         {{ModelFlag::IFVK503, ModelFlag::IFVK31C},
-         {SerialHandler::HexPair, 19200, 2400, UsbHandler::VK31C, 6000, "6",
+         {SerialHandler::HexPair, 19200, 2400, UsbReportHandler::VK31C, 6000, "6",
           "VK31C/D Interface Program Ver 3.03", nullptr, true},
          "title and scale of IFVK31C, the line speed of IFVK503; the adapter goes back to 2400"},
         {{ModelFlag::IFVK20D, ModelFlag::IFVK503},
-         {SerialHandler::HexPair, 19200, 19200, UsbHandler::None, 4000, "4",
+         {SerialHandler::HexPair, 19200, 19200, UsbReportHandler::None, 4000, "4",
           "VK503 USB Interface Program _Ver: 1.00", nullptr, true},
          "IFVK503 puts the scale code back to 4"},
         {{ModelFlag::IFVK20D, ModelFlag::IFVK40B},
-         {SerialHandler::HexPair, 2400, 2400, UsbHandler::VK40B, 3400, "34",
+         {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::VK40B, 3400, "34",
           "VK20D Interface Program _Ver: 2.06", nullptr, true},
          "IFVK40B leaves the scale code alone; IFVK20D comes later for the title"},
         {{ModelFlag::IFVK20E, ModelFlag::IFVK40B},
-         {SerialHandler::HexPair, 2400, 2400, UsbHandler::VK20E, 4000, "4",
+         {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::VK20E, 4000, "4",
           "VK40B USB Interface Program _Ver: 1.00", "3", true},
          "start-up order puts IFVK40B last, the USB handler order puts IFVK20E last"},
         {{ModelFlag::IFVK20E, ModelFlag::IFVK31C},
-         {SerialHandler::HexPair, 2400, 2400, UsbHandler::VK31C, 6000, "6",
+         {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::VK31C, 6000, "6",
           "VK31C/D Interface Program Ver 3.03", "3", true},
          "IFVK31C sets no digit caption, so the one of IFVK20E stays"},
         {{ModelFlag::IFRM7725, ModelFlag::IFVK503},
-         {SerialHandler::HexPair, 19200, 19200, UsbHandler::None, 4000, "4",
+         {SerialHandler::HexPair, 19200, 19200, UsbReportHandler::None, 4000, "4",
           "RM7725 USB Interface Program _Ver: 1.00", nullptr, true},
          "IFRM7725 comes after IFVK503 at start-up; only IFVK503 sets the adapter speed"},
         {{ModelFlag::IFVK31C, ModelFlag::IF31A, ModelFlag::IFVK31B},
-         {SerialHandler::HexPair, 2400, 2400, UsbHandler::VK31C, 6000, "6",
+         {SerialHandler::HexPair, 2400, 2400, UsbReportHandler::VK31C, 6000, "6",
           "VK31C/D Interface Program Ver 3.03", nullptr, true},
          "unread flags change nothing"},
     };

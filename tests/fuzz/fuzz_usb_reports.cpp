@@ -26,7 +26,7 @@ namespace fl = frame_layout;
 QString hexOf(std::uint8_t byte) { return fuzzHex(&byte, 1); }
 
 struct BurstModel {
-    UsbReportForm form = UsbReportForm::VK31C;
+    UsbReportHandler form = UsbReportHandler::VK31C;
     QString hex;
     bool open = false;
     int silent = 0;
@@ -66,7 +66,7 @@ struct BurstModel {
         for (int i = 1; i < burst.size(); i += 2)
             low += burst.at(i);
         switch (form) {
-        case UsbReportForm::VK31C: {
+        case UsbReportHandler::VK31C: {
             frameText = burst;
             // A sign first and a carriage return as the 13th byte.
             const QString sign = burst.left(2);
@@ -75,11 +75,13 @@ struct BurstModel {
                 frames << burst;
             break;
         }
-        case UsbReportForm::VK20E:
+        case UsbReportHandler::VK20E:
             frameText = low.left(fl::kUsbNibbleFrameBytes);
             break;
-        case UsbReportForm::VK40B:
+        case UsbReportHandler::VK40B:
             frameText = low.mid(fl::kUsbRotatedFrameBytes - 1, 1) + low.left(fl::kUsbRotatedFrameBytes - 1);
+            break;
+        case UsbReportHandler::None:
             break;
         }
     }
@@ -99,7 +101,7 @@ void checkPayload(const uint8_t* data, size_t size, const QString& where)
     FUZZ_CHECK(std::equal(p.serialBytes.begin(), p.serialBytes.end(), reinterpret_cast<const char*>(data) + 1), where);
 }
 
-void runReports(UsbReportForm form, FuzzInput& input)
+void runReports(UsbReportHandler form, FuzzInput& input)
 {
     QStringList decoded;
     long long refusals = 0;
@@ -201,9 +203,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzInput input(data, size);
     switch (input.byte() % 4) {
-    case 0: runReports(UsbReportForm::VK31C, input); break;
-    case 1: runReports(UsbReportForm::VK20E, input); break;
-    case 2: runReports(UsbReportForm::VK40B, input); break;
+    case 0: runReports(UsbReportHandler::VK31C, input); break;
+    case 1: runReports(UsbReportHandler::VK20E, input); break;
+    case 2: runReports(UsbReportHandler::VK40B, input); break;
     default: runLine(input); break;
     }
     return 0;

@@ -92,7 +92,7 @@ TEST(UsbReports, HexReportLines)
 TEST(UsbBurst, OneFrameOverThreeReports)
 {
     Frames frames;
-    UsbBurstCollector c(UsbReportForm::VK31C, frames.handler());
+    UsbBurstCollector c(UsbReportHandler::VK31C, frames.handler());
     const QString line1 = feed(c, "F72B313233342031");
     EXPECT_EQ(line1, QStringLiteral("R 00  F7 2B 31 32 33 34 20 31 "));
     EXPECT_EQ(c.UsbHexText(), QStringLiteral("2B313233342031"));
@@ -112,7 +112,7 @@ TEST(UsbBurst, OnlyTheLowNibbleOfTheCountByteCounts)
 {
     for (const char* count : {"07", "37", "F7"}) {
         Frames frames;
-        UsbBurstCollector c(UsbReportForm::VK31C, frames.handler());
+        UsbBurstCollector c(UsbReportHandler::VK31C, frames.handler());
         feed(c, (QByteArray(count) + "2B313233342031").constData());
         feed(c, (QByteArray(count) + "3000008000" "0D0A").constData());
         feed(c, "00");
@@ -140,7 +140,7 @@ TEST(UsbBurst, SilentReportCounting)
 TEST(UsbBurst, ZeroSizeReportEndsAnOpenBurst)
 {
     Frames frames;
-    UsbBurstCollector c(UsbReportForm::VK31C, frames.handler());
+    UsbBurstCollector c(UsbReportHandler::VK31C, frames.handler());
     feed(c, "F72B313233342031");
     feed(c, "F73000008000" "0D0A");
     feed(c, "");
@@ -151,7 +151,7 @@ TEST(UsbBurst, ZeroSizeReportEndsAnOpenBurst)
 TEST(UsbBurst, SplitFrameIsLostBothHalves)
 {
     Frames frames;
-    UsbBurstCollector c(UsbReportForm::VK31C, frames.handler());
+    UsbBurstCollector c(UsbReportHandler::VK31C, frames.handler());
     feed(c, "F72B313233342031");
     feed(c, "F0");
     EXPECT_EQ(c.FrameText(), QStringLiteral("2B313233342031")) << "too short for the shape test";
@@ -164,7 +164,7 @@ TEST(UsbBurst, SplitFrameIsLostBothHalves)
 TEST(UsbBurst, TwoFramesInOneBurstAreOneCall)
 {
     Frames frames;
-    UsbBurstCollector c(UsbReportForm::VK31C, frames.handler());
+    UsbBurstCollector c(UsbReportHandler::VK31C, frames.handler());
     for (int i = 0; i < 2; ++i) {
         feed(c, "F72B313233342031");
         feed(c, "F73000008000" "0D0A");
@@ -185,7 +185,7 @@ TEST(UsbBurst, ShapeTest)
     };
     for (const auto& cs : cases) {
         Frames frames;
-        UsbBurstCollector c(UsbReportForm::VK31C, frames.handler());
+        UsbBurstCollector c(UsbReportHandler::VK31C, frames.handler());
         const QByteArray bytes = QByteArray::fromHex(cs.burst);
         for (int i = 0; i < bytes.size(); i += 7) {
             const QByteArray part = bytes.mid(i, 7);
@@ -200,7 +200,7 @@ TEST(UsbBurst, ShapeTest)
 TEST(UsbBurst, RefusedFrameIsCountedAndDoesNotLinger)
 {
     int calls = 0;
-    UsbBurstCollector c(UsbReportForm::VK31C, [&](const QString&) {
+    UsbBurstCollector c(UsbReportHandler::VK31C, [&](const QString&) {
         ++calls;
         throw std::runtime_error("'1?34' is not a valid integer value");
     });
@@ -228,13 +228,13 @@ TEST(UsbBurst, EndlessStreamIsBounded)
 
 TEST(UsbBurst, NibbleForms)
 {
-    UsbBurstCollector c20(UsbReportForm::VK20E);
+    UsbBurstCollector c20(UsbReportHandler::VK20E);
     feed(c20, "F7123456789ABCDE");
     feed(c20, "F7F1234567890000");
     feed(c20, "F0");
     EXPECT_EQ(c20.FrameText(), QStringLiteral("2468ACE1357900")) << "low digits of the first 14 bytes";
 
-    UsbBurstCollector c40(UsbReportForm::VK40B);
+    UsbBurstCollector c40(UsbReportHandler::VK40B);
     feed(c40, "F7123456789ABCDE");
     feed(c40, "F4F1234567");
     feed(c40, "F0");
