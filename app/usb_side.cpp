@@ -3,8 +3,19 @@
 #include "app/entry_guard.h"
 #include "app/user_prompts.h"
 #include "link/hid/controller_error.h"
+#include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/hid/hidraw_platform.h"
+
+#include <QtGlobal>
+
+const QString UsbSide::kNotConnected =
+    QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
+const QString UsbSide::kMeterSilent =
+    QStringLiteral("USB interface cable is securely connected, please check if the meter is ready.");
+const QString UsbSide::kCaptionIdle = QStringLiteral("USB Connection");
+const QString UsbSide::kCaptionReceiving = QStringLiteral("USB Disconnect");
+const QString UsbSide::kAccessSection = QStringLiteral("USB adapter access");
 
 // Passes everything through to the real platform, except that the device-change news runs
 // inside the window's guard: it arrives straight from the event loop (a socket notifier or
@@ -60,14 +71,33 @@ UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& pr
         if (hooks_.onFrame)
             hooks_.onFrame(frameText);
     };
-    cb.inform = [this](const QString& text) { prompts_.inform(text); };
-    cb.error = [this](const QString& text) { prompts_.error(text); };
-    cb.controlsChanged = [this](const UsbLinkControls& c) {
-        if (hooks_.controlsChanged)
-            hooks_.controlsChanged(c);
-    };
+    cb.notice = [this](UsbLinkNotice n) { notice(n); };
+    cb.accessRefused = [this](THidDevice& adapter, int cause) { accessRefused(adapter, cause); };
+    cb.receivingChanged = [this](bool receiving) { receivingChanged(receiving); };
     // Binding the link builds the device list at once.
     link_ = std::make_unique<UsbAdapterLink>(*controller_, linkVariant(flags), std::move(cb));
+}
+
+void UsbSide::notice(UsbLinkNotice notice)
+{
+    switch (notice) {
+    case UsbLinkNotice::NotConnected: prompts_.inform(kNotConnected); break;
+    case UsbLinkNotice::MeterSilent: prompts_.inform(kMeterSilent); break;
+    }
+}
+
+void UsbSide::accessRefused(THidDevice& adapter, int cause)
+{
+    const QString reason = cause ? qt_error_string(cause) : QStringLiteral("access refused");
+    prompts_.error(QStringLiteral("The USB adapter \"%1\" cannot be opened for reading and writing: %2.\n"
+                                  "See \"%3\" in the README.")
+                       .arg(UsbAdapterLink::DeviceDescription(adapter), reason, kAccessSection));
+}
+
+void UsbSide::receivingChanged(bool receiving)
+{
+    if (hooks_.controlsChanged)
+        hooks_.controlsChanged({receiving, receiving ? kCaptionReceiving : kCaptionIdle});
 }
 
 UsbSide::~UsbSide()
@@ -80,8 +110,7 @@ UsbSide::~UsbSide()
 void UsbSide::USBConClick(bool down)
 {
     if (!link_) {
-        if (hooks_.controlsChanged)
-            hooks_.controlsChanged(UsbLinkControls{});
+        receivingChanged(false);
         if (down)
             prompts_.error(unavailableReason_);
         return;

@@ -10,8 +10,15 @@
 #include <memory>
 
 class HidPlatform;
+class THidDevice;
 class THidDeviceController;
 class UserPrompts;
+
+// What the window shows of the USB link.
+struct UsbLinkControls {
+    bool receiving = false;   // USBCon down; COMCon and the port panels hidden
+    QString caption = QStringLiteral("USB Connection");
+};
 
 class UsbSide {
 public:
@@ -19,6 +26,12 @@ public:
         std::function<void(const QString& frameText)> onFrame;         // the decoder; may throw
         std::function<void(const UsbLinkControls&)> controlsChanged;   // top bar and interlock
     };
+
+    static const QString kNotConnected;       // no adapter
+    static const QString kMeterSilent;        // adapter there, meter not sending
+    static const QString kCaptionIdle;        // "USB Connection"
+    static const QString kCaptionReceiving;   // "USB Disconnect"
+    static const QString kAccessSection;      // the README section on adapter access
 
     // `platform` null: the system's HID devices, through a platform this side owns.
     // Otherwise the caller's platform, which must outlive this side.
@@ -48,6 +61,10 @@ public:
 
 private:
     class GuardedPlatform;
+
+    void notice(UsbLinkNotice notice);
+    void accessRefused(THidDevice& adapter, int cause);
+    void receivingChanged(bool receiving);
 
     UserPrompts& prompts_;
     Hooks hooks_;

@@ -7,13 +7,6 @@
 #include <QtGlobal>
 
 const QString UsbAdapterLink::kProductName = QStringLiteral("USB to Serial");
-const QString UsbAdapterLink::kNotConnected =
-    QStringLiteral("USB interface cable is not securely connected, please check and re-try.");
-const QString UsbAdapterLink::kMeterSilent =
-    QStringLiteral("USB interface cable is securely connected, please check if the meter is ready.");
-const QString UsbAdapterLink::kCaptionIdle = QStringLiteral("USB Connection");
-const QString UsbAdapterLink::kCaptionReceiving = QStringLiteral("USB Disconnect");
-const QString UsbAdapterLink::kAccessSection = QStringLiteral("USB adapter access");
 
 namespace {
 // At least four upper-case hex digits.
@@ -81,10 +74,10 @@ void UsbAdapterLink::addHistory(const QString& line)
         history_.removeFirst();
 }
 
-void UsbAdapterLink::tell(const std::function<void(const QString&)>& box, const QString& text)
+void UsbAdapterLink::tell(UsbLinkNotice notice)
 {
-    if (box)
-        box(text);
+    if (callbacks_.notice)
+        callbacks_.notice(notice);
 }
 
 void UsbAdapterLink::ReadBtnClick()
@@ -103,7 +96,7 @@ void UsbAdapterLink::SetFeatureClick()
     current_ = nullptr;
     THidDevice* device = selectedDevice();
     if (!device) {
-        tell(callbacks_.inform, kNotConnected);
+        tell(UsbLinkNotice::NotConnected);
         usbConDown_ = false;
         return;
     }
@@ -148,12 +141,8 @@ void UsbAdapterLink::USBConClick(bool down)
 
 void UsbAdapterLink::showAccessError(THidDevice& device)
 {
-    const int cause = device.ReadWriteError();
-    const QString reason = cause ? qt_error_string(cause) : QStringLiteral("access refused");
-    tell(callbacks_.error,
-         QStringLiteral("The USB adapter \"%1\" cannot be opened for reading and writing: %2.\n"
-                        "See \"%3\" in the README.")
-             .arg(DeviceDescription(device), reason, kAccessSection));
+    if (callbacks_.accessRefused)
+        callbacks_.accessRefused(device, device.ReadWriteError());
 }
 
 void UsbAdapterLink::bindHandler(THidDevice& device)
@@ -182,11 +171,11 @@ void UsbAdapterLink::bindHandler(THidDevice& device)
 void UsbAdapterLink::enterReceiving()
 {
     usbConDown_ = true;
-    controls_ = {true, kCaptionReceiving};
+    receiving_ = true;
     if (current_)
         bindHandler(*current_);
-    if (callbacks_.controlsChanged)
-        callbacks_.controlsChanged(controls_);
+    if (callbacks_.receivingChanged)
+        callbacks_.receivingChanged(true);
 }
 
 void UsbAdapterLink::enterIdle()
@@ -194,9 +183,9 @@ void UsbAdapterLink::enterIdle()
     usbConDown_ = false;
     if (current_)
         current_->setOnInputReport({});
-    controls_ = {false, kCaptionIdle};
-    if (callbacks_.controlsChanged)
-        callbacks_.controlsChanged(controls_);
+    receiving_ = false;
+    if (callbacks_.receivingChanged)
+        callbacks_.receivingChanged(false);
 }
 
 void UsbAdapterLink::releaseDevices()
@@ -228,14 +217,14 @@ void UsbAdapterLink::HidCtlDeviceChange()
         if (lines_[static_cast<size_t>(i)].text == kProductName)
             selected_ = i;
     }
-    if (!controls_.receiving)
+    if (!receiving_)
         return;
     // Connected when the set of devices changed: go on reading on the adapter's new
     // object, or tell why that is not possible.
     THidDevice* adapter = selectedDevice();
     if (!adapter) {
         enterIdle();
-        tell(callbacks_.inform, kNotConnected);
+        tell(UsbLinkNotice::NotConnected);
         return;
     }
     if (!adapter->ReadWriteAccess()) {
@@ -301,7 +290,7 @@ bool UsbAdapterLink::ConTimerTimer()
         usbConDown_ = false;
         if (current_)
             current_->setOnInputReport({});
-        tell(callbacks_.inform, kMeterSilent);
+        tell(UsbLinkNotice::MeterSilent);
         enterIdle();
     }
     linkIdleTicks_ = 0;

@@ -2,7 +2,7 @@
 // The window's side of the USB cable: the list of HID devices and the adapter among them,
 // the adapter's baud rate, the bursts of its input reports, the USB connect button and
 // the link watchdog. Plain logic on the user-interface thread; the window shows its state
-// and shows the messages it sends out.
+// and puts what it reports into words.
 #include "link/hid/hid_events.h"
 #include "link/usb/usb_burst_collector.h"
 #include "link/usb/usb_report_handler.h"
@@ -19,27 +19,25 @@ struct UsbLinkVariant {
     quint32 adapterBaud = 2400;
 };
 
-// What the window shows of the link.
-struct UsbLinkControls {
-    bool receiving = false;   // USBCon down; COMCon and the port panels hidden
-    QString caption = QStringLiteral("USB Connection");
+// What the link has to tell the user about.
+enum class UsbLinkNotice {
+    NotConnected,   // no adapter
+    MeterSilent,    // adapter there, meter not sending
 };
 
 class UsbAdapterLink {
 public:
     struct Callbacks {
         UsbBurstCollector::FrameHandler onFrame;                   // LcdDisplayVK31C; may throw
-        std::function<void(const QString&)> inform;                // "Information" box
-        std::function<void(const QString&)> error;                 // "Error" box
-        std::function<void(const UsbLinkControls&)> controlsChanged;
+        std::function<void(UsbLinkNotice)> notice;
+        // The adapter cannot be opened for reading and writing; `cause` is the system's
+        // error number, 0 when none is known.
+        std::function<void(THidDevice& adapter, int cause)> accessRefused;
+        // Receiving (USBCon down; COMCon and the port panels hidden) or idle.
+        std::function<void(bool receiving)> receivingChanged;
     };
 
     static const QString kProductName;        // "USB to Serial"
-    static const QString kNotConnected;       // no adapter
-    static const QString kMeterSilent;        // adapter there, meter not sending
-    static const QString kCaptionIdle;        // "USB Connection"
-    static const QString kCaptionReceiving;   // "USB Disconnect"
-    static const QString kAccessSection;      // the README section on adapter access
     static constexpr int SilenceLimit = 1900;
     static constexpr int kHistoryLimit = 1000;
 
@@ -77,7 +75,7 @@ public:
 
     static QString DeviceDescription(THidDevice& HidDev);
 
-    const UsbLinkControls& controls() const { return controls_; }
+    bool receiving() const { return receiving_; }
     QStringList deviceLines() const;
     int selectedIndex() const { return selected_; }
     THidDevice* CurrentHidDevice() const { return current_; }
@@ -98,8 +96,8 @@ private:
     void enterReceiving();
     void enterIdle();
     void releaseDevices();
+    void tell(UsbLinkNotice notice);
     void showAccessError(THidDevice& device);
-    void tell(const std::function<void(const QString&)>& box, const QString& text);
 
     THidDeviceController& hidCtl_;
     UsbLinkVariant variant_;
@@ -109,7 +107,7 @@ private:
     int selected_ = -1;
     THidDevice* current_ = nullptr;
     bool usbConDown_ = false;
-    UsbLinkControls controls_;
+    bool receiving_ = false;
     QStringList history_;
     int linkIdleTicks_ = 0;
 };

@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -199,6 +200,7 @@ TEST_F(UsbWindow, WithoutAnAdapterTheButtonSaysSoAndStaysUp)
     // An adapter that may not be opened for reading and writing says why, and stays up too.
     FakeHidPlatform::Device locked = adapter();
     locked.readWrite = false;
+    locked.accessError = EACCES;
     platform.plug(locked);
     platform.fireDeviceChange();
     prompts.shown.clear();
@@ -206,6 +208,8 @@ TEST_F(UsbWindow, WithoutAnAdapterTheButtonSaysSoAndStaysUp)
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].startsWith("error: ")) << prompts.shown[0].toStdString();
     EXPECT_TRUE(prompts.shown[0].contains("USB to Serial"));
+    EXPECT_TRUE(prompts.shown[0].contains("Permission denied")) << prompts.shown[0].toStdString();
+    EXPECT_TRUE(prompts.shown[0].contains("\"USB adapter access\""));
     expectIdle(1);
 }
 

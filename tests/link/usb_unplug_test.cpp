@@ -57,8 +57,8 @@ protected:
             if (onFrame)
                 onFrame();
         };
-        cb.inform = [this](const QString& t) { informs << t; };
-        cb.controlsChanged = [this](const UsbLinkControls& c) { shown = c; };
+        cb.notice = [this](UsbLinkNotice n) { informs << n; };
+        cb.receivingChanged = [this](bool r) { receiving = r; };
         link = std::make_unique<UsbAdapterLink>(*ctl, UsbLinkVariant{}, cb);
         link->USBConClick(true);
         ASSERT_TRUE(link->CurrentHidDevice() && link->CurrentHidDevice()->hasReader());
@@ -76,9 +76,8 @@ protected:
     // The link has let go of the adapter completely and says why.
     void expectIdleAfterUnplug()
     {
-        EXPECT_FALSE(shown.receiving);
-        EXPECT_EQ(shown.caption, UsbAdapterLink::kCaptionIdle);
-        EXPECT_EQ(informs, QStringList{UsbAdapterLink::kNotConnected});
+        EXPECT_FALSE(receiving);
+        EXPECT_EQ(informs, QList<UsbLinkNotice>{UsbLinkNotice::NotConnected});
         EXPECT_EQ(link->CurrentHidDevice(), nullptr);
         EXPECT_TRUE(link->history().contains(QStringLiteral("Removal of USB to Serial")));
         EXPECT_EQ(platform.openConnections(kAdapterPath), 0);
@@ -87,8 +86,9 @@ protected:
     FakeHidPlatform platform;
     std::unique_ptr<THidDeviceController> ctl;
     std::unique_ptr<UsbAdapterLink> link;
-    QStringList frames, informs;
-    UsbLinkControls shown;
+    QStringList frames;
+    QList<UsbLinkNotice> informs;
+    bool receiving = false;
     std::function<void()> onFrame;
 };
 
