@@ -1,4 +1,4 @@
-// meter-sim: a virtual meter. Sends the default scenario's frames at the meter's pace on a
+// meter-sim: a virtual meter. Streams the default scenario's frames as the meter does on a
 // pseudo-terminal published as COM<n>, or on standard output.
 #include "link/com_port_resolver.h"
 #include "tools/meter_read_options.h"
@@ -56,7 +56,7 @@ void runScenario(const MeterSimOptions& o, const std::function<bool(const QByteA
     timespec next {};
     clock_gettime(CLOCK_MONOTONIC, &next);
     for (long long i = 0; (o.count < 0 || i < o.count) && !stopRequested; ++i) {
-        if (!send(frames[size_t(i) % frames.size()].bytes))
+        if (!send(frames[size_t(i / o.framesPerState) % frames.size()].bytes))
             return;
         if (o.count >= 0 && i + 1 == o.count)
             break;

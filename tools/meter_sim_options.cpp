@@ -9,11 +9,14 @@
 QString meterSimUsage()
 {
     return QStringLiteral(
-        "usage: meter-sim [--port COMn] [--rate N] [--count N] [--stdout]\n"
+        "usage: meter-sim [--port COMn] [--rate N] [--hold K] [--count N] [--stdout]\n"
         "A virtual meter: sends the meter's frames on a pseudo-terminal published as COMn\n"
-        "(default COM1) in the program's runtime folder, until Ctrl+C.\n"
+        "(default COM1) in the program's runtime folder, until Ctrl+C. By default it streams\n"
+        "as a meter does: frames back to back at 2400 bit/s (about 17 a second), each display\n"
+        "state sent 8 times, so the display changes about twice a second.\n"
         "  --port COMn   the name to publish (default COM1)\n"
-        "  --rate N      frames per second (default 2)\n"
+        "  --rate N      N frames per second, each a new display state unless --hold is given\n"
+        "  --hold K      send each display state K times\n"
         "  --count N     send N frames, then end\n"
         "  --stdout      write the bytes to standard output instead\n"
         "  --help        show this text\n");
@@ -22,6 +25,8 @@ QString meterSimUsage()
 MeterSimOptions parseMeterSimOptions(const QStringList& args)
 {
     MeterSimOptions o;
+    bool rateGiven = false;
+    bool holdGiven = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
         if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
@@ -41,6 +46,14 @@ MeterSimOptions parseMeterSimOptions(const QStringList& args)
             o.rate = v.toDouble(&ok);
             if (!ok || !(o.rate > 0) || o.rate > 100000)
                 usageError(QStringLiteral("--rate takes frames per second above 0; not \"%1\"").arg(v));
+            rateGiven = true;
+        } else if (a == QLatin1String("--hold")) {
+            const QString v = valueOf(args, i);
+            bool ok = false;
+            o.framesPerState = v.toInt(&ok);
+            if (!ok || o.framesPerState < 1)
+                usageError(QStringLiteral("--hold takes a number of frames from 1; not \"%1\"").arg(v));
+            holdGiven = true;
         } else if (a == QLatin1String("--count")) {
             const QString v = valueOf(args, i);
             bool ok = false;
@@ -51,5 +64,8 @@ MeterSimOptions parseMeterSimOptions(const QStringList& args)
             usageError(QStringLiteral("unknown argument %1").arg(a));
         }
     }
+    // A rate of one's own sends a new display state in every frame, as it always has.
+    if (rateGiven && !holdGiven)
+        o.framesPerState = 1;
     return o;
 }

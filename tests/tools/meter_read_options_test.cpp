@@ -90,16 +90,21 @@ TEST(MeterSimOptions, DefaultsAndValues)
 {
     MeterSimOptions o = parseMeterSimOptions({});
     EXPECT_EQ(o.portNumber, 1);
-    EXPECT_DOUBLE_EQ(o.rate, 2.0);
+    // The window's lamp goes out after 300 ms without a frame and the port is polled every
+    // 100 ms: by default a frame must come well within the difference.
+    EXPECT_LT(1000.0 / o.rate, 200.0);
+    EXPECT_GT(o.framesPerState, 1) << "a streaming meter repeats its display";
     EXPECT_EQ(o.count, -1);
     EXPECT_FALSE(o.toStdout);
 
     o = parseMeterSimOptions(args("--port COM3 --rate 1000 --count 5 --stdout"));
     EXPECT_EQ(o.portNumber, 3);
     EXPECT_DOUBLE_EQ(o.rate, 1000);
+    EXPECT_EQ(o.framesPerState, 1);
+    EXPECT_EQ(parseMeterSimOptions(args("--rate 5 --hold 3")).framesPerState, 3);
     EXPECT_EQ(o.count, 5);
     EXPECT_TRUE(o.toStdout);
 
-    for (const char* line : {"--port 1", "--port COM", "--rate 0", "--rate -2", "--count -1", "--count x", "--fast"})
+    for (const char* line : {"--port 1", "--port COM", "--rate 0", "--rate -2", "--count -1", "--count x", "--hold 0", "--fast"})
         EXPECT_THROW(parseMeterSimOptions(args(line)), UsageError) << line;
 }
