@@ -35,6 +35,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScopedValueRollback>
@@ -83,6 +84,9 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 
     buildLayout();
     buildMenus();
+    // The window is as large as the client area plus the menu bar, and the window manager is
+    // told so (equal minimum and maximum): it can be neither resized nor maximised.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     FormCreate();
     wireLogging();
     createUsbSide();
@@ -116,8 +120,9 @@ void TFCOMM::buildLayout()
     auto* client = new QWidget(this);
     client->setFixedSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // A fixed window: title, system menu, minimise and close, but no maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     Panel5 = new TopBar(client);
     Panel5->setGeometry(0, 0, kClientWidth, 32);

@@ -17,6 +17,7 @@
 #include "scripted_prompts.h"
 
 #include <QLabel>
+#include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -67,6 +68,11 @@ TEST(MainWindow, StartsAsTheLayoutSays)
     EXPECT_TRUE(w.windowTitle().startsWith("VK31C/D Interface Program Ver 3.03"));
     EXPECT_TRUE(w.windowTitle().endsWith("(x64)") || w.windowTitle().endsWith("(x86)"));
     EXPECT_EQ(w.centralWidget()->size(), QSize(663, 509));
+    w.show();
+    EXPECT_EQ(w.size(), QSize(663, 509 + w.menuBar()->height())) << "the client area plus the menu bar";
+    EXPECT_EQ(w.minimumSize(), w.size());
+    EXPECT_EQ(w.maximumSize(), w.size()) << "neither resized nor maximised";
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(w.COMM2().ComPort(), pnCOM1);
     EXPECT_EQ(w.COMM2().ComPortSpeed(), br2400);
     EXPECT_EQ(w.COMM2().ComPortPollingDelay(), 100);
