@@ -5,8 +5,8 @@
 
 TChartControl::TChartControl(TrendChartModel& chart, int pageSize) : Chart(chart)
 {
-    if (pageSize < 1)
-        throw std::invalid_argument("page size must be at least 1");
+    if (pageSize < MinPageSize)
+        throw std::invalid_argument("page size must be at least 2");
     SetPageSize(pageSize);
     Chart.setRecordAxisWindow(1, pageSize_);
     pageCount_ = 1;
@@ -43,7 +43,7 @@ void TChartControl::AddValue(double value)
 
 bool TChartControl::SetPageSize(int size)
 {
-    if (size == pageSize_ || size < 1)
+    if (size == pageSize_ || size < MinPageSize)
         return false;
     pageSize_ = size;
     // Both bounds at once: setting the minimum 1 first would be refused while the

@@ -10,14 +10,19 @@
 
 class TChartControl {
 public:
+    // The smallest page. A page of one record would be a window of no width, and its newest
+    // record would always lie on the page's right edge, where the placeholder point puts the
+    // page count one ahead of the window: the chart could never show the page it names.
+    static constexpr int MinPageSize = 2;
+
     // Create: the chart is not owned and is left alone when the pager goes.
-    // A page size below 1 is refused with std::invalid_argument.
+    // A page size below MinPageSize is refused with std::invalid_argument.
     TChartControl(TrendChartModel& chart, int pageSize);
 
     // Adds the value to every series and follows the newest page unless browsing.
     void AddValue(double value);
     // Restarts at page 1 and steps to the last page of the new size. A size equal to
-    // the current one, or below 1, changes nothing; returns whether the size was taken.
+    // the current one, or below MinPageSize, changes nothing; returns whether the size was taken.
     bool SetPageSize(int size);
     void FirstPage();
     void PreviousPage();

@@ -95,8 +95,9 @@ void ChartToolPanel::Timer2Timer()
     const int size = maxrecordText_.toInt(&ok, 10);
     if (!ok)
         throw ConversionError(maxrecordText_);
-    if (size < 1) {
-        // A page size of 0 would break the paging arithmetic: keep the size in force.
+    if (size < TChartControl::MinPageSize) {
+        // A page the chart cannot show (0 would even break the paging arithmetic): keep the
+        // size in force.
         maxrecordText_ = QString::number(pager_.PageSize());
     } else {
         pager_.SetPageSize(size);

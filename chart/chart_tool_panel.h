@@ -40,8 +40,8 @@ public:
     // The page-size box: every change restarts Timer2; when it fires the text is applied.
     void MaxrecordChange(const QString& text);
     // Throws ConversionError when the box does not hold a decimal integer; Timer2 then
-    // stays stopped until the next change. A size below 1 is refused: the box returns
-    // to the size in force and nothing else changes.
+    // stays stopped until the next change. A size below TChartControl::MinPageSize is
+    // refused: the box returns to the size in force and nothing else changes.
     void Timer2Timer();
     QTimer& Timer2() { return timer2_; }
 

@@ -56,6 +56,11 @@ void ChartView::applyLook()
     axisRect()->setBackground(QBrush(BackWall));
 
     xAxis->setLabel(RecordAxisTitle);
+    // Record numbers are whole: no ticks between them, however short the page.
+    auto recordTicker = QSharedPointer<QCPAxisTickerFixed>::create();
+    recordTicker->setTickStep(1);
+    recordTicker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+    xAxis->setTicker(recordTicker);
     yAxis->setLabel(ValueAxisTitle);
     yAxis->setBasePen(QPen(ValueAxisLine, 1, Qt::DashLine));
     yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new FixedSubTickTicker));

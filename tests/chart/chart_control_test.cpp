@@ -199,7 +199,8 @@ TEST(ChartControlTest, SetPageSizeGoesToTheLastPageOfTheNewSize)
         {1000, 100, false, 11, 901, 1000, "equal size: nothing changes"},
         {1000, 0, false, 11, 901, 1000, "0 is refused and changes nothing"},
         {1000, -5, false, 11, 901, 1000, "negative sizes are refused too"},
-        {10, 1, true, 11, 10, 10, "size 1: one position per page"},
+        {10, 1, false, 1, 1, 100, "one record a page is refused: its window would lag the page named"},
+        {11, 2, true, 6, 11, 12, "two records a page"},
         {0, 50, true, 1, 1, 50, "placeholder only"},
     };
     for (const Case& tc : cases) {

@@ -107,6 +107,8 @@ TEST(ChartToolPanelTest, Timer2AppliesTheBoxText)
         {QStringLiteral("250"), 250, QStringLiteral("250"), QStringLiteral("5"), "1001 points on pages of 250"},
         {QStringLiteral("100"), 100, QStringLiteral("100"), QStringLiteral("11"), "equal size changes nothing"},
         {QStringLiteral("0"), 100, QStringLiteral("100"), QStringLiteral("11"), "0 is refused; the box returns"},
+        {QStringLiteral("1"), 100, QStringLiteral("100"), QStringLiteral("11"), "a page of one record is refused"},
+        {QStringLiteral("2"), 2, QStringLiteral("2"), QStringLiteral("501"), "two records a page"},
         {QStringLiteral("000"), 100, QStringLiteral("100"), QStringLiteral("11"), "still zero"},
         {QStringLiteral("-3"), 100, QStringLiteral("100"), QStringLiteral("11"), "pasted negative size"},
         {QStringLiteral("0250"), 250, QStringLiteral("0250"), QStringLiteral("5"), "leading zero is decimal"},
