@@ -113,7 +113,10 @@ constexpr const char* kRowAttributes[LogTable::FieldCount] = {"No", "Time", "DC/
 // This pass rewrites a "/" inside an attribute name to "." before the reader sees it, and
 // leaves out the value of PARAMS' CHANGE_LOG, which the table does not keep (every row is
 // written as inserted again) and which would otherwise be held whole in memory. Everything
-// else passes unchanged, attribute values included.
+// else passes unchanged, attribute values, comments, processing instructions and CDATA
+// sections included. It also refuses an element with more attributes than any packet needs:
+// the reader checks an element's attributes against each other, which takes time growing
+// with the square of their number.
 class PacketNameFilter {
 public:
     // With stopAtRows set, feeding ends right after the first ROWDATA start tag; rowsAt() then
@@ -152,10 +155,20 @@ public:
                     tagName_.clear();
                     attrName_.clear();
                     inName_ = false;
+                    attributes_ = 0;
                 }
                 continue;
             }
             case TagName:
+                if (tagName_.empty() && !endTag_ && (c == '?' || c == '!')) {
+                    // "<?": a processing instruction (the declaration too); "<!": a comment,
+                    // a CDATA section or a declaration, told apart by what follows.
+                    state_ = c == '?' ? Instruction : Bang;
+                    run_ = 0;
+                    out.append(c);
+                    ++i;
+                    continue;
+                }
                 if (c == '>') {
                     closeTag(i);
                 } else if (c == '/') {
@@ -197,12 +210,48 @@ public:
                 out.append(c);
                 ++i;
                 continue;
+            case Bang:
+                // After "<!": "--" opens a comment, "[" a CDATA section; anything else is a
+                // declaration, which the reader refuses.
+                if (c == '-' && run_ == 0) {
+                    run_ = 1;
+                } else if (c == '-' && run_ == 1) {
+                    state_ = Comment;
+                    run_ = 0;
+                } else if (c == '[' && run_ == 0) {
+                    state_ = CData;
+                } else {
+                    state_ = TagName;
+                    tagName_ = "!";
+                }
+                out.append(c);
+                ++i;
+                continue;
+            case Comment:
+            case Instruction:
+            case CData: {
+                // Passed on as they are up to their end: "-->", "?>" or "]]>". run_ counts
+                // the closing characters seen just before.
+                const char closer = state_ == Comment ? '-' : state_ == Instruction ? '?' : ']';
+                const int needed = state_ == Instruction ? 1 : 2;
+                const qsizetype start = i;
+                while (i < n) {
+                    const char k = p[i++];
+                    if (k == '>' && run_ >= needed) {
+                        state_ = Text;
+                        break;
+                    }
+                    run_ = k == closer ? run_ + 1 : 0;
+                }
+                out.append(p + start, i - start);
+                continue;
+            }
             case Value: {
                 const void* q = std::memchr(p + i, quote_, std::size_t(n - i));
                 const qsizetype end = q ? static_cast<const char*>(q) - p : n;
                 if (dropping_) {
                     if (std::memchr(p + i, '<', std::size_t(end - i)))
-                        malformed_ = true;
+                        malform("a '<' inside an attribute value");
                 } else {
                     out.append(p + i, end - i);
                 }
@@ -228,16 +277,23 @@ public:
         pendingSlash_ = false;
     }
     bool malformed() const { return malformed_; }
+    const QString& malformedWhy() const { return malformedWhy_; }
     qint64 rowsAt() const { return rowsAt_; }
 
 private:
-    enum State { Text, TagName, InTag, Value };
+    enum State { Text, TagName, InTag, Value, Bang, Comment, Instruction, CData };
     static constexpr std::size_t kMaxName = 64;
 
     static bool isNameChar(char c)
     {
         return c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '=' && c != '"' && c != '\'' && c != '>'
                && c != '/' && c != '<';
+    }
+    void malform(const QString& why)
+    {
+        if (!malformed_)
+            malformedWhy_ = why;
+        malformed_ = true;
     }
     void closeTag(qsizetype at)
     {
@@ -247,6 +303,8 @@ private:
     }
     void startValue(char quote)
     {
+        if (++attributes_ > kMaxPacketAttributes)
+            malform(QStringLiteral("an element has more than %1 attributes").arg(kMaxPacketAttributes));
         state_ = Value;
         quote_ = quote;
         inName_ = false;
@@ -260,8 +318,11 @@ private:
     bool pendingSlash_ = false;
     bool dropping_ = false;
     bool malformed_ = false;
+    QString malformedWhy_;
     char quote_ = '"';
     bool endTag_ = false;
+    int run_ = 0;          // Bang, Comment, Instruction, CData: see there
+    int attributes_ = 0;   // of the current tag
     bool stopAtRows_ = false;
     qint64 consumed_ = 0;   // bytes fed before the current block
     qint64 rowsAt_ = -1;
@@ -413,8 +474,13 @@ namespace {
 
 // Reads the packet with the general XML reader. headerOnly: stops at the ROWDATA start tag
 // (closing the document there) and sets rowsAt to the byte offset where the rows begin.
-bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool headerOnly, qint64& rowsAt)
+// False with the reason in `why` when the file is refused.
+bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool headerOnly, qint64& rowsAt, QString& why)
 {
+    auto refuse = [&why](const QString& reason) {
+        why = reason;
+        return false;
+    };
     QXmlStreamReader xml;
     PacketNameFilter filter(headerOnly);
     bool atEnd = false;
@@ -423,7 +489,7 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
     auto feedMore = [&]() {
         const qint64 n = file.read(block.data(), block.size());
         if (n < 0)
-            return false;
+            return refuse(file.errorString());
         filtered.clear();
         if (n == 0) {
             atEnd = true;
@@ -438,7 +504,7 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
         }
         if (!filtered.isEmpty())
             xml.addData(filtered);
-        return !filter.malformed();
+        return filter.malformed() ? refuse(filter.malformedWhy()) : true;
     };
 
     enum Place { Outside, Packet, Metadata, FieldList, RowData };
@@ -452,7 +518,7 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
         const QXmlStreamReader::TokenType token = xml.readNext();
         if (xml.hasError()) {
             if (xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-                return false;
+                return refuse(QStringLiteral("line %1: %2").arg(xml.lineNumber()).arg(xml.errorString()));
             if (!atEnd) {
                 if (!feedMore())
                     return false;
@@ -460,14 +526,15 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
             }
             if (closed)
                 break;
-            return false;   // cut short
+            return refuse(QStringLiteral("the packet is cut short"));
         }
         switch (token) {
         case QXmlStreamReader::DTD:
         case QXmlStreamReader::EntityReference:
-            return false;   // never expanded: refused
+            return refuse(QStringLiteral("it holds a DTD or an entity"));   // never expanded
         case QXmlStreamReader::StartElement: {
-            ++depth;
+            if (++depth > kMaxPacketDepth)   // the reader would keep every open element
+                return refuse(QStringLiteral("elements nest more than %1 deep").arg(kMaxPacketDepth));
             if (ignoredDepth > 0) {
                 ++ignoredDepth;
                 break;
@@ -475,25 +542,26 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
             const QStringView name = xml.name();
             if (place == Outside) {
                 if (depth != 1 || name != QLatin1String("DATAPACKET") || closed)
-                    return false;
+                    return refuse(QStringLiteral("it is not a data packet"));
                 place = Packet;
             } else if (place == Packet && name == QLatin1String("METADATA")) {
                 place = Metadata;
             } else if (place == Packet && name == QLatin1String("ROWDATA")) {
                 if (sawRowData || !fields.complete())
-                    return false;
+                    return refuse(QStringLiteral("the field list lacks a field of the table"));
                 sawRowData = true;
                 place = RowData;
             } else if (place == Metadata && name == QLatin1String("FIELDS")) {
                 place = FieldList;
             } else if (place == FieldList && name == QLatin1String("FIELD")) {
                 if (!fields.add(xml.attributes()))
-                    return false;
+                    return refuse(QStringLiteral("line %1: a field of the table declared twice or with "
+                                                 "another type or width").arg(xml.lineNumber()));
                 ignoredDepth = 1;
             } else if (place == RowData && name == QLatin1String("ROW")) {
                 LogRow row;
                 if (!readRow(xml.attributes(), fields, row))
-                    return false;
+                    return refuse(QStringLiteral("row %1: No or NVal is not a whole number").arg(loaded.rowCount() + 1));
                 loaded.append(row);
                 ignoredDepth = 1;
             } else {
@@ -523,7 +591,7 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
             break;
     }
     if (!closed || !sawRowData)
-        return false;
+        return refuse(QStringLiteral("it has no ROWDATA"));
     if (headerOnly) {
         return rowsAt >= 0 && loaded.rowCount() == 0;
     }
@@ -532,37 +600,45 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
 
 }   // namespace
 
-bool loadTableXmlGeneral(const QString& fileName, LogTable& table)
+bool loadTableXmlGeneral(const QString& fileName, LogTable& table, QString* error)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    QString why;
     LogTable loaded;
     PacketFields fields;
     qint64 rowsAt = -1;
-    if (!readPacket(file, loaded, fields, false, rowsAt))
-        return false;
-    table.swap(loaded);
-    return true;
+    if (!file.open(QIODevice::ReadOnly))
+        why = file.errorString();
+    else if (readPacket(file, loaded, fields, false, rowsAt, why)) {
+        table.swap(loaded);
+        return true;
+    }
+    if (error)
+        *error = why;
+    return false;
 }
 
-bool loadTableXml(const QString& fileName, LogTable& table)
+bool loadTableXml(const QString& fileName, LogTable& table, QString* error)
 {
     // The rows of a packet in the form this program writes are read by a fast scanner once the
     // general reader has checked everything before them; whatever the scanner does not know
     // sends the whole file to the general reader, which has the last word.
     {
         QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly)) {
+            if (error)
+                *error = file.errorString();
             return false;
+        }
         LogTable loaded;
         PacketFields fields;
         qint64 rowsAt = -1;
-        if (readPacket(file, loaded, fields, true, rowsAt) && file.seek(rowsAt)
+        QString why;
+        if (readPacket(file, loaded, fields, true, rowsAt, why) && file.seek(rowsAt)
             && readPacketRows(file, fields.rowNames(), loaded)) {
             table.swap(loaded);
             return true;
         }
     }
-    return loadTableXmlGeneral(fileName, table);
+    return loadTableXmlGeneral(fileName, table, error);
 }

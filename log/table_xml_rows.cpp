@@ -281,26 +281,98 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
     }
 }
 
-// What may follow the rows: the two closing tags and blanks.
-bool isPacketEnd(const QByteArray& rest)
+// Text of a comment or an instruction that the general reader takes as it stands: XML
+// characters in UTF-8.
+bool isPlainText(const char* p, qsizetype n)
 {
-    const char* p = rest.constData();
-    const char* end = p + rest.size();
-    for (const char* tag : {"</ROWDATA", "</DATAPACKET"}) {
-        while (p < end && isSpace(*p))
-            ++p;
-        const qsizetype n = qsizetype(std::strlen(tag));
-        if (end - p < n || std::memcmp(p, tag, std::size_t(n)) != 0)
+    bool ascii = true;
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
             return false;
-        p += n;
-        while (p < end && isSpace(*p))
-            ++p;
-        if (p == end || *p++ != '>')
-            return false;
+        ascii = ascii && c < 0x80;
     }
-    while (p < end && isSpace(*p))
-        ++p;
-    return p == end;
+    if (ascii)
+        return true;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(QByteArrayView(p, n));
+    if (decoder.hasError())
+        return false;
+    for (const QChar ch : text)
+        if (ch.unicode() == 0xFFFE || ch.unicode() == 0xFFFF)
+            return false;
+    return true;
+}
+
+// A comment ("<!--" text without "--" "-->") or a processing instruction ("<?" target, then
+// blanks and text, "?>") starting at p. Reserved targets ("xml" in any case) are left to the
+// general reader.
+Step skipMisc(const char* p, const char* end, const char*& next)
+{
+    if (end - p < 4)
+        return Step::NeedMore;
+    if (std::memcmp(p, "<!--", 4) == 0) {
+        const char* text = p + 4;
+        for (const char* q = text; q + 1 < end; ++q) {
+            if (q[0] != '-' || q[1] != '-')
+                continue;
+            if (q + 2 == end)
+                return Step::NeedMore;
+            if (q[2] != '>' || !isPlainText(text, q - text))
+                return Step::Foreign;
+            next = q + 3;
+            return Step::Done;
+        }
+        return Step::NeedMore;
+    }
+    if (p[1] != '?')
+        return Step::Foreign;
+    const char* q = p + 2;
+    if (!isNameStart(*q))
+        return Step::Foreign;
+    while (q < end && isNameChar(*q) && *q != '/')
+        ++q;
+    if (q == end)
+        return Step::NeedMore;
+    if (isReservedName(p + 2, q - (p + 2)) || (*q != '?' && !isSpace(*q)))
+        return Step::Foreign;
+    if (*q == '?') {   // no text: the target ends at "?>"
+        if (q + 1 == end)
+            return Step::NeedMore;
+        if (q[1] != '>')
+            return Step::Foreign;
+        next = q + 2;
+        return Step::Done;
+    }
+    const char* text = q;
+    for (; q + 1 < end; ++q) {
+        if (q[0] == '?' && q[1] == '>') {
+            if (!isPlainText(text, q - text))
+                return Step::Foreign;
+            next = q + 2;
+            return Step::Done;
+        }
+    }
+    return Step::NeedMore;
+}
+
+// "</" name, blanks, ">" at p.
+Step parseEndTag(const char* p, const char* end, const char* name, const char*& next)
+{
+    const qsizetype n = qsizetype(std::strlen(name));
+    if (end - p < n + 2)
+        return Step::NeedMore;
+    if (p[0] != '<' || p[1] != '/' || std::memcmp(p + 2, name, std::size_t(n)) != 0)
+        return Step::Foreign;
+    const char* q = p + 2 + n;
+    while (q < end && isSpace(*q))
+        ++q;
+    if (q == end)
+        return Step::NeedMore;
+    if (*q != '>')
+        return Step::Foreign;
+    next = q + 1;
+    return Step::Done;
 }
 
 }   // namespace
@@ -322,10 +394,20 @@ bool readPacketRows(QFile& file, const PacketRowNames& names, LogTable& rows)
             atEnd = true;
         return n >= 0;
     };
+    // The rows, then the two end tags; comments, instructions and blanks anywhere between.
+    enum Place { Rows, AfterRows, AfterPacket };
+    Place place = Rows;
     for (;;) {
         const char* data = buffer.constData();
         while (pos < buffer.size() && isSpace(data[pos]))
             ++pos;
+        if (pos == buffer.size() && place == AfterPacket) {
+            if (atEnd)
+                return true;
+            if (!fill())
+                return false;
+            continue;
+        }
         if (pos + 2 > buffer.size()) {
             if (atEnd || !fill())
                 return false;
@@ -333,16 +415,24 @@ bool readPacketRows(QFile& file, const PacketRowNames& names, LogTable& rows)
         }
         if (data[pos] != '<')
             return false;
-        if (data[pos + 1] == '/') {
-            while (!atEnd && buffer.size() - pos <= 4096)
-                if (!fill())
-                    return false;
-            return atEnd && isPacketEnd(buffer.mid(pos));
-        }
         const char* next = nullptr;
-        switch (parseRow(data + pos, data + buffer.size(), names, row, next)) {
+        const char* at = data + pos;
+        const char* end = data + buffer.size();
+        Step step = Step::Foreign;
+        if (data[pos + 1] == '!' || data[pos + 1] == '?')
+            step = skipMisc(at, end, next);
+        else if (place == Rows && data[pos + 1] == '/')
+            step = parseEndTag(at, end, "ROWDATA", next);
+        else if (place == AfterRows)
+            step = parseEndTag(at, end, "DATAPACKET", next);
+        else if (place == Rows)
+            step = parseRow(at, end, names, row, next);
+        switch (step) {
         case Step::Done:
-            rows.append(row);
+            if (data[pos + 1] == '/')
+                place = place == Rows ? AfterRows : AfterPacket;
+            else if (data[pos + 1] != '!' && data[pos + 1] != '?')
+                rows.append(row);
             pos = next - data;
             break;
         case Step::NeedMore:

@@ -11,6 +11,12 @@
 
 class QFile;
 
+// Bounds on what a packet can need. A row carries RowState and one attribute per field, and
+// the packet's elements nest four deep; files beyond these are refused before they can cost
+// time or memory out of proportion to their size.
+constexpr int kMaxPacketAttributes = 256;   // on one element
+constexpr int kMaxPacketDepth = 32;         // elements inside each other
+
 // Row attribute names in field order, with "/" written as "."; empty for a field the packet
 // does not declare.
 using PacketRowNames = std::array<QByteArray, LogTable::FieldCount>;

@@ -1,5 +1,6 @@
 #include "log/log_table.h"
 #include "log/table_xml_packet.h"
+#include "log/table_xml_rows.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -299,5 +300,69 @@ TEST(TableXmlLoad, FastRowReaderAgreesWithTheGeneralReader)
         ASSERT_EQ(fast.rowCount(), general.rowCount()) << c.why;
         for (std::int64_t r = 0; r < fast.rowCount(); ++r)
             EXPECT_EQ(fast.row(r), general.row(r)) << c.why;
+    }
+}
+
+TEST(TableXmlLoad, HostilePacketsAreRefusedAndHarmlessOnesReadAtFullSpeed)
+{
+    // What the program itself saves, with comments and instructions put in by hand, must load
+    // as saved, its rows still read by the fast scanner; nesting and attribute counts no packet
+    // needs are refused at once, before they cost memory or time.
+    LogTable saved;
+    saved.append(xmlRow(1, "10:00:00", "DC", "1.5", "V", "pass"));
+    saved.append(xmlRow(2, "10:00:01", "AC", "it's", "V", "Fail"));
+    QTemporaryDir dir;
+    const QString own = dir.filePath("own.xml");
+    ASSERT_TRUE(saveTableXml(saved, own));
+    const QByteArray base = fileBytes(own);
+    auto with = [&base](const char* after, const QByteArray& insert) {
+        QByteArray b = base;
+        const qsizetype at = b.indexOf(after) + qsizetype(qstrlen(after));
+        return b.insert(at, insert);
+    };
+    QByteArray manyAttributes = "<EXTRA";
+    for (int i = 0; i < 50000; ++i)
+        manyAttributes += " a" + QByteArray::number(i) + "=\"1\"";
+    manyAttributes += "/>";
+    const QByteArray deep = QByteArray("<X>").repeated(100000) + QByteArray("</X>").repeated(100000);
+    const struct {
+        QByteArray file;
+        bool loads;
+        const char* why;
+    } cases[] = {
+        {with("<METADATA>", "<!-- don't edit -->"), true, "a comment with an apostrophe in the field list"},
+        {with("<METADATA>", "<?note it's \"mine\"?>"), true, "an instruction with quotes"},
+        {with("<DATAPACKET Version=\"2.0\">", "<![CDATA[ it's <raw> ]]>"), true, "a CDATA section"},
+        {with("<ROWDATA>", "<!-- first --> <?mark a?>"), true, "a comment and an instruction before the rows"},
+        {with("\"pass\"/>", "\n<!-- between - rows, it's \xC2\xB5 -->\n"), true, "a comment between rows"},
+        {base + "<!-- saved by hand --><?end?>\r\n", true, "a comment and an instruction after the packet"},
+        {with("<METADATA>", "<!-- a -- b -->"), false, "\"--\" inside a comment"},
+        {with("<METADATA>", QByteArray("<X>").repeated(30) + QByteArray("</X>").repeated(30)), true, "32 levels"},
+        {with("<METADATA>", QByteArray("<X>").repeated(31) + QByteArray("</X>").repeated(31)), false, "33 levels"},
+        {with("<METADATA>", "<P>" + deep + "</P>"), false, "100,000 levels"},
+        {with("<METADATA>", manyAttributes), false, "50,000 attributes on one element"},
+    };
+    const PacketRowNames names = {"No", "Time", "DC.AC", "Value", "Unit", "Auto", "NVal"};
+    for (const auto& c : cases) {
+        const QString path = dir.filePath("h.xml");
+        putFile(path, c.file);
+        LogTable t;
+        t.append(xmlRow(7, "kept", "DC", "1", "V", "pass"));
+        QString why;
+        ASSERT_EQ(loadTableXml(path, t, &why), c.loads) << c.why << ": " << why.toStdString();
+        if (!c.loads) {
+            EXPECT_FALSE(why.isEmpty()) << c.why;
+            EXPECT_EQ(t.rowCount(), 1) << c.why;
+            continue;
+        }
+        ASSERT_EQ(t.rowCount(), 2) << c.why;
+        EXPECT_EQ(t.row(1), saved.row(1)) << c.why;
+        // The rows themselves went through the fast scanner.
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(file.seek(c.file.indexOf("<ROWDATA>") + 9));
+        LogTable rows;
+        EXPECT_TRUE(readPacketRows(file, names, rows)) << c.why;
+        EXPECT_EQ(rows.rowCount(), 2) << c.why;
     }
 }
