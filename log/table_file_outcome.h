@@ -8,10 +8,14 @@ struct FileOutcome {
     bool ok = false;
     Show show = Show::Nothing;
     QString text;
+    QString reason;   // a failure's cause in the system's words, for the command line; the window shows text
 
-    static FileOutcome information(const QString& text) { return {true, Show::Information, text}; }
-    static FileOutcome error(const QString& text) { return {false, Show::Error, text}; }
-    static FileOutcome silent(bool ok) { return {ok, Show::Nothing, QString()}; }
+    static FileOutcome information(const QString& text) { return {true, Show::Information, text, QString()}; }
+    static FileOutcome error(const QString& text, const QString& reason = QString())
+    {
+        return {false, Show::Error, text, reason};
+    }
+    static FileOutcome silent(bool ok) { return {ok, Show::Nothing, QString(), QString()}; }
 };
 
 struct FileDialogParams {

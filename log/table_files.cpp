@@ -16,19 +16,20 @@ FileOutcome saveTableFile(const LogTable& table, const QString& fileName)
     QString reason;
     if (tableFileFormat(fileName) == TableFileFormat::XmlPacket) {
         if (!saveTableXml(table, fileName, &reason))
-            return FileOutcome::error(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason));
+            return FileOutcome::error(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
         return FileOutcome::information(saved);
     }
     if (!SaveTableAsText(table, fileName, &reason))
-        return FileOutcome::error(QStringLiteral("Could not save table to specified file: ") + fileName);
+        return FileOutcome::error(QStringLiteral("Could not save table to specified file: ") + fileName, reason);
     return FileOutcome::information(saved);
 }
 
 FileOutcome LoadTableFile(const QString& fileName, LogTable& table)
 {
-    const bool loaded = tableFileFormat(fileName) == TableFileFormat::XmlPacket ? loadTableXml(fileName, table)
-                                                                                 : loadTableText(fileName, table);
-    return loaded ? FileOutcome::silent(true) : FileOutcome::error(QStringLiteral("Failed to Load File!"));
+    QString reason;
+    const bool loaded = tableFileFormat(fileName) == TableFileFormat::XmlPacket ? loadTableXml(fileName, table, &reason)
+                                                                                 : loadTableText(fileName, table, &reason);
+    return loaded ? FileOutcome::silent(true) : FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);
 }
 
 FileDialogParams saveTableDialogParams()

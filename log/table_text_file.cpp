@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <optional>
@@ -21,6 +22,22 @@ bool isSeparator(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
 const char kHeader[] = "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n";
 constexpr LogTable::Field kTextFields[] = {LogTable::Time, LogTable::Function, LogTable::Value, LogTable::Unit,
                                            LogTable::Auto};
+
+bool isControl(QChar c)
+{
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7F && u <= 0x9F);
+}
+
+// For a terminal: control characters, NUL among them, shown as blanks.
+QString blankControls(const QString& raw)
+{
+    QString text = raw;
+    for (QChar& c : text)
+        if (isControl(c))
+            c = QLatin1Char(' ');
+    return text;
+}
 
 void appendTextField(std::string& out, const QString& raw)
 {
@@ -59,21 +76,26 @@ void appendTextField(std::string& out, const QString& raw)
 class LineReader {
 public:
     static constexpr qsizetype kMaxLine = 1 << 20;
+    // The first line is passed over unread, so it may be far longer: an XML packet saved under
+    // a text name is one line. A line longer still never ends (a device, an endless stream).
+    static constexpr qint64 kMaxFirstLine = qint64(4) << 30;
 
     explicit LineReader(QFile& file) : file_(file) {}
 
-    // Passes over one line of any length without keeping it. False when the file has no
-    // line at all (it is empty) or cannot be read.
+    // Passes over one line without keeping it. False when the file has no line at all (it is
+    // empty), cannot be read, or the line is longer than kMaxFirstLine.
     bool skipLine()
     {
         bool any = false;
+        qint64 skipped = 0;
         for (;;) {
             const char* data = buffer_.constData();
             const qsizetype size = buffer_.size();
-            qsizetype i = pos_;
-            while (i < size && data[i] != '\r' && data[i] != '\n')
-                ++i;
+            const qsizetype i = lineEnd(data, pos_, size);
             any = any || i > pos_;
+            skipped += i - pos_;
+            if (skipped > kMaxFirstLine)
+                return tooLong();
             const bool crAtBlockEnd = i + 1 == size && data[i] == '\r' && !eof_;
             if (i < size && !crAtBlockEnd) {
                 pos_ = (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n') ? i + 2 : i + 1;
@@ -123,6 +145,14 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    // The first CR or LF in data[from, size), or size.
+    static qsizetype lineEnd(const char* data, qsizetype from, qsizetype size)
+    {
+        const void* lf = std::memchr(data + from, '\n', std::size_t(size - from));
+        const qsizetype stop = lf ? static_cast<const char*>(lf) - data : size;
+        const void* cr = std::memchr(data + from, '\r', std::size_t(stop - from));
+        return cr ? static_cast<const char*>(cr) - data : stop;
+    }
     bool tooLong()
     {
         failed_ = true;   // no row is that long
@@ -287,7 +317,7 @@ void clearFieldsFrom(LogRow& row, int first)
 
 }   // namespace
 
-void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t row)
+void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t row, TextRowForm form)
 {
     const std::optional<qint32> no = table.integer(row, LogTable::No);
     if (no) {
@@ -299,7 +329,9 @@ void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t ro
     }
     for (LogTable::Field f : kTextFields) {
         out.push_back('\t');
-        appendTextField(out, table.text(row, f));
+        const QString text = table.text(row, f);
+        const bool blank = form == TextRowForm::Printed && std::any_of(text.begin(), text.end(), isControl);
+        appendTextField(out, blank ? blankControls(text) : text);
     }
 }
 
@@ -327,33 +359,46 @@ bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* er
     return true;
 }
 
-bool loadTableText(const QString& fileName, LogTable& table)
+bool loadTableText(const QString& fileName, LogTable& table, QString* error)
 {
+    auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return fail(file.errorString());
     LineReader lines(file);
-    if (!lines.skipLine())
-        return false;   // no first line at all
+    if (!lines.skipLine()) {
+        if (lines.failed())
+            return fail(QStringLiteral("its first line does not end within %1 GiB").arg(LineReader::kMaxFirstLine >> 30));
+        return fail(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the file is empty"));
+    }
     QByteArrayView line;
     LogTable loaded;
     std::vector<QByteArrayView> tokens;
     std::vector<QByteArray> unquoted(LogTable::FieldCount);
     LogRow row;   // reused: its texts keep their buffers from line to line
+    qint64 lineNo = 1;
     while (lines.next(line)) {
+        ++lineNo;
         if (!tokenise(line, tokens, unquoted, LogTable::FieldCount))
-            return false;
+            return fail(QStringLiteral("line %1 has more than %2 fields").arg(lineNo).arg(LogTable::FieldCount));
         if (tokens.empty())
             continue;
         const LineText decode(line);
         for (std::size_t k = 0; k < tokens.size(); ++k)
             if (!assign(row, int(k), tokens[k], decode))
-                return false;
+                return fail(QStringLiteral("line %1: field %2 is not a whole number").arg(lineNo).arg(k + 1));
         clearFieldsFrom(row, int(tokens.size()));
         loaded.append(row);
     }
-    if (lines.failed())
-        return false;
+    if (lines.failed()) {
+        if (file.error() != QFileDevice::NoError)
+            return fail(file.errorString());
+        return fail(QStringLiteral("line %1 is longer than any row can be").arg(lineNo + 1));
+    }
     if (table.rowCount() == 0) {
         table.swap(loaded);
         return true;

@@ -19,8 +19,14 @@
 
 class LogTable;
 
+enum class TextRowForm {
+    File,      // as the file holds it
+    Printed,   // for a terminal: control characters (NUL too) written as blanks
+};
+
 // Appends one row as the text form writes it, without the line end.
-void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t row);
+void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t row,
+                        TextRowForm form = TextRowForm::File);
 
 // Writes the text form. False when the file cannot be written; then *error (if given) holds
 // the system's reason and a file that was there before is left as it was.
@@ -28,5 +34,6 @@ bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* er
 
 // Reads a text file and appends its rows to table. All or nothing: on any error (the file
 // cannot be read or is empty, a No or NVal token is not an integer, a line has more than
-// seven tokens) the table is left exactly as it was and false is returned.
-bool loadTableText(const QString& fileName, LogTable& table);
+// seven tokens) the table is left exactly as it was and false is returned, with the reason in
+// *error when it is given.
+bool loadTableText(const QString& fileName, LogTable& table, QString* error = nullptr);

@@ -260,6 +260,11 @@ TEST(TableTextLoad, LongLines)
         {kHeader + good + "5\t" + QByteArray(block, ' ') + "t\r\n" + good, false, 0, "a line over a mebibyte"},
         {kHeader + good + "5\t" + QByteArray(100 * block, 'x'), false, 0, "an endless last line"},
     };
+    // A first line that never ends is given up, not read for ever.
+    LogTable endless;
+    QString why;
+    EXPECT_FALSE(loadTableText(QStringLiteral("/dev/zero"), endless, &why));
+    EXPECT_EQ(why, QStringLiteral("its first line does not end within 4 GiB"));
     QTemporaryDir dir;
     for (const Case& c : cases) {
         const QString path = dir.filePath("long.txt");
