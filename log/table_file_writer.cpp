@@ -13,14 +13,14 @@ bool TableFileWriter::open()
     const QFileInfo info(fileName_);
     if (info.exists() && !info.isFile() && !info.isDir()) {
         auto direct = std::make_unique<QFile>(fileName_);
-        if (!direct->open(QIODevice::WriteOnly)) {
+        if (!direct->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             error_ = direct->errorString();
             return false;
         }
         file_ = std::move(direct);
     } else {
         auto save = std::make_unique<QSaveFile>(fileName_);
-        if (!save->open(QIODevice::WriteOnly)) {
+        if (!save->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             error_ = save->errorString();
             return false;
         }
@@ -32,11 +32,18 @@ bool TableFileWriter::open()
 
 void TableFileWriter::flush()
 {
-    if (!failed_ && !buffer_.empty()) {
-        const qint64 n = file_->write(buffer_.data(), qint64(buffer_.size()));
-        if (n != qint64(buffer_.size())) {
+    // A full disk first shows as a short write without an error; only the write after it
+    // fails and says why.
+    const char* p = buffer_.data();
+    qint64 left = qint64(buffer_.size());
+    while (!failed_ && left > 0) {
+        const qint64 n = file_->write(p, left);
+        if (n <= 0) {
             failed_ = true;
             error_ = file_->errorString();
+        } else {
+            p += n;
+            left -= n;
         }
     }
     buffer_.clear();
