@@ -59,6 +59,6 @@ void LoggingSink::samplingTick()
 std::string tableRowLine(const LogTable& table, std::int64_t row)
 {
     std::string line;
-    appendTableTextRow(line, table, row);
+    appendTableTextRow(line, table, row, TextRowForm::Printed);
     return line;
 }

@@ -56,5 +56,6 @@ private:
     QString judgeText_;   // the last verdict; a reading that cannot be judged keeps it
 };
 
-// One row as a line of the text file's form: No, Time, DC/AC, Value, Unit, Auto.
+// One row as a line of the text file's form: No, Time, DC/AC, Value, Unit, Auto; control
+// characters inside a field (NUL too) are written as blanks.
 std::string tableRowLine(const LogTable& table, std::int64_t row);

@@ -34,17 +34,28 @@ void catchStopSignals()
     sigaction(SIGTERM, &action, nullptr);
 }
 
+// The whole line, whatever bytes it holds.
+void printLine(std::string line)
+{
+    line.push_back('\n');
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
 void printRow(const LogTable& table, std::int64_t row)
 {
-    std::fprintf(stdout, "%s\n", tableRowLine(table, row).c_str());
+    printLine(tableRowLine(table, row));
     std::fflush(stdout);
 }
 
-// Writes the table as the window's Save does; the outcome's message goes to standard error.
+// Writes the table as the window's Save does; the outcome's message goes to standard error,
+// with the system's reason when the window's text leaves it out.
 int saveTable(const LogTable& table, const QString& fileName)
 {
     const FileOutcome outcome = saveTableFile(table, fileName);
-    std::fprintf(stderr, "meter-read: %s\n", outcome.text.toLocal8Bit().constData());
+    QString message = outcome.text;
+    if (!outcome.ok && !outcome.reason.isEmpty() && !message.endsWith(outcome.reason))
+        message += QStringLiteral(": ") + outcome.reason;
+    std::fprintf(stderr, "meter-read: %s\n", message.toLocal8Bit().constData());
     return outcome.ok ? 0 : 1;
 }
 
@@ -53,12 +64,12 @@ int printTableFile(const MeterReadOptions& o)
     LogTable table;
     const FileOutcome outcome = LoadTableFile(o.file, table);
     if (!outcome.ok) {
-        std::fprintf(stderr, "meter-read: %s: %s\n", o.file.toLocal8Bit().constData(),
-                     outcome.text.toLocal8Bit().constData());
+        std::fprintf(stderr, "meter-read: %s: %s (%s)\n", o.file.toLocal8Bit().constData(),
+                     outcome.text.toLocal8Bit().constData(), outcome.reason.toLocal8Bit().constData());
         return 1;
     }
     for (std::int64_t r = 0; r < table.rowCount(); ++r)
-        std::fprintf(stdout, "%s\n", tableRowLine(table, r).c_str());
+        printLine(tableRowLine(table, r));
     std::fflush(stdout);
     return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }

@@ -322,7 +322,7 @@ TEST(ToolsEndToEnd, ABrokenTableFileIsRefused)
     const ToolRun run = runReader({QStringLiteral("--load"), broken});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_EQ(run.err, ("meter-read: " + broken + ": Failed to Load File!\n").toLocal8Bit());
+    EXPECT_EQ(run.err, ("meter-read: " + broken + ": Failed to Load File! (the packet is cut short)\n").toLocal8Bit());
 }
 
 TEST(ToolsEndToEnd, SamplingReaderStoppedByCtrlCSavesWhatItPrinted)
