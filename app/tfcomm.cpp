@@ -2,7 +2,6 @@
 
 #include "app/chart_tool_bar.h"
 #include "app/entry_guard.h"
-#include "app/frame_processor.h"
 #include "app/judge_panel.h"
 #include "app/platform_info.h"
 #include "app/record_panel.h"
@@ -24,7 +23,6 @@
 #include "log/chart_picture.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
-#include "log/log_time_text.h"
 #include "log/record_logger.h"
 #include "log/report_preview.h"
 #include "log/table_files.h"
@@ -75,11 +73,12 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     assembly_ = std::make_unique<SerialFrameAssembly>();
     portAccess_ = std::make_unique<DriverPortAccess>(*comm2_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
-    panelModel_ = std::make_unique<LcdPanelModel>();
-    judge_ = std::make_unique<LimitJudge>();
-    cds1_ = std::make_unique<LogTable>();
-    logger_ = std::make_unique<RecordLogger>(*cds1_);
-    gridModel_ = std::make_unique<LogGridModel>(*cds1_, [](const QString& u) { return displayUnit(u); });
+    ReadingPipeline::Clock clock;
+    clock.decimalSeparator = [this] { return clock_->userDecimalSeparator(); };
+    clock.locale = [this] { return clock_->userLocale(); };
+    clock.now = [this] { return clock_->now(); };
+    pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, std::move(clock));
+    gridModel_ = std::make_unique<LogGridModel>(cds1(), [](const QString& u) { return displayUnit(u); });
     enlarger_ = std::make_unique<ChartEnlarger>();
 
     buildLayout();
@@ -106,7 +105,6 @@ TFCOMM::~TFCOMM()
     comm2_->ClosePort();
 }
 
-const MeterReading& TFCOMM::reading() const { return frames_->reading(); }
 long long TFCOMM::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
 bool TFCOMM::isChartEnlarged() const { return enlarger_->isEnlarged(); }
 
@@ -136,7 +134,7 @@ void TFCOMM::buildLayout()
     Panel1 = new LcdPanelWidget(client);
     Panel1->setObjectName(QStringLiteral("Panel1"));
     Panel1->setGeometry(5, 36, 302, 162);
-    Panel1->setModel(panelModel_.get());
+    Panel1->setModel(&panel());
     PBar2 = new QProgressBar(client);
     PBar2->setObjectName(QStringLiteral("PBar2"));
     PBar2->setGeometry(5, 197, 302, 17);
@@ -165,7 +163,7 @@ void TFCOMM::buildLayout()
     for (int c = 0; c < LogGridModel::ColumnCount; ++c)
         DBGrid1->setColumnWidth(c, LogGridModel::kColumnWidths[c]);
 
-    Panel4 = new JudgePanel(*judge_, [this] { return clock_->userDecimalSeparator(); },
+    Panel4 = new JudgePanel(judge(), [this] { return clock_->userDecimalSeparator(); },
                             [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); },
                             client);
     Panel4->setGeometry(308, 34, 351, 116);
@@ -251,38 +249,17 @@ void TFCOMM::FormCreate()
     if (variant.serialBaud == 19200)
         comm2_->SetComPortSpeed(br19200);
     if (variant.digit1Caption)
-        panelModel_->setDigitCaption(0, *variant.digit1Caption);
+        panel().setDigitCaption(0, *variant.digit1Caption);
 
     // The full scale of the model: extremes, their labels and the value axis.
     const int fullScale = variant.fullScaleCount;
-    extremes_ = std::make_unique<Extremes>(fullScale);
-    extremes_->setShowSeries([this] { chartTools_->ShowChosenSeries(); });
+    extremes().setShowSeries([this] { chartTools_->ShowChosenSeries(); });
     if (variant.scaleCode != QLatin1String("4")) {
         MinText->setText(QString::number(fullScale + 1));
         MaxText->setText(QString::number(-(fullScale + 1)));
     }
     chartTools_->ResetSeries();
     Chtshow->setLeftAxisBounds(fullScale, -fullScale);
-    panelModel_->setAxisBounds(-fullScale, fullScale);
-
-    FrameProcessor::Parts parts{*panelModel_, *extremes_, *judge_, Chtshow->model()};
-    FrameProcessor::Hooks hooks;
-    hooks.localeSeparator = [this] { return clock_->userDecimalSeparator(); };
-    hooks.dataDisplayChecked = [this] { return dataDisplayChecked_; };
-    hooks.linkAlive = [this] {
-        linkIdleTicks_ = 0;
-        if (usb_)
-            usb_->frameDecoded();
-    };
-    hooks.showExtremes = [this](const ExtremesLabels& l) {
-        MaxText->setText(l.maxText);
-        MinText->setText(l.minText);
-        MaxTextU->setText(displayUnit(l.maxUnit));
-        MinTextU->setText(displayUnit(l.minUnit));
-    };
-    hooks.readingReady = [this] { readingReady(); };
-    frames_ = std::make_unique<FrameProcessor>(parts, hooks);
-    frames_->reading().FullScaleCount = fullScale;
     assembly_->setFrameHandler([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
 
     setWindowTitle(variant.title.value_or(QStringLiteral("VK31C_D  win7")) + platformSuffix());
@@ -290,9 +267,22 @@ void TFCOMM::FormCreate()
 
 void TFCOMM::wireLogging()
 {
-    RecordLogger::Callbacks cb;
-    cb.setBarPosition = [this](int position) {
-        panelModel_->setBarPosition(position);
+    ReadingPipeline::Events events;
+    events.extremesChanged = [this](const ExtremesLabels& l) {
+        MaxText->setText(l.maxText);
+        MinText->setText(l.minText);
+        MaxTextU->setText(displayUnit(l.maxUnit));
+        MinTextU->setText(displayUnit(l.minUnit));
+    };
+    events.axisBoundsChanged = [this](double maximum, double minimum) { Chtshow->model().setLeftAxisBounds(maximum, minimum); };
+    events.timer3 = [this](RecordLogger::Timer3Command command) {
+        if (command == RecordLogger::Timer3Command::Stop)
+            Timer3.stop();
+        else if (!Timer3.isActive())
+            Timer3.start();
+    };
+    events.barPosition = [this](int position) {
+        panel().setBarPosition(position);
         showBar();
     };
     // The grid catches up once per burst of rows, not once per row, and no more often than the
@@ -301,26 +291,23 @@ void TFCOMM::wireLogging()
         gridModel_->rowsAppended();
         DBGrid1->scrollToBottom();
     });
-    cb.rowPosted = [this] {
-        unsavedRows_ = true;
+    events.rowAppended = [this](const LogTable&, std::int64_t, double readingValue) {
         gridCatchUp_->request();
-    };
-    cb.addValue = [this](double v) {
-        pager_->AddValue(v);
+        pager_->AddValue(readingValue);
         TntPanel1->showState();
     };
-    cb.clearChart = [this] {
+    events.chartCleared = [this] {
         pager_->ClearChart();
         TntPanel1->showState();
     };
-    cb.tableCleared = [this] { gridModel_->tableReset(); };
-    logger_->setCallbacks(cb);
+    events.tableCleared = [this] { gridModel_->tableReset(); };
+    pipeline_->setEvents(std::move(events));
 
-    connect(Panel2->RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_->setRepeatSet(on); });
-    connect(Panel2->RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger_->setRecordSI(on); });
+    connect(Panel2->RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger().setRepeatSet(on); });
+    connect(Panel2->RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger().setRecordSI(on); });
     connect(Panel2->RecordSITime, &QLineEdit::textChanged, this, [this](const QString& text) {
         guard([&] {
-            const RecordLogger::IntervalChange change = logger_->RecordSITimeChange(text);
+            const RecordLogger::IntervalChange change = logger().RecordSITimeChange(text);
             if (change.outcome == RecordLogger::IntervalChange::Ignored)
                 return;
             if (change.boxText != Panel2->RecordSITime->text()) {
@@ -360,11 +347,11 @@ void TFCOMM::showPanel()
 {
     Panel1->update();
     showBar();
-    Panel4->CONok->setAlive(panelModel_->linkAlive());
+    Panel4->CONok->setAlive(panel().linkAlive());
     const long long bad = badFrames();
     const QString badText = bad == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(bad);
     Panel4->CONok->setToolTip(bad ? badText
-                                  : (panelModel_->linkAlive() ? QStringLiteral("Frames are arriving")
+                                  : (panel().linkAlive() ? QStringLiteral("Frames are arriving")
                                                               : QStringLiteral("No frames")));
 }
 
@@ -372,10 +359,10 @@ void TFCOMM::showBar()
 {
     // The frame sets the maximum before logging sets the position; the bar follows in that
     // order. The model keeps the position within the range, so Qt never empties the bar.
-    if (PBar2->maximum() != panelModel_->barMaximum())
-        PBar2->setMaximum(qMax(0, panelModel_->barMaximum()));
-    if (PBar2->value() != panelModel_->barPosition())
-        PBar2->setValue(panelModel_->barPosition());
+    if (PBar2->maximum() != panel().barMaximum())
+        PBar2->setMaximum(qMax(0, panel().barMaximum()));
+    if (PBar2->value() != panel().barPosition())
+        PBar2->setValue(panel().barPosition());
 }
 
 void TFCOMM::LcdDisplayVK31C(const QString& frameText)
@@ -384,36 +371,12 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
         TFCOMM* w;
         ~Repaint() { w->showPanel(); w->Panel4->showVerdict(); }
     } repaint{this};
-    frames_->LcdDisplayVK31C(frameText);
-}
-
-void TFCOMM::readingReady()
-{
-    const MeterReading& r = frames_->reading();
-    LogReading lr;
-    lr.valueText = r.ValueText;
-    lr.functionText = r.FunctionText;
-    lr.unitText = r.UnitText;
-    lr.rangeModeText = r.RangeModeText;
-    lr.judgeText = r.JudgeText;
-    lr.readingValue = r.ReadingValue;
-    const QLocale locale = clock_->userLocale();
-    switch (logger_->readingDecoded(lr, clock_->now(), timeSeparatorOf(locale))) {
-    case RecordLogger::Timer3Command::Start:
-        if (!Timer3.isActive())
-            Timer3.start();
-        break;
-    case RecordLogger::Timer3Command::Stop:
-        Timer3.stop();
-        break;
-    case RecordLogger::Timer3Command::Keep:
-        break;
-    }
+    pipeline_->LcdDisplayVK31C(frameText);
 }
 
 void TFCOMM::Timer3Timer()
 {
-    logger_->Timer3Timer(clock_->now(), clock_->userLocale());
+    pipeline_->Timer3Timer();
 }
 
 void TFCOMM::COMConClick(bool down)
@@ -448,34 +411,29 @@ void TFCOMM::BtDiscon1Click()
 void TFCOMM::ConTimerTimer()
 {
     // The time-out's message box runs the event loop; the ticks that come meanwhile are
-    // dropped, so the USB side's count and the indicator's stay in step.
+    // dropped, so the watchdog does not count on while the box waits.
     if (inConTimer_)
         return;
     const QScopedValueRollback<bool> busy(inConTimer_, true);
-    // The USB side's silence time-out comes first, on the same tick as the indicator turns.
-    usb_->ConTimerTimer();
-    if (linkIdleTicks_ != 2) {
-        ++linkIdleTicks_;
+    if (!pipeline_->ConTimerTimer())
         return;
-    }
-    panelModel_->setLinkAlive(false);
-    linkIdleTicks_ = 0;
+    // On the tick the indicator turns, the USB side checks for its silence time-out.
+    usb_->linkSilent();
     showPanel();
 }
 
 void TFCOMM::setRecordLimit(int item)
 {
-    logger_->setRecordLimit(item);
+    logger().setRecordLimit(item);
     for (int i = 0; i < RecordLogger::kLimitCount; ++i)
-        RecordLimitItems[i]->setChecked(i == logger_->checkedLimitItem());
+        RecordLimitItems[i]->setChecked(i == logger().checkedLimitItem());
 }
 
 void TFCOMM::RecordNewClick()
 {
     if (!prompts().askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
         return;
-    logger_->RecordNewClick();
-    unsavedRows_ = false;
+    pipeline_->RecordNewClick();
 }
 
 void TFCOMM::showOutcome(const FileOutcome& outcome)
@@ -492,9 +450,9 @@ void TFCOMM::saveasClick()
     const QString name = prompts().chooseSaveFile(saveTableDialogParams());
     if (name.isEmpty())
         return;
-    const FileOutcome outcome = saveTableFile(*cds1_, name);
+    const FileOutcome outcome = saveTableFile(cds1(), name);
     if (outcome.ok)
-        unsavedRows_ = false;
+        pipeline_->rowsSaved();
     showOutcome(outcome);
 }
 
@@ -503,22 +461,21 @@ void TFCOMM::SpeedButton2Click()
     const QString name = prompts().chooseOpenFile(openTableDialogParams());
     if (name.isEmpty())
         return;
-    const std::int64_t before = cds1_->rowCount();
-    const FileOutcome outcome = LoadTableFile(name, *cds1_);
+    const std::int64_t before = cds1().rowCount();
+    const FileOutcome outcome = LoadTableFile(name, cds1());
     gridModel_->tableReset();
     DBGrid1->scrollToBottom();
-    if (outcome.ok && cds1_->rowCount() != before)
-        unsavedRows_ = true;
+    pipeline_->rowsLoaded(outcome.ok && cds1().rowCount() != before);
     showOutcome(outcome);
 }
 
 void TFCOMM::BtPrintClick()
 {
-    if (cds1_->rowCount() == 0) {
+    if (cds1().rowCount() == 0) {
         prompts().inform(QStringLiteral("There is nothing to print."));
         return;
     }
-    showReportPreview(this, *cds1_, [](const QString& u) { return displayUnit(u); });
+    showReportPreview(this, cds1(), [](const QString& u) { return displayUnit(u); });
     repaint();
 }
 
@@ -573,7 +530,7 @@ void TFCOMM::BtExit1Click()
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
     // The close box asks before it throws away rows that were never saved.
-    if (!quitting_ && unsavedRows_ && !prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion)) {
+    if (!quitting_ && hasUnsavedRows() && !prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion)) {
         event->ignore();
         return;
     }

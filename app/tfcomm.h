@@ -3,10 +3,10 @@
 // The logic lives in the controllers and models it owns; handlers forward to them.
 #include "app/connection_controller.h"
 #include "app/locale_clock.h"
-#include "app/meter_reading.h"
 #include "app/top_bar.h"
 #include "app/user_prompts.h"
 #include "decode/model_variants.h"
+#include "pipeline/reading_pipeline.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -22,21 +22,15 @@ class QTableView;
 class TCommPortDriver;
 class SerialFrameAssembly;
 class DriverPortAccess;
-class LcdPanelModel;
 class LcdPanelWidget;
-class Extremes;
-class LimitJudge;
 class JudgePanel;
-class LogTable;
 class LogGridModel;
-class RecordLogger;
 class RecordPanel;
 class ChartView;
 class TChartControl;
 class ChartToolPanel;
 class ChartToolBar;
 class ChartEnlarger;
-class FrameProcessor;
 class HidPlatform;
 class UsbSide;
 class RefreshThrottle;
@@ -81,18 +75,19 @@ public:
     TCommPortDriver& COMM2() { return *comm2_; }
     ConnectionController& connection() { return *connection_; }
     SerialFrameAssembly& serialAssembly() { return *assembly_; }
-    LcdPanelModel& panel() { return *panelModel_; }
-    Extremes& extremes() { return *extremes_; }
-    LimitJudge& judge() { return *judge_; }
-    LogTable& cds1() { return *cds1_; }
-    RecordLogger& logger() { return *logger_; }
+    ReadingPipeline& pipeline() { return *pipeline_; }
+    LcdPanelModel& panel() { return pipeline_->panel(); }
+    Extremes& extremes() { return pipeline_->extremes(); }
+    LimitJudge& judge() { return pipeline_->judge(); }
+    LogTable& cds1() { return pipeline_->table(); }
+    RecordLogger& logger() { return pipeline_->logger(); }
     TChartControl& pager() { return *pager_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return *usb_; }
-    const MeterReading& reading() const;
-    int linkIdleTicks() const { return linkIdleTicks_; }
+    const MeterReading& reading() const { return pipeline_->reading(); }
+    int linkIdleTicks() const { return pipeline_->linkIdleTicks(); }
     long long badFrames() const;
-    bool hasUnsavedRows() const { return unsavedRows_; }
+    bool hasUnsavedRows() const { return pipeline_->hasUnsavedRows(); }
     bool isChartEnlarged() const;
 
     // Handlers bound to the controls.
@@ -130,7 +125,6 @@ private:
     void showBar();
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
-    void readingReady();
     UserPrompts& prompts() { return *prompts_; }
     template <typename F> void guard(F&& handler);
 
@@ -144,22 +138,14 @@ private:
     std::unique_ptr<SerialFrameAssembly> assembly_;
     std::unique_ptr<DriverPortAccess> portAccess_;
     std::unique_ptr<ConnectionController> connection_;
-    std::unique_ptr<LcdPanelModel> panelModel_;
-    std::unique_ptr<Extremes> extremes_;
-    std::unique_ptr<LimitJudge> judge_;
-    std::unique_ptr<LogTable> cds1_;
-    std::unique_ptr<RecordLogger> logger_;
+    std::unique_ptr<ReadingPipeline> pipeline_;
     std::unique_ptr<LogGridModel> gridModel_;
     std::unique_ptr<TChartControl> pager_;
     std::unique_ptr<ChartToolPanel> chartTools_;
     std::unique_ptr<ChartEnlarger> enlarger_;
-    std::unique_ptr<FrameProcessor> frames_;
     std::unique_ptr<RefreshThrottle> gridCatchUp_;   // DBGrid1 shows appended rows
 
     QString systeminfomation_;          // the system's decimal separator, for the key filters
-    bool dataDisplayChecked_ = false;   // Data_display, outside the client area
-    int linkIdleTicks_ = 0;             // LinkIdleTicks
-    bool unsavedRows_ = false;          // rows logged or loaded since the last save
     bool quitting_ = false;
     bool inConTimer_ = false;           // a ConTimer tick is running
 

@@ -118,16 +118,10 @@ void UsbSide::USBConClick(bool down)
     link_->USBConClick(down);
 }
 
-void UsbSide::ConTimerTimer()
+void UsbSide::linkSilent()
 {
     if (link_)
-        link_->ConTimerTimer();
-}
-
-void UsbSide::frameDecoded()
-{
-    if (link_)
-        link_->frameDecoded();
+        link_->linkSilent();
 }
 
 long long UsbSide::badFrames() const

@@ -46,11 +46,8 @@ public:
 
     // Click of USBCon; `down` is the button's state after the click.
     void USBConClick(bool down);
-    // The USB half of the watchdog tick: the silence time-out. The link indicator is the
-    // window's; this side counts its ticks in step with it (both restart at every frame).
-    void ConTimerTimer();
-    // Every decoded frame, over either link.
-    void frameDecoded();
+    // The watchdog found no frame for three ticks: the silence time-out.
+    void linkSilent();
     // Bursts the decoder refused.
     long long badFrames() const;
 

@@ -4,7 +4,7 @@
 #include "decode/model_variants.h"
 #include "log/log_table.h"
 #include "log/table_files.h"
-#include "tools/logging_sink.h"
+#include "tools/log_settings.h"
 #include "tools/meter_read_inputs.h"
 #include "tools/meter_read_options.h"
 #include "tools/meter_reader.h"
@@ -14,7 +14,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -108,37 +107,31 @@ int main(int argc, char** argv)
 
     // Reading lines unless the rows are printed; refusals always.
     PrintingSink printing(options.log ? nullptr : stdout, stderr);
-    LogTable table;
-    std::unique_ptr<LoggingSink> logging;
+    LogSettings settings;
+    settings.decimalSeparator = options.decimalSeparator;
     if (options.logs()) {
-        LogSettings settings;
         settings.high = options.high;
         settings.low = options.low;
         settings.repeat = options.repeat;
         settings.limit = options.limit;
         settings.intervalSeconds = options.intervalSeconds;
-        settings.decimalSeparator = options.decimalSeparator;
-        LoggingSink::Clock clock{[] { return QTime::currentTime(); }, QLocale::system()};
-        LoggingSink::RowHandler rows = options.log ? LoggingSink::RowHandler(printRow) : LoggingSink::RowHandler();
-        logging = std::make_unique<LoggingSink>(table, settings, clock, rows, &printing);
     }
-    MeterReader reader(logging ? static_cast<FrameSink&>(*logging) : printing, options.decimalSeparator,
-                       startupVariant(ModelFlags::layout()).fullScaleCount);
+    MeterReader reader(printing, settings, startupVariant(ModelFlags::layout()).fullScaleCount, MeterReader::Clock(),
+                       options.log ? MeterReader::RowHandler(printRow) : MeterReader::RowHandler());
 
     // Timer3 of the window: runs from the first reading on, when sampling.
     QTimer timer3;
-    if (logging)
-        QObject::connect(&timer3, &QTimer::timeout, &app, [&] { logging->samplingTick(); });
+    QObject::connect(&timer3, &QTimer::timeout, &app, [&] { reader.samplingTick(); });
     auto afterInput = [&] {
-        if (logging && logging->samplingActive() && !timer3.isActive())
-            timer3.start(logging->intervalMs());
+        if (reader.samplingActive() && !timer3.isActive())
+            timer3.start(reader.intervalMs());
     };
 
     catchStopSignals();
     const ReadLoop loop{app, reader, [] { return stopRequested != 0; }, afterInput};
     int rc = readInput(options, loop);
     if (!options.saveFile.isEmpty()) {
-        const int saved = saveTable(table, options.saveFile);
+        const int saved = saveTable(reader.table(), options.saveFile);
         rc = rc ? rc : saved;
     }
     return rc;

@@ -1,6 +1,6 @@
 #include "tools/meter_reader.h"
 
-#include "decode/frame_decoder.h"
+#include "decode/conversion_error.h"
 #include "tools/reading_line.h"
 
 void PrintingSink::frameDecoded(const DecodedFrame& frame)
@@ -17,30 +17,46 @@ void PrintingSink::frameRefused(const QString& message)
     std::fflush(err_);
 }
 
-MeterReader::MeterReader(FrameSink& sink, QString decimalSeparator, int startFullScaleCount)
-    : sink_(sink), decimalSeparator_(std::move(decimalSeparator)), fullScaleCount_(startFullScaleCount),
+MeterReader::MeterReader(FrameSink& sink, const LogSettings& settings, int startFullScaleCount, Clock clock,
+                         RowHandler rowLogged)
+    : sink_(sink), clock_(std::move(clock)), decimalSeparator_(settings.decimalSeparator),
+      pipeline_(startFullScaleCount, {[this] { return decimalSeparator_; }, [this] { return clock_.locale; },
+                                      [this] { return clock_.now(); }}),
       assembly_([this](const QString& frameText) { decode(frameText); }),
       usb_(UsbReportHandler::VK31C, [this](const QString& frameText) { decode(frameText); })
+{
+    applyLogSettings(pipeline_, settings);
+    ReadingPipeline::Events events;
+    if (rowLogged)
+        events.rowAppended = [rowLogged](const LogTable& table, std::int64_t row, double) { rowLogged(table, row); };
+    events.frameDecoded = [this](const DecodedFrame& frame) {
+        ++decoded_;
+        sink_.frameDecoded(frame);
+    };
+    pipeline_.setEvents(std::move(events));
+}
+
+namespace {
+LogSettings withSeparator(QString decimalSeparator)
+{
+    LogSettings settings;
+    settings.decimalSeparator = std::move(decimalSeparator);
+    return settings;
+}
+} // namespace
+
+MeterReader::MeterReader(FrameSink& sink, QString decimalSeparator, int startFullScaleCount)
+    : MeterReader(sink, withSeparator(std::move(decimalSeparator)), startFullScaleCount)
 {
 }
 
 void MeterReader::decode(const QString& frameText)
 {
-    DecodeInput in;
-    in.frameText = frameText;
-    in.decimalSeparator = decimalSeparator_;
-    in.fullScaleCount = fullScaleCount_;
-    in.previousReadingCount = previousReadingCount_;
-    DecodedFrame frame;
     try {
-        decodeFrameInto(in, frame);
-    } catch (const std::exception& e) {
+        pipeline_.LcdDisplayVK31C(frameText);
+    } catch (const ConversionError& e) {
         // A refused frame never gets as far as the count or the full scale: the state stays.
         sink_.frameRefused(QString::fromStdString(e.what()));
         throw;   // the assembly counts it
     }
-    fullScaleCount_ = frame.fullScaleCount;
-    previousReadingCount_ = frame.readingCount;
-    ++decoded_;
-    sink_.frameDecoded(frame);
 }

@@ -1,14 +1,19 @@
 #pragma once
 // The receive path of the window without the window: raw meter bytes go through the serial
-// frame assembly (or USB input reports through the burst collector) and the frame decoder,
-// with the decoder's state carried from frame to frame, and every outcome goes to a sink.
+// frame assembly (or USB input reports through the burst collector) into the reading
+// pipeline the window uses, and every outcome goes to a sink; the rows it logs to a handler.
 #include "decode/decoded_frame.h"
 #include "link/serial_frame_assembly.h"
 #include "link/usb/usb_burst_collector.h"
+#include "pipeline/reading_pipeline.h"
+#include "tools/log_settings.h"
 
+#include <QLocale>
 #include <QString>
+#include <QTime>
 
 #include <cstdio>
+#include <functional>
 
 class FrameSink {
 public:
@@ -30,8 +35,19 @@ private:
     std::FILE* err_;
 };
 
+struct ReaderClock {
+    std::function<QTime()> now = [] { return QTime::currentTime(); };   // rows' time of day
+    QLocale locale = QLocale::system();   // the sampling rows' time format and the time separator
+};
+
 class MeterReader {
 public:
+    using Clock = ReaderClock;
+    using RowHandler = std::function<void(const LogTable& table, std::int64_t row)>;
+
+    // Throws UsageError when a log setting is out of range (limit, interval).
+    MeterReader(FrameSink& sink, const LogSettings& settings, int startFullScaleCount, Clock clock = {},
+                RowHandler rowLogged = {});
     MeterReader(FrameSink& sink, QString decimalSeparator, int startFullScaleCount);
 
     // A batch of received bytes, as the port delivers them.
@@ -42,17 +58,24 @@ public:
         usb_.receiveReport(reportId, data, size);
     }
 
+    // The sampling tick (Timer3); the caller runs it every intervalMs() while samplingActive().
+    void samplingTick() { pipeline_.Timer3Timer(); }
+    bool samplingActive() const { return logger().timer3Enabled(); }
+    int intervalMs() const { return logger().timer3IntervalMs(); }
+
     long long decodedFrames() const { return decoded_; }
     long long refusedFrames() const { return assembly_.badFrameCount() + usb_.badFrameCount(); }
-    int fullScaleCount() const { return fullScaleCount_; }
+    int fullScaleCount() const { return pipeline_.reading().FullScaleCount; }
+    const LogTable& table() const { return pipeline_.table(); }
+    const RecordLogger& logger() const { return pipeline_.logger(); }
 
 private:
     void decode(const QString& frameText);
 
     FrameSink& sink_;
+    Clock clock_;
     QString decimalSeparator_;
-    int fullScaleCount_;
-    double previousReadingCount_ = 0;
+    ReadingPipeline pipeline_;
     long long decoded_ = 0;
     SerialFrameAssembly assembly_;
     UsbBurstCollector usb_;

@@ -279,12 +279,8 @@ void UsbAdapterLink::USBReceiveVK40B(THidDevice&, quint8 ReportID, const quint8*
     report(collector_.receiveReport(ReportID, Data, Size));
 }
 
-bool UsbAdapterLink::ConTimerTimer()
+void UsbAdapterLink::linkSilent()
 {
-    if (linkIdleTicks_ != 2) {
-        ++linkIdleTicks_;
-        return false;
-    }
     if (collector_.UsbSilentReports() >= SilenceLimit) {
         collector_.resetSilentReports();
         usbConDown_ = false;
@@ -293,6 +289,4 @@ bool UsbAdapterLink::ConTimerTimer()
         tell(UsbLinkNotice::MeterSilent);
         enterIdle();
     }
-    linkIdleTicks_ = 0;
-    return true;
 }

@@ -67,11 +67,9 @@ public:
     void USBReceiveVK20E(THidDevice& HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
     void USBReceiveVK40B(THidDevice& HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
 
-    // The watchdog tick (ConTimer, every 100 ms), for both links. Returns true when the
-    // link indicator must turn to not alive (CONok hidden, CONokN shown).
-    bool ConTimerTimer();
-    // The decoder calls this for every decoded frame, over either link.
-    void frameDecoded() { linkIdleTicks_ = 0; }
+    // The link watchdog (ConTimer, both links) found no frame for three ticks: after
+    // SilenceLimit reports without serial bytes, reading ends with a message.
+    void linkSilent();
 
     static QString DeviceDescription(THidDevice& HidDev);
 
@@ -81,7 +79,6 @@ public:
     THidDevice* CurrentHidDevice() const { return current_; }
     const QStringList& history() const { return history_; }
     const UsbBurstCollector& collector() const { return collector_; }
-    int LinkIdleTicks() const { return linkIdleTicks_; }
 
 private:
     struct DeviceLine {
@@ -109,5 +106,4 @@ private:
     bool usbConDown_ = false;
     bool receiving_ = false;
     QStringList history_;
-    int linkIdleTicks_ = 0;
 };

@@ -1,0 +1,76 @@
+// The reading pipeline's own duties: every logged row passes its one hook whichever rule made
+// it, rows wait to be saved until a save or Close Data, and frames keep the watchdog at rest.
+#include "pipeline/reading_pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+// 2B 31 32 33 34 20 31 30 00 00 80 00 0D: volts DC, auto range; `last` is the fourth digit.
+QString voltsFrame(char last)
+{
+    return QStringLiteral("2B313233%1203130000080000D").arg(int(last), 2, 16).toUpper();
+}
+
+struct PipelineRun {
+    PipelineRun()
+        : pipeline(6000, {[] { return QStringLiteral("."); }, [] { return QLocale::c(); },
+                          [] { return QTime(10, 15, 30); }})
+    {
+        ReadingPipeline::Events events;
+        events.rowAppended = [this](const LogTable& table, std::int64_t row, double value) {
+            EXPECT_EQ(row, table.rowCount() - 1);
+            values.push_back(value);
+        };
+        events.timer3 = [this](RecordLogger::Timer3Command c) { commands.push_back(c); };
+        pipeline.setEvents(events);
+    }
+    ReadingPipeline pipeline;
+    std::vector<double> values;
+    std::vector<RecordLogger::Timer3Command> commands;
+};
+
+} // namespace
+
+TEST(ReadingPipeline, RowsOfEitherRulePassTheHookAndWaitToBeSaved)
+{
+    PipelineRun r;
+    r.pipeline.LcdDisplayVK31C(voltsFrame('4'));
+    const double first = r.pipeline.reading().ReadingValue;
+    EXPECT_EQ(r.values, std::vector<double>{first});
+    EXPECT_TRUE(r.pipeline.hasUnsavedRows());
+    r.pipeline.rowsSaved();
+    r.pipeline.rowsLoaded(false);
+    EXPECT_FALSE(r.pipeline.hasUnsavedRows()) << "a load that changed nothing leaves nothing to save";
+
+    r.pipeline.logger().setRecordSI(true);
+    r.pipeline.LcdDisplayVK31C(voltsFrame('5'));
+    EXPECT_EQ(r.values.size(), 1u) << "sampling logs on the tick";
+    EXPECT_EQ(r.commands, std::vector<RecordLogger::Timer3Command>{RecordLogger::Timer3Command::Start});
+    r.pipeline.Timer3Timer();
+    EXPECT_EQ(r.values, (std::vector<double>{first, r.pipeline.reading().ReadingValue}));
+    EXPECT_NE(r.values[0], r.values[1]);
+    EXPECT_TRUE(r.pipeline.hasUnsavedRows());
+
+    r.pipeline.RecordNewClick();
+    EXPECT_FALSE(r.pipeline.hasUnsavedRows());
+    EXPECT_EQ(r.pipeline.table().rowCount(), 0);
+}
+
+TEST(ReadingPipeline, FramesKeepTheWatchdogFromFiring)
+{
+    PipelineRun r;
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_FALSE(r.pipeline.ConTimerTimer());
+        EXPECT_FALSE(r.pipeline.ConTimerTimer());
+        r.pipeline.LcdDisplayVK31C(voltsFrame('4'));
+        EXPECT_TRUE(r.pipeline.panel().linkAlive());
+    }
+    EXPECT_FALSE(r.pipeline.ConTimerTimer());
+    EXPECT_FALSE(r.pipeline.ConTimerTimer());
+    EXPECT_TRUE(r.pipeline.ConTimerTimer()) << "the third tick without a frame";
+    EXPECT_FALSE(r.pipeline.panel().linkAlive());
+    EXPECT_EQ(r.pipeline.linkIdleTicks(), 0);
+}
