@@ -28,6 +28,10 @@ public:
     QTimer Timer1;
     QTimer Timer4;
 
+signals:
+    // A handler of the limit edits or their timers is to run inside the window's error guard.
+    void run(const std::function<void()>& handler);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -167,6 +167,7 @@ void TFCOMM::buildLayout()
                             [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); },
                             client);
     Panel4->setGeometry(308, 34, 351, 116);
+    connect(Panel4, &JudgePanel::run, this, [this](const std::function<void()>& h) { guard(h); });
 
     // The extremes labels lie below the visible client area, as in the layout.
     Panel3 = new QFrame(client);

@@ -3,6 +3,7 @@
 #include "app/entry_guard.h"
 #include "app/user_prompts.h"
 #include "link/hid/controller_error.h"
+#include "link/hid/hid_handover_dispatcher.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/hid/hidraw_platform.h"
@@ -76,6 +77,10 @@ UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& pr
     cb.receivingChanged = [this](bool receiving) { receivingChanged(receiving); };
     // Binding the link builds the device list at once.
     link_ = std::make_unique<UsbAdapterLink>(*controller_, linkVariant(flags), std::move(cb));
+    // A report's handler that fails for another reason than a bad frame reaches the error box.
+    HidHandOverDispatcher::setErrorGuard([this](std::exception_ptr error) {
+        guarded(prompts_, [&] { std::rethrow_exception(error); });
+    });
 }
 
 void UsbSide::notice(UsbLinkNotice notice)
@@ -103,6 +108,8 @@ void UsbSide::receivingChanged(bool receiving)
 UsbSide::~UsbSide()
 {
     // The link first: it stops the adapter's reader and gives every device back.
+    if (link_)
+        HidHandOverDispatcher::setErrorGuard({});
     link_.reset();
     controller_.reset();
 }

@@ -1,8 +1,7 @@
 #include "link/serial_frame_assembly.h"
 
+#include "decode/conversion_error.h"
 #include "decode/frame_layout.h"
-
-#include <exception>
 
 namespace fl = frame_layout;
 
@@ -47,7 +46,7 @@ void SerialFrameAssembly::frameEnded()
         return;
     try {
         onFrame_(frameText_);
-    } catch (const std::exception& e) {
+    } catch (const ConversionError& e) {
         ++badFrames_;
         lastError_ = QString::fromStdString(e.what());
     }

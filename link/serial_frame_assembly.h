@@ -1,6 +1,7 @@
 #pragma once
 // Turns batches of serial bytes into frame texts. Knows nothing of what a frame means:
-// every accepted frame goes to the frame handler, which may throw to mark the frame bad.
+// every accepted frame goes to the frame handler, which throws ConversionError for a bad frame;
+// any other error passes on to the caller.
 #include "decode/frame_layout.h"
 
 #include <QString>
@@ -22,7 +23,7 @@ public:
 
     const QString& receiveHexText() const { return receiveHexText_; }
     const QString& frameText() const { return frameText_; }
-    // Frames the handler refused with an exception (a conversion error of the decoder).
+    // Frames the handler refused with a conversion error of the decoder.
     long long badFrameCount() const { return badFrames_; }
     QString lastError() const { return lastError_; }
 

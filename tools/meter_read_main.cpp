@@ -129,7 +129,13 @@ int main(int argc, char** argv)
 
     catchStopSignals();
     const ReadLoop loop{app, reader, [] { return stopRequested != 0; }, afterInput};
-    int rc = readInput(options, loop);
+    int rc = 1;
+    try {
+        rc = readInput(options, loop);
+    } catch (const std::exception& e) {
+        // Not a refused frame (those are counted and reported): the run ends, the log is still saved.
+        std::fprintf(stderr, "meter-read: %s\n", e.what());
+    }
     if (!options.saveFile.isEmpty()) {
         const int saved = saveTable(reader.table(), options.saveFile);
         rc = rc ? rc : saved;

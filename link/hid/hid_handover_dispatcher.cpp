@@ -3,8 +3,37 @@
 #include "link/hid/hid_reader.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QMetaObject>
 #include <QPointer>
+
+namespace {
+HidHandOverDispatcher::ErrorGuard& errorGuard()
+{
+    static HidHandOverDispatcher::ErrorGuard guard;
+    return guard;
+}
+} // namespace
+
+void HidHandOverDispatcher::setErrorGuard(ErrorGuard guard)
+{
+    errorGuard() = std::move(guard);
+}
+
+void HidHandOverDispatcher::handlerFailed(std::exception_ptr error)
+{
+    if (errorGuard()) {
+        errorGuard()(error);
+        return;
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        qWarning("HID input handler failed: %s", e.what());
+    } catch (...) {
+        qWarning("HID input handler failed");
+    }
+}
 
 HidHandOverDispatcher* HidHandOverDispatcher::instance()
 {

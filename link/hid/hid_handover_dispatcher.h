@@ -4,6 +4,8 @@
 // dispatcher lives in and serves every reader that is waiting.
 #include <QObject>
 #include <deque>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -17,6 +19,12 @@ public:
 
     // Any thread: ask for reader->service() on the dispatcher's thread.
     void post(const std::weak_ptr<THidDeviceReadThread>& reader);
+
+    // User-interface thread: the error guard that a hand-over's failed handler is passed to,
+    // once its reader has been released. Without one the error is only logged.
+    using ErrorGuard = std::function<void(std::exception_ptr)>;
+    static void setErrorGuard(ErrorGuard guard);
+    static void handlerFailed(std::exception_ptr error);
 
 private slots:
     void servePending();

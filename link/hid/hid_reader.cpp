@@ -2,7 +2,6 @@
 
 #include "link/hid/hid_handover_dispatcher.h"
 
-#include <QDebug>
 #include <algorithm>
 #include <chrono>
 #include <exception>
@@ -121,16 +120,14 @@ void THidDeviceReadThread::service()
             copy.assign(item.data, item.data + item.size);
     }
     std::shared_ptr<THidDeviceReadThread> keepAlive = shared_from_this();
+    std::exception_ptr failure;
     try {
         if (item.isError)
             host_.deliverReadError(item.error);
         else
             host_.deliverReport(item.reportId, copy.data(), static_cast<quint16>(item.size));
-    } catch (const std::exception& e) {
-        // Handlers are expected to deal with their own errors; the reader goes on.
-        qWarning("HID input handler failed: %s", e.what());
     } catch (...) {
-        qWarning("HID input handler failed");
+        failure = std::current_exception();
     }
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -138,6 +135,9 @@ void THidDeviceReadThread::service()
         serving_ = false;
     }
     changed_.notify_all();
+    // The reader goes on; the error box (which runs the event loop) comes after its release.
+    if (failure)
+        HidHandOverDispatcher::handlerFailed(failure);
 }
 
 void THidDeviceReadThread::stop()

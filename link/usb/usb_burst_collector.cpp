@@ -1,10 +1,10 @@
 #include "link/usb/usb_burst_collector.h"
 
+#include "decode/conversion_error.h"
 #include "decode/frame_layout.h"
 #include "link/usb/usb_reports.h"
 
 #include <climits>
-#include <exception>
 
 namespace {
 namespace fl = frame_layout;
@@ -64,7 +64,7 @@ void UsbBurstCollector::burstEnded()
         if (fl::isAcceptedUsbFrame(frameText_) && onFrame_) {
             try {
                 onFrame_(frameText_);
-            } catch (const std::exception& e) {
+            } catch (const ConversionError& e) {
                 ++badFrames_;
                 lastError_ = QString::fromUtf8(e.what());
             }

@@ -1,7 +1,8 @@
 #pragma once
 // Collects the serial bytes of consecutive USB input reports into a burst; the first
 // report without serial bytes ends the burst and turns it into the frame text.
-// Knows nothing of what a frame means: the frame handler may throw to mark a frame bad.
+// Knows nothing of what a frame means: the frame handler throws ConversionError for a bad
+// frame, which is counted; any other error passes on to the caller.
 #include "link/usb/usb_report_handler.h"
 
 #include <QString>
@@ -29,7 +30,7 @@ public:
     int UsbSilentReports() const { return silentReports_; }
     void resetSilentReports() { silentReports_ = 0; }
     const QString& FrameText() const { return frameText_; }
-    // Frames the handler refused with an exception (a conversion error of the decoder).
+    // Frames the handler refused with a conversion error of the decoder.
     long long badFrameCount() const { return badFrames_; }
     QString lastError() const { return lastError_; }
 

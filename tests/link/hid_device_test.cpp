@@ -4,6 +4,7 @@
 #include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
+#include "link/hid/hid_handover_dispatcher.h"
 #include "link/hid/hid_strings.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -314,6 +316,29 @@ TEST_F(HidReaderTest, ReadErrorsAreHandedOverAndReadingGoesOn)
     ASSERT_TRUE(waitFor([&] { return received.size() == 1; }));
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], quint32(EIO));
+}
+
+TEST_F(HidReaderTest, AFailingHandlerReachesTheErrorGuardAndReadingGoesOn)
+{
+    QStringList guarded;
+    HidHandOverDispatcher::setErrorGuard([&](std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            guarded << QString::fromUtf8(e.what());
+        }
+    });
+    int calls = 0;
+    device->setOnInputReport([&](THidDevice&, quint8, const quint8*, quint16) {
+        if (++calls == 1)
+            throw std::runtime_error("chart failed");
+    });
+    platform.queueReport(kPath, QByteArray::fromHex("00F1"));
+    platform.queueReport(kPath, QByteArray::fromHex("00F2"));
+    const bool both = waitFor([&] { return calls == 2; });
+    HidHandOverDispatcher::setErrorGuard({});
+    ASSERT_TRUE(both);
+    EXPECT_EQ(guarded, QStringList{QStringLiteral("chart failed")});
 }
 
 TEST_F(HidReaderTest, AfterUnplugEveryAttemptIsAReadErrorUntilStopped)

@@ -7,6 +7,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <stdexcept>
 #include <cstdint>
 #include <ostream>
 #include <random>
@@ -186,6 +187,11 @@ TEST(SerialFrameAssembly, AHandlerErrorCountsABadFrameAndTheBatchGoesOn)
     feed(silent, batch, 0, batch.size());
     EXPECT_EQ(silent.badFrameCount(), 0);
     EXPECT_EQ(silent.frameText(), "2B1112131415161718191A0D");
+
+    // A fault behind the decoder (logging, the chart) is no bad frame: it reaches the caller.
+    SerialFrameAssembly faulty([](const QString&) { throw std::runtime_error("disk full"); });
+    EXPECT_THROW(feed(faulty, batch, 0, batch.size()), std::runtime_error);
+    EXPECT_EQ(faulty.badFrameCount(), 0);
 }
 
 TEST(SerialFrameAssembly, ReceivedTextIsBoundedWithoutLosingFrames)

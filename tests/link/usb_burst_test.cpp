@@ -1,4 +1,5 @@
 // The USB adapter's byte layouts and the burst collection of its input reports.
+#include "decode/conversion_error.h"
 #include "link/usb/usb_burst_collector.h"
 #include "link/usb/usb_reports.h"
 
@@ -202,7 +203,7 @@ TEST(UsbBurst, RefusedFrameIsCountedAndDoesNotLinger)
     int calls = 0;
     UsbBurstCollector c(UsbReportHandler::VK31C, [&](const QString&) {
         ++calls;
-        throw std::runtime_error("'1?34' is not a valid integer value");
+        throw ConversionError(QStringLiteral("1?34"));
     });
     feed(c, "F72B313233342031");
     feed(c, "F73000008000" "0D0A");
@@ -216,6 +217,13 @@ TEST(UsbBurst, RefusedFrameIsCountedAndDoesNotLinger)
     feed(c, "F0");
     EXPECT_EQ(c.FrameText(), QStringLiteral("2D31323334203130000080000D0A")) << "the next burst starts clean";
     EXPECT_EQ(calls, 2);
+
+    // A fault behind the decoder is no bad frame: it reaches the caller.
+    c.setFrameHandler([](const QString&) { throw std::runtime_error("disk full"); });
+    feed(c, "F72B313233342031");
+    feed(c, "F73000008000" "0D0A");
+    EXPECT_THROW(feed(c, "F0"), std::runtime_error);
+    EXPECT_EQ(c.badFrameCount(), 2) << "only the two refused frames";
 }
 
 TEST(UsbBurst, EndlessStreamIsBounded)

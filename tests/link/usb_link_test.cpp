@@ -3,6 +3,7 @@
 #include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
+#include "decode/conversion_error.h"
 #include "link/usb/usb_adapter_link.h"
 
 #include <QCoreApplication>
@@ -55,7 +56,7 @@ protected:
         cb.onFrame = [this](const QString& f) {
             frames << f;
             if (refuseFrames)
-                throw std::runtime_error("bad frame");
+                throw ConversionError(QStringLiteral("bad frame"));
         };
         cb.notice = [this](UsbLinkNotice n) { informs << n; };
         cb.accessRefused = [this](THidDevice& d, int cause) {
