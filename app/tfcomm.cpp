@@ -504,7 +504,7 @@ void TFCOMM::applyPlacement(const ChartPlacement& p)
 
 void TFCOMM::TbFdClick()
 {
-    applyPlacement(enlarger_->TbFdClick(Chtshow->geometry(), frameGeometry().size()));
+    applyPlacement(enlarger_->TbFdClick(Chtshow->geometry(), TntPanel1->pos(), centralWidget()->size()));
 }
 
 void TFCOMM::TbSxClick()

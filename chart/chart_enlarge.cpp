@@ -2,16 +2,19 @@
 
 #include <algorithm>
 
-ChartPlacement ChartEnlarger::TbFdClick(const QRect& currentChartBounds, const QSize& windowOuterSize)
+ChartPlacement ChartEnlarger::TbFdClick(const QRect& currentChartBounds, const QPoint& currentToolPanelPos,
+                                        const QSize& clientSize)
 {
     using namespace chart_layout;
-    // A second enlarge must not overwrite the normal bounds with the enlarged ones.
-    if (!enlarged_)
+    // A second enlarge must not overwrite the normal places with the enlarged ones.
+    if (!enlarged_) {
         SavedChartBounds = currentChartBounds;
+        savedToolPanelPos_ = currentToolPanelPos;
+    }
     enlarged_ = true;
     ChartPlacement p;
-    const int width = std::max(1, windowOuterSize.width() - EnlargedWidthLess);
-    const int height = std::max(1, windowOuterSize.height() - EnlargedHeightLess);
+    const int width = std::max(1, clientSize.width() - ChartEnlargedPos.x() - EnlargedMargin);
+    const int height = std::max(1, clientSize.height() - ChartEnlargedPos.y() - EnlargedMargin);
     p.chartBounds = QRect(ChartEnlargedPos, QSize(width, height));
     p.toolPanelPos = ToolPanelEnlarged;
     p.otherPanelsVisible = false;
@@ -25,7 +28,7 @@ ChartPlacement ChartEnlarger::TbSxClick()
     enlarged_ = false;
     ChartPlacement p;
     p.chartBounds = SavedChartBounds;
-    p.toolPanelPos = chart_layout::ToolPanelRestored;
+    p.toolPanelPos = savedToolPanelPos_;
     p.otherPanelsVisible = true;
     p.enlargeButtonVisible = true;
     p.restoreButtonVisible = false;

@@ -17,23 +17,23 @@ struct ChartPlacement {
 namespace chart_layout {
 inline const QRect ChartBounds{309, 189, 350, 316};  // Chtshow in the layout
 inline const QPoint ToolPanelStart{306, 149};       // TntPanel1 in the layout
-inline const QPoint ToolPanelRestored{312, 141};    // where restoring puts it
 inline const QPoint ToolPanelEnlarged{2, 0};
 inline const QPoint ChartEnlargedPos{2, 28};
-inline constexpr int EnlargedWidthLess = 12;   // from the window's outer width
-inline constexpr int EnlargedHeightLess = 55;  // from the window's outer height
+inline constexpr int EnlargedMargin = 2;   // kept free right and below the enlarged chart
 }  // namespace chart_layout
 
 class ChartEnlarger {
 public:
-    // TbFdClick: remembers the chart's bounds and gives it the window.
-    ChartPlacement TbFdClick(const QRect& currentChartBounds, const QSize& windowOuterSize);
-    // TbSxClick: gives the chart back the remembered bounds.
+    // TbFdClick: remembers where the chart and its tool panel stand and gives the chart the
+    // client area, whole: its axis titles stay inside the window.
+    ChartPlacement TbFdClick(const QRect& currentChartBounds, const QPoint& currentToolPanelPos,
+                             const QSize& clientSize);
+    // TbSxClick: puts both back exactly where they stood.
     ChartPlacement TbSxClick();
     bool isEnlarged() const { return enlarged_; }
-    QRect savedChartBounds() const { return SavedChartBounds; }
 
 private:
     QRect SavedChartBounds = chart_layout::ChartBounds;
+    QPoint savedToolPanelPos_ = chart_layout::ToolPanelStart;
     bool enlarged_ = false;
 };

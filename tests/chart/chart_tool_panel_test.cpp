@@ -183,17 +183,19 @@ TEST(ChartEnlargerTest, RestoreReturnsTheChartToItsFormerBounds)
 {
     ChartEnlarger e;
     const QRect normal(309, 189, 350, 316);
-    const ChartPlacement big = e.TbFdClick(normal, QSize(800, 600));
-    EXPECT_EQ(big.chartBounds, QRect(2, 28, 788, 545));
+    const QPoint toolPanel(306, 149);
+    const ChartPlacement big = e.TbFdClick(normal, toolPanel, QSize(663, 509));
+    EXPECT_EQ(big.chartBounds, QRect(2, 28, 659, 479)) << "inside the client area, whole";
     EXPECT_EQ(big.toolPanelPos, QPoint(2, 0));
     EXPECT_FALSE(big.otherPanelsVisible);
     EXPECT_FALSE(big.enlargeButtonVisible);
     EXPECT_TRUE(big.restoreButtonVisible);
     EXPECT_TRUE(e.isEnlarged());
+    EXPECT_EQ(e.TbFdClick(big.chartBounds, big.toolPanelPos, QSize(663, 509)).chartBounds, big.chartBounds);
 
     const ChartPlacement back = e.TbSxClick();
-    EXPECT_EQ(back.chartBounds, normal);
-    EXPECT_EQ(back.toolPanelPos, QPoint(312, 141)) << "not the layout's 306,149";
+    EXPECT_EQ(back.chartBounds, normal) << "a second enlarge kept the normal places";
+    EXPECT_EQ(back.toolPanelPos, toolPanel);
     EXPECT_TRUE(back.otherPanelsVisible);
     EXPECT_TRUE(back.enlargeButtonVisible);
     EXPECT_FALSE(back.restoreButtonVisible);
