@@ -1,8 +1,7 @@
 #include "app/chart_tool_bar.h"
 
+#include "app/digits_validator.h"
 #include "chart/chart_tool_panel.h"
-
-#include <QKeyEvent>
 
 namespace {
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint, int x, int w = 26)
@@ -31,7 +30,7 @@ ChartToolBar::ChartToolBar(ChartToolPanel& tools, QWidget* parent) : QFrame(pare
     Maxrecord->setObjectName(QStringLiteral("Maxrecord"));
     Maxrecord->setToolTip(QStringLiteral("Records per page"));
     Maxrecord->setGeometry(54, 8, 56, 25);
-    Maxrecord->installEventFilter(this);
+    Maxrecord->setValidator(new DigitsValidator(Maxrecord));
 
     BtSave = button(this, "BtSave", QStringLiteral("Save"), QStringLiteral("Save"), 114, 44);
     BtFirst = button(this, "BtFirst", QStringLiteral("|<"), QStringLiteral("First"), 162);
@@ -64,16 +63,4 @@ void ChartToolBar::showState()
         const QSignalBlocker block(Maxrecord);
         Maxrecord->setText(tools_.maxrecordText());
     }
-}
-
-bool ChartToolBar::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == Maxrecord && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Backspace)
-            return false;
-        if (!key->text().isEmpty() && key->text().at(0).unicode() >= 32)
-            return !ChartToolPanel::MaxrecordKeyAllowed(key->text().at(0));
-    }
-    return QFrame::eventFilter(watched, event);
 }

@@ -31,9 +31,6 @@ signals:
     // A handler of the tool panel is to run inside the window's error guard.
     void run(const std::function<void()>& handler);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     ChartToolPanel& tools_;
 };

@@ -1,8 +1,6 @@
 #include "app/record_panel.h"
 
-#include "log/record_logger.h"
-
-#include <QKeyEvent>
+#include "app/digits_validator.h"
 
 namespace {
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint, int x, int w)
@@ -33,7 +31,7 @@ RecordPanel::RecordPanel(QWidget* parent) : QFrame(parent)
     RecordSITime = new QLineEdit(QStringLiteral("1"), this);
     RecordSITime->setObjectName(QStringLiteral("RecordSITime"));
     RecordSITime->setGeometry(126, 20, 34, 18);
-    RecordSITime->installEventFilter(this);
+    RecordSITime->setValidator(new DigitsValidator(RecordSITime));
 
     RecordNew = button(this, "RecordNew", QStringLiteral("Clear"), QStringLiteral("Close Data"), 176, 42);
     saveas = button(this, "saveas", QStringLiteral("Save"), QStringLiteral("Save data files"), 220, 40);
@@ -44,16 +42,4 @@ RecordPanel::RecordPanel(QWidget* parent) : QFrame(parent)
     BtPrint->setGeometry(240, 2, 62, 18);
     saveas->setGeometry(176, 20, 62, 18);
     OpenDataFiles->setGeometry(240, 20, 62, 18);
-}
-
-bool RecordPanel::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == RecordSITime && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Backspace)
-            return false;
-        if (!key->text().isEmpty() && key->text().at(0).unicode() >= 32)
-            return !isIntervalKey(key->text().at(0));
-    }
-    return QFrame::eventFilter(watched, event);
 }

@@ -17,7 +17,4 @@ public:
     QPushButton* saveas = nullptr;          // Save data files
     QPushButton* OpenDataFiles = nullptr;   // Open old data files
     QPushButton* BtPrint = nullptr;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 };

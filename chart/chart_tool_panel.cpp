@@ -104,8 +104,3 @@ void ChartToolPanel::Timer2Timer()
     }
     stateChanged();
 }
-
-bool ChartToolPanel::MaxrecordKeyAllowed(QChar key)
-{
-    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key == QLatin1Char('\b');
-}

@@ -45,9 +45,6 @@ public:
     void Timer2Timer();
     QTimer& Timer2() { return timer2_; }
 
-    // Only the digits and backspace may be typed into the page-size box.
-    static bool MaxrecordKeyAllowed(QChar key);
-
     // State for the window's controls.
     QString pageCaption() const { return QString::number(pager_.CurrentPage()); }  // Bt10
     bool fillChecked() const { return fillChecked_; }          // BtFill

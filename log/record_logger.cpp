@@ -5,11 +5,6 @@
 #include <cmath>
 #include <limits>
 
-bool isIntervalKey(QChar key)
-{
-    return (key >= QLatin1Char('0') && key <= QLatin1Char('9')) || key == QChar(8);
-}
-
 int barPosition(double readingValue)
 {
     const double magnitude = std::trunc(std::fabs(readingValue));

@@ -23,9 +23,6 @@ struct LogReading {
     QString repeatKey() const { return valueText + functionText + unitText + rangeModeText; }
 };
 
-// Key filter of the interval box (and of the chart's page-size box): digits and backspace only.
-bool isIntervalKey(QChar key);
-
 // PBar2's position for a logged value: its magnitude truncated toward zero, kept within int.
 int barPosition(double readingValue);
 

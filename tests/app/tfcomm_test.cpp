@@ -300,6 +300,24 @@ TEST(MainWindow, FailedOpenShowsTheReasonAndStaysIdle)
     qunsetenv("XDG_RUNTIME_DIR");
 }
 
+TEST(MainWindow, IntervalAndPageSizeBoxesTakeOnlyDigits)
+{
+    Window t;
+    for (QLineEdit* box : {t.w->Panel2->RecordSITime, t.w->TntPanel1->Maxrecord}) {
+        SCOPED_TRACE(box->objectName().toStdString());
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("1a2-b.3 ,+"));
+        EXPECT_EQ(box->text(), QStringLiteral("123"));
+        QTest::keyClick(box, Qt::Key_Backspace);
+        EXPECT_EQ(box->text(), QStringLiteral("12"));
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClick(box, Qt::Key_Delete);
+        EXPECT_EQ(box->text(), QStringLiteral("2")) << "keys that type nothing work";
+    }
+    EXPECT_EQ(t.w->logger().timer3IntervalMs(), 2000) << "the interval box's digits reach the logger";
+    EXPECT_TRUE(t.prompts.shown.isEmpty());
+}
+
 TEST(MainWindow, EnlargeAndRestoreTheChart)
 {
     Window t;

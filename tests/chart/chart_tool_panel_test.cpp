@@ -1,12 +1,10 @@
-// The chart tool panel's handlers: series choice, reset, the delayed page size and its
-// key filter, and enlarge/restore placement.
+// The chart tool panel's handlers: series choice, reset, the delayed page size, and
+// enlarge/restore placement.
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
-#include "chart/maxrecord_key_filter.h"
 #include "decode/conversion_error.h"
 
-#include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -163,20 +161,6 @@ TEST(ChartToolPanelTest, Timer2FiresOneSecondAfterTheLastChange)
     EXPECT_EQ(p.pager.PageSize(), 100) << "nothing before the delay";
     EXPECT_TRUE(QTest::qWaitFor([&] { return p.pager.PageSize() != 100; }, 3000));
     EXPECT_EQ(p.pager.PageSize(), 50) << "only the last text counts";
-}
-
-TEST(ChartToolPanelTest, PageSizeBoxTakesOnlyDigitsAndBackspace)
-{
-    QLineEdit box;
-    MaxrecordKeyFilter filter;
-    box.installEventFilter(&filter);
-    QTest::keyClicks(&box, QStringLiteral("1a2-b.3 ,"));
-    EXPECT_EQ(box.text(), QStringLiteral("123"));
-    QTest::keyClick(&box, Qt::Key_Backspace);
-    EXPECT_EQ(box.text(), QStringLiteral("12"));
-    QTest::keyClick(&box, Qt::Key_Home);
-    QTest::keyClick(&box, Qt::Key_Delete);
-    EXPECT_EQ(box.text(), QStringLiteral("2")) << "keys that type nothing pass";
 }
 
 TEST(ChartEnlargerTest, RestoreReturnsTheChartToItsFormerBounds)

@@ -249,10 +249,6 @@ TEST(RecordLoggerInterval, BoxEdits)
         }
         EXPECT_EQ(f.logger.timer3IntervalMs(), s.intervalAfter) << s.why;
     }
-    EXPECT_TRUE(isIntervalKey(QLatin1Char('7')));
-    EXPECT_TRUE(isIntervalKey(QChar(8)));
-    EXPECT_FALSE(isIntervalKey(QLatin1Char('-')));
-    EXPECT_FALSE(isIntervalKey(QLatin1Char(',')));
 }
 
 TEST(RecordLoggerCloseData, ResetsNumberingButKeepsTheLastKey)
