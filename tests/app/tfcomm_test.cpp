@@ -179,6 +179,59 @@ TEST(MainWindow, BarGraphTakesTheNewRangeBeforeTheValue)
     EXPECT_EQ(w.PBar2->value(), 6) << "held at the top, not emptied";
 }
 
+TEST(MainWindow, JudgePanelShowsTheVerdictAndPutsBackALimitThatIsNoNumber)
+{
+    Window t;
+    JudgePanel& p = *t.w->Panel4;
+    const QColor green(0, 128, 0), red(255, 0, 0);
+    t.feed(kVolts1234);
+    EXPECT_EQ(p.Shape1->caption(), "Pass");
+    EXPECT_EQ(p.Shape1->colour(), green);
+    EXPECT_TRUE(p.T1VALUE->styleSheet().contains(green.name()));
+
+    p.T1LO->selectAll();
+    QTest::keyClicks(p.T1LO, "2");
+    t.feed(kVolts1235);
+    EXPECT_EQ(p.Shape1->caption(), "Fail");
+    EXPECT_EQ(p.Shape1->colour(), red);
+    EXPECT_TRUE(p.T1VALUE->styleSheet().contains(red.name()));
+    EXPECT_EQ(t.w->reading().JudgeText, "Fail");
+
+    p.T1LO->selectAll();
+    QTest::keyClicks(p.T1LO, "-1");
+    p.T1HI->selectAll();
+    QTest::keyClick(p.T1HI, Qt::Key_Backspace);
+    t.feed(kVolts1234);
+    EXPECT_EQ(p.Shape1->caption(), "Fail") << "an empty high limit: the frame is not judged";
+    EXPECT_EQ(p.T1VALUE->text(), "1.234");
+    EXPECT_TRUE(p.Timer1.isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.T1HI->text() == "6000"; }, 2000)) << "put back after 500 ms";
+    EXPECT_FALSE(p.Timer1.isActive());
+    t.feed(kVolts1235);
+    EXPECT_EQ(p.Shape1->caption(), "Pass");
+    EXPECT_EQ(p.Shape1->colour(), green);
+}
+
+TEST(MainWindow, SamplingModeStartsKeepsAndStopsTimer3)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    w.Panel2->RecordSI->setChecked(true);
+    t.feed(kVolts1234);
+    EXPECT_TRUE(w.Timer3.isActive());
+    EXPECT_EQ(w.cds1().rowCount(), 0) << "the tick logs, not the reading";
+    QTest::qWait(300);
+    t.feed(kVolts1235);
+    EXPECT_LT(w.Timer3.remainingTime(), 900) << "a running Timer3 keeps its period";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.cds1().rowCount() == 1; }, 2000));
+    EXPECT_EQ(w.cds1().row(0).value, "1.235") << "the latest reading at the tick";
+
+    w.Panel2->RecordSI->setChecked(false);
+    t.feed(kVolts1234);
+    EXPECT_FALSE(w.Timer3.isActive());
+    EXPECT_EQ(w.cds1().rowCount(), 2) << "logged at once again";
+}
+
 TEST(MainWindow, BadFramesAreCountedWithoutABox)
 {
     Window t;
