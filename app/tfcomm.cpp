@@ -350,10 +350,17 @@ void TFCOMM::showPanel()
     showBar();
     Panel4->CONok->setAlive(panel().linkAlive());
     const long long bad = badFrames();
-    const QString badText = bad == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(bad);
-    Panel4->CONok->setToolTip(bad ? badText
-                                  : (panel().linkAlive() ? QStringLiteral("Frames are arriving")
-                                                              : QStringLiteral("No frames")));
+    QStringList faults;
+    if (bad)
+        faults << (bad == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(bad));
+    // Bytes the serial driver had to drop because the port sent faster than it is polled.
+    const long long dropped = comm2_->OverrunBytes();
+    if (dropped)
+        faults << (dropped == 1 ? QStringLiteral("1 byte dropped (overrun)")
+                                : QStringLiteral("%1 bytes dropped (overrun)").arg(dropped));
+    Panel4->CONok->setToolTip(!faults.isEmpty() ? faults.join(QStringLiteral(", "))
+                                                : (panel().linkAlive() ? QStringLiteral("Frames are arriving")
+                                                                       : QStringLiteral("No frames")));
 }
 
 void TFCOMM::showBar()

@@ -2,7 +2,10 @@
 
 #include "link/com_port_resolver.h"
 
+#include <QFile>
 #include <QSerialPort>
+
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -45,6 +48,15 @@ QSerialPort::FlowControl flowControl(TComPortHwHandshaking hw, TComPortSwHandsha
     return QSerialPort::NoFlowControl;
 }
 
+// The port object's reason, except that a port we may open but that another program holds
+// (its lock file, or exclusive use) reads as a permission error there.
+QString openFailure(const QSerialPort& port, const QString& path)
+{
+    if (port.error() == QSerialPort::PermissionError && ::access(QFile::encodeName(path).constData(), R_OK | W_OK) == 0)
+        return QStringLiteral("it is in use by another program");
+    return port.errorString();
+}
+
 } // namespace
 
 QString comPortDeviceName(TComPortNumber port)
@@ -83,14 +95,17 @@ bool TCommPortDriver::OpenPort()
     auto* port = new QSerialPort(this);
     port->setPortName(systemPortName_);
     if (!port->open(QIODevice::ReadWrite)) {
-        lastOpenError_ = port->errorString();
+        lastOpenError_ = openFailure(*port, systemPortName_);
         delete port;
         return false;
     }
     lastOpenError_.clear();
     portLost_ = false;
-    takenBeforeLoss_.clear();
+    pending_.clear();
     port_ = port;
+    // The port object would buffer whatever the device sends, without limit; the bytes are
+    // taken from it as they arrive and kept up to InputLimit().
+    connect(port_, &QIODevice::readyRead, this, &TCommPortDriver::takeArrived);
     // Queued: the port may not be closed from inside its own read notification.
     connect(port_, &QSerialPort::errorOccurred, port_, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
@@ -111,7 +126,28 @@ void TCommPortDriver::ClosePort()
     delete port_;
     port_ = nullptr;
     portLost_ = false;
-    takenBeforeLoss_.clear();
+    pending_.clear();
+}
+
+void TCommPortDriver::takeArrived()
+{
+    if (!port_ || !port_->isOpen())
+        return;
+    const qint64 arrived = port_->bytesAvailable();
+    if (arrived <= 0)
+        return;
+    const qint64 room = std::max<qint64>(0, InputLimit() - pending_.size());
+    const qint64 take = std::min(arrived, room);
+    if (take > 0) {
+        const qsizetype kept = pending_.size();
+        pending_.resize(kept + take);
+        const qint64 n = port_->read(pending_.data() + kept, take);
+        pending_.resize(kept + std::max<qint64>(n, 0));
+    }
+    // The rest is lost as in a receiver overrun: the newest bytes, counted.
+    const qint64 dropped = port_->skip(port_->bytesAvailable());
+    if (dropped > 0)
+        overrunBytes_ += dropped;
 }
 
 void TCommPortDriver::portFailed()
@@ -120,10 +156,10 @@ void TCommPortDriver::portFailed()
     // stay "open" for the caller, delivering nothing, until ClosePort.
     if (!port_ || portLost_)
         return;
-    portLost_ = true;
     // Bytes the port had already taken in are kept for the next polls: the last frames
     // before an adapter is pulled still reach the receiver.
-    takenBeforeLoss_ = port_->readAll();
+    takeArrived();
+    portLost_ = true;
     port_->close();
 }
 
@@ -148,6 +184,8 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output)
 {
     if (!IsOpen() || portLost_)
         return;
+    if (input)
+        pending_.clear();
     if (input && output)
         port_->clear(QSerialPort::AllDirections);
     else if (input)
@@ -166,14 +204,11 @@ void TCommPortDriver::PollTimerMessage()
 {
     if (!IsOpen())
         return;
-    qint64 n = 0;
-    if (portLost_) {
-        n = std::min<qint64>(takenBeforeLoss_.size(), static_cast<qint64>(ReadBuffer.size()));
-        std::copy_n(takenBeforeLoss_.constData(), n, ReadBuffer.data());
-        takenBeforeLoss_.remove(0, n);
-    } else {
-        n = port_->read(ReadBuffer.data(), static_cast<qint64>(ReadBuffer.size()));
-    }
+    if (!portLost_)
+        takeArrived();
+    const qint64 n = std::min<qint64>(pending_.size(), static_cast<qint64>(ReadBuffer.size()));
+    std::copy_n(pending_.constData(), n, ReadBuffer.data());
+    pending_.remove(0, n);
     if (n > 0 && OnReceiveData)
         OnReceiveData(this, ReadBuffer.data(), static_cast<int>(n));
 }

@@ -86,6 +86,12 @@ public:
     // open; the polls still deliver what the port had taken in before it went away, then
     // nothing until ClosePort.
     bool PortLost() const { return portLost_; }
+    // Received bytes waiting for the next polls.
+    qsizetype PendingBytes() const { return pending_.size(); }
+    // Bytes dropped since construction because they came faster than the polls take them: the
+    // driver holds at most InputLimit() of them, as a UART's buffer would before it overruns.
+    long long OverrunBytes() const { return overrunBytes_; }
+    qsizetype InputLimit() const { return 4 * qsizetype(ReadBuffer.size()); }
     // Timer starts since construction; lets callers see that an unchanged delay kept the timer.
     int PollTimerStarts() const { return pollTimerStarts_; }
 
@@ -95,6 +101,7 @@ public:
 private:
     void startPolling();
     void portFailed();
+    void takeArrived();
 
     TComPortNumber comPort_ = pnCOM2;
     TComPortBaudRate speed_ = br9600;
@@ -112,7 +119,8 @@ private:
     QSerialPort* port_ = nullptr;   // non-null while open
     QTimer pollTimer_;
     std::vector<char> ReadBuffer;
-    QByteArray takenBeforeLoss_;   // received before the port went away, not yet polled
+    QByteArray pending_;   // received, not yet polled; at most InputLimit() bytes
+    long long overrunBytes_ = 0;
     QString lastOpenError_;
     QString systemPortName_;
     bool portLost_ = false;

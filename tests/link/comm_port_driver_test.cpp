@@ -13,7 +13,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
+#include <fstream>
+#include <thread>
 #include <functional>
 #include <vector>
 
@@ -32,6 +36,7 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     bool ok() const { return master_ >= 0 && !slavePath_.isEmpty(); }
+    int masterFd() const { return master_; }
     const QString& slavePath() const { return slavePath_; }
     void send(const QByteArray& bytes) { ASSERT_EQ(::write(master_, bytes.constData(), bytes.size()), bytes.size()); }
     void closeMaster()
@@ -372,4 +377,59 @@ TEST_F(CommPortDriverTest, BytesTakenInBeforeThePortWentAwayAreStillDelivered)
     driver.PollTimerMessage();
     driver.PollTimerMessage();
     EXPECT_EQ(receiver.batches.size(), 4u);
+}
+
+namespace {
+
+long long residentKiB()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        long long value = 0;
+        if (key == "VmRSS:" && status >> value)
+            return value;
+        status.ignore(1 << 10, '\n');
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST_F(CommPortDriverTest, FloodKeepsMemoryFlatAndCountsWhatItDrops)
+{
+    // A device that sends far faster than the polls take (a wrong port, a fast meter): the
+    // driver keeps a few polls' worth, drops the rest as an overrun and counts it.
+    driver.SetComPortPollingDelay(100);
+    ASSERT_TRUE(driver.OpenPort());
+    const long long before = residentKiB();
+    const int fd = pty.masterFd();
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    std::atomic<bool> stop{false};
+    std::atomic<long long> sent{0};
+    std::thread meter([&] {
+        const QByteArray block(1 << 16, 'x');
+        while (!stop) {
+            const ssize_t n = ::write(fd, block.constData(), std::size_t(block.size()));
+            if (n > 0)
+                sent += n;
+            else if (errno == EAGAIN)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    long long most = before;
+    QDeadlineTimer flood(3000);
+    while (!flood.hasExpired()) {
+        QTest::qWait(100);
+        most = std::max(most, residentKiB());
+    }
+    stop = true;
+    meter.join();
+
+    const long long delivered = receiver.all().size();
+    EXPECT_GT(sent.load(), 20 * delivered) << "the flood was not faster than the polls";
+    EXPECT_LT(most - before, 16 * 1024) << "resident memory grew by " << (most - before) << " KiB";
+    EXPECT_GT(driver.OverrunBytes(), 0);
+    EXPECT_LE(driver.PendingBytes(), driver.InputLimit());
+    EXPECT_LE(delivered + driver.PendingBytes() + driver.OverrunBytes(), sent.load());
 }
