@@ -5,6 +5,7 @@
 #include "link/hid/hid_platform.h"
 
 #include <QString>
+#include <memory>
 #include <vector>
 
 class THidDevice;
@@ -51,6 +52,8 @@ public:
     const THidPlugEvent& OnDeviceUnplug() const { return onDeviceUnplug_; }
 
     HidPlatform& platform() const { return platform_; }
+    // Expires when the controller is destroyed, for holders that may outlive it.
+    std::weak_ptr<const void> lifetime() const { return lifetime_; }
 
 private:
     friend class THidDevice;
@@ -67,6 +70,7 @@ private:
     static void destroyDetached(THidDevice* device);
 
     HidPlatform& platform_;
+    std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
     std::vector<THidDevice*> devices_;   // owned unless checked out
     bool changeReported_ = false;
     int devThreadSleepTime_ = 100;

@@ -17,7 +17,7 @@ QString hex4(quint16 value)
 } // namespace
 
 UsbAdapterLink::UsbAdapterLink(THidDeviceController& HidCtl, UsbLinkVariant variant, Callbacks callbacks)
-    : hidCtl_(HidCtl), variant_(variant), callbacks_(std::move(callbacks)),
+    : hidCtl_(HidCtl), controllerAlive_(HidCtl.lifetime()), variant_(variant), callbacks_(std::move(callbacks)),
       collector_(variant.handler, callbacks_.onFrame)
 {
     // The window's order: the device-change handler comes after arrival and enumeration,
@@ -31,12 +31,18 @@ UsbAdapterLink::UsbAdapterLink(THidDeviceController& HidCtl, UsbLinkVariant vari
 
 UsbAdapterLink::~UsbAdapterLink()
 {
-    hidCtl_.setOnArrival({});
-    hidCtl_.setOnEnumerate({});
-    hidCtl_.setOnDeviceChange({});
-    hidCtl_.setOnRemoval({});
+    // A controller destroyed first has dropped these handlers with itself and unplugged the
+    // device objects it handed out; they are freed below all the same.
+    const bool controllerAlive = !controllerAlive_.expired();
+    if (controllerAlive) {
+        hidCtl_.setOnArrival({});
+        hidCtl_.setOnEnumerate({});
+        hidCtl_.setOnDeviceChange({});
+        hidCtl_.setOnRemoval({});
+    }
     releaseDevices();
-    hidCtl_.setOnDeviceDataError({});
+    if (controllerAlive)
+        hidCtl_.setOnDeviceDataError({});
 }
 
 QString UsbAdapterLink::DeviceDescription(THidDevice& HidDev)
@@ -194,9 +200,14 @@ void UsbAdapterLink::releaseDevices()
     lines.swap(lines_);
     selected_ = -1;
     current_ = nullptr;
-    // Destroying a checked-out object gives the device back to the controller.
-    for (DeviceLine& l : lines)
+    // Destroying a checked-out object gives the device back to the controller, with the
+    // handlers it has; the link's own must not go with it, or whoever checks the device out
+    // next would call into this link.
+    for (DeviceLine& l : lines) {
+        if (l.device)
+            l.device->setOnInputReport({});
         delete l.device;
+    }
 }
 
 bool UsbAdapterLink::HidCtlEnumerate(THidDevice& HidDev, int Idx)

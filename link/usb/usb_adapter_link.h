@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class THidDeviceController;
@@ -42,7 +43,7 @@ public:
     static constexpr int kHistoryLimit = 1000;
 
     // Binds the controller's events; binding its device-change event builds the device
-    // list at once. The controller must outlive the link.
+    // list at once. Either may be destroyed first.
     UsbAdapterLink(THidDeviceController& HidCtl, UsbLinkVariant variant, Callbacks callbacks);
     // Gives every device object back to the controller and unbinds its events.
     ~UsbAdapterLink();
@@ -97,6 +98,7 @@ private:
     void showAccessError(THidDevice& device);
 
     THidDeviceController& hidCtl_;
+    std::weak_ptr<const void> controllerAlive_;   // expires with the controller
     UsbLinkVariant variant_;
     Callbacks callbacks_;
     UsbBurstCollector collector_;

@@ -311,4 +311,25 @@ TEST_F(UsbLinkTest, DestroyingTheLinkGivesTheDevicesBack)
         EXPECT_FALSE(ctl->DeviceAt(i)->hasReader());
     }
     EXPECT_EQ(platform.openConnections(kAdapterPath), 0);
+
+    // The device objects went back without the link's report handler: checked out again,
+    // the adapter gets no reader that would call into the destroyed link.
+    int adapter = -1;
+    for (int i = 0; i < ctl->Count(); ++i)
+        if (ctl->DeviceAt(i)->PnPInfo().InterfacePath == kAdapterPath)
+            adapter = i;
+    THidDevice* again = nullptr;
+    ASSERT_TRUE(ctl->CheckOutAt(adapter, again));
+    EXPECT_FALSE(again->hasReader());
+    delete again;
+
+    // The other order: the controller goes first while the link is receiving; the link's
+    // end then frees its device objects without reaching for the controller.
+    ctl.reset();
+    start();
+    link->USBConClick(true);
+    ASSERT_TRUE(shown.receiving);
+    ctl.reset();
+    link.reset();
+    EXPECT_EQ(platform.openConnections(kAdapterPath), 0);
 }
