@@ -91,3 +91,12 @@ QString resolveComPort(const QString& comName, const QString& runtimeDir)
         ports << info.systemLocation();
     return resolveComPort(comName, runtimeDir, ports);
 }
+
+QString serialDevicePath(const QString& name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')))
+        return name;
+    if (!name.contains(QLatin1Char('/')))
+        return QStringLiteral("/dev/") + name;
+    return QFileInfo(name).absoluteFilePath();
+}

@@ -23,3 +23,7 @@ QString resolveComPort(const QString& comName, const QString& runtimeDir, const 
 
 // The same with the serial ports the system lists now.
 QString resolveComPort(const QString& comName, const QString& runtimeDir);
+
+// Where the serial port object looks for a port name: a name without a folder is a device
+// under /dev; a relative path is taken from the current folder.
+QString serialDevicePath(const QString& name);

@@ -155,25 +155,34 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
     if (m.hasMatch()) {
         driver.SetComPort(static_cast<TComPortNumber>(m.captured(1).toInt() - 1));
     } else {
-        const QString device = resolveComPort(o.port, meterRuntimeDir());
+        const QString device = serialDevicePath(resolveComPort(o.port, meterRuntimeDir()));
         driver.SetPortResolver([device](const QString&) { return device; });
     }
-    driver.OnReceiveData = [&loop](TCommPortDriver*, const char* data, int size) {
+    long long overrunShown = 0;
+    driver.OnReceiveData = [&](TCommPortDriver*, const char* data, int size) {
         loop.reader.RECEIVE_COM_Data(data, size);
         if (loop.afterInput)
             loop.afterInput();
+        if (overrunShown == 0 && driver.OverrunBytes() > 0) {
+            overrunShown = driver.OverrunBytes();
+            std::fprintf(stderr, "meter-read: %s sends faster than it is read: %lld bytes dropped\n",
+                         local(o.port).constData(), overrunShown);
+        }
     };
     if (!driver.OpenPort()) {
-        std::fprintf(stderr, "meter-read: could not open %s: %s\n", local(o.port).constData(),
+        const QString tried = driver.SystemPortName();
+        const QString named = tried.isEmpty() || tried == o.port ? o.port : QStringLiteral("%1 (%2)").arg(o.port, tried);
+        std::fprintf(stderr, "meter-read: could not open %s: %s\n", local(named).constData(),
                      local(driver.LastOpenError()).constData());
         return 1;
     }
-    bool lost = false;
-    runUntilDone(loop, [&] {
-        lost = driver.PortLost();
-        return lost;
-    });
+    // A port that went away still hands over what it had taken in; then the reading ends.
+    runUntilDone(loop, [&] { return driver.PortLost() && driver.PendingBytes() == 0; });
+    const bool lost = driver.PortLost();
     driver.ClosePort();
+    if (driver.OverrunBytes() > 0)
+        std::fprintf(stderr, "meter-read: %lld bytes dropped in all: %s sent faster than it was read\n",
+                     driver.OverrunBytes(), local(o.port).constData());
     if (lost) {
         std::fprintf(stderr, "meter-read: %s went away\n", local(o.port).constData());
         return 1;
