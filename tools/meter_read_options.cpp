@@ -5,6 +5,8 @@
 #include "log/record_logger.h"
 #include "tools/option_args.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <limits>
 
@@ -36,6 +38,16 @@ QString meterReadUsage()
 }
 
 namespace {
+
+// A decimal separator must not be mistaken for a part of a number or of the value text, nor
+// split a printed line.
+bool isSeparatorCharacter(const QString& s)
+{
+    if (s.size() != 1)
+        return false;
+    const QChar c = s.at(0);
+    return c.isPrint() && !c.isSpace() && !c.isLetterOrNumber() && c != QLatin1Char('+') && c != QLatin1Char('-');
+}
 
 qint32 parseLimit(const QString& v)
 {
@@ -79,6 +91,10 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
         } else if (a == QLatin1String("--port")) {
             setSource(MeterReadOptions::Source::Port);
             o.port = valueOf(args, i);
+            static const QRegularExpression comLike(QStringLiteral("^COM[0-9]+$"));
+            static const QRegularExpression comName(QStringLiteral("^COM[1-9][0-9]*$"));
+            if (comLike.match(o.port).hasMatch() && !comName.match(o.port).hasMatch())
+                usageError(QStringLiteral("%1 is not a port name: COM1, COM2, ... or a device path").arg(o.port));
         } else if (a == QLatin1String("--usb-reports")) {
             setSource(MeterReadOptions::Source::UsbReports);
             o.file = valueOf(args, i);
@@ -96,8 +112,9 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
                 usageError(QStringLiteral("unsupported baud rate \"%1\"").arg(v));
         } else if (a == QLatin1String("--decimal-separator")) {
             o.decimalSeparator = valueOf(args, i);
-            if (o.decimalSeparator.size() != 1)
-                usageError(QStringLiteral("the decimal separator is one character"));
+            if (!isSeparatorCharacter(o.decimalSeparator))
+                usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
+                                          "a letter, a digit or a sign; not \"%1\"").arg(o.decimalSeparator));
         } else if (a == QLatin1String("--log")) {
             o.log = true;
             loggingOption = true;
@@ -122,8 +139,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
                 usageError(QStringLiteral("--save needs a file name"));
         } else if (a == QLatin1String("-")) {
             setSource(MeterReadOptions::Source::StandardInput);
-        } else if (a.startsWith(QLatin1String("--"))) {
-            usageError(QStringLiteral("unknown option %1").arg(a));
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
         } else {
             setSource(MeterReadOptions::Source::File);
             o.file = a;

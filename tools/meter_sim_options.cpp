@@ -44,8 +44,10 @@ MeterSimOptions parseMeterSimOptions(const QStringList& args)
             const QString v = valueOf(args, i);
             bool ok = false;
             o.rate = v.toDouble(&ok);
-            if (!ok || !(o.rate > 0) || o.rate > 100000)
-                usageError(QStringLiteral("--rate takes frames per second above 0; not \"%1\"").arg(v));
+            // Bounded so that the period stays a count of nanoseconds.
+            if (!ok || !(o.rate >= MeterSimOptions::kMinRate && o.rate <= MeterSimOptions::kMaxRate))
+                usageError(QStringLiteral("--rate takes %1 to %2 frames per second; not \"%3\"")
+                               .arg(MeterSimOptions::kMinRate).arg(MeterSimOptions::kMaxRate).arg(v));
             rateGiven = true;
         } else if (a == QLatin1String("--hold")) {
             const QString v = valueOf(args, i);

@@ -12,6 +12,8 @@ inline constexpr double kStreamingFramesPerSecond = 2400.0 / (10 * kMeterFrameSi
 inline constexpr int kStreamingFramesPerState = static_cast<int>(kStreamingFramesPerSecond / 2);
 
 struct MeterSimOptions {
+    static constexpr double kMinRate = 0.0001;   // frames per second: one in under three hours
+    static constexpr double kMaxRate = 100000;
     int portNumber = 1;        // published as COM<n>
     double rate = kStreamingFramesPerSecond;   // frames per second
     int framesPerState = kStreamingFramesPerState;   // frames sent for each display state

@@ -81,9 +81,26 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--load a.xml -",                // two inputs
         "--save -",                      // --save needs its file (then no input is left)
         "--usb-reports a.txt --hid /dev/hidraw0",
+        "--decimal-separator 5 -",       // a separator that is part of a number
+        "--decimal-separator + -",
+        "--decimal-separator e -",
+        "--decimal-separator L -",       // part of the overload display "0.L"
+        "--port COM0",                   // COM names count from 1
+        "--port COM01",
+        "-x a.bin",                      // an unknown short option, not a second input
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;
+    for (const char* blank : {" ", "\t", "\x01", "\x7f"}) {
+        EXPECT_THROW(parseMeterReadOptions({"--decimal-separator", QString::fromLatin1(blank), "-"}), UsageError)
+            << int(blank[0]);
+    }
+    EXPECT_EQ(parseMeterReadOptions(args("--decimal-separator ' -")).decimalSeparator, QStringLiteral("'"));
+    try {
+        parseMeterReadOptions(args("-x a.bin"));
+    } catch (const UsageError& e) {
+        EXPECT_STREQ(e.what(), "unknown option -x");
+    }
 }
 
 TEST(MeterSimOptions, DefaultsAndValues)
@@ -105,6 +122,13 @@ TEST(MeterSimOptions, DefaultsAndValues)
     EXPECT_EQ(o.count, 5);
     EXPECT_TRUE(o.toStdout);
 
-    for (const char* line : {"--port 1", "--port COM", "--rate 0", "--rate -2", "--count -1", "--count x", "--hold 0", "--fast"})
+    for (const char* line : {"--port 1", "--port COM", "--rate 0", "--rate -2", "--rate 1e-10", "--rate 100001",
+                             "--count -1", "--count x", "--hold 0", "--fast"})
         EXPECT_THROW(parseMeterSimOptions(args(line)), UsageError) << line;
+    try {
+        parseMeterSimOptions(args("--rate 1e-10"));
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find("0.0001 to 100000"), std::string::npos) << e.what();
+    }
+    EXPECT_DOUBLE_EQ(parseMeterSimOptions(args("--rate 0.0001")).rate, 0.0001);
 }
