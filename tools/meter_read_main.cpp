@@ -10,6 +10,7 @@
 #include "tools/meter_reader.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <csignal>
@@ -24,6 +25,9 @@ void requestStop(int)
     stopRequested = 1;
 }
 
+// A hang-up (the terminal closed) ends the reading as Ctrl+C does, so the log is still
+// saved; a reader of standard output that went away makes writes fail instead of ending
+// the program.
 void catchStopSignals()
 {
     struct sigaction action {};
@@ -31,25 +35,46 @@ void catchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool outputClosed = false;
+
+// Standard output failed (its reader went away): printing ends, said once.
+void noteOutputClosed()
+{
+    if (outputClosed)
+        return;
+    outputClosed = true;
+    std::fprintf(stderr, "meter-read: standard output closed; no more lines are printed\n");
 }
 
 // The whole line, whatever bytes it holds.
 void printLine(std::string line)
 {
+    if (outputClosed)
+        return;
     line.push_back('\n');
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
+        noteOutputClosed();
 }
 
 void printRow(const LogTable& table, std::int64_t row)
 {
     printLine(tableRowLine(table, row));
-    std::fflush(stdout);
+    if (!outputClosed && std::fflush(stdout) != 0)
+        noteOutputClosed();
 }
 
 // Writes the table as the window's Save does; the outcome's message goes to standard error,
 // with the system's reason when the window's text leaves it out.
 int saveTable(const LogTable& table, const QString& fileName)
 {
+    if (table.rowCount() == 0 && QFileInfo::exists(fileName)) {
+        std::fprintf(stderr, "meter-read: no rows to save; %s is left as it was\n", fileName.toLocal8Bit().constData());
+        return 1;
+    }
     const FileOutcome outcome = saveTableFile(table, fileName);
     QString message = outcome.text;
     if (!outcome.ok && !outcome.reason.isEmpty() && !message.endsWith(outcome.reason))
@@ -121,14 +146,22 @@ int main(int argc, char** argv)
 
     // Timer3 of the window: runs from the first reading on, when sampling.
     QTimer timer3;
-    QObject::connect(&timer3, &QTimer::timeout, &app, [&] { reader.samplingTick(); });
+    long long decodedAtTick = 0;
+    QObject::connect(&timer3, &QTimer::timeout, &app, [&] {
+        reader.samplingTick();
+        decodedAtTick = reader.decodedFrames();
+    });
     auto afterInput = [&] {
         if (reader.samplingActive() && !timer3.isActive())
             timer3.start(reader.intervalMs());
     };
 
     catchStopSignals();
-    const ReadLoop loop{app, reader, [] { return stopRequested != 0; }, afterInput};
+    // Without a file to save to, a closed standard output leaves nothing to do.
+    const bool saving = !options.saveFile.isEmpty();
+    const ReadLoop loop{app, reader,
+                        [&] { return stopRequested != 0 || ((outputClosed || printing.outputClosed()) && !saving); },
+                        afterInput};
     int rc = 1;
     try {
         rc = readInput(options, loop);
@@ -136,6 +169,10 @@ int main(int argc, char** argv)
         // Not a refused frame (those are counted and reported): the run ends, the log is still saved.
         std::fprintf(stderr, "meter-read: %s\n", e.what());
     }
+    // Input that ended (a file, a pipe) may end before the first tick: the latest reading
+    // not yet sampled is sampled now, so the log holds it.
+    if (!stopRequested && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
+        reader.samplingTick();
     if (!options.saveFile.isEmpty()) {
         const int saved = saveTable(reader.table(), options.saveFile);
         rc = rc ? rc : saved;

@@ -7,8 +7,15 @@ void PrintingSink::frameDecoded(const DecodedFrame& frame)
 {
     if (!out_)
         return;
-    std::fprintf(out_, "%s\n", readingLine(frame).c_str());
-    std::fflush(out_);   // one line per frame as it arrives, also into a pipe
+    std::string line = readingLine(frame);
+    line.push_back('\n');
+    // One line per frame as it arrives, also into a pipe. A reader that went away ends the
+    // printing, said once.
+    if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {
+        out_ = nullptr;
+        closed_ = true;
+        std::fprintf(err_, "meter-read: standard output closed; no more lines are printed\n");
+    }
 }
 
 void PrintingSink::frameRefused(const QString& message)

@@ -27,12 +27,15 @@ public:
 class PrintingSink : public FrameSink {
 public:
     PrintingSink(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+    // Writing to `out` failed (a pipe whose reader went away); nothing more is written there.
+    bool outputClosed() const { return closed_; }
     void frameDecoded(const DecodedFrame& frame) override;
     void frameRefused(const QString& message) override;
 
 private:
     std::FILE* out_;
     std::FILE* err_;
+    bool closed_ = false;
 };
 
 struct ReaderClock {

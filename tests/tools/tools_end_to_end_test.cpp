@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cerrno>
+#include <sys/resource.h>
 #include <cstring>
 #include <functional>
 
@@ -351,4 +353,114 @@ TEST(ToolsEndToEnd, SamplingReaderStoppedByCtrlCSavesWhatItPrinted)
     EXPECT_TRUE(rows[1].startsWith(QStringLiteral("2\t")));
     const ToolRun loaded = runReader({QStringLiteral("--load"), saved});
     EXPECT_EQ(loaded.out, out) << "the file holds every row printed";
+}
+
+TEST(ToolsEndToEnd, HangUpAndAClosedOutputStillSave)
+{
+    // A hang-up ends a port reading as Ctrl+C does: the log is saved.
+    PublishedMeter meter;
+    ASSERT_TRUE(meter.start(QStringLiteral("COM4"), 50));
+    const QString saved = meter.runtime.filePath(QStringLiteral("hangup.xml"));
+    QProcess reader;
+    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM4"), QStringLiteral("--log"),
+                                           QStringLiteral("--save"), saved}));
+    const QByteArray out = outputUntil(reader, 3, 8000);
+    ::kill(pid_t(reader.processId()), SIGHUP);
+    const bool ended = reader.waitForFinished(5000);
+    meter.sim.terminate();
+    meter.sim.waitForFinished(5000);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(reader.exitStatus(), QProcess::NormalExit) << "SIGHUP killed the reader";
+    EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+    const ToolRun loaded = runReader({QStringLiteral("--load"), saved});
+    EXPECT_GE(outputLines(loaded.out).size(), outputLines(out).size());
+
+    // A reader of the printed rows that goes away ends the printing, not the log: every row
+    // is saved, more than the pipe could hold.
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString capture = writeTempFile(dir, "capture.bin", scenarioBytes(3000));
+    const QString table = dir.filePath(QStringLiteral("piped.xls"));
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("\"$0\" --log --limit limitless --save \"$1\" \"$2\" | head -n 1"),
+                 kRead, table, capture});
+    ASSERT_TRUE(shell.waitForFinished(10000));
+    EXPECT_EQ(outputLines(shell.readAllStandardOutput()).size(), 1);
+    const QByteArray err = shell.readAllStandardError();
+    EXPECT_TRUE(err.contains("standard output closed")) << err.toStdString();
+    EXPECT_TRUE(err.contains("Scuss!")) << err.toStdString();
+    const ToolRun all = runReader({QStringLiteral("--load"), table});
+    EXPECT_EQ(outputLines(all.out).size(), 3000);
+}
+
+TEST(ToolsEndToEnd, RefusalsAndEndsSayWhatHappened)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString capture = writeTempFile(dir, "capture.bin", scenarioBytes(12));
+    static const char nulRow[] = "h\r\n1\tt\tDC\t1\0" "5\tV\tpass\r\n";
+    const QString nul = writeTempFile(dir, "nul.xls", QByteArray(nulRow, sizeof nulRow - 1));
+    const QString kept = writeTempFile(dir, "kept.xls", "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n1\tt\tDC\t1\tV\tpass\r\n");
+    const QString sampled = dir.filePath(QStringLiteral("sampled.xls"));
+    const struct {
+        QStringList args;
+        int exitCode;
+        const char* err;    // what standard error must hold
+        const char* out;    // standard output exactly, when not null
+    } cases[] = {
+        {{"--port", "ttyNOPE9"}, 1, "could not open ttyNOPE9 (/dev/ttyNOPE9): ", nullptr},
+        {{"--port", "COM0"}, 2, "COM0 is not a port name", nullptr},
+        {{"-x", capture}, 2, "unknown option -x", nullptr},
+        {{"--load", dir.filePath("missing.xls")}, 1, "Failed to Load File! (No such file or directory)", ""},
+        {{"--load", dir.path() + "/"}, 1, "Failed to Load File! (", ""},
+        {{"--load", "/dev/zero"}, 1, "Failed to Load File! (its first line does not end within 4 GiB)", ""},
+        {{"--load", nul}, 0, "", "1\tt\tDC\t\"1 5\"\tV\tpass\n"},
+        {{"--save", sampled, "--interval", "1", capture}, 0, "Scuss!", nullptr},
+        {{"--save", kept, "--interval", "1", "/dev/null"}, 1, "no rows to save; " , ""},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runReader(c.args);
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString() + "\n" + run.err.toStdString());
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.err.contains(c.err));
+        if (c.out) {
+            EXPECT_EQ(run.out, QByteArray(c.out));
+        }
+    }
+    // Input that ends before the first sampling tick still logs its latest reading, and an
+    // empty log leaves an existing file alone.
+    EXPECT_EQ(outputLines(runReader({QStringLiteral("--load"), sampled}).out).size(), 1);
+    EXPECT_EQ(outputLines(runReader({QStringLiteral("--load"), kept}).out).size(), 1);
+
+    // An XML save that runs out of room gives the system's reason.
+    const QString big = dir.filePath(QStringLiteral("big.xls"));
+    ASSERT_EQ(runReader({QStringLiteral("--log"), QStringLiteral("--save"), big, writeTempFile(dir, "long.bin", scenarioBytes(3000))})
+                  .exitCode, 0);
+    QProcess limited;
+    limited.setChildProcessModifier([] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit small{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    });
+    limited.start(kRead, {QStringLiteral("--load"), big, QStringLiteral("--save"), dir.filePath(QStringLiteral("big.xml"))});
+    ASSERT_TRUE(limited.waitForFinished(10000));
+    EXPECT_EQ(limited.exitCode(), 1);
+    EXPECT_TRUE(limited.readAllStandardError().contains(QByteArray("big.xml\". ") + std::strerror(EFBIG)));
+
+    // A port another reader holds is said to be in use.
+    PublishedMeter meter;
+    ASSERT_TRUE(meter.start(QStringLiteral("COM5"), 20));
+    QProcess first;
+    ASSERT_TRUE(meter.startReader(first, {QStringLiteral("--port"), QStringLiteral("COM5")}));
+    outputUntil(first, 1, 8000);
+    QProcess second;
+    ASSERT_TRUE(meter.startReader(second, {QStringLiteral("--port"), QStringLiteral("COM5")}));
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.readAllStandardError().contains("in use by another program"));
+    first.terminate();
+    first.waitForFinished(5000);
+    meter.sim.terminate();
+    meter.sim.waitForFinished(5000);
 }
