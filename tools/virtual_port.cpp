@@ -143,10 +143,14 @@ bool VirtualPort::sendAll(const QByteArray& bytes, int timeoutMs)
 
 void VirtualPort::drain(int timeoutMs)
 {
-    for (int waited = 0; waited < timeoutMs; waited += 10) {
+    // Bytes written reach the reader's queue a moment later, so an empty queue counts only
+    // when it stays empty for a few checks; closing earlier would throw the last frame away.
+    int emptyChecks = 0;
+    for (int waited = 0; waited < timeoutMs && emptyChecks < 3; waited += 10) {
         int pending = 0;
-        if (::ioctl(slave_, FIONREAD, &pending) != 0 || pending == 0)
+        if (::ioctl(slave_, FIONREAD, &pending) != 0)
             return;
+        emptyChecks = pending == 0 ? emptyChecks + 1 : 0;
         const timespec pause{0, 10 * 1000 * 1000};
         ::nanosleep(&pause, nullptr);
     }

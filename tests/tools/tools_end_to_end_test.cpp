@@ -357,6 +357,29 @@ TEST(ToolsEndToEnd, SamplingReaderStoppedByCtrlCSavesWhatItPrinted)
 
 TEST(ToolsEndToEnd, HangUpAndAClosedOutputStillSave)
 {
+    // The meter's side hangs up after its last frame: that frame is still read and printed.
+    {
+        PublishedMeter meter;
+        const int count = 30;
+        meter.runtime.setAutoRemove(true);
+        ASSERT_TRUE(meter.runtime.isValid());
+        meter.env.insert(QStringLiteral("XDG_RUNTIME_DIR"), meter.runtime.path());
+        meter.link = meter.runtime.filePath(QStringLiteral("meter-logger/COM6"));
+        meter.sim.setProcessEnvironment(meter.env);
+        meter.sim.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM6"), QStringLiteral("--rate"),
+                               QStringLiteral("10"), QStringLiteral("--count"), QString::number(count)});
+        ASSERT_TRUE(waitUntil([&] { return QFileInfo(meter.link).isSymLink(); }, 5000));
+        QProcess reader;
+        ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM6")}));
+        ASSERT_TRUE(reader.waitForFinished(15000));
+        meter.sim.waitForFinished(5000);
+        const QStringList lines = outputLines(reader.readAllStandardOutput());
+        ASSERT_FALSE(lines.isEmpty());
+        const std::vector<ScenarioFrame> scenario = defaultScenario();
+        EXPECT_EQ(lines.last().section(QLatin1Char('\t'), 0, 0), scenario[size_t(count - 1) % scenario.size()].display)
+            << "the last frame before the hang-up is lost";
+    }
+
     // A hang-up ends a port reading as Ctrl+C does: the log is saved.
     PublishedMeter meter;
     ASSERT_TRUE(meter.start(QStringLiteral("COM4"), 50));
