@@ -204,6 +204,12 @@ void TFCOMM::buildMenus()
         connect(a, &QAction::triggered, this, [this, i] { guard([&] { setRecordLimit(i); }); });
         RecordLimitItems[i] = a;
     }
+    // Logging stops silently at the record limit; the menu bar says so while it lasts.
+    RecordLimitHint = new QLabel(menuBar());
+    RecordLimitHint->setObjectName(QStringLiteral("RecordLimitHint"));
+    RecordLimitHint->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0); font-weight: bold; padding: 0px 6px"));
+    RecordLimitHint->hide();
+    menuBar()->setCornerWidget(RecordLimitHint, Qt::TopRightCorner);
     // The hidden items "New" and "Save" and the hidden menus keep their handlers reachable.
     QAction* newItem = RecordMenu->addAction(QStringLiteral("New"));
     newItem->setVisible(false);
@@ -294,6 +300,7 @@ void TFCOMM::wireLogging()
     });
     events.rowAppended = [this](const LogTable&, std::int64_t, double readingValue) {
         gridCatchUp_->request();
+        showRecordLimit();
         pager_->AddValue(readingValue);
         TntPanel1->showState();
     };
@@ -435,6 +442,16 @@ void TFCOMM::setRecordLimit(int item)
     logger().setRecordLimit(item);
     for (int i = 0; i < RecordLogger::kLimitCount; ++i)
         RecordLimitItems[i]->setChecked(i == logger().checkedLimitItem());
+    showRecordLimit();
+}
+
+void TFCOMM::showRecordLimit()
+{
+    const bool reached = logger().atLimit();
+    if (reached)
+        RecordLimitHint->setText(QStringLiteral("Record limit %1 reached").arg(logger().maxRecords()));
+    if (RecordLimitHint->isVisibleTo(this) != reached)
+        RecordLimitHint->setVisible(reached);
 }
 
 void TFCOMM::RecordNewClick()
@@ -442,6 +459,7 @@ void TFCOMM::RecordNewClick()
     if (!prompts().askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
         return;
     pipeline_->RecordNewClick();
+    showRecordLimit();
 }
 
 void TFCOMM::showOutcome(const FileOutcome& outcome)

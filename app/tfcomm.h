@@ -68,6 +68,7 @@ public:
     ChartToolBar* TntPanel1 = nullptr;
     ChartView* Chtshow = nullptr;
     QMenu* RecordMenu = nullptr;
+    QLabel* RecordLimitHint = nullptr;   // beside the menu, while the record limit stops logging
     std::array<QAction*, 6> RecordLimitItems{};
     QTimer ConTimer;
     QTimer Timer3;
@@ -123,6 +124,7 @@ private:
     void createUsbSide();
     void showPanel();
     void showBar();
+    void showRecordLimit();
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
     UserPrompts& prompts() { return *prompts_; }

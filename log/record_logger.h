@@ -96,9 +96,10 @@ public:
     bool timer3Enabled() const { return timer3Enabled_; }
     int timer3IntervalMs() const { return intervalMs_; }
     const LogReading& currentReading() const { return current_; }
+    // Logging has stopped at the record limit; a higher limit or Close Data resumes it.
+    bool atLimit() const { return loggedCount_ >= maxRecords_; }
 
 private:
-    bool atLimit() const { return loggedCount_ >= maxRecords_; }
     bool isRepeat(const LogReading& r) const { return !repeatSet_ && r.repeatKey() == lastLoggedKey_; }
     void appendRow(const LogReading& r, const QString& timeText);
 

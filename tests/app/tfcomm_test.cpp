@@ -337,6 +337,27 @@ TEST(MainWindow, RecordLimitMenuKeepsOneItemChecked)
     EXPECT_EQ(t.w->RecordLimitItems[5]->text(), "limitless");
 }
 
+TEST(MainWindow, RecordLimitReachedIsShownUntilLoggingCanGoOn)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    ASSERT_TRUE(w.logger().setMaxRecords(2));
+    t.feed(kVolts1234);
+    EXPECT_FALSE(w.RecordLimitHint->isVisibleTo(&w));
+    t.feed(kVolts1235);
+    EXPECT_TRUE(w.RecordLimitHint->isVisibleTo(&w));
+    EXPECT_EQ(w.RecordLimitHint->text(), "Record limit 2 reached");
+    w.setRecordLimit(0);
+    EXPECT_FALSE(w.RecordLimitHint->isVisibleTo(&w)) << "a higher limit resumes logging";
+
+    ASSERT_TRUE(w.logger().setMaxRecords(3));
+    t.feed(kVolts1234);
+    ASSERT_TRUE(w.RecordLimitHint->isVisibleTo(&w));
+    t.prompts.answers = {true};
+    w.RecordNewClick();
+    EXPECT_FALSE(w.RecordLimitHint->isVisibleTo(&w)) << "Close Data starts the count again";
+}
+
 TEST(MainWindow, FailedOpenShowsTheReasonAndStaysIdle)
 {
     QTemporaryDir runtime;
