@@ -2,6 +2,7 @@
 
 #include "app/chart_tool_bar.h"
 #include "app/entry_guard.h"
+#include "app/grid_columns.h"
 #include "app/judge_panel.h"
 #include "app/platform_info.h"
 #include "app/record_panel.h"
@@ -160,8 +161,7 @@ void TFCOMM::buildLayout()
     DBGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     DBGrid1->verticalHeader()->setDefaultSectionSize(18);
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    for (int c = 0; c < LogGridModel::ColumnCount; ++c)
-        DBGrid1->setColumnWidth(c, LogGridModel::kColumnWidths[c]);
+    fitGridColumns(*DBGrid1, widestGridTexts(clock_->userLocale(), clock_->userDecimalSeparator()));
 
     Panel4 = new JudgePanel(judge(), [this] { return clock_->userDecimalSeparator(); },
                             [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); },

@@ -76,6 +76,19 @@ void setTexts(DecodedFrame& f)
 
 } // namespace
 
+const QStringList& decodedFunctionTexts()
+{
+    static const QStringList texts = {"AC", "DC", "CAP", "TMP", "Freq", "DutyCycle", "Diode", "CTN", "OHM"};
+    return texts;
+}
+
+const QStringList& decodedUnitTexts()
+{
+    static const QStringList texts = {"V",  "A",  "*",  "F",  "#",  "?",  "Hz", "%",  "nV", "mV",
+                                      "uV", "nA", "mA", "uA", "nF", "mF", "uF", "k*", "M*"};
+    return texts;
+}
+
 int fullScaleForUnit(const QString& unitText)
 {
     if (unitText == QLatin1String("Hz") || unitText == QLatin1String("#"))

@@ -3,6 +3,8 @@
 #include "decode/conversion_error.h"
 #include "decode/decoded_frame.h"
 
+#include <QStringList>
+
 struct DecodeInput {
     QString frameText;               // two upper-case hex digits per byte, sign byte first
     QString decimalSeparator = QStringLiteral(".");
@@ -19,3 +21,7 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& out);
 
 // Full scale that a frame of this unit leaves for the next frame.
 int fullScaleForUnit(const QString& unitText);
+
+// Every FunctionText and UnitText a frame can decode to, for sizing what shows them.
+const QStringList& decodedFunctionTexts();
+const QStringList& decodedUnitTexts();

@@ -12,11 +12,14 @@
 #include "decode/link_indicator_widget.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
+#include "log/log_grid_model.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "scripted_prompts.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QMenuBar>
 #include <QProcess>
 #include <QProgressBar>
@@ -105,6 +108,24 @@ TEST(MainWindow, StartsAsTheLayoutSays)
     EXPECT_EQ(w.Panel5->COMCon->text(), "COM Connection");
     EXPECT_EQ(w.Panel5->USBCon->text(), "USB Connection");
     EXPECT_TRUE(t.prompts.shown.isEmpty());
+}
+
+TEST(MainWindow, GridColumnsHoldTheirTitlesAndLongestTextsWithinTheGrid)
+{
+    Window t;
+    QTableView& grid = *t.w->DBGrid1;
+    QHeaderView& header = *grid.horizontalHeader();
+    const QFontMetrics fm(grid.font());
+    const char* longest[] = {"10000000", "10:15:30 PM", "DutyCycle", "-8.888", "MΩ", "Fail"};
+    int total = 0;
+    for (int c = 0; c < 6; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_GE(header.sectionSize(c), header.sectionSizeHint(c)) << "the title is not cut";
+        EXPECT_GE(header.sectionSize(c), LogGridModel::kColumnWidths[c]);
+        EXPECT_GT(header.sectionSize(c), fm.horizontalAdvance(QString::fromUtf8(longest[c])));
+        total += header.sectionSize(c);
+    }
+    EXPECT_LE(total, grid.width() - 2 * grid.frameWidth() - grid.verticalScrollBar()->sizeHint().width());
 }
 
 TEST(MainWindow, ModelFlagsChooseScaleAndReceivePath)
