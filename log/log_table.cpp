@@ -165,9 +165,9 @@ struct LogTable::Columns {
     }
 };
 
-LogTable::LogTable() : d_(new Columns) {}
+LogTable::LogTable() : d_(std::make_unique<Columns>()) {}
 
-LogTable::~LogTable() { delete d_; }
+LogTable::~LogTable() = default;
 
 QString LogTable::fieldName(int field)
 {
@@ -269,9 +269,7 @@ std::optional<qint32> LogTable::integer(std::int64_t index, int field) const
 
 void LogTable::clear()
 {
-    Columns* fresh = new Columns;
-    delete d_;
-    d_ = fresh;
+    d_ = std::make_unique<Columns>();
 }
 
 void LogTable::swap(LogTable& other) { std::swap(d_, other.d_); }

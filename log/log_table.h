@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class LogTable {
@@ -33,5 +34,5 @@ public:
 
 private:
     struct Columns;
-    Columns* d_;
+    std::unique_ptr<Columns> d_;
 };

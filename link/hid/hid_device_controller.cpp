@@ -26,7 +26,8 @@ THidDeviceController::THidDeviceController(HidPlatform& platform) : platform_(pl
         --liveControllers;
         throw EControllerError("Only one THidDeviceController allowed per program");
     }
-    devices_ = scan();
+    for (std::unique_ptr<THidDevice>& device : scan())
+        devices_.push_back(Slot{std::move(device), nullptr});
     if (platform_.available())
         platform_.setDeviceChangeHandler([this] { DeviceChange(); });
 }
@@ -38,31 +39,33 @@ THidDeviceController::~THidDeviceController()
     onDeviceUnplug_ = {};
     onEnumerate_ = {};
     platform_.setDeviceChangeHandler({});
-    std::vector<THidDevice*> devices;
+    std::vector<Slot> devices;
     devices.swap(devices_);
-    for (THidDevice* device : devices) {
-        device->controller_ = nullptr;
-        if (device->CheckedOut())
-            device->Unplug();
-        else
-            delete device;
+    for (Slot& slot : devices) {
+        if (slot.kept) {
+            destroyDetached(std::move(slot.kept));
+        } else {
+            slot.lent->controller_ = nullptr;
+            slot.lent->Unplug();
+        }
     }
 }
 
-void THidDeviceController::destroyDetached(THidDevice* device)
+void THidDeviceController::destroyDetached(std::unique_ptr<THidDevice> device)
 {
+    // Without its controller the object does not check itself back in.
     device->controller_ = nullptr;
-    delete device;
+    device.reset();
 }
 
-std::vector<THidDevice*> THidDeviceController::scan()
+std::vector<std::unique_ptr<THidDevice>> THidDeviceController::scan()
 {
-    std::vector<THidDevice*> found;
+    std::vector<std::unique_ptr<THidDevice>> found;
     if (!platform_.available())
         return found;
     for (const HidInterfaceInfo& info : platform_.enumerate()) {
         try {
-            found.push_back(new THidDevice(platform_, THidPnPInfo{info.instanceId, info.path}, this));
+            found.push_back(std::make_unique<THidDevice>(platform_, THidPnPInfo{info.instanceId, info.path}, this));
         } catch (const EControllerError&) {
             // A device that cannot be opened or identified is never listed.
         }
@@ -70,18 +73,32 @@ std::vector<THidDevice*> THidDeviceController::scan()
     return found;
 }
 
+std::vector<THidDeviceController::Slot>::iterator THidDeviceController::slotOf(const THidDevice* device)
+{
+    return std::find_if(devices_.begin(), devices_.end(), [device](const Slot& s) { return s.device() == device; });
+}
+
+std::vector<THidDevice*> THidDeviceController::listed() const
+{
+    std::vector<THidDevice*> devices;
+    devices.reserve(devices_.size());
+    for (const Slot& slot : devices_)
+        devices.push_back(slot.device());
+    return devices;
+}
+
 THidDevice* THidDeviceController::DeviceAt(int Idx) const
 {
     if (Idx < 0 || Idx >= Count())
         return nullptr;
-    return devices_[static_cast<size_t>(Idx)];
+    return devices_[static_cast<size_t>(Idx)].device();
 }
 
 int THidDeviceController::EnumerateDevices()
 {
     int visited = 0;
     for (int i = 0; i < Count(); ++i) {
-        THidDevice* device = devices_[static_cast<size_t>(i)];
+        THidDevice* device = DeviceAt(i);
         if (!device->Plugged())
             continue;
         ++visited;
@@ -99,30 +116,32 @@ int THidDeviceController::EnumerateDevices()
     return visited;
 }
 
-bool THidDeviceController::CheckOutAt(int Idx, THidDevice*& HidDev)
+bool THidDeviceController::CheckOutAt(int Idx, std::unique_ptr<THidDevice>& HidDev)
 {
-    HidDev = nullptr;
+    HidDev.reset();
     THidDevice* device = DeviceAt(Idx);
     if (!device || device->CheckedOut())
         return false;
+    Slot& slot = devices_[static_cast<size_t>(Idx)];
     device->checkedOut_ = true;
-    HidDev = device;
+    slot.lent = device;
+    HidDev = std::move(slot.kept);
     device->startReaderIfReady();
     return true;
 }
 
 void THidDeviceController::DeviceChange()
 {
-    std::vector<THidDevice*> fresh = scan();
+    std::vector<std::unique_ptr<THidDevice>> fresh = scan();
     bool changed = false;
 
     // Removals, last to first.
     for (int i = Count() - 1; i >= 0; --i) {
         if (i >= Count())
             continue;
-        THidDevice* device = devices_[static_cast<size_t>(i)];
+        THidDevice* device = DeviceAt(i);
         const bool present = device->Plugged()
-            && std::any_of(fresh.begin(), fresh.end(), [device](const THidDevice* f) {
+            && std::any_of(fresh.begin(), fresh.end(), [device](const std::unique_ptr<THidDevice>& f) {
                    return f->PnPInfo().InstanceHandle == device->PnPInfo().InstanceHandle;
                });
         if (present)
@@ -133,28 +152,30 @@ void THidDeviceController::DeviceChange()
             onRemoval_(*device);
         }
         if (!device->CheckedOut()) {
-            auto it = std::find(devices_.begin(), devices_.end(), device);
+            auto it = slotOf(device);
             if (it != devices_.end()) {
+                std::unique_ptr<THidDevice> gone = std::move(it->kept);
                 devices_.erase(it);
-                destroyDetached(device);
+                destroyDetached(std::move(gone));
             }
         }
         changed = true;
     }
 
     // Duplicates of devices already listed, then arrivals in scan order.
-    std::vector<THidDevice*> arrivals;
-    for (THidDevice* f : fresh) {
-        const bool duplicate = std::any_of(devices_.begin(), devices_.end(), [f](const THidDevice* d) {
-            return d->Plugged() && d->PnPInfo().InstanceHandle == f->PnPInfo().InstanceHandle;
+    std::vector<std::unique_ptr<THidDevice>> arrivals;
+    for (std::unique_ptr<THidDevice>& f : fresh) {
+        const bool duplicate = std::any_of(devices_.begin(), devices_.end(), [&f](const Slot& s) {
+            return s.device()->Plugged() && s.device()->PnPInfo().InstanceHandle == f->PnPInfo().InstanceHandle;
         });
         if (duplicate)
-            destroyDetached(f);
+            destroyDetached(std::move(f));
         else
-            arrivals.push_back(f);
+            arrivals.push_back(std::move(f));
     }
-    for (THidDevice* device : arrivals) {
-        devices_.push_back(device);
+    for (std::unique_ptr<THidDevice>& arrival : arrivals) {
+        THidDevice* device = arrival.get();
+        devices_.push_back(Slot{std::move(arrival), nullptr});
         changed = true;
         if (onArrival_) {
             InCallbackScope scope(device->inCallback_);
@@ -181,7 +202,7 @@ void THidDeviceController::setOnDeviceChange(THidNotifyEvent h)
 void THidDeviceController::setOnDeviceData(THidDataEvent h)
 {
     onDeviceData_ = std::move(h);
-    for (THidDevice* device : std::vector<THidDevice*>(devices_)) {
+    for (THidDevice* device : listed()) {
         if (!device->inputFromController_)
             continue;
         device->setOnInputReport(onDeviceData_);
@@ -192,7 +213,7 @@ void THidDeviceController::setOnDeviceData(THidDataEvent h)
 void THidDeviceController::setOnDeviceDataError(THidDataErrorEvent h)
 {
     onDeviceDataError_ = std::move(h);
-    for (THidDevice* device : devices_) {
+    for (THidDevice* device : listed()) {
         if (device->readErrorFromController_)
             device->onReadError_ = onDeviceDataError_;
     }
@@ -201,7 +222,7 @@ void THidDeviceController::setOnDeviceDataError(THidDataErrorEvent h)
 void THidDeviceController::setOnDeviceUnplug(THidPlugEvent h)
 {
     onDeviceUnplug_ = std::move(h);
-    for (THidDevice* device : devices_) {
+    for (THidDevice* device : listed()) {
         if (device->unpluggedFromController_)
             device->onUnplugged_ = onDeviceUnplug_;
     }
@@ -211,7 +232,7 @@ void THidDeviceController::setDevThreadSleepTime(int ms)
 {
     if (ms == devThreadSleepTime_)
         return;
-    for (THidDevice* device : devices_) {
+    for (THidDevice* device : listed()) {
         if (device->ReadWaitMs() == devThreadSleepTime_)
             device->setReadWaitMs(ms);
     }
@@ -220,16 +241,16 @@ void THidDeviceController::setDevThreadSleepTime(int ms)
 
 void THidDeviceController::checkIn(THidDevice* device, KeptHandlers kept)
 {
-    auto it = std::find(devices_.begin(), devices_.end(), device);
+    auto it = slotOf(device);
     if (it == devices_.end())
         return;
     if (!device->Plugged()) {
         devices_.erase(it);
         return;
     }
-    THidDevice* replacement = nullptr;
+    std::unique_ptr<THidDevice> replacement;
     try {
-        replacement = new THidDevice(platform_, device->PnPInfo(), this);
+        replacement = std::make_unique<THidDevice>(platform_, device->PnPInfo(), this);
     } catch (const EControllerError&) {
         // The device stopped answering: it leaves the list.
         devices_.erase(it);
@@ -240,5 +261,6 @@ void THidDeviceController::checkIn(THidDevice* device, KeptHandlers kept)
     replacement->onUnplugged_ = std::move(kept.unplugged);
     replacement->unpluggedFromController_ = kept.unpluggedFromController;
     replacement->setReadWaitMs(kept.readWaitMs);
-    *it = replacement;
+    it->kept = std::move(replacement);
+    it->lent = nullptr;
 }

@@ -24,8 +24,9 @@ public:
     // Returns the number of devices visited.
     int EnumerateDevices();
     // Hands out the device at Idx; false (and a null device) when Idx is outside the list
-    // or the device is already out. The holder gives it back by destroying it.
-    bool CheckOutAt(int Idx, THidDevice*& HidDev);
+    // or the device is already out. The holder owns it and gives it back by destroying it;
+    // a device HidDev held before is given back first.
+    bool CheckOutAt(int Idx, std::unique_ptr<THidDevice>& HidDev);
     // Re-scans; reports removals, then arrivals, then the change.
     void DeviceChange();
 
@@ -64,14 +65,24 @@ private:
         bool unpluggedFromController = false;
         int readWaitMs = 100;
     };
+    // One listed device: owned here until it is checked out, then only pointed at.
+    struct Slot {
+        std::unique_ptr<THidDevice> kept;
+        THidDevice* lent = nullptr;
+        THidDevice* device() const { return kept ? kept.get() : lent; }
+    };
+
     // A device object that came from this controller is being destroyed.
     void checkIn(THidDevice* device, KeptHandlers kept);
-    std::vector<THidDevice*> scan();
-    static void destroyDetached(THidDevice* device);
+    std::vector<std::unique_ptr<THidDevice>> scan();
+    std::vector<Slot>::iterator slotOf(const THidDevice* device);
+    // The listed devices at this moment, for loops whose handlers may change the list.
+    std::vector<THidDevice*> listed() const;
+    static void destroyDetached(std::unique_ptr<THidDevice> device);
 
     HidPlatform& platform_;
     std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
-    std::vector<THidDevice*> devices_;   // owned unless checked out
+    std::vector<Slot> devices_;
     bool changeReported_ = false;
     int devThreadSleepTime_ = 100;
     THidPlugEvent onArrival_, onRemoval_, onDeviceUnplug_;

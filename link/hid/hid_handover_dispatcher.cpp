@@ -49,9 +49,8 @@ void HidHandOverDispatcher::post(const std::weak_ptr<THidDeviceReadThread>& read
         std::lock_guard<std::mutex> lock(mutex_);
         waiting_.push_back(reader);
     }
-    // Posted by name: the call's data stays inside the event system, and the readers
-    // travel through the mutex above.
-    QMetaObject::invokeMethod(this, "servePending", Qt::QueuedConnection);
+    // The call carries nothing: the readers travel through the mutex above.
+    QMetaObject::invokeMethod(this, [this] { servePending(); }, Qt::QueuedConnection);
 }
 
 void HidHandOverDispatcher::servePending()

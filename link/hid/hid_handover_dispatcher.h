@@ -26,11 +26,10 @@ public:
     static void setErrorGuard(ErrorGuard guard);
     static void handlerFailed(std::exception_ptr error);
 
-private slots:
-    void servePending();
-
 private:
     using QObject::QObject;
+    void servePending();
+
     std::mutex mutex_;
     std::deque<std::weak_ptr<THidDeviceReadThread>> waiting_;
 };

@@ -70,7 +70,7 @@ THidDevice* UsbAdapterLink::selectedDevice() const
 {
     if (selected_ < 0 || selected_ >= static_cast<int>(lines_.size()))
         return nullptr;
-    return lines_[static_cast<size_t>(selected_)].device;
+    return lines_[static_cast<size_t>(selected_)].device.get();
 }
 
 void UsbAdapterLink::addHistory(const QString& line)
@@ -206,7 +206,7 @@ void UsbAdapterLink::releaseDevices()
     for (DeviceLine& l : lines) {
         if (l.device)
             l.device->setOnInputReport({});
-        delete l.device;
+        l.device.reset();
     }
 }
 
@@ -215,7 +215,7 @@ bool UsbAdapterLink::HidCtlEnumerate(THidDevice& HidDev, int Idx)
     DeviceLine line;
     line.text = DeviceDescription(HidDev);
     hidCtl_.CheckOutAt(Idx, line.device);
-    lines_.push_back(line);
+    lines_.push_back(std::move(line));
     return true;
 }
 

@@ -84,7 +84,7 @@ public:
 private:
     struct DeviceLine {
         QString text;
-        THidDevice* device = nullptr;   // checked out; owned by the link
+        std::unique_ptr<THidDevice> device;   // checked out: destroying it gives it back
     };
 
     THidDevice* selectedDevice() const;

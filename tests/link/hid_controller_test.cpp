@@ -85,18 +85,20 @@ TEST(HidController, CheckOutBoundsAndTwice)
     platform.plug(dev(0));
     platform.plug(dev(1));
     THidDeviceController ctl(platform);
-    THidDevice* d = reinterpret_cast<THidDevice*>(1);
+    std::unique_ptr<THidDevice> d;
+    ASSERT_TRUE(ctl.CheckOutAt(0, d));
     EXPECT_FALSE(ctl.CheckOutAt(-1, d));
-    EXPECT_EQ(d, nullptr);
-    d = reinterpret_cast<THidDevice*>(1);
+    EXPECT_EQ(d.get(), nullptr);
+    EXPECT_FALSE(ctl.DeviceAt(0)->CheckedOut()) << "what the holder had went back first";
+    ASSERT_TRUE(ctl.CheckOutAt(0, d));
     EXPECT_FALSE(ctl.CheckOutAt(2, d)) << "the list's length is outside";
-    EXPECT_EQ(d, nullptr);
+    EXPECT_EQ(d.get(), nullptr);
     ASSERT_TRUE(ctl.CheckOutAt(1, d));
     EXPECT_TRUE(d->CheckedOut());
-    THidDevice* again = nullptr;
+    std::unique_ptr<THidDevice> again;
     EXPECT_FALSE(ctl.CheckOutAt(1, again));
-    EXPECT_EQ(again, nullptr);
-    delete d;
+    EXPECT_EQ(again.get(), nullptr);
+    d.reset();
 }
 
 TEST(HidController, CheckInReplacesAPluggedDeviceAndKeepsItsSettings)
@@ -105,12 +107,12 @@ TEST(HidController, CheckInReplacesAPluggedDeviceAndKeepsItsSettings)
     platform.plug(dev(0));
     platform.plug(dev(1));
     THidDeviceController ctl(platform);
-    THidDevice* d = nullptr;
+    std::unique_ptr<THidDevice> d;
     ASSERT_TRUE(ctl.CheckOutAt(1, d));
     d->setReadWaitMs(250);
     int unplugCalls = 0;
     d->setOnUnplugged([&](THidDevice&) { ++unplugCalls; });
-    delete d;
+    d.reset();
     ASSERT_EQ(ctl.Count(), 2);
     THidDevice* fresh = ctl.DeviceAt(1);
     EXPECT_EQ(fresh->PnPInfo().InstanceHandle, 101u);
@@ -133,7 +135,7 @@ TEST(HidController, HeldDeviceThatWentAwayIsReportedAtEveryChangeUntilGivenBack)
     });
     ctl.setOnDeviceChange([&] { events << "change"; });
     events.clear();
-    THidDevice* held = nullptr;
+    std::unique_ptr<THidDevice> held;
     ASSERT_TRUE(ctl.CheckOutAt(0, held));
     int unplugged = 0;
     held->setOnUnplugged([&](THidDevice&) { ++unplugged; });
@@ -146,7 +148,7 @@ TEST(HidController, HeldDeviceThatWentAwayIsReportedAtEveryChangeUntilGivenBack)
     EXPECT_FALSE(held->Plugged());
     EXPECT_EQ(listPaths(ctl), (QStringList{"/dev/hidraw0", "/dev/hidraw1"})) << "held, so still listed";
 
-    delete held;   // check-in of a gone device takes it out of the list
+    held.reset();   // check-in of a gone device takes it out of the list
     EXPECT_EQ(listPaths(ctl), (QStringList{"/dev/hidraw1"}));
     events.clear();
     platform.fireDeviceChange();
@@ -207,7 +209,7 @@ TEST(HidController, EnumerationSkipsUnpluggedAndStopsAtFalse)
     for (int i = 0; i < 4; ++i)
         platform.plug(dev(i));
     THidDeviceController ctl(platform);
-    THidDevice* held = nullptr;
+    std::unique_ptr<THidDevice> held;
     ASSERT_TRUE(ctl.CheckOutAt(0, held));
     platform.unplug("/dev/hidraw0");
     ctl.DeviceChange();
@@ -225,7 +227,7 @@ TEST(HidController, EnumerationSkipsUnpluggedAndStopsAtFalse)
     EXPECT_EQ(seen, (std::vector<int>{1, 2}));
     EXPECT_FALSE(ctl.DeviceAt(1)->InCallback());
     EXPECT_EQ(platform.openConnections("/dev/hidraw1"), 0) << "handles closed after the call";
-    delete held;
+    held.reset();
 }
 
 TEST(HidController, DefaultHandlersReachDevicesStillOnTheDefault)
@@ -234,8 +236,8 @@ TEST(HidController, DefaultHandlersReachDevicesStillOnTheDefault)
     platform.plug(dev(0));
     platform.plug(dev(1));
     THidDeviceController ctl(platform);
-    THidDevice* a = nullptr;
-    THidDevice* b = nullptr;
+    std::unique_ptr<THidDevice> a;
+    std::unique_ptr<THidDevice> b;
     ASSERT_TRUE(ctl.CheckOutAt(0, a));
     ASSERT_TRUE(ctl.CheckOutAt(1, b));
     b->setOnReadError([](THidDevice&, quint32) {});   // its own handler
@@ -256,8 +258,8 @@ TEST(HidController, DefaultHandlersReachDevicesStillOnTheDefault)
     ctl.setDevThreadSleepTime(50);
     EXPECT_EQ(a->ReadWaitMs(), 50);
     EXPECT_EQ(b->ReadWaitMs(), 70) << "only devices on the old value follow";
-    delete a;
-    delete b;
+    a.reset();
+    b.reset();
 }
 
 TEST(HidController, DestructionLeavesHeldDevicesWithTheirHolders)
@@ -265,14 +267,14 @@ TEST(HidController, DestructionLeavesHeldDevicesWithTheirHolders)
     FakeHidPlatform platform;
     platform.plug(dev(0));
     platform.plug(dev(1));
-    THidDevice* held = nullptr;
+    std::unique_ptr<THidDevice> held;
     {
         THidDeviceController ctl(platform);
         ASSERT_TRUE(ctl.CheckOutAt(1, held));
     }
-    ASSERT_NE(held, nullptr);
+    ASSERT_NE(held.get(), nullptr);
     EXPECT_FALSE(held->Plugged());
     EXPECT_EQ(held->Controller(), nullptr);
-    delete held;   // no controller to go back to
+    held.reset();   // no controller to go back to
     EXPECT_EQ(platform.openConnections("/dev/hidraw1"), 0);
 }

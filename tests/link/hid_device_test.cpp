@@ -48,7 +48,7 @@ protected:
     }
     void TearDown() override
     {
-        delete device;
+        device.reset();
         ctl.reset();
     }
     THidDataEvent recorder()
@@ -60,7 +60,7 @@ protected:
 
     FakeHidPlatform platform;
     std::unique_ptr<THidDeviceController> ctl;
-    THidDevice* device = nullptr;
+    std::unique_ptr<THidDevice> device;
     std::vector<Received> received;
 };
 
@@ -135,7 +135,7 @@ TEST(HidDevice, StringsAreReadOnlyWhileTheDeviceMayBeOpened)
     EXPECT_EQ(loose.ProductText(), QString()) << "not checked out and not in a callback";
 
     THidDeviceController ctl(platform);
-    THidDevice* held = nullptr;
+    std::unique_ptr<THidDevice> held;
     ASSERT_TRUE(ctl.CheckOutAt(0, held));
     EXPECT_EQ(held->ProductText(), QStringLiteral("USB to Serial"));
     EXPECT_EQ(held->SerialText(), QStringLiteral("A1B2"));
@@ -145,7 +145,7 @@ TEST(HidDevice, StringsAreReadOnlyWhileTheDeviceMayBeOpened)
     d.product = QStringLiteral("Renamed");
     platform.update(d);
     EXPECT_EQ(held->ProductText(), QStringLiteral("USB to Serial"));
-    delete held;
+    held.reset();
 }
 
 TEST(HidDevice, EmptyProductStringIsAskedForAgain)
@@ -155,13 +155,13 @@ TEST(HidDevice, EmptyProductStringIsAskedForAgain)
     d.product.reset();
     platform.plug(d);
     THidDeviceController ctl(platform);
-    THidDevice* held = nullptr;
+    std::unique_ptr<THidDevice> held;
     ASSERT_TRUE(ctl.CheckOutAt(0, held));
     EXPECT_EQ(held->ProductText(), QString());
     d.product = QStringLiteral("Late name");
     platform.update(d);
     EXPECT_EQ(held->ProductText(), QStringLiteral("Late name"));
-    delete held;
+    held.reset();
 }
 
 TEST(HidStrings, SerialNumberAgainstTheLanguageList)
@@ -235,15 +235,14 @@ TEST_F(HidReaderTest, NoReaderWithoutReadWriteAccess)
     FakeHidPlatform::Device d = adapter();
     d.readWrite = false;
     platform2.plug(d);
-    delete device;
-    device = nullptr;
+    device.reset();
     ctl.reset();
     THidDeviceController ctl2(platform2);
-    THidDevice* held = nullptr;
+    std::unique_ptr<THidDevice> held;
     ASSERT_TRUE(ctl2.CheckOutAt(0, held)) << "a device without access can still be checked out";
     held->setOnInputReport(recorder());
     EXPECT_FALSE(held->hasReader());
-    delete held;
+    held.reset();
 }
 
 TEST_F(HidReaderTest, ReaderStartsOnlyWhenCheckedOut)
@@ -370,8 +369,7 @@ TEST_F(HidReaderTest, DestroyingADeviceWithARunningReaderStopsIt)
     device->setOnInputReport(recorder());
     platform.queueReport(kPath, QByteArray::fromHex("00F1"));
     ASSERT_TRUE(waitFor([&] { return platform.reportsTaken(kPath) == 1; }));
-    delete device;   // the pending hand-over is served, then the object goes back
-    device = nullptr;
+    device.reset();   // the pending hand-over is served, then the object goes back
     EXPECT_EQ(received.size(), 1u);
     ASSERT_EQ(ctl->Count(), 1);
     EXPECT_FALSE(ctl->DeviceAt(0)->hasReader()) << "the replacement is not checked out";

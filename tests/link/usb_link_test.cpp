@@ -318,10 +318,10 @@ TEST_F(UsbLinkTest, DestroyingTheLinkGivesTheDevicesBack)
     for (int i = 0; i < ctl->Count(); ++i)
         if (ctl->DeviceAt(i)->PnPInfo().InterfacePath == kAdapterPath)
             adapter = i;
-    THidDevice* again = nullptr;
+    std::unique_ptr<THidDevice> again;
     ASSERT_TRUE(ctl->CheckOutAt(adapter, again));
     EXPECT_FALSE(again->hasReader());
-    delete again;
+    again.reset();
 
     // The other order: the controller goes first while the link is receiving; the link's
     // end then frees its device objects without reaching for the controller.
