@@ -6,6 +6,7 @@
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/usb/usb_adapter_link.h"
+#include "support/sample_frames.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,8 +28,8 @@ FakeHidPlatform::Device adapterDevice()
 }
 
 // One meter frame in two reports, then a report without serial bytes that ends the burst.
-const QByteArray kFramePart1 = QByteArray::fromHex("00F72B313233342031");
-const QByteArray kFramePart2 = QByteArray::fromHex("00F73000008000" "0D0A");
+const QByteArray kFramePart1 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1234).left(7));
+const QByteArray kFramePart2 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1234).mid(7));
 const QByteArray kEmpty = QByteArray::fromHex("00F000000000000000");
 
 // Waits without running the event loop, so a hand-over stays pending.
@@ -102,7 +103,7 @@ TEST_F(UsbUnplug, DuringAReadTheLinkGoesIdle)
     pullOut();
     expectIdleAfterUnplug();
     EXPECT_TRUE(frames.isEmpty()) << "half a frame is no reading";
-    QThread::msleep(30);
+    // The stop waited for the reader's end: only what it posted before can still come.
     QCoreApplication::processEvents();
     EXPECT_EQ(informs.size(), 1) << "no late read errors or hand-overs after the stop";
 }
@@ -119,7 +120,6 @@ TEST_F(UsbUnplug, WhileAHandOverWaitsItIsServedOnceThenTheLinkGoesIdle)
     EXPECT_EQ(link->collector().UsbHexText().size(), 28) << "the waiting report was served by the stop";
     expectIdleAfterUnplug();
     // The hand-over posted to the event loop finds its reader gone and does nothing.
-    QThread::msleep(30);
     QCoreApplication::processEvents();
     EXPECT_EQ(link->collector().UsbHexText().size(), 28) << "not served a second time";
     EXPECT_TRUE(frames.isEmpty()) << "the burst never ended: no frame from it";
@@ -138,7 +138,7 @@ TEST_F(UsbUnplug, WhileTheHandlerRunsTheDeviceMayGoFromUnderIt)
     platform.queueReport(kAdapterPath, kEmpty);
     platform.queueReport(kAdapterPath, kFramePart1);   // never read: the adapter is gone
     ASSERT_TRUE(waitFor([&] { return !frames.isEmpty(); }));
-    EXPECT_EQ(frames, QStringList{QStringLiteral("2B31323334203130000080000D0A")});
+    EXPECT_EQ(frames, QStringList{QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_WIRE_END)});
     expectIdleAfterUnplug();
     EXPECT_TRUE(link->collector().UsbHexText().isEmpty());
     EXPECT_EQ(platform.pendingReports(kAdapterPath), 1);
