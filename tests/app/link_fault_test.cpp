@@ -13,6 +13,7 @@
 #include "log/log_table.h"
 #include "far_end.h"
 #include "scripted_prompts.h"
+#include "support/sample_frames.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,8 +32,8 @@
 namespace {
 
 // Line feed (dropped by the receiver) + 13 frame bytes: 1.234 V DC, then 1.235 V DC.
-const QByteArray kFrame1234 = QByteArray::fromHex("0A2B31323334203130000080000D");
-const QByteArray kFrame1235 = QByteArray::fromHex("0A2B31323335203130000080000D");
+const QByteArray kFrame1234 = sample_frames::serialGroup(SAMPLE_VOLTS_1234);
+const QByteArray kFrame1235 = sample_frames::serialGroup(SAMPLE_VOLTS_1235);
 
 // Runs the event loop for a while.
 void runEvents(int ms)

@@ -16,6 +16,7 @@
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "scripted_prompts.h"
+#include "support/sample_frames.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -38,10 +39,10 @@ QByteArray frameBytes(const char* hex)
 }
 
 // 0A (the line feed the receiver drops) + a 13-byte frame.
-const char* kVolts1234 = "0A 2B 31 32 33 34 20 31 30 00 00 80 00 0D";
-const char* kVolts1235 = "0A 2B 31 32 33 35 20 31 30 00 00 80 00 0D";
-const char* kVolts1234In60 = "0A 2B 31 32 33 34 20 32 30 00 00 80 00 0D";   // 12.34 V
-const char* kOverloadKOhm = "0A 2B 3F 30 3A 3F 20 32 00 00 20 20 00 0D";
+const char* kVolts1234 = "0A" SAMPLE_VOLTS_1234 SAMPLE_SERIAL_END;
+const char* kVolts1235 = "0A" SAMPLE_VOLTS_1235 SAMPLE_SERIAL_END;
+const char* kVolts1234In60 = "0A" SAMPLE_VOLTS_12_34 SAMPLE_SERIAL_END;
+const char* kOverloadKOhm = "0A" SAMPLE_OVERLOAD_KOHM SAMPLE_SERIAL_END;
 
 struct Window {
     ScriptedPrompts prompts;

@@ -15,6 +15,7 @@
 #include "link/hid/hid_device.h"
 #include "log/log_table.h"
 #include "scripted_prompts.h"
+#include "support/sample_frames.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -38,9 +39,9 @@ const QString kMeterSilent =
 
 // Report ID 0, count byte, seven bytes: one 1.234 V DC frame in two reports, then a report
 // without serial bytes that ends the burst.
-const QByteArray kPart1 = QByteArray::fromHex("00F72B313233342031");
-const QByteArray kPart2 = QByteArray::fromHex("00F73000008000" "0D0A");
-const QByteArray kPart1Of1235 = QByteArray::fromHex("00F72B313233352031");
+const QByteArray kPart1 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1234).left(7));
+const QByteArray kPart2 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1234).mid(7));
+const QByteArray kPart1Of1235 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1235).left(7));
 const QByteArray kEmpty = QByteArray::fromHex("00F000000000000000");
 const QByteArray kBaud2400 = QByteArray::fromHex("00600900000300000000");
 

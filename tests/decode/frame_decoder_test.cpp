@@ -1,6 +1,7 @@
 // Frame decoding: texts, count, value, indicators and range rows from one meter frame.
 #include "decode/frame_decoder.h"
 #include "decode/range_table.h"
+#include "support/sample_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +113,7 @@ int lastMatchingRow(const DecodedFrame& f)
 TEST(FrameDecoder, DecodesTheDcVoltFrame)
 {
     // 2B 31 32 33 34 20 31 30 00 00 80 00 0D
-    const QString text = QStringLiteral("2B3132333420313000008000" "0D");
+    const QString text = QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_SERIAL_END);
     const DecodedFrame f = decode(text);
     EXPECT_EQ(f.progress, DecodeProgress::Complete);
     EXPECT_EQ(f.valueText, "1.234");
@@ -210,7 +211,7 @@ TEST(FrameDecoder, CommaDecimalSeparator)
 TEST(FrameDecoder, Overload)
 {
     // 2B 3F 30 3A 3F 20 32 00 00 20 20 00 0D: "0L" on the 60 kilo-ohm range.
-    const DecodedFrame plus = decode(QStringLiteral("2B3F303A3F20320000202000" "0D"));
+    const DecodedFrame plus = decode(QStringLiteral(SAMPLE_OVERLOAD_KOHM SAMPLE_SERIAL_END));
     EXPECT_TRUE(plus.overload());
     EXPECT_EQ(plus.digits, (std::array<QString, 4>{"", "0", "@", ""}));
     EXPECT_EQ(plus.valueText, "0.L");
@@ -221,7 +222,7 @@ TEST(FrameDecoder, Overload)
     EXPECT_EQ(plus.rangeBound, 60);
     EXPECT_DOUBLE_EQ(plus.readingValue, 60.01);
 
-    const DecodedFrame minus = decode(QStringLiteral("2D3F303A3F20320000202000" "0D"));
+    const DecodedFrame minus = decode(QStringLiteral(SAMPLE_OVERLOAD_KOHM_MINUS SAMPLE_SERIAL_END));
     EXPECT_EQ(minus.readingCount, -6001);
     EXPECT_EQ(minus.valueText, "0.L");  // the meter shows no sign on "0L"
     EXPECT_TRUE(minus.indicators.shown(Indicator::LcdFH));

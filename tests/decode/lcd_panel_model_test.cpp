@@ -2,6 +2,7 @@
 // bar graph maximum that follows range changes.
 #include "decode/frame_decoder.h"
 #include "decode/lcd_panel_model.h"
+#include "support/sample_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,7 @@ struct PanelRun {
 const QString kVolts = frame("1234", 1, 0x30, 0, 0, 0x80);             // auto DC 1.234 V
 const QString kMilliVoltsHeld = frame("1234", 4, 0x12, 0, 0x40, 0x80); // DC hold 123.4 mV
 const QString kTensOfVolts = frame("1234", 2, 0x30, 0, 0, 0x80);       // auto DC 12.34 V
-const QString kOverloadKiloOhm = QStringLiteral("2B3F303A3F203200002020000D");
+const QString kOverloadKiloOhm = QStringLiteral(SAMPLE_OVERLOAD_KOHM SAMPLE_SERIAL_END);
 const QString kHertzNoPoint = frame("1234", 0, 0x20, 0, 0, 0x08);      // matches no range row
 
 TEST(LcdPanelModel, EachFrameShowsExactlyItsOwnElements)

@@ -2,6 +2,7 @@
 #include "decode/conversion_error.h"
 #include "link/usb/usb_burst_collector.h"
 #include "link/usb/usb_reports.h"
+#include "support/sample_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -99,11 +100,11 @@ TEST(UsbBurst, OneFrameOverThreeReports)
     EXPECT_EQ(c.UsbHexText(), QStringLiteral("2B313233342031"));
     EXPECT_TRUE(c.UsbBurstOpen());
     EXPECT_FALSE(feed(c, "F73000008000" "0D0A").isEmpty());
-    EXPECT_EQ(c.UsbHexText(), QStringLiteral("2B31323334203130000080000D0A"));
+    EXPECT_EQ(c.UsbHexText(), QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_WIRE_END));
     EXPECT_TRUE(frames.seen.isEmpty());
     EXPECT_TRUE(feed(c, "F000000000000000").isEmpty()) << "empty reports give no history line";
     ASSERT_EQ(frames.seen.size(), 1);
-    EXPECT_EQ(frames.seen[0], QStringLiteral("2B31323334203130000080000D0A"));
+    EXPECT_EQ(frames.seen[0], QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_WIRE_END));
     EXPECT_EQ(c.FrameText(), frames.seen[0]);
     EXPECT_TRUE(c.UsbHexText().isEmpty());
     EXPECT_FALSE(c.UsbBurstOpen());
@@ -117,7 +118,7 @@ TEST(UsbBurst, OnlyTheLowNibbleOfTheCountByteCounts)
         feed(c, (QByteArray(count) + "2B313233342031").constData());
         feed(c, (QByteArray(count) + "3000008000" "0D0A").constData());
         feed(c, "00");
-        EXPECT_EQ(frames.seen, QStringList{"2B31323334203130000080000D0A"}) << count;
+        EXPECT_EQ(frames.seen, QStringList{SAMPLE_VOLTS_1234 SAMPLE_WIRE_END}) << count;
     }
 }
 
@@ -178,8 +179,8 @@ TEST(UsbBurst, TwoFramesInOneBurstAreOneCall)
 TEST(UsbBurst, ShapeTest)
 {
     const struct { const char* burst; bool decoded; const char* why; } cases[] = {
-        {"2B31323334203130000080000D0A", true, "plus sign"},
-        {"2D31323334203130000080000D0A", true, "minus sign"},
+        {SAMPLE_VOLTS_1234 SAMPLE_WIRE_END, true, "plus sign"},
+        {SAMPLE_VOLTS_MINUS_1234 SAMPLE_WIRE_END, true, "minus sign"},
         {"3031323334203130000080000D0A", false, "0x30 first"},
         {"2B31323334203130000080000A0D", false, "no carriage return as the 13th byte"},
         {"2B313233342031300000800D", false, "twelve bytes"},
@@ -215,7 +216,7 @@ TEST(UsbBurst, RefusedFrameIsCountedAndDoesNotLinger)
     feed(c, "F72D313233342031");
     feed(c, "F73000008000" "0D0A");
     feed(c, "F0");
-    EXPECT_EQ(c.FrameText(), QStringLiteral("2D31323334203130000080000D0A")) << "the next burst starts clean";
+    EXPECT_EQ(c.FrameText(), QStringLiteral(SAMPLE_VOLTS_MINUS_1234 SAMPLE_WIRE_END)) << "the next burst starts clean";
     EXPECT_EQ(calls, 2);
 
     // A fault behind the decoder is no bad frame: it reaches the caller.

@@ -5,6 +5,7 @@
 #include "link/hid/hid_device_controller.h"
 #include "decode/conversion_error.h"
 #include "link/usb/usb_adapter_link.h"
+#include "support/sample_frames.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -41,8 +42,8 @@ FakeHidPlatform::Device mouseDevice(const QString& path = kMousePath, quint32 id
     return d;
 }
 
-const QByteArray kFramePart1 = QByteArray::fromHex("00F72B313233342031");
-const QByteArray kFramePart2 = QByteArray::fromHex("00F73000008000" "0D0A");
+const QByteArray kFramePart1 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1234).left(7));
+const QByteArray kFramePart2 = sample_frames::adapterReport(sample_frames::wireBytes(SAMPLE_VOLTS_1234).mid(7));
 const QByteArray kEmpty = QByteArray::fromHex("00F000000000000000");
 
 class UsbLinkTest : public ::testing::Test {
@@ -152,7 +153,7 @@ TEST_F(UsbLinkTest, ConnectReadsFramesAndDisconnectStops)
     platform.queueReport(kAdapterPath, kFramePart2);
     platform.queueReport(kAdapterPath, kEmpty);
     ASSERT_TRUE(waitFor([&] { return frames.size() == 1; }));
-    EXPECT_EQ(frames[0], QStringLiteral("2B31323334203130000080000D0A"));
+    EXPECT_EQ(frames[0], QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_WIRE_END));
     EXPECT_TRUE(link->history().contains(QStringLiteral("R 00  F7 2B 31 32 33 34 20 31 ")));
 
     link->USBConClick(false);

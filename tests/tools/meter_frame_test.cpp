@@ -2,6 +2,7 @@
 #include "decode/frame_decoder.h"
 #include "link/serial_frame_assembly.h"
 #include "tools/meter_frame.h"
+#include "support/sample_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -15,12 +16,12 @@ TEST(MeterFrame, BytesOnTheWire)
         const char* bytes;
         const char* why;
     } cases[] = {
-        {"1.234", {0x30, 0x00, 0x00, 0x80}, "2B3132333420313000008000" "0D0A", "DC volts, point after digit 1"},
-        {"-1.234", {0x30, 0x00, 0x00, 0x80}, "2D3132333420313000008000" "0D0A", "minus sign"},
+        {"1.234", {0x30, 0x00, 0x00, 0x80}, SAMPLE_VOLTS_1234 SAMPLE_WIRE_END, "DC volts, point after digit 1"},
+        {"-1.234", {0x30, 0x00, 0x00, 0x80}, SAMPLE_VOLTS_MINUS_1234 SAMPLE_WIRE_END, "minus sign"},
         {"12.34", {0, 0, 0, 0}, "2B3132333420320000000000" "0D0A", "point after digit 2 is code 2"},
         {"123.4", {0, 0, 0, 0}, "2B3132333420340000000000" "0D0A", "point after digit 3 is code 4, not 3"},
         {"0023", {0, 0, 0, 0x02}, "2B3030323320300000000200" "0D0A", "no point is code 0"},
-        {"0.L", {0, 0, 0x20, 0x20}, "2B3F303A3F20320000202000" "0D0A", "overload digits, point after digit 2"},
+        {"0.L", {0, 0, 0x20, 0x20}, SAMPLE_OVERLOAD_KOHM SAMPLE_WIRE_END, "overload digits, point after digit 2"},
         {".0L", {0, 0, 0, 0}, "2B3F303A3F20310000000000" "0D0A", "overload with the point after digit 1"},
         {"0L.", {0, 0, 0, 0}, "2B3F303A3F20340000000000" "0D0A", "overload with the point after digit 3"},
     };

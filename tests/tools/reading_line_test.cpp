@@ -1,6 +1,7 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
 #include "tools/reading_line.h"
+#include "support/sample_frames.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -29,13 +30,13 @@ TEST(ReadingLine, ColumnsOfADecodedFrame)
     const QLocale saved;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const struct { const char* frameText; const char* separator; int fullScale; const char* line; const char* why; } cases[] = {
-        {"2B3132333420313000008000" "0D", ".", 6000,
+        {SAMPLE_VOLTS_1234 SAMPLE_SERIAL_END, ".", 6000,
          "1.234\t1234\t1.234\tDC\tV\tAUTO\t6v\t6\t6000\t1\tLcdAuto,LcdDc1,LcdP1,LcdV", "DC volts"},
-        {"2B3132333420313000008000" "0D", ",", 6000,
+        {SAMPLE_VOLTS_1234 SAMPLE_SERIAL_END, ",", 6000,
          "1,234\t1234\t1.234\tDC\tV\tAUTO\t6v\t6\t6000\t1\tLcdAuto,LcdDc1,LcdP1,LcdV", "comma separator, numbers unchanged"},
-        {"2D3F303A3F20320000202000" "0D", ".", 6000,
+        {SAMPLE_OVERLOAD_KOHM_MINUS SAMPLE_SERIAL_END, ".", 6000,
          "0.L\t-6001\t-60.01\tOHM\tk*\tMANU\t60k*\t60\t6000\t2\tLCDk,LCDohm,LcdFH,LcdP2", "negative overload"},
-        {"2B3132333420300000000800" "0D", ".", 6000,
+        {SAMPLE_HERTZ_NO_POINT SAMPLE_SERIAL_END, ".", 6000,
          "1234\t1234\t1234\tFreq\tHz\tMANU\t\t\t1000\t0\tLCDHz", "no range row: empty range columns"},
     };
     for (const auto& c : cases) {
