@@ -2,7 +2,10 @@
 // serial port or a USB adapter and prints one line per frame, or logs the readings the way the
 // window does and prints the rows; saves the log and prints table files.
 #include "decode/model_variants.h"
+#include "log/journal_files.h"
+#include "log/journal_store.h"
 #include "log/log_table.h"
+#include "log/record_journal.h"
 #include "log/table_files.h"
 #include "tools/log_settings.h"
 #include "tools/meter_read_inputs.h"
@@ -98,6 +101,38 @@ int printTableFile(const MeterReadOptions& o)
     return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }
 
+// The rows of every journal whose session ended without saving, oldest session first; the
+// journals stay where they are.
+int recoverJournals(const MeterReadOptions& o)
+{
+    LogTable table;
+    int sessions = 0;
+    for (const LeftJournal& left : leftJournals(defaultJournalFolder())) {
+        const std::int64_t first = table.rowCount();
+        const JournalSummary s = readJournal(left.path, [&](const JournalRow& r) {
+            table.append(r.row);
+            return true;
+        });
+        if (s.rows == 0 && !s.damaged)
+            continue;
+        ++sessions;
+        const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+        std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", left.path.toLocal8Bit().constData(),
+                     static_cast<long long>(s.rows), s.firstLoggedAt.toString(format).toLocal8Bit().constData(),
+                     s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
+                     s.damaged ? " (damaged; these are the rows that could be read)" : "");
+        for (std::int64_t r = first; r < table.rowCount(); ++r)
+            printRow(table, r);
+    }
+    std::fflush(stdout);
+    if (sessions == 0) {
+        std::fprintf(stderr, "meter-read: no session left unsaved rows in %s\n",
+                     defaultJournalFolder().toLocal8Bit().constData());
+        return 0;
+    }
+    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+}
+
 int readInput(const MeterReadOptions& o, const ReadLoop& loop)
 {
     switch (o.source) {
@@ -106,7 +141,8 @@ int readInput(const MeterReadOptions& o, const ReadLoop& loop)
     case MeterReadOptions::Source::Port: return readSerialPort(o, loop);
     case MeterReadOptions::Source::UsbReports: return readUsbReportLines(o.file, loop);
     case MeterReadOptions::Source::Hid: return readHidAdapter(o.port, quint32(o.baud), loop);
-    case MeterReadOptions::Source::Table: break;
+    case MeterReadOptions::Source::Table:
+    case MeterReadOptions::Source::Recover: break;
     }
     return 2;
 }
@@ -129,6 +165,8 @@ int main(int argc, char** argv)
     }
     if (options.source == MeterReadOptions::Source::Table)
         return printTableFile(options);
+    if (options.source == MeterReadOptions::Source::Recover)
+        return recoverJournals(options);
 
     // Reading lines unless the rows are printed; refusals always.
     PrintingSink printing(options.log ? nullptr : stdout, stderr);

@@ -15,6 +15,7 @@ QString meterReadUsage()
     return QStringLiteral(
         "usage: meter-read [options] FILE | - | --port COMn|DEVICE | --usb-reports FILE|- | --hid PATH\n"
         "       meter-read --load TABLEFILE [--save FILE]\n"
+        "       meter-read --recover [--save FILE]\n"
         "Decodes raw meter bytes and prints one TAB-separated line per frame:\n"
         "  ValueText, ReadingCount, ReadingValue, FunctionText, UnitText, RangeModeText,\n"
         "  range, range bound, FullScaleCount, PointPosition, indicators\n"
@@ -34,6 +35,8 @@ QString meterReadUsage()
         "  --save FILE              write the log to FILE at the end (.xml: XML packet, else text)\n"
         "Tables:\n"
         "  --load FILE              print the rows of a table file\n"
+        "  --recover                print the rows kept by the journals of sessions that ended\n"
+        "                           without saving (the window's and meter-read's), oldest first\n"
         "  --help                   show this text\n");
 }
 
@@ -104,6 +107,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
         } else if (a == QLatin1String("--load")) {
             setSource(MeterReadOptions::Source::Table);
             o.file = valueOf(args, i);
+        } else if (a == QLatin1String("--recover")) {
+            setSource(MeterReadOptions::Source::Recover);
         } else if (a == QLatin1String("--baud")) {
             const QString v = valueOf(args, i);
             bool ok = false;
@@ -149,9 +154,11 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
     if (o.help)
         return o;
     if (!haveSource)
-        usageError(QStringLiteral("no input: give a file, -, --port, --usb-reports, --hid or --load"));
+        usageError(QStringLiteral("no input: give a file, -, --port, --usb-reports, --hid, --load or --recover"));
     if (o.source == MeterReadOptions::Source::Table && loggingOption)
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
+    if (o.source == MeterReadOptions::Source::Recover && loggingOption)
+        usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
     for (const QString* limit : {&o.high, &o.low}) {
         if (parseLocaleNumber(*limit, o.decimalSeparator) == kNotANumber)
             usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")

@@ -14,6 +14,7 @@ struct MeterReadOptions {
         UsbReports,     // USB input reports as hex lines, from `file` ("-": standard input)
         Hid,            // a USB adapter's hidraw device node, in `port`
         Table,          // a table file to print, in `file`
+        Recover,        // the journals left by sessions that ended without saving
     };
     Source source = Source::StandardInput;
     QString file;                    // Source::File, UsbReports, Table
@@ -32,7 +33,10 @@ struct MeterReadOptions {
     QString saveFile;                // the log written here at the end; empty: not saved
 
     // Whether readings go into the log table (printing rows, or only saving them).
-    bool logs() const { return log || (!saveFile.isEmpty() && source != Source::Table); }
+    bool logs() const
+    {
+        return log || (!saveFile.isEmpty() && source != Source::Table && source != Source::Recover);
+    }
 };
 
 class UsageError : public std::runtime_error {
