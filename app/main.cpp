@@ -1,4 +1,5 @@
 // Program entry: the application object and the main window, then the event loop.
+#include "app/termination_signals.h"
 #include "app/tfcomm.h"
 
 #include <QApplication>
@@ -13,5 +14,8 @@ int main(int argc, char** argv)
     if (const QScreen* screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
+    // Logout, shutdown or Ctrl+C: the journal keeps the rows for the next start.
+    TerminationSignals termination([&window](int) { window.endBySignal(); });
+    window.offerRestore();
     return app.exec();
 }

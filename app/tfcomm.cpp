@@ -22,8 +22,11 @@
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/chart_picture.h"
+#include "log/journal_files.h"
+#include "log/journal_store.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
+#include "log/record_journal.h"
 #include "log/record_logger.h"
 #include "log/report_preview.h"
 #include "log/table_files.h"
@@ -32,6 +35,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
@@ -89,6 +93,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     FormCreate();
     wireLogging();
+    createJournal();
     createUsbSide();
     showConnectionState();
     showPanel();
@@ -473,13 +478,19 @@ void TFCOMM::showOutcome(const FileOutcome& outcome)
 
 void TFCOMM::saveasClick()
 {
+    saveLog();
+}
+
+bool TFCOMM::saveLog()
+{
     const QString name = prompts().chooseSaveFile(saveTableDialogParams());
     if (name.isEmpty())
-        return;
+        return false;
     const FileOutcome outcome = saveTableFile(cds1(), name);
     if (outcome.ok)
         pipeline_->rowsSaved();
     showOutcome(outcome);
+    return outcome.ok;
 }
 
 void TFCOMM::SpeedButton2Click()
@@ -492,6 +503,9 @@ void TFCOMM::SpeedButton2Click()
     gridModel_->tableReset();
     DBGrid1->scrollToBottom();
     pipeline_->rowsLoaded(outcome.ok && cds1().rowCount() != before);
+    // A packet replaces the table: the logged rows are no longer there to be saved.
+    if (outcome.ok && tableFileFormat(name) == TableFileFormat::XmlPacket)
+        journal_->clear();
     showOutcome(outcome);
 }
 
@@ -539,7 +553,7 @@ void TFCOMM::TbSxClick()
 
 void TFCOMM::BitBtn1Click()
 {
-    if (!prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion))
+    if (hasUnsavedRows() ? !mayLeaveWithUnsavedRows() : !prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion))
         return;
     quitting_ = true;
     close();
@@ -555,11 +569,108 @@ void TFCOMM::BtExit1Click()
 
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
-    // The close box asks before it throws away rows that were never saved.
-    if (!quitting_ && hasUnsavedRows() && !prompts().askYesNo(QStringLiteral("Information"), kQuitQuestion)) {
+    // The close box asks before it leaves rows that were never saved.
+    if (!quitting_ && hasUnsavedRows() && !mayLeaveWithUnsavedRows()) {
         event->ignore();
         return;
     }
     comm2_->ClosePort();
     event->accept();
+}
+
+bool TFCOMM::hasUnsavedRows() const
+{
+    return journal_->heldRows() > 0;
+}
+
+std::int64_t TFCOMM::unsavedRowCount() const
+{
+    return journal_->heldRows();
+}
+
+bool TFCOMM::mayLeaveWithUnsavedRows()
+{
+    const std::int64_t n = unsavedRowCount();
+    const QString text = n == 1 ? QStringLiteral("1 logged row is not saved. Save it before quitting?")
+                                : QStringLiteral("%1 logged rows are not saved. Save them before quitting?").arg(n);
+    switch (prompts().choose(QStringLiteral("Information"), text,
+                             {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")}, 2)) {
+    case 0: return saveLog();
+    case 1: journal_->discard(); return true;
+    default: return false;
+    }
+}
+
+void TFCOMM::endBySignal()
+{
+    journal_->flush();
+    quitting_ = true;
+    close();
+    QApplication::quit();
+}
+
+void TFCOMM::createJournal()
+{
+    RecordJournal::Options o;
+    o.folder = services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
+    o.kind = QStringLiteral("window");
+    o.maxPageCount = services_.journalMaxPages;
+    journal_ = std::make_unique<RecordJournal>(o);
+    pipeline_->setJournal(journal_.get());
+
+    SafetyCopy = new QLabel(Panel5);
+    SafetyCopy->setObjectName(QStringLiteral("SafetyCopy"));
+    SafetyCopy->setGeometry(320, 3, 260, 24);
+    SafetyCopy->setStyleSheet(QStringLiteral("color: #a04000;"));
+    SafetyCopy->hide();
+    journal_->setStateListener([this](bool on, const QString& reason) {
+        SafetyCopy->setVisible(!on);
+        SafetyCopy->setText(on ? QString() : QStringLiteral("Safety copy off: ") + reason);
+        SafetyCopy->setToolTip(
+            on ? QString()
+               : QStringLiteral("Logged rows are not copied to %1 (%2). Logging goes on; save the table to keep "
+                                "them. The copy starts again by itself as soon as it can be written.")
+                     .arg(QDir::toNativeSeparators(journal_->path()), reason));
+    });
+}
+
+void TFCOMM::offerRestore()
+{
+    const QString folder = services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
+    for (LeftJournal& left : leftJournals(folder)) {
+        const JournalSummary s = summariseJournal(left.path);
+        if (s.kind != QLatin1String("window") && !s.damaged)
+            continue;   // a headless logger's: meter-read --recover gives it back
+        if (s.rows == 0) {
+            removeJournalFiles(left.path);
+            continue;
+        }
+        const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+        const QString text =
+            QStringLiteral("The last session ended without saving %1 logged %2 (from %3 to %4). Restore %5?")
+                .arg(s.rows)
+                .arg(s.rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
+                .arg(s.firstLoggedAt.toString(format), s.lastLoggedAt.toString(format))
+                .arg(s.rows == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+        switch (prompts().choose(QStringLiteral("Information"), text,
+                                 {QStringLiteral("Restore"), QStringLiteral("Discard")}, -1)) {
+        case 0:
+            restoreJournal(left.path);
+            removeJournalFiles(left.path);
+            break;
+        case 1: removeJournalFiles(left.path); break;
+        default: break;   // closed without an answer: offered again next time
+        }
+    }
+}
+
+void TFCOMM::restoreJournal(const QString& path)
+{
+    readJournal(path, [this](const JournalRow& r) {
+        pipeline_->restoreRow(r);
+        return true;
+    });
+    // Taken over only once this window's own journal holds the rows.
+    journal_->flush();
+    gridCatchUp_->request();
 }

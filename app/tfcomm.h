@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
+#include <cstdint>
 #include <memory>
 
 class QAction;
@@ -34,6 +35,7 @@ class ChartEnlarger;
 class HidPlatform;
 class UsbSide;
 class RefreshThrottle;
+class RecordJournal;
 struct FileOutcome;
 struct ChartPlacement;
 
@@ -45,6 +47,8 @@ public:
         LocaleClock* clock = nullptr;       // null: the system's locale and clock
         ModelFlags flags = ModelFlags::layout();
         HidPlatform* hidPlatform = nullptr;  // null: the system's HID devices; else outlives the window
+        QString journalFolder;              // empty: the program's data folder
+        int journalMaxPages = 0;            // tests: a journal that cannot grow, as on a full disk
     };
     explicit TFCOMM(const Services& services, QWidget* parent = nullptr);
     TFCOMM() : TFCOMM(Services()) {}
@@ -70,6 +74,7 @@ public:
     QMenu* RecordMenu = nullptr;
     QLabel* RecordLimitHint = nullptr;   // beside the menu, while the record limit stops logging
     std::array<QAction*, 6> RecordLimitItems{};
+    QLabel* SafetyCopy = nullptr;      // in the top bar while the journal cannot be written
     QTimer ConTimer;
     QTimer Timer3;
 
@@ -88,7 +93,10 @@ public:
     const MeterReading& reading() const { return pipeline_->reading(); }
     int linkIdleTicks() const { return pipeline_->linkIdleTicks(); }
     long long badFrames() const;
-    bool hasUnsavedRows() const { return pipeline_->hasUnsavedRows(); }
+    RecordJournal& journal() { return *journal_; }
+    // Rows logged since the last save, Close Data or start; loaded rows are on disk already.
+    bool hasUnsavedRows() const;
+    std::int64_t unsavedRowCount() const;
     bool isChartEnlarged() const;
 
     // Handlers bound to the controls.
@@ -109,6 +117,12 @@ public:
     void TbSxClick();
     void setRecordLimit(int item);
 
+    // Start-up, once the window shows: offers the rows of sessions that ended without saving.
+    void offerRestore();
+    // SIGTERM, SIGHUP or SIGINT: the journal is committed and the program ends without a
+    // question; the rows are offered at the next start.
+    void endBySignal();
+
     // The frame decoder's entry: called by a link once per accepted frame.
     void LcdDisplayVK31C(const QString& frameText);
 
@@ -127,6 +141,10 @@ private:
     void showRecordLimit();
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
+    void createJournal();
+    void restoreJournal(const QString& path);
+    bool saveLog();                  // the Save dialog and the save; true when it succeeded
+    bool mayLeaveWithUnsavedRows();  // Save / Discard / Cancel
     UserPrompts& prompts() { return *prompts_; }
     template <typename F> void guard(F&& handler);
 
@@ -150,6 +168,8 @@ private:
     QString systeminfomation_;          // the system's decimal separator, for the key filters
     bool quitting_ = false;
     bool inConTimer_ = false;           // a ConTimer tick is running
+
+    std::unique_ptr<RecordJournal> journal_;
 
     std::unique_ptr<UsbSide> usb_;      // last: its reader hands frames to everything above
 };

@@ -2,11 +2,27 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 bool DialogPrompts::askYesNo(const QString& title, const QString& text)
 {
     return QMessageBox::information(parent_, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
            == QMessageBox::Yes;
+}
+
+int DialogPrompts::choose(const QString& title, const QString& text, const QStringList& buttons, int escapeButton)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent_);
+    QList<QAbstractButton*> added;
+    for (const QString& caption : buttons)
+        added << box.addButton(caption, added.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::ActionRole);
+    if (!added.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton*>(added[0]));
+    if (escapeButton >= 0 && escapeButton < added.size())
+        box.setEscapeButton(added[escapeButton]);
+    box.exec();
+    const int chosen = int(added.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : escapeButton;
 }
 
 void DialogPrompts::inform(const QString& text)

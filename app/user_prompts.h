@@ -3,12 +3,20 @@
 #include "log/table_file_outcome.h"
 
 #include <QString>
+#include <QStringList>
 
 class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
     // A question with Yes and No; true only for Yes.
     virtual bool askYesNo(const QString& title, const QString& text) = 0;
+    // A question with its own buttons, in order; the index of the one chosen, or
+    // `escapeButton` when the box is closed without a choice.
+    virtual int choose(const QString& title, const QString& text, const QStringList& buttons, int escapeButton)
+    {
+        Q_UNUSED(title) Q_UNUSED(text) Q_UNUSED(buttons)
+        return escapeButton;
+    }
     virtual void inform(const QString& text) = 0;   // "Information", information icon, OK
     virtual void error(const QString& text) = 0;    // "Error", error icon, OK
     // File dialogs: the chosen name, or an empty text when cancelled.
@@ -23,6 +31,7 @@ class DialogPrompts : public UserPrompts {
 public:
     explicit DialogPrompts(QWidget* parent) : parent_(parent) {}
     bool askYesNo(const QString& title, const QString& text) override;
+    int choose(const QString& title, const QString& text, const QStringList& buttons, int escapeButton) override;
     void inform(const QString& text) override;
     void error(const QString& text) override;
     QString chooseSaveFile(const FileDialog& dialog) override;

@@ -40,6 +40,7 @@ class CountingPrompts : public UserPrompts {
 public:
     int shown = 0;
     bool askYesNo(const QString&, const QString&) override { return ++shown, false; }
+    int choose(const QString&, const QString&, const QStringList&, int escape) override { return ++shown, escape; }
     void inform(const QString&) override { ++shown; }
     void error(const QString& text) override
     {

@@ -76,6 +76,13 @@ void RecordLogger::appendRow(const LogReading& r, const QString& timeText)
     row.function = r.functionText;
     row.unit = r.unitText;
     row.judge = r.judgeText;
+    postRow(row, r);
+    if (cb_.rowLogged)
+        cb_.rowLogged(row, r);
+}
+
+void RecordLogger::postRow(const LogRow& row, const LogReading& r)
+{
     if (cb_.setBarPosition)
         cb_.setBarPosition(barPosition(r.readingValue));
     table_.append(row);
@@ -83,6 +90,15 @@ void RecordLogger::appendRow(const LogReading& r, const QString& timeText)
         cb_.rowPosted();
     if (cb_.addValue)
         cb_.addValue(r.readingValue);
+}
+
+void RecordLogger::restoreRow(const LogRow& row, const LogReading& reading)
+{
+    lastLoggedKey_ = reading.repeatKey();
+    ++loggedCount_;
+    if (row.no)
+        recordNo_ = qint32(quint32(*row.no) + 1u);
+    postRow(row, reading);
 }
 
 RecordLogger::IntervalChange RecordLogger::RecordSITimeChange(const QString& boxText)

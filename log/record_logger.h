@@ -52,6 +52,8 @@ public:
         std::function<void(double readingValue)> addValue;     // chart pager's AddValue; then Bt10 := CurrentPage
         std::function<void()> clearChart;                      // Close Data: ClearChart; then Bt10 := CurrentPage
         std::function<void()> tableCleared;                    // Close Data emptied the table
+        // Last for each appended row: the row and the reading it came from (the journal).
+        std::function<void(const LogRow& row, const LogReading& reading)> rowLogged;
     };
 
     explicit RecordLogger(LogTable& table);
@@ -80,6 +82,11 @@ public:
     // A limit of any size from 1 to the "limitless" one; false (nothing changes) outside that.
     bool setMaxRecords(qint32 count);
 
+    // A row given back from an earlier session, appended as if just logged with its own
+    // number: it counts as logged, the numbering goes on after it, and a repeat of it is
+    // suppressed as a repeat of a logged row. rowLogged is not called for it.
+    void restoreRow(const LogRow& row, const LogReading& reading);
+
     // Close Data, once the question was answered Yes.
     void RecordNewClick();
 
@@ -102,6 +109,7 @@ public:
 private:
     bool isRepeat(const LogReading& r) const { return !repeatSet_ && r.repeatKey() == lastLoggedKey_; }
     void appendRow(const LogReading& r, const QString& timeText);
+    void postRow(const LogRow& row, const LogReading& r);
 
     LogTable& table_;
     Callbacks cb_;

@@ -2,6 +2,7 @@
 
 #include "decode/frame_decoder.h"
 #include "log/log_time_text.h"
+#include "log/record_journal.h"
 
 ReadingPipeline::ReadingPipeline(int startFullScaleCount, Clock clock)
     : clock_(std::move(clock)), extremes_(startFullScaleCount), logger_(table_)
@@ -23,7 +24,32 @@ ReadingPipeline::ReadingPipeline(int startFullScaleCount, Clock clock)
         if (events_.tableCleared)
             events_.tableCleared();
     };
+    cb.rowLogged = [this](const LogRow& row, const LogReading& reading) {
+        if (journal_)
+            journal_->rowLogged(row, reading);
+    };
     logger_.setCallbacks(cb);
+}
+
+void ReadingPipeline::restoreRow(const JournalRow& r)
+{
+    LogReading reading;
+    reading.valueText = r.row.value;
+    reading.functionText = r.row.function;
+    reading.unitText = r.row.unit;
+    reading.rangeModeText = r.rangeModeText;
+    reading.judgeText = r.row.judge;
+    reading.readingValue = r.readingValue;
+    logger_.restoreRow(r.row, reading);
+    if (journal_)
+        journal_->rowRestored(r);
+}
+
+void ReadingPipeline::rowsSaved()
+{
+    unsavedRows_ = false;
+    if (journal_)
+        journal_->clear();
 }
 
 void ReadingPipeline::LcdDisplayVK31C(const QString& frameText)
@@ -137,4 +163,6 @@ void ReadingPipeline::RecordNewClick()
 {
     logger_.RecordNewClick();
     unsavedRows_ = false;
+    if (journal_)
+        journal_->clear();
 }

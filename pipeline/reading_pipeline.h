@@ -18,6 +18,9 @@
 #include <cstdint>
 #include <functional>
 
+class RecordJournal;
+struct JournalRow;
+
 class ReadingPipeline {
 public:
     // Read afresh at every use, so a changed locale applies from the next frame on.
@@ -54,9 +57,16 @@ public:
     // a frame, when the link indicator turns to not alive and the count starts again.
     bool ConTimerTimer();
 
+    // Every row the log appends also goes to `journal` (may be null; outlives the pipeline),
+    // which a save or Close Data empties.
+    void setJournal(RecordJournal* journal) { journal_ = journal; }
+    // A row kept by the journal of a session that ended without saving, appended as if just
+    // logged: table, chart and numbering, and into this session's journal with its own time.
+    void restoreRow(const JournalRow& row);
+
     // Close Data, once the question was answered Yes.
     void RecordNewClick();
-    void rowsSaved() { unsavedRows_ = false; }
+    void rowsSaved();
     // A table file was read into the log; rows that changed wait to be saved.
     void rowsLoaded(bool changed) { unsavedRows_ = unsavedRows_ || changed; }
     bool hasUnsavedRows() const { return unsavedRows_; }
@@ -91,4 +101,5 @@ private:
     bool dataDisplay_ = false;
     int linkIdleTicks_ = 0;
     bool unsavedRows_ = false;   // rows logged or loaded since the last save or Close Data
+    RecordJournal* journal_ = nullptr;
 };

@@ -291,13 +291,11 @@ TEST(MainWindow, WatchdogTurnsTheIndicatorOffOnTheThirdSilentTick)
 TEST(MainWindow, QuitAsksAndActsOnlyOnYes)
 {
     Window t;
-    t.feed(kVolts1234);
     t.w->show();
     t.prompts.answers = {false};
     t.w->BitBtn1Click();
     EXPECT_EQ(t.prompts.shown, QStringList{"question: Are you sure that you want to quit this application?"});
-    EXPECT_TRUE(t.w->isVisible()) << "No leaves the window and the table as they were";
-    EXPECT_EQ(t.w->cds1().rowCount(), 1);
+    EXPECT_TRUE(t.w->isVisible()) << "No leaves the window as it was";
     t.prompts.answers = {true};
     t.w->BitBtn1Click();
     EXPECT_FALSE(t.w->isVisible());
@@ -314,11 +312,16 @@ TEST(MainWindow, CloseBoxAsksOnlyWhenRowsAreUnsaved)
     Window u;
     u.w->show();
     u.feed(kVolts1234);
-    u.prompts.answers = {false};
+    u.feed(kVolts1235);
+    EXPECT_FALSE(u.w->close()) << "the box closed without an answer cancels";
+    EXPECT_EQ(u.prompts.shown,
+              QStringList{"choice: 2 logged rows are not saved. Save them before quitting? [Save/Discard/Cancel]"});
+    u.prompts.choices = {"Cancel"};
     EXPECT_FALSE(u.w->close());
-    EXPECT_EQ(u.prompts.shown, QStringList{"question: Are you sure that you want to quit this application?"});
-    u.prompts.answers = {true};
+    EXPECT_EQ(u.w->cds1().rowCount(), 2);
+    u.prompts.choices = {"Discard"};
     EXPECT_TRUE(u.w->close());
+    EXPECT_FALSE(u.w->hasUnsavedRows());
 }
 
 TEST(MainWindow, PrintWithAnEmptyTableSaysSoInsteadOfAPreview)

@@ -35,7 +35,7 @@ struct Fixture {
     {
         logger.setCallbacks({[this](int p) { bars.push_back(p); }, [this] { ++posted; },
                              [this](double v) { chartValues.push_back(v); }, [this] { ++chartClears; },
-                             [this] { ++tableClears; }});
+                             [this] { ++tableClears; }, {}});
     }
     void offer(const LogReading& r) { logger.readingDecoded(r, kNow); }
     QString cell(std::int64_t row, int field) const { return table.text(row, field); }

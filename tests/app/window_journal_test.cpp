@@ -1,0 +1,246 @@
+// The window and its recording journal: leaving with unsaved rows, restoring the rows of a
+// session that ended without saving, signals, two windows at once, and a journal that cannot
+// be written.
+#include "app/termination_signals.h"
+#include "app/record_panel.h"
+#include "app/tfcomm.h"
+
+#include "chart/chart_view.h"
+#include "chart/trend_chart_model.h"
+#include "link/serial_frame_assembly.h"
+#include "log/journal_files.h"
+#include "log/journal_store.h"
+#include "log/log_table.h"
+#include "log/record_journal.h"
+#include "log/record_logger.h"
+#include "scripted_prompts.h"
+#include "support/wait_for.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+// A frame of the meter showing `count` volts DC (0.000 .. 5.999), as the serial side hands it over.
+QByteArray voltsFrame(int count)
+{
+    const QByteArray digits = QByteArray::number(count).rightJustified(4, '0');
+    return QByteArray::fromHex("0A2B") + digits + QByteArray::fromHex("2031300000800" "00D");
+}
+
+struct JournalWindow {
+    ScriptedPrompts prompts;
+    FixedLocaleClock clock;
+    std::unique_ptr<TFCOMM> w;
+    explicit JournalWindow(const QString& folder, int maxPages = 0)
+    {
+        TFCOMM::Services s;
+        s.prompts = &prompts;
+        s.clock = &clock;
+        s.journalFolder = folder;
+        s.journalMaxPages = maxPages;
+        w = std::make_unique<TFCOMM>(s);
+        w->ConTimer.stop();
+    }
+    void log(int first, int count)
+    {
+        for (int i = first; i < first + count; ++i) {
+            const QByteArray b = voltsFrame(i);
+            w->serialAssembly().RECEIVE_COM_Data(b.constData(), b.size());
+        }
+    }
+};
+
+std::vector<JournalRow> journalRows(const QString& path)
+{
+    std::vector<JournalRow> rows;
+    readJournal(path, [&](const JournalRow& r) { rows.push_back(r); return true; });
+    return rows;
+}
+
+} // namespace
+
+TEST(WindowJournal, LeavingWithUnsavedRowsAsksToSaveThem)
+{
+    enum class Via { Quit, CloseBox };
+    struct Case {
+        const char* what;
+        Via via;
+        QStringList choices;
+        bool goodFile;          // Save: a name that can be written, else one that cannot
+        bool ends;
+        bool journalStays;
+    } cases[] = {
+        {"quit, save", Via::Quit, {"Save"}, true, true, false},
+        {"close box, save", Via::CloseBox, {"Save"}, true, true, false},
+        {"quit, save fails", Via::Quit, {"Save"}, false, false, true},
+        {"close box, save fails", Via::CloseBox, {"Save"}, false, false, true},
+        {"quit, save dialog cancelled", Via::Quit, {"Save"}, true, false, true},
+        {"quit, discard", Via::Quit, {"Discard"}, true, true, false},
+        {"close box, discard", Via::CloseBox, {"Discard"}, true, true, false},
+        {"quit, cancel", Via::Quit, {"Cancel"}, true, false, true},
+        {"close box, cancel", Via::CloseBox, {"Cancel"}, true, false, true},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("journal");
+        QString path;
+        {
+            JournalWindow t(folder);
+            t.w->show();
+            t.log(1, 3);
+            path = t.w->journal().path();
+            t.prompts.choices = std::deque<QString>(c.choices.begin(), c.choices.end());
+            if (QString::fromLatin1(c.what).endsWith(QLatin1String("cancelled")))
+                t.prompts.fileNames = {};
+            else
+                t.prompts.fileNames = {c.goodFile ? dir.filePath("run.txt") : dir.filePath("missing/run.txt")};
+            if (c.via == Via::Quit)
+                t.w->BitBtn1Click();
+            else
+                t.w->close();
+            ASSERT_GE(t.prompts.shown.size(), 1) << c.what;
+            EXPECT_EQ(t.prompts.shown[0],
+                      "choice: 3 logged rows are not saved. Save them before quitting? [Save/Discard/Cancel]")
+                << c.what;
+            EXPECT_EQ(!t.w->isVisible(), c.ends) << c.what;
+            EXPECT_EQ(t.w->hasUnsavedRows(), c.journalStays) << c.what;
+            EXPECT_EQ(t.w->cds1().rowCount(), 3) << c.what;
+            if (c.choices == QStringList{"Save"} && c.goodFile && c.ends) {
+                EXPECT_TRUE(QFile::exists(dir.filePath("run.txt"))) << c.what;
+            }
+        }
+        EXPECT_EQ(QFile::exists(path), c.journalStays) << c.what << ": the journal after the window is gone";
+    }
+}
+
+TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestoredAsLogged)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("journal");
+    QString oldPath;
+    std::vector<LogRow> logged;
+    {
+        JournalWindow a(folder);
+        a.log(100, 5);
+        for (std::int64_t r = 0; r < a.w->cds1().rowCount(); ++r)
+            logged.push_back(a.w->cds1().row(r));
+        oldPath = a.w->journal().path();
+        JournalWindow running(folder);   // still running when the next window starts
+        running.log(1, 2);
+
+        JournalWindow b(folder);
+        b.w->offerRestore();
+        EXPECT_TRUE(b.prompts.shown.isEmpty()) << "a running window's journal is never offered";
+        a.w.reset();   // ends without a save and without a question, as Exit does
+
+        b.w->offerRestore();
+        ASSERT_EQ(b.prompts.shown.size(), 1);
+        EXPECT_TRUE(b.prompts.shown[0].startsWith("choice: The last session ended without saving 5 logged rows (from "))
+            << b.prompts.shown[0].toStdString();
+        EXPECT_TRUE(b.prompts.shown[0].endsWith("). Restore them? [Restore/Discard]"));
+        EXPECT_EQ(b.w->cds1().rowCount(), 0) << "closed without an answer: nothing restored";
+        EXPECT_TRUE(QFile::exists(oldPath)) << "and the journal is offered again next time";
+
+        b.prompts.choices = {"Restore"};
+        b.w->offerRestore();
+        ASSERT_EQ(b.w->cds1().rowCount(), 5);
+        for (std::size_t r = 0; r < logged.size(); ++r)
+            EXPECT_EQ(b.w->cds1().row(std::int64_t(r)), logged[r]) << "row " << r;
+        EXPECT_EQ(b.w->Chtshow->model().pointCount(), 5u + 1u) << "on the chart too (after its placeholder)";
+        EXPECT_EQ(b.w->unsavedRowCount(), 5);
+        EXPECT_FALSE(QFile::exists(oldPath));
+        EXPECT_EQ(journalRows(b.w->journal().path()).size(), 5u) << "this window's journal holds them now";
+
+        b.log(200, 1);
+        EXPECT_EQ(b.w->cds1().row(5).no, 6) << "numbering goes on after the restored rows";
+        b.w->Panel2->RepeatSet->setChecked(false);
+        b.log(200, 1);
+        EXPECT_EQ(b.w->cds1().rowCount(), 6) << "a repeat of the last row is still a repeat";
+        EXPECT_EQ(b.w->logger().loggedCount(), 6);
+    }
+}
+
+TEST(WindowJournal, DiscardDeletesTheLeftJournal)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("journal");
+    QString oldPath;
+    {
+        JournalWindow a(folder);
+        a.log(1, 3);
+        oldPath = a.w->journal().path();
+    }
+    JournalWindow b(folder);
+    b.prompts.choices = {"Discard"};
+    b.w->offerRestore();
+    EXPECT_EQ(b.prompts.shown.size(), 1);
+    EXPECT_EQ(b.w->cds1().rowCount(), 0);
+    EXPECT_FALSE(QFile::exists(oldPath));
+    JournalWindow c(folder);
+    c.w->offerRestore();
+    EXPECT_TRUE(c.prompts.shown.isEmpty());
+}
+
+TEST(WindowJournal, TerminationSignalsKeepTheRowsForTheNextStart)
+{
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("journal");
+        {
+            JournalWindow a(folder);
+            a.w->show();
+            a.log(1, 4);
+            TerminationSignals termination([&](int) { a.w->endBySignal(); });
+            std::raise(signal);
+            ASSERT_TRUE(waitFor([&] { return !a.w->isVisible(); })) << signal;
+            EXPECT_TRUE(a.prompts.shown.isEmpty()) << "no question on the way out";
+            EXPECT_EQ(journalRows(a.w->journal().path()).size(), 4u) << signal;
+        }
+        JournalWindow b(folder);
+        b.prompts.choices = {"Restore"};
+        b.w->offerRestore();
+        EXPECT_EQ(b.w->cds1().rowCount(), 4) << signal;
+    }
+}
+
+TEST(WindowJournal, AJournalThatCannotBeWrittenIsShownOnceAndLoggingGoesOn)
+{
+    struct Case {
+        const char* what;
+        bool blockFolder;
+        int maxPages;
+        const char* reason;
+    } cases[] = {
+        {"folder cannot be written", true, 0, "Safety copy off: the folder "},
+        {"disk full", false, 8, "Safety copy off: the disk is full"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("journal");
+        if (c.blockFolder) {
+            QFile f(folder);   // a file where the folder belongs stops root too
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        JournalWindow t(folder, c.maxPages);
+        EXPECT_FALSE(t.w->SafetyCopy->isVisibleTo(t.w.get()));
+        t.log(1, 3000);
+        EXPECT_EQ(t.w->cds1().rowCount(), 3000) << c.what;
+        ASSERT_TRUE(waitFor([&] { return t.w->SafetyCopy->isVisibleTo(t.w.get()); })) << c.what;
+        EXPECT_TRUE(t.w->SafetyCopy->text().startsWith(c.reason)) << t.w->SafetyCopy->text().toStdString();
+        EXPECT_TRUE(t.prompts.shown.isEmpty()) << "no box for it";
+        t.log(3000, 10);
+        EXPECT_EQ(t.w->cds1().rowCount(), 3010);
+        if (c.blockFolder) {
+            QFile::remove(folder);
+            ASSERT_TRUE(waitFor([&] { return !t.w->SafetyCopy->isVisibleTo(t.w.get()); })) << "back on by itself";
+            ASSERT_TRUE(t.w->journal().flush());
+            EXPECT_EQ(journalRows(t.w->journal().path()).size(), 3010u) << "the rows that waited are written";
+        }
+    }
+}
