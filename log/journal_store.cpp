@@ -5,6 +5,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace {
@@ -65,6 +66,12 @@ QString reasonOf(sqlite3* db, int code)
     case SQLITE_PERM: return QStringLiteral("the folder cannot be written");
     default: break;
     }
+    // A write the system refused: no space left, a quota, a file that may not grow further.
+    const int err = db ? sqlite3_system_errno(db) : 0;
+    if (err == ENOSPC || err == EFBIG || err == EDQUOT)
+        return QStringLiteral("the disk is full");
+    if (err == EROFS || err == EACCES)
+        return QStringLiteral("the folder cannot be written");
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
 }
 

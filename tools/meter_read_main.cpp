@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 
 namespace {
@@ -182,6 +183,23 @@ int main(int argc, char** argv)
     MeterReader reader(printing, settings, startupVariant(ModelFlags::layout()).fullScaleCount, MeterReader::Clock(),
                        options.log ? MeterReader::RowHandler(printRow) : MeterReader::RowHandler());
 
+    // A killed logger's rows stay in the journal for --recover.
+    std::unique_ptr<RecordJournal> journal;
+    if (options.logs()) {
+        RecordJournal::Options journalOptions;
+        journalOptions.folder = defaultJournalFolder();
+        journalOptions.kind = QStringLiteral("meter-read");
+        journal = std::make_unique<RecordJournal>(journalOptions);
+        journal->setStateListener([](bool on, const QString& reason) {
+            if (on)
+                std::fprintf(stderr, "meter-read: the safety copy of the log is kept again\n");
+            else
+                std::fprintf(stderr, "meter-read: safety copy of the log is off: %s; logging goes on\n",
+                             reason.toLocal8Bit().constData());
+        });
+        reader.setJournal(journal.get());
+    }
+
     // Timer3 of the window: runs from the first reading on, when sampling.
     QTimer timer3;
     long long decodedAtTick = 0;
@@ -211,9 +229,13 @@ int main(int argc, char** argv)
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.samplingTick();
+    bool kept = true;   // the rows are in the file, or were printed as they came
     if (!options.saveFile.isEmpty()) {
         const int saved = saveTable(reader.table(), options.saveFile);
+        kept = saved == 0;
         rc = rc ? rc : saved;
     }
+    if (journal && kept)
+        journal->clear();
     return rc;
 }

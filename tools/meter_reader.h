@@ -72,6 +72,9 @@ public:
     const LogTable& table() const { return pipeline_.table(); }
     const RecordLogger& logger() const { return pipeline_.logger(); }
 
+    // Every logged row also goes to `journal` (may be null; outlives the reader).
+    void setJournal(RecordJournal* journal) { pipeline_.setJournal(journal); }
+
 private:
     void decode(const QString& frameText);
 

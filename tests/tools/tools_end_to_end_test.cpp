@@ -487,3 +487,75 @@ TEST(ToolsEndToEnd, RefusalsAndEndsSayWhatHappened)
     meter.sim.terminate();
     meter.sim.waitForFinished(5000);
 }
+
+TEST(ToolsEndToEnd, AKilledLoggersRowsComeBackWithRecover)
+{
+    PublishedMeter meter;
+    QTemporaryDir data;
+    meter.env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    const ToolRun none = [&] {
+        QProcess p;
+        p.setProcessEnvironment(meter.env);
+        p.start(kRead, {QStringLiteral("--recover")});
+        p.waitForFinished(10000);
+        return ToolRun{p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }();
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.startsWith("meter-read: no session left unsaved rows")) << none.err.toStdString();
+
+    ASSERT_TRUE(meter.start(QStringLiteral("COM2"), 200));
+    QProcess reader;
+    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM2"), QStringLiteral("--log")}));
+    QByteArray out = outputUntil(reader, 20, 8000);
+    QThread::msleep(1200);   // the rows printed so far are committed by now
+    out += reader.readAllStandardOutput();
+    ::kill(pid_t(reader.processId()), SIGKILL);
+    reader.waitForFinished(5000);
+    meter.sim.terminate();
+    meter.sim.waitForFinished(5000);
+    const QStringList printed = outputLines(out);
+    ASSERT_GE(printed.size(), 20);
+
+    const QString saved = data.filePath(QStringLiteral("recovered.txt"));
+    for (const QStringList& args : {QStringList{"--recover"}, QStringList{"--recover", "--save", saved}}) {
+        QProcess p;
+        p.setProcessEnvironment(meter.env);
+        p.start(kRead, args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), 0);
+        const QStringList recovered = outputLines(p.readAllStandardOutput());
+        ASSERT_GE(recovered.size(), printed.size()) << "and the journal stays until it is dealt with";
+        EXPECT_EQ(recovered.mid(0, printed.size()), printed) << "the rows as --log printed them";
+    }
+    EXPECT_TRUE(runReader({QStringLiteral("--load"), saved}).out.startsWith(out));
+}
+
+TEST(ToolsEndToEnd, ALoggerWhoseJournalCannotBeWrittenSaysSoOnceAndLogsOn)
+{
+    struct Case {
+        const char* what;
+        const char* shell;   // how meter-read is started: the data folder blocked, or files that cannot grow
+    } cases[] = {
+        {"data folder cannot be written", "mkdir -p \"$XDG_DATA_HOME/meter-logger\" && : > \"$XDG_DATA_HOME/meter-logger/journal\" && exec \"$0\" --log -"},
+        {"journal cannot grow", "trap '' XFSZ; ulimit -f 32; exec \"$0\" --log -"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir data;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+        QProcess sim;
+        QProcess reader;
+        sim.setStandardOutputProcess(&reader);
+        reader.setProcessEnvironment(env);
+        sim.start(kSim, {QStringLiteral("--stdout"), QStringLiteral("--count"), QStringLiteral("1500"),
+                         QStringLiteral("--rate"), QStringLiteral("1000")});
+        reader.start(QStringLiteral("/bin/bash"), {QStringLiteral("-c"), QString::fromLatin1(c.shell), kRead});
+        ASSERT_TRUE(sim.waitForFinished(20000)) << c.what;
+        ASSERT_TRUE(reader.waitForFinished(20000)) << c.what;
+        const QString err = QString::fromLocal8Bit(reader.readAllStandardError());
+        EXPECT_EQ(reader.exitCode(), 0) << c.what << err.toStdString();
+        EXPECT_EQ(outputLines(reader.readAllStandardOutput()).size(), 1499) << c.what << ": every row logged";
+        EXPECT_EQ(err.count(QStringLiteral("safety copy of the log is off")), 1) << c.what << err.toStdString();
+    }
+}
