@@ -20,10 +20,12 @@
 #include "link/comm_port_driver.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
+#include "log/record_journal.h"
 #include "log/record_logger.h"
 #include "tools/meter_frame.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTableView>
 
 #include <algorithm>
@@ -108,6 +110,9 @@ int main(int argc, char** argv)
     CountingPrompts prompts;
     TFCOMM::Services services;
     services.prompts = &prompts;
+    // The journal is on, as in use, in a folder of its own.
+    QTemporaryDir journalFolder;
+    services.journalFolder = journalFolder.path();
     TFCOMM w(services);
     w.setRecordLimit(5);   // "limitless": every frame becomes a row
     w.show();
@@ -159,5 +164,8 @@ int main(int argc, char** argv)
     std::printf("pipeline-ms-per-batch: %.2f\n", 1000.0 * elapsed / double(batches));
     std::printf("pipeline-frames-per-s: %.0f\n", double(pushed) / elapsed);
     std::printf("pipeline-cpu-frames-per-s: %.0f\n", double(pushed) / cpu);
+    const bool committed = w.journal().flush(10000);
+    std::printf("pipeline-journal-rows: %lld (%s)\n", (long long)w.journal().heldRows(),
+                committed && w.journal().isOn() ? "committed" : "NOT committed");
     return 0;
 }
