@@ -1,9 +1,9 @@
 #pragma once
-// Where the window gets decimal separators, the number format and the time of day.
+// Where the window gets decimal separators, the number format and the date and time.
 // Tests set a "," separator, a fixed time or a 12-hour long time format.
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
-#include <QTime>
 
 class LocaleClock {
 public:
@@ -11,27 +11,28 @@ public:
     virtual QLocale userLocale() const = 0;
     virtual QString userDecimalSeparator() const { return userLocale().decimalPoint(); }
     virtual QString systemDecimalSeparator() const = 0;
-    virtual QTime now() const = 0;
+    virtual QDateTime now() const = 0;   // local date and time, with its offset from UTC
 };
 
 class SystemLocaleClock : public LocaleClock {
 public:
     QLocale userLocale() const override { return QLocale::system(); }
     QString systemDecimalSeparator() const override { return QLocale::system().decimalPoint(); }
-    QTime now() const override { return QTime::currentTime(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
 
 class FixedLocaleClock : public LocaleClock {
 public:
     explicit FixedLocaleClock(QLocale locale = QLocale::c(), QTime time = QTime(10, 15, 30))
-        : locale_(std::move(locale)), time_(time) {}
+        : locale_(std::move(locale)), now_(QDate(2026, 1, 15), time, Qt::UTC) {}
     QLocale userLocale() const override { return locale_; }
     QString systemDecimalSeparator() const override { return locale_.decimalPoint(); }
-    QTime now() const override { return time_; }
-    void setTime(QTime t) { time_ = t; }
+    QDateTime now() const override { return now_; }
+    void setTime(QTime t) { now_.setTime(t); }
+    void setNow(QDateTime at) { now_ = std::move(at); }
     void setLocale(QLocale l) { locale_ = std::move(l); }
 
 private:
     QLocale locale_;
-    QTime time_;
+    QDateTime now_;
 };

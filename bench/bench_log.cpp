@@ -10,7 +10,7 @@
 #include "log/record_logger.h"
 
 #include <QApplication>
-#include <QTime>
+#include <QDateTime>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     std::vector<LogReading> samples;
     for (long i = 0; i < 1000; ++i)
         samples.push_back(readingAt(i * 1009));
-    const QTime now(10, 15, 30);
+    const QDateTime now(QDate(2026, 1, 15), QTime(10, 15, 30), Qt::OffsetFromUTC, 3600);
 
     const double rssBefore = residentBytes();
     using clock = std::chrono::steady_clock;

@@ -1,8 +1,23 @@
 #pragma once
-// Unit texts as a person reads them.
+// Unit texts as a person reads them, and what they measure in base units.
+#include "decode/indicators.h"
+
 #include <QString>
 
 // Stored unit texts use "*" for ohm, "#" for degrees Celsius, "?" for degrees Fahrenheit and
 // "u" for micro; files keep those characters. Everything shown on screen or on paper goes
 // through this function. Texts it does not know come back unchanged.
 QString displayUnit(const QString& storedUnit);
+
+// A unit text's meaning: how it is shown, its base unit and the power of ten between the two.
+struct UnitMeaning {
+    QString shown;          // "k\u03A9"; an unknown text as it stands
+    QString baseUnit;       // "\u03A9", "\u00B0C", "%"; empty for a text this system does not know
+    int exponent = 0;       // one shown unit is 10^exponent base units
+    bool scales = false;    // false for temperatures and percentages, which have no base-unit value
+};
+UnitMeaning unitMeaning(const QString& storedUnit);
+
+// The unit with the prefix the meter shows. Only frequencies differ from the unit text: the
+// decoder leaves kilo and mega out of "Hz", so the panel's k or M is added here ("kHz").
+QString meterUnitText(const QString& unitText, const IndicatorSet& shown);

@@ -3,8 +3,11 @@
 #include <QHash>
 #include <QVector>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -42,11 +45,31 @@ struct Chunk {
     std::unique_ptr<qint32[]> nval;                            // made when a chunk gets its first NVal
     std::unique_ptr<std::uint64_t[]> nvalPresent;
 
-    static std::size_t bytes(bool withNVal)
+    // Details of logged rows, made when a chunk gets its first one: loaded rows cost nothing.
+    struct Details {
+        qint64 atMs[kChunkRows];          // milliseconds since the epoch; kNoTime: none
+        qint32 offsetSeconds[kChunkRows]; // the stamp's offset from UTC
+        TextId rangeMode[kChunkRows];
+        TextId meterUnit[kChunkRows];
+    };
+    static constexpr qint64 kNoTime = std::numeric_limits<qint64>::min();
+    std::unique_ptr<Details> details;
+
+    void makeDetails()
+    {
+        details = std::make_unique<Details>();
+        std::fill(std::begin(details->atMs), std::end(details->atMs), kNoTime);
+        std::fill(std::begin(details->rangeMode), std::end(details->rangeMode), kNullId);
+        std::fill(std::begin(details->meterUnit), std::end(details->meterUnit), kNullId);
+    }
+
+    static std::size_t bytes(bool withNVal, bool withDetails)
     {
         std::size_t b = sizeof(Chunk) + kChunkRows * (sizeof(qint32) + 2 * sizeof(ShortText) + 3 * sizeof(TextId));
         if (withNVal)
             b += kChunkRows * sizeof(qint32) + kChunkRows / 8;
+        if (withDetails)
+            b += sizeof(Details);
         return b;
     }
 };
@@ -111,6 +134,7 @@ struct LogTable::Columns {
     std::vector<std::unique_ptr<Chunk>> chunks;
     std::int64_t rows = 0;
     InternPool functions, units, judges;
+    InternPool rangeModes, meterUnits;        // of the rows' details
     std::vector<QString> overflow;            // texts too long for a slot
     std::size_t overflowBytes = 0;
 
@@ -190,6 +214,11 @@ std::int64_t LogTable::rowCount() const { return d_->rows; }
 
 void LogTable::append(const LogRow& row)
 {
+    append(row, LogRowDetails());
+}
+
+void LogTable::append(const LogRow& row, const LogRowDetails& details)
+{
     const std::int64_t index = d_->rows;
     const int at = int(index % kChunkRows);
     if (at == 0)
@@ -211,7 +240,34 @@ void LogTable::append(const LogRow& row)
         c.nval[at] = row.nval.value_or(0);
         setBit(c.nvalPresent.get(), at, row.nval.has_value());
     }
+    if (!details.isEmpty() && !c.details)
+        c.makeDetails();
+    if (c.details) {
+        Chunk::Details& d = *c.details;
+        const bool stamped = details.loggedAt.isValid();
+        d.atMs[at] = stamped ? details.loggedAt.toMSecsSinceEpoch() : Chunk::kNoTime;
+        d.offsetSeconds[at] = stamped ? details.loggedAt.offsetFromUtc() : 0;
+        d.rangeMode[at] = d_->rangeModes.idFor(details.rangeMode, index);
+        d.meterUnit[at] = d_->meterUnits.idFor(details.meterUnit, index);
+    }
     ++d_->rows;
+}
+
+LogRowDetails LogTable::details(std::int64_t index) const
+{
+    LogRowDetails r;
+    if (index < 0 || index >= d_->rows)
+        return r;
+    const Chunk& c = *d_->chunks[std::size_t(index / kChunkRows)];
+    if (!c.details)
+        return r;
+    const int at = int(index % kChunkRows);
+    const Chunk::Details& d = *c.details;
+    if (d.atMs[at] != Chunk::kNoTime)
+        r.loggedAt = QDateTime::fromMSecsSinceEpoch(d.atMs[at], Qt::OffsetFromUTC, d.offsetSeconds[at]);
+    r.rangeMode = d_->rangeModes.textOf(d.rangeMode[at], index);
+    r.meterUnit = d_->meterUnits.textOf(d.meterUnit[at], index);
+    return r;
 }
 
 LogRow LogTable::row(std::int64_t index) const
@@ -278,8 +334,9 @@ std::size_t LogTable::memoryBytes() const
 {
     std::size_t b = sizeof(Columns) + d_->chunks.capacity() * sizeof(void*);
     for (const auto& c : d_->chunks)
-        b += Chunk::bytes(c->nval != nullptr);
+        b += Chunk::bytes(c->nval != nullptr, c->details != nullptr);
     b += d_->overflow.capacity() * sizeof(QString) + d_->overflowBytes;
     b += d_->functions.bytes() + d_->units.bytes() + d_->judges.bytes();
+    b += d_->rangeModes.bytes() + d_->meterUnits.bytes();
     return b;
 }

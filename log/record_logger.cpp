@@ -24,7 +24,7 @@ QString RecordLogger::limitCaption(int item)
 
 RecordLogger::RecordLogger(LogTable& table) : table_(table) {}
 
-RecordLogger::Timer3Command RecordLogger::readingDecoded(const LogReading& reading, const QTime& now,
+RecordLogger::Timer3Command RecordLogger::readingDecoded(const LogReading& reading, const QDateTime& now,
                                                          const QString& timeSeparator)
 {
     current_ = reading;
@@ -41,17 +41,17 @@ RecordLogger::Timer3Command RecordLogger::readingDecoded(const LogReading& readi
     return wasEnabled ? Timer3Command::Stop : Timer3Command::Keep;
 }
 
-void RecordLogger::INDataToTable(const LogReading& reading, const QTime& now, const QString& timeSeparator)
+void RecordLogger::INDataToTable(const LogReading& reading, const QDateTime& now, const QString& timeSeparator)
 {
     if (atLimit() || recordSI_)
         return;
     if (!isRepeat(reading))
-        appendRow(reading, readingTimeText(now, timeSeparator));
+        appendRow(reading, readingTimeText(now.time(), timeSeparator), now);
     // Numbers count offered readings, suppressed ones included.
     recordNo_ = qint32(quint32(recordNo_) + 1u);
 }
 
-void RecordLogger::Timer3Timer(const QTime& now, const QLocale& userLocale)
+void RecordLogger::Timer3Timer(const QDateTime& now, const QLocale& userLocale)
 {
     if (atLimit() || !newReadingFlag_)
         return;
@@ -60,12 +60,12 @@ void RecordLogger::Timer3Timer(const QTime& now, const QLocale& userLocale)
         return;
     }
     if (!isRepeat(current_))
-        appendRow(current_, sampledTimeText(now, userLocale));
+        appendRow(current_, sampledTimeText(now.time(), userLocale), now);
     recordNo_ = qint32(quint32(recordNo_) + 1u);
     newReadingFlag_ = false;
 }
 
-void RecordLogger::appendRow(const LogReading& r, const QString& timeText)
+void RecordLogger::appendRow(const LogReading& r, const QString& timeText, const QDateTime& now)
 {
     lastLoggedKey_ = r.repeatKey();
     ++loggedCount_;
@@ -76,29 +76,33 @@ void RecordLogger::appendRow(const LogReading& r, const QString& timeText)
     row.function = r.functionText;
     row.unit = r.unitText;
     row.judge = r.judgeText;
-    postRow(row, r);
+    LogRowDetails details;
+    details.loggedAt = now;
+    details.rangeMode = r.rangeModeText;
+    details.meterUnit = r.meterUnitText;
+    postRow(row, details, r);
     if (cb_.rowLogged)
-        cb_.rowLogged(row, r);
+        cb_.rowLogged(row, details, r);
 }
 
-void RecordLogger::postRow(const LogRow& row, const LogReading& r)
+void RecordLogger::postRow(const LogRow& row, const LogRowDetails& details, const LogReading& r)
 {
     if (cb_.setBarPosition)
         cb_.setBarPosition(barPosition(r.readingValue));
-    table_.append(row);
+    table_.append(row, details);
     if (cb_.rowPosted)
         cb_.rowPosted();
     if (cb_.addValue)
         cb_.addValue(r.readingValue);
 }
 
-void RecordLogger::restoreRow(const LogRow& row, const LogReading& reading)
+void RecordLogger::restoreRow(const LogRow& row, const LogRowDetails& details, const LogReading& reading)
 {
     lastLoggedKey_ = reading.repeatKey();
     ++loggedCount_;
     if (row.no)
         recordNo_ = qint32(quint32(*row.no) + 1u);
-    postRow(row, reading);
+    postRow(row, details, reading);
 }
 
 RecordLogger::IntervalChange RecordLogger::RecordSITimeChange(const QString& boxText)

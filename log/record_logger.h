@@ -4,9 +4,9 @@
 // hand-over, the Timer3 tick and the record panel's controls here and applies what comes back.
 #include "log/log_table.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
-#include <QTime>
 
 #include <functional>
 
@@ -18,6 +18,7 @@ struct LogReading {
     QString rangeModeText;
     QString judgeText;
     double readingValue = 0;
+    QString meterUnitText;   // the unit with the prefix the meter shows ("kHz" for "Hz"); null: unitText
 
     // Value, function, unit and range mode, run together; judge and time are left out.
     QString repeatKey() const { return valueText + functionText + unitText + rangeModeText; }
@@ -52,21 +53,24 @@ public:
         std::function<void(double readingValue)> addValue;     // chart pager's AddValue; then Bt10 := CurrentPage
         std::function<void()> clearChart;                      // Close Data: ClearChart; then Bt10 := CurrentPage
         std::function<void()> tableCleared;                    // Close Data emptied the table
-        // Last for each appended row: the row and the reading it came from (the journal).
-        std::function<void(const LogRow& row, const LogReading& reading)> rowLogged;
+        // Last for each appended row: the row, its details and the reading it came from (the journal).
+        std::function<void(const LogRow& row, const LogRowDetails& details, const LogReading& reading)> rowLogged;
     };
 
     explicit RecordLogger(LogTable& table);
     void setCallbacks(Callbacks callbacks) { cb_ = std::move(callbacks); }
 
     // The decoder after each reading: remembers it, sets NewReadingFlag and either logs it at
-    // once (Timer3 stops) or leaves it to the sampling tick (Timer3 runs).
-    Timer3Command readingDecoded(const LogReading& reading, const QTime& now, const QString& timeSeparator = QStringLiteral(":"));
+    // once (Timer3 stops) or leaves it to the sampling tick (Timer3 runs). `now` is the local
+    // date and time with its UTC offset: the row's time text is its time of day, and the row
+    // keeps all of it.
+    Timer3Command readingDecoded(const LogReading& reading, const QDateTime& now,
+                                 const QString& timeSeparator = QStringLiteral(":"));
 
     // Per-reading logging; the time text is "hh:mm:ss" with the system's time separator.
-    void INDataToTable(const LogReading& reading, const QTime& now, const QString& timeSeparator = QStringLiteral(":"));
+    void INDataToTable(const LogReading& reading, const QDateTime& now, const QString& timeSeparator = QStringLiteral(":"));
     // The sampling tick: logs the latest reading, with the time in the locale's long format.
-    void Timer3Timer(const QTime& now, const QLocale& userLocale);
+    void Timer3Timer(const QDateTime& now, const QLocale& userLocale);
 
     IntervalChange RecordSITimeChange(const QString& boxText);
 
@@ -84,8 +88,9 @@ public:
 
     // A row given back from an earlier session, appended as if just logged with its own
     // number: it counts as logged, the numbering goes on after it, and a repeat of it is
-    // suppressed as a repeat of a logged row. rowLogged is not called for it.
-    void restoreRow(const LogRow& row, const LogReading& reading);
+    // suppressed as a repeat of a logged row. It keeps its details (its time among them).
+    // rowLogged is not called for it.
+    void restoreRow(const LogRow& row, const LogRowDetails& details, const LogReading& reading);
 
     // Close Data, once the question was answered Yes.
     void RecordNewClick();
@@ -108,8 +113,8 @@ public:
 
 private:
     bool isRepeat(const LogReading& r) const { return !repeatSet_ && r.repeatKey() == lastLoggedKey_; }
-    void appendRow(const LogReading& r, const QString& timeText);
-    void postRow(const LogRow& row, const LogReading& r);
+    void appendRow(const LogReading& r, const QString& timeText, const QDateTime& now);
+    void postRow(const LogRow& row, const LogRowDetails& details, const LogReading& r);
 
     LogTable& table_;
     Callbacks cb_;

@@ -1,6 +1,7 @@
 #include "pipeline/reading_pipeline.h"
 
 #include "decode/frame_decoder.h"
+#include "decode/unit_display.h"
 #include "log/log_time_text.h"
 #include "log/record_journal.h"
 
@@ -24,7 +25,7 @@ ReadingPipeline::ReadingPipeline(int startFullScaleCount, Clock clock)
         if (events_.tableCleared)
             events_.tableCleared();
     };
-    cb.rowLogged = [this](const LogRow& row, const LogReading& reading) {
+    cb.rowLogged = [this](const LogRow& row, const LogRowDetails&, const LogReading& reading) {
         if (journal_)
             journal_->rowLogged(row, reading);
     };
@@ -40,7 +41,7 @@ void ReadingPipeline::restoreRow(const JournalRow& r)
     reading.rangeModeText = r.rangeModeText;
     reading.judgeText = r.row.judge;
     reading.readingValue = r.readingValue;
-    logger_.restoreRow(r.row, reading);
+    logger_.restoreRow(r.row, {r.loggedAt, r.rangeModeText, QString()}, reading);
     if (journal_)
         journal_->rowRestored(r);
 }
@@ -127,8 +128,9 @@ void ReadingPipeline::readingReady()
     lr.rangeModeText = reading_.RangeModeText;
     lr.judgeText = reading_.JudgeText;
     lr.readingValue = reading_.ReadingValue;
+    lr.meterUnitText = meterUnitText(reading_.UnitText, frame_.indicators);
     const QLocale locale = clock_.locale ? clock_.locale() : QLocale::c();
-    const QTime now = clock_.now ? clock_.now() : QTime::currentTime();
+    const QDateTime now = clock_.now ? clock_.now() : QDateTime::currentDateTime();
     const RecordLogger::Timer3Command command = logger_.readingDecoded(lr, now, timeSeparatorOf(locale));
     if (command != RecordLogger::Timer3Command::Keep && events_.timer3)
         events_.timer3(command);
@@ -136,7 +138,7 @@ void ReadingPipeline::readingReady()
 
 void ReadingPipeline::Timer3Timer()
 {
-    logger_.Timer3Timer(clock_.now ? clock_.now() : QTime::currentTime(),
+    logger_.Timer3Timer(clock_.now ? clock_.now() : QDateTime::currentDateTime(),
                         clock_.locale ? clock_.locale() : QLocale::c());
 }
 

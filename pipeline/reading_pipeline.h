@@ -13,7 +13,7 @@
 
 #include <QLocale>
 #include <QString>
-#include <QTime>
+#include <QDateTime>
 
 #include <cstdint>
 #include <functional>
@@ -27,7 +27,7 @@ public:
     struct Clock {
         std::function<QString()> decimalSeparator;   // the user locale's
         std::function<QLocale()> locale;             // the user locale: the rows' time formats
-        std::function<QTime()> now;
+        std::function<QDateTime()> now;              // local date and time with its UTC offset
     };
 
     // What changed, for the front end to show; any of them may be left empty.

@@ -10,7 +10,7 @@
 
 #include <QLocale>
 #include <QString>
-#include <QTime>
+#include <QDateTime>
 
 #include <cstdio>
 #include <functional>
@@ -39,7 +39,7 @@ private:
 };
 
 struct ReaderClock {
-    std::function<QTime()> now = [] { return QTime::currentTime(); };   // rows' time of day
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };   // rows' date and time
     QLocale locale = QLocale::system();   // the sampling rows' time format and the time separator
 };
 

@@ -19,7 +19,7 @@ LogReading reading(const char* value, double number, const char* judge = "pass",
     return r;
 }
 
-const QTime kNow(10, 15, 30);
+const QDateTime kNow(QDate(2026, 1, 15), QTime(10, 15, 30), Qt::OffsetFromUTC, 3600);
 
 // A logger over its own table, recording what the window would be told.
 struct Fixture {
@@ -154,7 +154,7 @@ TEST(RecordLoggerSampling, OneRowPerTickFromTheLatestReading)
     f.logger.INDataToTable(reading("direct", 0), kNow);
     EXPECT_EQ(f.table.rowCount(), 0);
 
-    f.logger.Timer3Timer(QTime(14, 5, 9), us);
+    f.logger.Timer3Timer(QDateTime(QDate(2026, 1, 15), QTime(14, 5, 9), Qt::UTC), us);
     ASSERT_EQ(f.table.rowCount(), 1);
     EXPECT_EQ(f.cell(0, LogTable::Value), QStringLiteral("1.500"));
     EXPECT_EQ(f.cell(0, LogTable::Time), QStringLiteral("2:05:09 PM")) << "locale's long time format";

@@ -17,7 +17,7 @@ QString voltsFrame(char last)
 struct PipelineRun {
     PipelineRun()
         : pipeline(6000, {[] { return QStringLiteral("."); }, [] { return QLocale::c(); },
-                          [] { return QTime(10, 15, 30); }})
+                          [] { return QDateTime(QDate(2026, 1, 15), QTime(10, 15, 30)); }})
     {
         ReadingPipeline::Events events;
         events.rowAppended = [this](const LogTable& table, std::int64_t row, double value) {

@@ -36,7 +36,7 @@ struct Harness {
     }
 
     CountingSink sink;
-    QTime now{10, 15, 30};
+    QDateTime now{QDate(2026, 1, 15), QTime(10, 15, 30)};
     std::vector<std::string> lines;
     MeterReader reader;
 };
@@ -110,7 +110,7 @@ TEST(ReaderLogging, SamplingLogsTheLatestReadingOncePerTickAndNothingWhileSilent
 
     h.reader.samplingTick();
     h.reader.samplingTick();   // no reading since the last tick
-    h.now = QTime(10, 15, 32);
+    h.now.setTime(QTime(10, 15, 32));
     h.show("1.200");
     h.reader.samplingTick();
     const std::vector<std::string> expected = {
