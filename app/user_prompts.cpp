@@ -43,6 +43,15 @@ QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDi
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(d.defaultSuffix);
+    if (!d.filterSuffixes.isEmpty()) {
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &d](const QString& filter) {
+            QString suffix = d.defaultSuffix;
+            for (const auto& [name, own] : d.filterSuffixes)
+                if (name == filter)
+                    suffix = own;
+            dialog.setDefaultSuffix(suffix);
+        });
+    }
     if (!d.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setSizeGripEnabled(d.resizable);

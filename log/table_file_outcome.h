@@ -1,6 +1,8 @@
 #pragma once
 // What a table file or picture operation tells the user, and the file dialogs it needs,
 // as plain data the window shows through its prompts.
+#include <QList>
+#include <QPair>
 #include <QString>
 
 struct FileOutcome {
@@ -22,6 +24,8 @@ struct FileDialogParams {
     QString title;            // empty: the platform's own title
     QString filter;           // Qt form, entries separated by ";;"
     QString defaultSuffix;    // without the dot; empty for none
+    // Filters that bring their own default suffix instead, while the user has them chosen.
+    QList<QPair<QString, QString>> filterSuffixes;
     bool confirmOverwrite = false;
     bool clearNameBeforeShow = false;   // true: the name box starts empty each time
     bool resizable = true;

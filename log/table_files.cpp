@@ -1,21 +1,28 @@
 #include "log/table_files.h"
 
 #include "log/log_table.h"
+#include "log/table_csv_file.h"
 #include "log/table_text_file.h"
 #include "log/table_xml_packet.h"
 
 TableFileFormat tableFileFormat(const QString& fileName)
 {
-    return fileName.endsWith(QLatin1String(".xml"), Qt::CaseSensitive) ? TableFileFormat::XmlPacket
-                                                                        : TableFileFormat::Text;
+    if (fileName.endsWith(QLatin1String(".xml"), Qt::CaseSensitive))
+        return TableFileFormat::XmlPacket;
+    if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return TableFileFormat::Csv;
+    return TableFileFormat::Text;
 }
 
 FileOutcome saveTableFile(const LogTable& table, const QString& fileName)
 {
     const QString saved = QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!");
     QString reason;
-    if (tableFileFormat(fileName) == TableFileFormat::XmlPacket) {
-        if (!saveTableXml(table, fileName, &reason))
+    const TableFileFormat format = tableFileFormat(fileName);
+    if (format == TableFileFormat::XmlPacket || format == TableFileFormat::Csv) {
+        const bool written = format == TableFileFormat::Csv ? saveTableCsv(table, fileName, &reason)
+                                                            : saveTableXml(table, fileName, &reason);
+        if (!written)
             return FileOutcome::error(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
         return FileOutcome::information(saved);
     }
@@ -26,17 +33,26 @@ FileOutcome saveTableFile(const LogTable& table, const QString& fileName)
 
 FileOutcome LoadTableFile(const QString& fileName, LogTable& table)
 {
+    if (tableFileFormat(fileName) == TableFileFormat::Csv)
+        return FileOutcome::error(QStringLiteral("A CSV file is an export for other programs and cannot be opened "
+                                                 "here. Open a table saved as text (.xls, .txt) or XML (.xml)."),
+                                  QStringLiteral("CSV files are written for other programs, not read"));
     QString reason;
     const bool loaded = tableFileFormat(fileName) == TableFileFormat::XmlPacket ? loadTableXml(fileName, table, &reason)
                                                                                  : loadTableText(fileName, table, &reason);
     return loaded ? FileOutcome::silent(true) : FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);
 }
 
+namespace {
+const char kCsvFilter[] = "CSV for spreadsheets (*.csv)";
+}
+
 FileDialogParams saveTableDialogParams()
 {
     FileDialogParams p;
-    p.filter = QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt)");
+    p.filter = QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;") + QLatin1String(kCsvFilter);
     p.defaultSuffix = QStringLiteral("xls");
+    p.filterSuffixes = {{QLatin1String(kCsvFilter), QStringLiteral("csv")}};   // a name typed without one becomes a CSV file
     p.confirmOverwrite = true;
     p.clearNameBeforeShow = true;
     return p;

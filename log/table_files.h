@@ -7,19 +7,20 @@
 
 class LogTable;
 
-enum class TableFileFormat { Text, XmlPacket };
+enum class TableFileFormat { Text, XmlPacket, Csv };
 
-// Exactly ".xml" at the end (lower case) selects the XML packet; every other name, ".XML"
-// included, selects text.
+// Exactly ".xml" at the end (lower case) selects the XML packet; ".csv" in any case the CSV
+// export; every other name, ".XML" included, selects text.
 TableFileFormat tableFileFormat(const QString& fileName);
 
 // Writes the table in the format its name selects. The table is never changed.
 // Text: "Save table to specified file: <name> Scuss!" or "Could not save table to specified
-// file: <name>". XML: the same success text, or "Cannot create file "<name>". <reason>".
+// file: <name>". XML and CSV: the same success text, or "Cannot create file "<name>". <reason>".
 FileOutcome saveTableFile(const LogTable& table, const QString& fileName);
 
 // Reads either format into the table: text appends, XML replaces the rows. On any failure the
 // table is as it was and the outcome is the error "Failed to Load File!". Success shows nothing.
+// A CSV file is refused with a message that says it is an export only.
 FileOutcome LoadTableFile(const QString& fileName, LogTable& table);
 
 // The save dialog (`SaveDialog2`) and the open dialog (`OpenDialog1`).

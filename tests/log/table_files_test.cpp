@@ -37,6 +37,8 @@ TEST(TableFiles, FormatFollowsTheExactEnding)
         {"DATA.XML", TableFileFormat::Text},   {"a.Xml", TableFileFormat::Text},
         {"a.xml.txt", TableFileFormat::Text},  {"a.xls", TableFileFormat::Text},
         {"axml", TableFileFormat::Text},       {"a", TableFileFormat::Text},
+        {"a.csv", TableFileFormat::Csv},       {"A.CSV", TableFileFormat::Csv},
+        {"a.csv.xls", TableFileFormat::Text},
     };
     for (const auto& c : cases)
         EXPECT_EQ(tableFileFormat(QString::fromLatin1(c.name)), c.format) << c.name;
@@ -74,6 +76,15 @@ TEST(TableFiles, SaveAndLoadOutcomes)
     EXPECT_TRUE(LoadTableFile(packet, t).ok);
     EXPECT_EQ(t.rowCount(), 2);
 
+    // CSV is written for other programs; opening one says so and leaves the table alone.
+    const QString csv = dir.filePath("run.csv");
+    EXPECT_EQ(saveTableFile(t, csv).text, "Save table to specified file: " + csv + " Scuss!");
+    EXPECT_TRUE(contents(csv).startsWith("no,timestamp,time,function,value,unit,value_si,si_unit,range,judge,display\r\n"));
+    const FileOutcome openedCsv = LoadTableFile(csv, t);
+    EXPECT_FALSE(openedCsv.ok);
+    EXPECT_TRUE(openedCsv.text.contains("CSV")) << openedCsv.text.toStdString();
+    EXPECT_EQ(t.rowCount(), 2);
+
     const FileOutcome failed = LoadTableFile(dir.filePath("none.xls"), t);
     EXPECT_FALSE(failed.ok);
     EXPECT_EQ(failed.show, FileOutcome::Show::Error);
@@ -102,8 +113,10 @@ TEST(TableFiles, SaveFailureMessages)
 TEST(TableFiles, DialogParameters)
 {
     const FileDialogParams save = saveTableDialogParams();
-    EXPECT_EQ(save.filter, "Excel File(*.xls);;XML(*.xml);;Txt File(*.txt)");
+    EXPECT_EQ(save.filter, "Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;CSV for spreadsheets (*.csv)");
     EXPECT_EQ(save.defaultSuffix, "xls");
+    ASSERT_EQ(save.filterSuffixes.size(), 1);
+    EXPECT_EQ(save.filterSuffixes[0], qMakePair(QStringLiteral("CSV for spreadsheets (*.csv)"), QStringLiteral("csv")));
     EXPECT_TRUE(save.confirmOverwrite);
     EXPECT_TRUE(save.clearNameBeforeShow);
     const FileDialogParams open = openTableDialogParams();
