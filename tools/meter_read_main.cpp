@@ -5,12 +5,14 @@
 #include "log/journal_files.h"
 #include "log/journal_store.h"
 #include "log/log_table.h"
+#include "log/log_time_text.h"
 #include "log/record_journal.h"
 #include "log/table_files.h"
 #include "tools/log_settings.h"
 #include "tools/meter_read_inputs.h"
 #include "tools/meter_read_options.h"
 #include "tools/meter_reader.h"
+#include "tools/stream_format.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -54,20 +56,12 @@ void noteOutputClosed()
     std::fprintf(stderr, "meter-read: standard output closed; no more lines are printed\n");
 }
 
-// The whole line, whatever bytes it holds.
-void printLine(std::string line)
+// Whole lines, whatever bytes they hold, flushed at once so a pipe sees each as it is made.
+void printText(const std::string& text)
 {
-    if (outputClosed)
+    if (outputClosed || text.empty())
         return;
-    line.push_back('\n');
-    if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size())
-        noteOutputClosed();
-}
-
-void printRow(const LogTable& table, std::int64_t row)
-{
-    printLine(tableRowLine(table, row));
-    if (!outputClosed && std::fflush(stdout) != 0)
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
         noteOutputClosed();
 }
 
@@ -96,9 +90,15 @@ int printTableFile(const MeterReadOptions& o)
                      outcome.text.toLocal8Bit().constData(), outcome.reason.toLocal8Bit().constData());
         return 1;
     }
-    for (std::int64_t r = 0; r < table.rowCount(); ++r)
-        printLine(tableRowLine(table, r));
-    std::fflush(stdout);
+    std::string out = rowStreamHeader(o.format);
+    for (std::int64_t r = 0; r < table.rowCount(); ++r) {
+        out += rowStreamLine(table, r, o.format);
+        if (out.size() >= (1 << 20)) {
+            printText(out);
+            out.clear();
+        }
+    }
+    printText(out);
     return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }
 
@@ -108,10 +108,11 @@ int recoverJournals(const MeterReadOptions& o)
 {
     LogTable table;
     int sessions = 0;
+    printText(rowStreamHeader(o.format));
     for (const LeftJournal& left : leftJournals(defaultJournalFolder())) {
         const std::int64_t first = table.rowCount();
         const JournalSummary s = readJournal(left.path, [&](const JournalRow& r) {
-            table.append(r.row);
+            table.append(r.row, {r.loggedAt, r.rangeModeText, QString()});   // rows keep their time stamps
             return true;
         });
         if (s.rows == 0 && !s.damaged)
@@ -123,9 +124,8 @@ int recoverJournals(const MeterReadOptions& o)
                      s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
                      s.damaged ? " (damaged; these are the rows that could be read)" : "");
         for (std::int64_t r = first; r < table.rowCount(); ++r)
-            printRow(table, r);
+            printText(rowStreamLine(table, r, o.format));
     }
-    std::fflush(stdout);
     if (sessions == 0) {
         std::fprintf(stderr, "meter-read: no session left unsaved rows in %s\n",
                      defaultJournalFolder().toLocal8Bit().constData());
@@ -170,7 +170,10 @@ int main(int argc, char** argv)
         return recoverJournals(options);
 
     // Reading lines unless the rows are printed; refusals always.
-    PrintingSink printing(options.log ? nullptr : stdout, stderr);
+    const QLocale systemLocale = QLocale::system();
+    PrintingSink printing(options.log ? nullptr : stdout, stderr, options.format,
+                          {[] { return QDateTime::currentDateTime(); }, timeSeparatorOf(systemLocale)});
+    printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
     LogSettings settings;
     settings.decimalSeparator = options.decimalSeparator;
     if (options.logs()) {
@@ -180,8 +183,11 @@ int main(int argc, char** argv)
         settings.limit = options.limit;
         settings.intervalSeconds = options.intervalSeconds;
     }
-    MeterReader reader(printing, settings, startupVariant(ModelFlags::layout()).fullScaleCount, MeterReader::Clock(),
-                       options.log ? MeterReader::RowHandler(printRow) : MeterReader::RowHandler());
+    MeterReader::RowHandler rows;
+    if (options.log)
+        rows = [format = options.format](const LogTable& t, std::int64_t row) { printText(rowStreamLine(t, row, format)); };
+    MeterReader reader(printing, settings, startupVariant(ModelFlags::layout()).fullScaleCount,
+                       MeterReader::Clock{[] { return QDateTime::currentDateTime(); }, systemLocale}, rows);
 
     // A killed logger's rows stay in the journal for --recover.
     std::unique_ptr<RecordJournal> journal;

@@ -26,15 +26,22 @@ QString meterReadUsage()
         "  --usb-reports FILE|-     USB input reports, one per line as hex bytes, report ID first\n"
         "  --hid PATH               read a USB adapter cable (/dev/hidrawN) until Ctrl+C\n"
         "  --decimal-separator C    separator in ValueText and the limits (default \".\")\n"
+        "Output:\n"
+        "  --format tsv|csv|jsonl   how readings and rows are printed: TAB-separated (default),\n"
+        "                           CSV with a header line, or one JSON object a line; CSV and\n"
+        "                           JSON give no, timestamp, time, function, value, unit,\n"
+        "                           value_si, si_unit, range, judge, display (and indicators for\n"
+        "                           readings), numbers with \".\" whatever the separator\n"
         "Logging (prints the rows of the log: No, Time, DC/AC, Value, Unit, Auto):\n"
         "  --log                    log the readings and print each row as it is logged\n"
         "  --high X, --low Y        limits of the judge (default 6000 and -6000)\n"
         "  --no-repeat              suppress a reading equal to the last logged one\n"
         "  --limit N|limitless      record limit (default 10000)\n"
         "  --interval S             log the latest reading every S seconds instead of each one\n"
-        "  --save FILE              write the log to FILE at the end (.xml: XML packet, else text)\n"
+        "  --save FILE              write the log to FILE at the end (.xml: XML packet,\n"
+        "                           .csv: CSV for spreadsheets, else text)\n"
         "Tables:\n"
-        "  --load FILE              print the rows of a table file\n"
+        "  --load FILE              print the rows of a table file (in the --format chosen)\n"
         "  --recover                print the rows kept by the journals of sessions that ended\n"
         "                           without saving (the window's and meter-read's), oldest first\n"
         "  --help                   show this text\n");
@@ -120,6 +127,10 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
             if (!isSeparatorCharacter(o.decimalSeparator))
                 usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
                                           "a letter, a digit or a sign; not \"%1\"").arg(o.decimalSeparator));
+        } else if (a == QLatin1String("--format")) {
+            const QString v = valueOf(args, i);
+            if (!parseStreamFormat(v, &o.format))
+                usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
         } else if (a == QLatin1String("--log")) {
             o.log = true;
             loggingOption = true;

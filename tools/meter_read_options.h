@@ -1,5 +1,7 @@
 #pragma once
 // Command line of meter-read.
+#include "tools/stream_format.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -21,6 +23,7 @@ struct MeterReadOptions {
     QString port;                    // Source::Port: "COM1".."COM4" or a device path; Source::Hid: the node
     int baud = 2400;                 // the serial line, or the rate the adapter is set to
     QString decimalSeparator = QStringLiteral(".");
+    StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
     bool help = false;
 
     // Logging: rows of the log instead of reading lines.
@@ -30,7 +33,7 @@ struct MeterReadOptions {
     bool repeat = true;              // --no-repeat clears it
     qint32 limit = 10000;
     int intervalSeconds = 0;         // 0: a row per reading
-    QString saveFile;                // the log written here at the end; empty: not saved
+    QString saveFile;                // the log written here at the end (.xml, .csv, else text); empty: not saved
 
     // Whether readings go into the log table (printing rows, or only saving them).
     bool logs() const

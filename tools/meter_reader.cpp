@@ -1,14 +1,13 @@
 #include "tools/meter_reader.h"
 
 #include "decode/conversion_error.h"
-#include "tools/reading_line.h"
 
 void PrintingSink::frameDecoded(const DecodedFrame& frame)
 {
     if (!out_)
         return;
-    std::string line = readingLine(frame);
-    line.push_back('\n');
+    const QDateTime at = format_ != StreamFormat::Tsv && stamp_.now ? stamp_.now() : QDateTime();
+    const std::string line = readingStreamLine(frame, at, stamp_.timeSeparator, format_);
     // One line per frame as it arrives, also into a pipe. A reader that went away ends the
     // printing, said once.
     if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {

@@ -7,10 +7,11 @@
 #include "link/usb/usb_burst_collector.h"
 #include "pipeline/reading_pipeline.h"
 #include "tools/log_settings.h"
+#include "tools/stream_format.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
-#include <QDateTime>
 
 #include <cstdio>
 #include <functional>
@@ -23,10 +24,17 @@ public:
     virtual void frameRefused(const QString& message) = 0;
 };
 
-// Writes one reading line per frame to `out` (none when it is null) and each refusal to `err`.
+// Writes one reading line per frame to `out` (none when it is null), flushed at once, and each
+// refusal to `err`. CSV and JSON lines carry the time `now` gives for each reading.
 class PrintingSink : public FrameSink {
 public:
+    struct Stamp {
+        std::function<QDateTime()> now;
+        QString timeSeparator = QStringLiteral(":");
+    };
     PrintingSink(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+    PrintingSink(std::FILE* out, std::FILE* err, StreamFormat format, Stamp stamp)
+        : out_(out), err_(err), format_(format), stamp_(std::move(stamp)) {}
     // Writing to `out` failed (a pipe whose reader went away); nothing more is written there.
     bool outputClosed() const { return closed_; }
     void frameDecoded(const DecodedFrame& frame) override;
@@ -36,6 +44,8 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     bool closed_ = false;
+    StreamFormat format_ = StreamFormat::Tsv;
+    Stamp stamp_;
 };
 
 struct ReaderClock {
