@@ -15,7 +15,10 @@ TEST(MeterReadOptions, SourcesAndSettings)
     EXPECT_EQ(o.baud, 2400);
     EXPECT_EQ(o.decimalSeparator, QStringLiteral("."));
 
-    o = parseMeterReadOptions(args("--decimal-separator , capture.bin"));
+    EXPECT_EQ(o.format, StreamFormat::Tsv);
+
+    o = parseMeterReadOptions(args("--decimal-separator , --format jsonl capture.bin"));
+    EXPECT_EQ(o.format, StreamFormat::Jsonl);
     EXPECT_EQ(o.source, MeterReadOptions::Source::File);
     EXPECT_EQ(o.file, QStringLiteral("capture.bin"));
     EXPECT_EQ(o.decimalSeparator, QStringLiteral(","));
@@ -88,6 +91,8 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--port COM0",                   // COM names count from 1
         "--port COM01",
         "-x a.bin",                      // an unknown short option, not a second input
+        "--format xml -",                // tsv, csv or jsonl
+        "--format CSV -",
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;

@@ -5,6 +5,8 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -287,6 +289,29 @@ TEST(ToolsEndToEnd, LoggedRowsAreSavedAndLoadBackAsTheSameLines)
     const ToolRun fromText = runReader({QStringLiteral("--load"), text});
     EXPECT_EQ(fromText.exitCode, 0);
     EXPECT_EQ(fromText.out, logged.out);
+
+    // Rows streamed as CSV are the CSV file saved at the end, header and line ends included.
+    const QString csv = dir.filePath(QStringLiteral("run.csv"));
+    const ToolRun asCsv = runReader({QStringLiteral("--log"), QStringLiteral("--limit"), QStringLiteral("8"),
+                                     QStringLiteral("--format"), QStringLiteral("csv"), QStringLiteral("--save"), csv,
+                                     capture});
+    EXPECT_EQ(asCsv.exitCode, 0) << asCsv.err.toStdString();
+    EXPECT_TRUE(asCsv.out.startsWith("no,timestamp,time,function,value,unit,value_si,si_unit,range,judge,display\r\n"));
+    EXPECT_EQ(asCsv.out.count("\r\n"), 9);
+    QFile saved(csv);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), asCsv.out);
+
+    // Readings as JSON Lines: one object a line, with the indicators shown.
+    const ToolRun asJson = runReader({QStringLiteral("--format"), QStringLiteral("jsonl"), capture});
+    EXPECT_EQ(asJson.exitCode, 0);
+    const QStringList objects = outputLines(asJson.out);
+    ASSERT_EQ(objects.size(), 12);
+    for (int k = 0; k < objects.size(); ++k) {
+        const QJsonObject o = QJsonDocument::fromJson(objects[k].toUtf8()).object();
+        EXPECT_EQ(o.value(QStringLiteral("display")).toString(), scenario[size_t(k)].display) << k;
+        EXPECT_TRUE(o.value(QStringLiteral("indicators")).isArray()) << objects[k].toStdString();
+    }
 }
 
 TEST(ToolsEndToEnd, UsbReportCaptureDecodesLikeTheSerialBytes)
