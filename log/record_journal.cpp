@@ -51,6 +51,12 @@ void RecordJournal::rowLogged(const LogRow& row, const LogReading& reading)
     rowRestored(JournalRow{row, reading.readingValue, reading.rangeModeText, o_.now()});
 }
 
+void RecordJournal::rowLogged(const LogRow& row, const LogRowDetails& details, double readingValue)
+{
+    rowRestored(JournalRow{row, readingValue, details.rangeMode,
+                           details.loggedAt.isValid() ? details.loggedAt : o_.now()});
+}
+
 void RecordJournal::rowRestored(const JournalRow& row)
 {
     ++held_;

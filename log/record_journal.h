@@ -45,6 +45,8 @@ public:
 
     // A row the log appended, from `reading`, logged now.
     void rowLogged(const LogRow& row, const LogReading& reading);
+    // A row the log appended with its details: the journal keeps the time the table has.
+    void rowLogged(const LogRow& row, const LogRowDetails& details, double readingValue);
     // A row given back from an earlier session: it keeps its own time.
     void rowRestored(const JournalRow& row);
     // The rows were saved or the table emptied: the journal holds nothing from now on.

@@ -25,9 +25,9 @@ ReadingPipeline::ReadingPipeline(int startFullScaleCount, Clock clock)
         if (events_.tableCleared)
             events_.tableCleared();
     };
-    cb.rowLogged = [this](const LogRow& row, const LogRowDetails&, const LogReading& reading) {
-        if (journal_)
-            journal_->rowLogged(row, reading);
+    cb.rowLogged = [this](const LogRow& row, const LogRowDetails& details, const LogReading& reading) {
+        if (journal_)   // with the table's own stamp, so both say the same time
+            journal_->rowLogged(row, details, reading.readingValue);
     };
     logger_.setCallbacks(cb);
 }
@@ -41,7 +41,7 @@ void ReadingPipeline::restoreRow(const JournalRow& r)
     reading.rangeModeText = r.rangeModeText;
     reading.judgeText = r.row.judge;
     reading.readingValue = r.readingValue;
-    logger_.restoreRow(r.row, {r.loggedAt, r.rangeModeText, QString()}, reading);
+    logger_.restoreRow(r.row, r.details(), reading);
     if (journal_)
         journal_->rowRestored(r);
 }

@@ -112,7 +112,7 @@ int recoverJournals(const MeterReadOptions& o)
     for (const LeftJournal& left : leftJournals(defaultJournalFolder())) {
         const std::int64_t first = table.rowCount();
         const JournalSummary s = readJournal(left.path, [&](const JournalRow& r) {
-            table.append(r.row, {r.loggedAt, r.rangeModeText, QString()});   // rows keep their time stamps
+            table.append(r.row, r.details());   // rows keep their time stamps
             return true;
         });
         if (s.rows == 0 && !s.damaged)

@@ -85,12 +85,17 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
             j.rowLogged(rowNo(no), readingOf(no));
         LogRow empty;   // a row with NULL fields stays NULL
         j.rowLogged(empty, readingOf(0));
+        // A row with the table's own stamp keeps it, and gives it back to a table.
+        const LogRowDetails stamped{QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::OffsetFromUTC, 3600),
+                                    QStringLiteral("MANU"), QString()};
+        j.rowLogged(rowNo(501), stamped, 0.501);
         ASSERT_TRUE(j.flush());
-        EXPECT_EQ(j.heldRows(), 501);
+        EXPECT_EQ(j.heldRows(), 502);
         EXPECT_TRUE(leftJournals(dir.path()).empty()) << "a running owner's journal is never offered";
 
         const std::vector<JournalRow> rows = readAll(path);
-        ASSERT_EQ(rows.size(), 501u) << "committed rows are readable while the owner runs";
+        ASSERT_EQ(rows.size(), 502u) << "committed rows are readable while the owner runs";
+        EXPECT_EQ(rows[501].details(), stamped);
         EXPECT_EQ(rows[0].row, rowNo(1));
         EXPECT_EQ(rows[499].row, rowNo(500));
         EXPECT_EQ(rows[499].readingValue, 0.5);
@@ -110,7 +115,7 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(left[0].path, path);
     const JournalSummary s = summariseJournal(path);
-    EXPECT_EQ(s.rows, 501);
+    EXPECT_EQ(s.rows, 502);
     EXPECT_EQ(s.kind, "window");
     EXPECT_FALSE(s.damaged);
     EXPECT_EQ(s.firstLoggedAt.time(), QTime(1, 59, 59, 252));
