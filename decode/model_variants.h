@@ -1,6 +1,6 @@
 #pragma once
 // The eleven model flags and what each selects. Data, applied in a fixed order.
-#include "link/usb/usb_report_handler.h"
+#include "decode/usb_report_handler.h"
 
 #include <QString>
 #include <array>

@@ -3,9 +3,9 @@
 // the adapter's baud rate, the bursts of its input reports, the USB connect button and
 // the link watchdog. Plain logic on the user-interface thread; the window shows its state
 // and puts what it reports into words.
+#include "decode/usb_report_handler.h"
 #include "link/hid/hid_events.h"
 #include "link/usb/usb_burst_collector.h"
-#include "link/usb/usb_report_handler.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // report without serial bytes ends the burst and turns it into the frame text.
 // Knows nothing of what a frame means: the frame handler throws ConversionError for a bad
 // frame, which is counted; any other error passes on to the caller.
-#include "link/usb/usb_report_handler.h"
+#include "decode/usb_report_handler.h"
 
 #include <QString>
 #include <QtGlobal>
