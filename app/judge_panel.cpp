@@ -1,6 +1,6 @@
 #include "app/judge_panel.h"
 
-#include "decode/link_indicator_widget.h"
+#include "ui/link_indicator_widget.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,5 +1,5 @@
 // Drawing the trend chart's visible page with 10,000,000 values held vs 1,000 held.
-#include "bench/chart_draw_measure.h"
+#include "chart_draw_measure.h"
 
 #include <QApplication>
 #include <cstdio>

@@ -3,7 +3,7 @@
 //   log-bytes-per-row:  resident memory growth of table plus chart data per row
 //   append-cost-ratio:  time per append over the last 100,000 rows / over the first 100,000
 //   chart-draw-ratio:   time to draw the visible page with 10,000,000 points / with 1,000
-#include "bench/chart_draw_measure.h"
+#include "chart_draw_measure.h"
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 #include "log/log_table.h"

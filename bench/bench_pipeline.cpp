@@ -15,7 +15,6 @@
 #include "app/tfcomm.h"
 #include "app/user_prompts.h"
 #include "chart/chart_control.h"
-#include "chart/chart_view.h"
 #include "chart/trend_chart_model.h"
 #include "link/comm_port_driver.h"
 #include "log/log_grid_model.h"
@@ -23,6 +22,7 @@
 #include "log/record_journal.h"
 #include "log/record_logger.h"
 #include "tools/meter_frame.h"
+#include "ui/chart_view.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // Measures how long the trend chart takes to draw its visible page into an offscreen
 // pixmap, for a given number of values held. Needs a QApplication.
 #include "chart/chart_control.h"
-#include "chart/chart_look.h"
-#include "chart/chart_view.h"
+#include "ui/chart_look.h"
+#include "ui/chart_view.h"
 
 #include <QPixmap>
 #include <algorithm>

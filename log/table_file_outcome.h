@@ -1,8 +1,6 @@
 #pragma once
-// What a table file or picture operation tells the user, and the file dialogs it needs,
-// as plain data the window shows through its prompts.
-#include <QList>
-#include <QPair>
+// What a table file or picture operation tells the user, as plain data the window shows
+// through its prompts.
 #include <QString>
 
 struct FileOutcome {
@@ -18,15 +16,4 @@ struct FileOutcome {
         return {false, Show::Error, text, reason};
     }
     static FileOutcome silent(bool ok) { return {ok, Show::Nothing, QString(), QString()}; }
-};
-
-struct FileDialogParams {
-    QString title;            // empty: the platform's own title
-    QString filter;           // Qt form, entries separated by ";;"
-    QString defaultSuffix;    // without the dot; empty for none
-    // Filters that bring their own default suffix instead, while the user has them chosen.
-    QList<QPair<QString, QString>> filterSuffixes;
-    bool confirmOverwrite = false;
-    bool clearNameBeforeShow = false;   // true: the name box starts empty each time
-    bool resizable = true;
 };

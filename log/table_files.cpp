@@ -42,27 +42,3 @@ FileOutcome LoadTableFile(const QString& fileName, LogTable& table)
                                                                                  : loadTableText(fileName, table, &reason);
     return loaded ? FileOutcome::silent(true) : FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);
 }
-
-namespace {
-const char kCsvFilter[] = "CSV for spreadsheets (*.csv)";
-}
-
-FileDialogParams saveTableDialogParams()
-{
-    FileDialogParams p;
-    p.filter = QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;") + QLatin1String(kCsvFilter);
-    p.defaultSuffix = QStringLiteral("xls");
-    p.filterSuffixes = {{QLatin1String(kCsvFilter), QStringLiteral("csv")}};   // a name typed without one becomes a CSV file
-    p.confirmOverwrite = true;
-    p.clearNameBeforeShow = true;
-    return p;
-}
-
-FileDialogParams openTableDialogParams()
-{
-    FileDialogParams p;
-    p.filter = QStringLiteral("Excel File(*.xls);;XML (*.xml);;Txt File(*.txt)");
-    p.confirmOverwrite = false;
-    p.clearNameBeforeShow = false;   // keeps the last chosen name
-    return p;
-}

@@ -22,7 +22,3 @@ FileOutcome saveTableFile(const LogTable& table, const QString& fileName);
 // table is as it was and the outcome is the error "Failed to Load File!". Success shows nothing.
 // A CSV file is refused with a message that says it is an export only.
 FileOutcome LoadTableFile(const QString& fileName, LogTable& table);
-
-// The save dialog (`SaveDialog2`) and the open dialog (`OpenDialog1`).
-FileDialogParams saveTableDialogParams();
-FileDialogParams openTableDialogParams();

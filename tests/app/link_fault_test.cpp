@@ -7,13 +7,14 @@
 #include "app/judge_panel.h"
 #include "app/top_bar.h"
 #include "decode/lcd_panel_model.h"
-#include "decode/link_indicator_widget.h"
+#include "far_end.h"
+#include "fixed_locale_clock.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"
-#include "far_end.h"
 #include "scripted_prompts.h"
 #include "support/sample_frames.h"
+#include "ui/link_indicator_widget.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,12 +4,13 @@
 // the chart stay as they were, and a file that was there before is not damaged.
 #include "app/tfcomm.h"
 
-#include "chart/chart_view.h"
 #include "chart/trend_chart_model.h"
+#include "fixed_locale_clock.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"
 #include "log/table_files.h"
 #include "scripted_prompts.h"
+#include "ui/chart_view.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,10 +6,9 @@
 #include "app/judge_panel.h"
 #include "app/record_panel.h"
 #include "chart/chart_control.h"
-#include "chart/chart_view.h"
 #include "decode/extremes.h"
 #include "decode/lcd_panel_model.h"
-#include "decode/link_indicator_widget.h"
+#include "fixed_locale_clock.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_grid_model.h"
@@ -17,6 +16,8 @@
 #include "log/record_logger.h"
 #include "scripted_prompts.h"
 #include "support/sample_frames.h"
+#include "ui/chart_view.h"
+#include "ui/link_indicator_widget.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -8,14 +8,15 @@
 #include "app/top_bar.h"
 #include "app/usb_side.h"
 #include "decode/lcd_panel_model.h"
-#include "decode/link_indicator_widget.h"
 #include "far_end.h"
+#include "fixed_locale_clock.h"
 #include "link/comm_port_driver.h"
-#include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "log/log_table.h"
 #include "scripted_prompts.h"
 #include "support/sample_frames.h"
+#include "support/fake_hid_platform.h"
+#include "ui/link_indicator_widget.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // THidDeviceController on the scripted platform: scans, check-out and check-in, changes.
 #include "link/hid/controller_error.h"
-#include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
+#include "support/fake_hid_platform.h"
 
 #include <gtest/gtest.h>
 

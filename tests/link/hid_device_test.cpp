@@ -1,11 +1,11 @@
 // THidDevice on the scripted platform: creation, strings, feature reports and the reader.
-#include "support/wait_for.h"
 #include "link/hid/controller_error.h"
-#include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/hid/hid_handover_dispatcher.h"
 #include "link/hid/hid_strings.h"
+#include "support/fake_hid_platform.h"
+#include "support/wait_for.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

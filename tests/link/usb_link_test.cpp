@@ -1,11 +1,11 @@
 // The USB adapter link driven as the window drives it, over the scripted HID platform.
-#include "support/wait_for.h"
-#include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "decode/conversion_error.h"
 #include "link/usb/usb_adapter_link.h"
 #include "support/sample_frames.h"
+#include "support/fake_hid_platform.h"
+#include "support/wait_for.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 // The adapter pulled out while its reader is handing a report over to the user-interface
 // thread: before the hand-over is served, and while its handler runs (as when a message box
 // of the handler lets the device change through). Nothing may hang, crash or run twice.
-#include "support/wait_for.h"
-#include "link/hid/fake_hid_platform.h"
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/usb/usb_adapter_link.h"
 #include "support/sample_frames.h"
+#include "support/fake_hid_platform.h"
+#include "support/wait_for.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,10 +1,6 @@
 #include "log/log_table.h"
 #include "log/report_layout.h"
-#include "log/report_printer.h"
 
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,26 +95,4 @@ TEST(ReportPages, EveryPageCarriesBandsAndItsRows)
     EXPECT_EQ(find(first, "37")->y, 212 + 36 * 66 + 21);
     EXPECT_LE(212 + 37 * 66, 2770 - 106);
     EXPECT_TRUE(reportPageTexts(t, 2, shownUnit).empty());
-}
-
-TEST(ReportPdf, WritesOnePdfPagePerReportPage)
-{
-    QTemporaryDir dir;
-    LogTable t;
-    EXPECT_EQ(writeReportPdf(t, dir.filePath("empty.pdf"), shownUnit), 0);
-    EXPECT_FALSE(QFile::exists(dir.filePath("empty.pdf"))) << "an empty table has no pages";
-
-    fill(t, 45);
-    const QString path = dir.filePath("r.pdf");
-    ASSERT_EQ(writeReportPdf(t, path, shownUnit), 2);
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray pdf = f.readAll();
-    EXPECT_TRUE(pdf.startsWith("%PDF-"));
-    const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
-    EXPECT_EQ(QString::fromLatin1(pdf).count(page), 2);
-    // A4 portrait in points.
-    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595") || pdf.contains("/MediaBox [0 0 595.")) << "A4 page";
-
-    EXPECT_EQ(writeReportPdf(t, dir.filePath("no/such/dir/r.pdf"), shownUnit), -1);
 }

@@ -109,18 +109,3 @@ TEST(TableFiles, SaveFailureMessages)
     EXPECT_TRUE(xmlFailed.text.startsWith("Cannot create file \"" + xml + "\". ")) << xmlFailed.text.toStdString();
     EXPECT_GT(xmlFailed.text.size(), QString("Cannot create file \"" + xml + "\". ").size()) << "a reason follows";
 }
-
-TEST(TableFiles, DialogParameters)
-{
-    const FileDialogParams save = saveTableDialogParams();
-    EXPECT_EQ(save.filter, "Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;CSV for spreadsheets (*.csv)");
-    EXPECT_EQ(save.defaultSuffix, "xls");
-    ASSERT_EQ(save.filterSuffixes.size(), 1);
-    EXPECT_EQ(save.filterSuffixes[0], qMakePair(QStringLiteral("CSV for spreadsheets (*.csv)"), QStringLiteral("csv")));
-    EXPECT_TRUE(save.confirmOverwrite);
-    EXPECT_TRUE(save.clearNameBeforeShow);
-    const FileDialogParams open = openTableDialogParams();
-    EXPECT_EQ(open.filter, "Excel File(*.xls);;XML (*.xml);;Txt File(*.txt)");
-    EXPECT_TRUE(open.defaultSuffix.isEmpty());
-    EXPECT_FALSE(open.clearNameBeforeShow);
-}

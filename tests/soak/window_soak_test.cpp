@@ -7,7 +7,6 @@
 #include "app/scripted_prompts.h"
 #include "app/tfcomm.h"
 #include "app/top_bar.h"
-#include "chart/chart_view.h"
 #include "chart/trend_chart_model.h"
 #include "link/com_port_resolver.h"
 #include "link/comm_port_driver.h"
@@ -15,6 +14,7 @@
 #include "log/record_logger.h"
 #include "tools/meter_scenario.h"
 #include "tools/virtual_port.h"
+#include "ui/chart_view.h"
 
 #include <QCoreApplication>
 #include <QPushButton>

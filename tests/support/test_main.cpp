@@ -1,6 +1,14 @@
-// Test entry: a QApplication exists for every test so widgets and timers work offscreen, and
-// the program's data folder (journals) is a temporary one, never the user's.
+// Test entry: an application object exists for every test so timers and sockets work, and in
+// the widget tests (METER_TEST_WIDGETS) widgets too, offscreen. The tests of the logic layers
+// get a QCoreApplication and so link no GUI library. The program's data folder (journals) is
+// a temporary one, never the user's.
+#ifdef METER_TEST_WIDGETS
 #include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QCoreApplication>
+using TestApplication = QCoreApplication;
+#endif
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -12,6 +20,6 @@ int main(int argc, char** argv)
     QTemporaryDir data;
     qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

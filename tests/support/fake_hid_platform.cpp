@@ -1,4 +1,4 @@
-#include "link/hid/fake_hid_platform.h"
+#include "support/fake_hid_platform.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "log/chart_picture.h"
+#include "ui/chart_picture.h"
 
 #include "log/table_file_writer.h"
 
@@ -30,14 +30,4 @@ FileOutcome saveChartPicture(const QImage& chart, const QString& fileName)
     if (!writer.commit())
         return cannotCreate(writer.errorString());
     return FileOutcome::information(QStringLiteral("Graphic has saved on %1").arg(fileName));
-}
-
-FileDialogParams chartPictureDialogParams()
-{
-    FileDialogParams p;
-    p.filter = QStringLiteral("Bitmaps (*.bmp)");
-    p.defaultSuffix = QStringLiteral("bmp");
-    p.confirmOverwrite = true;
-    p.resizable = true;
-    return p;
 }

@@ -1,4 +1,4 @@
-#include "decode/lcd_panel_widget.h"
+#include "ui/lcd_panel_widget.h"
 
 #include <QFontDatabase>
 #include <QPainter>

@@ -1,8 +1,8 @@
 // The chart widget: what it hands to the plot, its axes, which series it shows and the
 // picture it draws.
 #include "chart/chart_control.h"
-#include "chart/chart_look.h"
-#include "chart/chart_view.h"
+#include "ui/chart_look.h"
+#include "ui/chart_view.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "chart/chart_view.h"
+#include "ui/chart_view.h"
 
-#include "chart/chart_look.h"
+#include "ui/chart_look.h"
 
 #include <QLinearGradient>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "log/chart_picture.h"
+#include "ui/chart_picture.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -42,9 +42,4 @@ TEST(ChartPicture, FailureIsReportedWithoutSuccess)
     EXPECT_EQ(outcome.show, FileOutcome::Show::Error);
     EXPECT_TRUE(outcome.text.startsWith("Cannot create file \"" + path + "\". ")) << outcome.text.toStdString();
     EXPECT_FALSE(QFile::exists(path));
-
-    const FileDialogParams dialog = chartPictureDialogParams();
-    EXPECT_EQ(dialog.filter, "Bitmaps (*.bmp)");
-    EXPECT_EQ(dialog.defaultSuffix, "bmp");
-    EXPECT_TRUE(dialog.confirmOverwrite);
 }

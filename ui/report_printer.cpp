@@ -1,4 +1,4 @@
-#include "log/report_printer.h"
+#include "ui/report_printer.h"
 
 #include "log/log_table.h"
 

@@ -1,6 +1,6 @@
-#include "log/report_preview.h"
+#include "ui/report_preview.h"
 
-#include "log/report_printer.h"
+#include "ui/report_printer.h"
 
 #include <QPrintPreviewDialog>
 #include <QPrinter>

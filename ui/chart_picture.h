@@ -10,6 +10,3 @@
 // "Graphic has saved on <name>"; failure: "Cannot create file "<name>". <reason>" and no
 // success message. A file that was there is replaced only by a complete picture.
 FileOutcome saveChartPicture(const QImage& chart, const QString& fileName);
-
-// The picture dialog (`SavePictureDialog1`).
-FileDialogParams chartPictureDialogParams();

@@ -1,7 +1,7 @@
 // The drawn display: every element lights pixels where it belongs and nowhere when hidden.
 #include "decode/frame_decoder.h"
-#include "decode/lcd_panel_widget.h"
-#include "decode/link_indicator_widget.h"
+#include "ui/lcd_panel_widget.h"
+#include "ui/link_indicator_widget.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "decode/link_indicator_widget.h"
+#include "ui/link_indicator_widget.h"
 
 #include <QPainter>
 #include <QRadialGradient>

@@ -1,0 +1,35 @@
+#include "app/file_dialogs.h"
+
+namespace {
+const char kCsvFilter[] = "CSV for spreadsheets (*.csv)";
+}
+
+FileDialogParams saveTableDialogParams()
+{
+    FileDialogParams p;
+    p.filter = QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;") + QLatin1String(kCsvFilter);
+    p.defaultSuffix = QStringLiteral("xls");
+    p.filterSuffixes = {{QLatin1String(kCsvFilter), QStringLiteral("csv")}};   // a name typed without one becomes a CSV file
+    p.confirmOverwrite = true;
+    p.clearNameBeforeShow = true;
+    return p;
+}
+
+FileDialogParams openTableDialogParams()
+{
+    FileDialogParams p;
+    p.filter = QStringLiteral("Excel File(*.xls);;XML (*.xml);;Txt File(*.txt)");
+    p.confirmOverwrite = false;
+    p.clearNameBeforeShow = false;   // keeps the last chosen name
+    return p;
+}
+
+FileDialogParams chartPictureDialogParams()
+{
+    FileDialogParams p;
+    p.filter = QStringLiteral("Bitmaps (*.bmp)");
+    p.defaultSuffix = QStringLiteral("bmp");
+    p.confirmOverwrite = true;
+    p.resizable = true;
+    return p;
+}

@@ -1,0 +1,49 @@
+#include "log/log_table.h"
+#include "ui/report_printer.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+void fill(LogTable& t, int rows)
+{
+    for (int i = 1; i <= rows; ++i) {
+        LogRow r;
+        r.no = i;
+        r.time = QStringLiteral("10:15:%1").arg(i % 60, 2, 10, QLatin1Char('0'));
+        r.function = QStringLiteral("DC");
+        r.value = QString::number(i);
+        r.unit = QStringLiteral("k*");
+        r.judge = QStringLiteral("pass");
+        t.append(r);
+    }
+}
+
+QString shownUnit(const QString& stored) { return stored == QLatin1String("k*") ? QStringLiteral("kOhm") : stored; }
+
+}   // namespace
+
+TEST(ReportPdf, WritesOnePdfPagePerReportPage)
+{
+    QTemporaryDir dir;
+    LogTable t;
+    EXPECT_EQ(writeReportPdf(t, dir.filePath("empty.pdf"), shownUnit), 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("empty.pdf"))) << "an empty table has no pages";
+
+    fill(t, 45);
+    const QString path = dir.filePath("r.pdf");
+    ASSERT_EQ(writeReportPdf(t, path, shownUnit), 2);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray pdf = f.readAll();
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    EXPECT_EQ(QString::fromLatin1(pdf).count(page), 2);
+    // A4 portrait in points.
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595") || pdf.contains("/MediaBox [0 0 595.")) << "A4 page";
+
+    EXPECT_EQ(writeReportPdf(t, dir.filePath("no/such/dir/r.pdf"), shownUnit), -1);
+}
