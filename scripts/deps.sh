@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the virtual meter need.
+# Installs the Debian packages the build, the tests and the virtual meter need, and the
+# further packages named as arguments (scripts/fuzz.sh adds its compiler so).
+#   scripts/deps.sh [package...]
 # Does nothing when every package is already there, so other scripts call it freely.
 set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libudev-dev libgl-dev libsqlite3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev
   xvfb xauth
+  "$@"
 )
 
 missing=()

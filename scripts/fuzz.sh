@@ -14,17 +14,11 @@ seconds="${1:-60}"
 parallel="${2:-1}"
 targets=(${FUZZ_TARGETS:-frame_decoder serial_assembly usb_reports text_table xml_packet report_descriptor})
 
-bash scripts/deps.sh
-need=()
-command -v clang++ >/dev/null || need+=(clang)
-ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-14-dev)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo_cmd=()
-  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
-  echo "Installing: ${need[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
-fi
+# The usual packages, and clang with its libFuzzer runtime unless some version is there.
+extra=()
+command -v clang++ >/dev/null || extra+=(clang)
+ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || extra+=(libclang-rt-14-dev)
+bash scripts/deps.sh "${extra[@]}"
 
 build=build-fuzz
 # The libraries get coverage feedback and both sanitizers; the targets link libFuzzer.

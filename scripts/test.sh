@@ -10,13 +10,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+usage() {
+  echo "usage: scripts/test.sh [--sanitize address,undefined | --sanitize thread] [-- <ctest arguments>]" >&2
+  exit 2
+}
+
 sanitize=""
 ctest_args=()
 while [ $# -gt 0 ]; do
   case "$1" in
-    --sanitize) sanitize="$2"; shift 2 ;;
+    --sanitize)
+      { [ $# -ge 2 ] && [ -n "$2" ] && [ "$2" != "--" ]; } || { echo "--sanitize needs a value" >&2; usage; }
+      sanitize="$2"
+      shift 2 ;;
     --) shift; ctest_args=("$@"); break ;;
-    *) echo "unknown option: $1" >&2; exit 2 ;;
+    -h|--help) usage ;;
+    *) echo "unknown option: $1" >&2; usage ;;
   esac
 done
 
