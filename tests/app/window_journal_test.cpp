@@ -4,8 +4,9 @@
 #include "app/termination_signals.h"
 #include "app/record_panel.h"
 #include "app/tfcomm.h"
+#include "fixed_locale_clock.h"
 
-#include "chart/chart_view.h"
+#include "ui/chart_view.h"
 #include "chart/trend_chart_model.h"
 #include "link/serial_frame_assembly.h"
 #include "log/journal_files.h"
