@@ -13,7 +13,7 @@
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"
 #include "scripted_prompts.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 #include "ui/link_indicator_widget.h"
 
 #include <QDir>

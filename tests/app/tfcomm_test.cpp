@@ -15,7 +15,7 @@
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "scripted_prompts.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 #include "ui/chart_view.h"
 #include "ui/link_indicator_widget.h"
 

@@ -14,7 +14,7 @@
 #include "link/hid/hid_device.h"
 #include "log/log_table.h"
 #include "scripted_prompts.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 #include "support/fake_hid_platform.h"
 #include "ui/link_indicator_widget.h"
 

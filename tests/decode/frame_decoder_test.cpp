@@ -1,7 +1,7 @@
 // Frame decoding: texts, count, value, indicators and range rows from one meter frame.
 #include "decode/frame_decoder.h"
 #include "decode/range_table.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // bar graph maximum that follows range changes.
 #include "decode/frame_decoder.h"
 #include "decode/lcd_panel_model.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "decode/conversion_error.h"
 #include "link/usb/usb_burst_collector.h"
 #include "link/usb/usb_reports.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 
 #include <gtest/gtest.h>
 

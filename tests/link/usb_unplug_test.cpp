@@ -4,7 +4,7 @@
 #include "link/hid/hid_device.h"
 #include "link/hid/hid_device_controller.h"
 #include "link/usb/usb_adapter_link.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 #include "support/fake_hid_platform.h"
 #include "support/wait_for.h"
 

@@ -2,7 +2,7 @@
 #include "decode/frame_decoder.h"
 #include "link/serial_frame_assembly.h"
 #include "tools/meter_frame.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 
 #include <gtest/gtest.h>
 

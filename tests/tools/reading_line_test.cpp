@@ -1,7 +1,7 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
 #include "tools/reading_line.h"
-#include "support/sample_frames.h"
+#include "frames/sample_frames.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
