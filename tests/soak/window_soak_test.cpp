@@ -146,10 +146,12 @@ TEST(WindowSoak, EveryFrameAtAThousandASecondIsLoggedAndMemoryGrowsOnlyByTheData
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join(QStringLiteral("; ")).toStdString();
 
     // Growth beyond the data: allocator slack and the address sanitizer's quarantine of freed
-    // blocks (16 MB, set in the test's environment), not something kept per frame.
+    // blocks (16 MB, set in the test's environment), not something kept per frame; and the
+    // journal's writer: SQLite's page cache and the rows waiting for their batch, whose freed
+    // blocks the allocator keeps once a slow disk has let a batch grow.
     const long long rssGrowth = after.rss - before.rss;
     const long long dataGrowth = after.data - before.data;
-    const long long slack = 24LL << 20;
+    const long long slack = 48LL << 20;
     std::printf("soak: %d frames at %d/s in %.1f s, %d logged, worst lag %d frames; "
                 "resident growth %.1f MB for %.1f MB of rows and points (resident %.1f MB at the end)\n",
                 sent.load(), rate, seconds, w.logger().loggedCount(), worstLag, rssGrowth / 1048576.0,
