@@ -1,4 +1,5 @@
 #include "log/log_table.h"
+#include "log/report_rows.h"
 #include "ui/report_printer.h"
 
 #include <QFile>
@@ -8,21 +9,8 @@
 
 namespace {
 
-void fill(LogTable& t, int rows)
-{
-    for (int i = 1; i <= rows; ++i) {
-        LogRow r;
-        r.no = i;
-        r.time = QStringLiteral("10:15:%1").arg(i % 60, 2, 10, QLatin1Char('0'));
-        r.function = QStringLiteral("DC");
-        r.value = QString::number(i);
-        r.unit = QStringLiteral("k*");
-        r.judge = QStringLiteral("pass");
-        t.append(r);
-    }
-}
-
-QString shownUnit(const QString& stored) { return stored == QLatin1String("k*") ? QStringLiteral("kOhm") : stored; }
+void fill(LogTable& t, int rows) { fillReportRows(t, rows); }
+QString shownUnit(const QString& stored) { return reportShownUnit(stored); }
 
 }   // namespace
 
