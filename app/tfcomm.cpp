@@ -610,10 +610,15 @@ void TFCOMM::endBySignal()
     QApplication::quit();
 }
 
+QString TFCOMM::journalFolder() const
+{
+    return services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
+}
+
 void TFCOMM::createJournal()
 {
     RecordJournal::Options o;
-    o.folder = services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
+    o.folder = journalFolder();
     o.kind = QStringLiteral("window");
     o.maxPageCount = services_.journalMaxPages;
     journal_ = std::make_unique<RecordJournal>(o);
@@ -637,8 +642,7 @@ void TFCOMM::createJournal()
 
 void TFCOMM::offerRestore()
 {
-    const QString folder = services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
-    for (LeftJournal& left : leftJournals(folder)) {
+    for (LeftJournal& left : leftJournals(journalFolder())) {
         const JournalSummary s = summariseJournal(left.path);
         if (s.kind != QLatin1String("window") && !s.damaged)
             continue;   // a headless logger's: meter-read --recover gives it back

@@ -142,6 +142,7 @@ private:
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
     void createJournal();
+    QString journalFolder() const;
     void restoreJournal(const QString& path);
     bool saveLog();                  // the Save dialog and the save; true when it succeeded
     bool mayLeaveWithUnsavedRows();  // Save / Discard / Cancel
