@@ -77,7 +77,9 @@ JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparat
 
 void JudgePanel::showVerdict()
 {
-    T1VALUE->setText(judge_.valueText());
+    // Only what differs is set: each set repaints, and most frames repeat the last reading.
+    if (T1VALUE->text() != judge_.valueText())
+        T1VALUE->setText(judge_.valueText());
     if (judge_.verdict() == Verdict::None)
         return;
     const QColor c = colourOf(judge_.verdict() == Verdict::Pass ? LimitJudge::kPassColour : LimitJudge::kFailColour);
@@ -110,6 +112,8 @@ bool JudgePanel::eventFilter(QObject* watched, QEvent* event)
 
 void JudgeDisc::setVerdict(const QString& caption, QColor colour)
 {
+    if (caption == caption_ && colour == colour_)
+        return;
     caption_ = caption;
     colour_ = colour;
     update();

@@ -29,6 +29,7 @@
 #include "ui/chart_picture.h"
 #include "ui/chart_view.h"
 #include "ui/lcd_panel_widget.h"
+#include "ui/log_grid_view.h"
 #include "ui/link_indicator_widget.h"
 #include "ui/report_preview.h"
 
@@ -152,7 +153,7 @@ void TFCOMM::buildLayout()
     Panel2 = new RecordPanel(client);
     Panel2->setGeometry(4, 216, 305, 41);
 
-    DBGrid1 = new QTableView(client);
+    DBGrid1 = new LogGridView(client);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setGeometry(4, 264, 303, 241);
     DBGrid1->setModel(gridModel_.get());
@@ -359,7 +360,7 @@ void TFCOMM::showConnectionState()
 
 void TFCOMM::showPanel()
 {
-    Panel1->update();
+    Panel1->refresh();
     showBar();
     Panel4->CONok->setAlive(panel().linkAlive());
     const long long bad = badFrames();
@@ -371,19 +372,28 @@ void TFCOMM::showPanel()
     if (dropped)
         faults << (dropped == 1 ? QStringLiteral("1 byte dropped (overrun)")
                                 : QStringLiteral("%1 bytes dropped (overrun)").arg(dropped));
-    Panel4->CONok->setToolTip(!faults.isEmpty() ? faults.join(QStringLiteral(", "))
-                                                : (panel().linkAlive() ? QStringLiteral("Frames are arriving")
-                                                                       : QStringLiteral("No frames")));
+    const QString tip = !faults.isEmpty() ? faults.join(QStringLiteral(", "))
+                                          : (panel().linkAlive() ? QStringLiteral("Frames are arriving")
+                                                                 : QStringLiteral("No frames"));
+    if (Panel4->CONok->toolTip() != tip)
+        Panel4->CONok->setToolTip(tip);
 }
 
 void TFCOMM::showBar()
 {
     // The frame sets the maximum before logging sets the position; the bar follows in that
     // order. The model keeps the position within the range, so Qt never empties the bar.
-    if (PBar2->maximum() != panel().barMaximum())
-        PBar2->setMaximum(qMax(0, panel().barMaximum()));
+    const int maximum = qMax(0, panel().barMaximum());
+    if (PBar2->maximum() == maximum && PBar2->value() == panel().barPosition())
+        return;
+    // A progress bar repaints itself at once on a new value, which costs a paint of its own
+    // each time; with updates held, the change is drawn with the rest of the window instead.
+    PBar2->setUpdatesEnabled(false);
+    if (PBar2->maximum() != maximum)
+        PBar2->setMaximum(maximum);
     if (PBar2->value() != panel().barPosition())
         PBar2->setValue(panel().barPosition());
+    PBar2->setUpdatesEnabled(true);
 }
 
 void TFCOMM::LcdDisplayVK31C(const QString& frameText)

@@ -63,6 +63,13 @@ void RecordJournal::rowRestored(const JournalRow& row)
     std::lock_guard<std::mutex> lk(m_);
     if (overflowed_)
         return;
+    if (waiting_.size() >= o_.maxWaitingRows) {
+        // Rows come faster than the disk takes them. Rather than hold ever more in memory,
+        // the journal keeps what it has, without gaps, and takes nothing more until a save.
+        overflowed_ = true;
+        wake_.notify_one();
+        return;
+    }
     const bool wasIdle = waiting_.empty() && !clearWaiting_;
     waiting_.push_back(row);
     ++handed_;
@@ -179,9 +186,12 @@ void RecordJournal::run()
                 overflowed_ = true;
             }
         }
-        if (ok != writerOn_) {
-            writerOn_ = ok;
-            report(ok, lastError_);
+        const bool on = ok && !overflowed_;
+        if (ok && overflowed_)
+            lastError_ = QStringLiteral("rows come faster than they can be written");
+        if (on != writerOn_) {
+            writerOn_ = on;
+            report(on, lastError_);
         }
         done_.notify_all();
         if (stop_ && (!ok || (waiting_.empty() && !clearWaiting_)))

@@ -29,7 +29,7 @@ public:
         std::function<QDateTime()> now;       // stamps the rows; null: the system's clock
         int batchMs = 200;                    // rows wait at most this long before a commit
         int retryMs = 1000;                   // after a failed write
-        std::size_t maxWaitingRows = 200000;  // kept while the disk refuses them
+        std::size_t maxWaitingRows = 200000;  // kept while the disk refuses or lags behind them
         int maxPageCount = 0;                 // tests: a database that cannot grow past this
     };
     // on: the last write succeeded; off: `reason` says why the safety copy is not kept.

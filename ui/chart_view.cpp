@@ -29,9 +29,15 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
     resize(LayoutWidth, LayoutHeight);
     model_.setLeftAxisBounds(chart_look::LayoutValueAxisMaximum, chart_look::LayoutValueAxisMinimum);
 
+    // The graphs get a buffered layer above the grid and below the axes.
+    addLayer(QStringLiteral("series"), layer(QStringLiteral("main")), QCustomPlot::limAbove);
+    seriesLayer_ = layer(QStringLiteral("series"));
+    seriesLayer_->setMode(QCPLayer::lmBuffered);
+    setCurrentLayer(seriesLayer_);
     area_ = addGraph(xAxis, yAxis);
     line_ = addGraph(xAxis, yAxis);
     floor_ = addGraph(xAxis, yAxis);
+    setCurrentLayer(QStringLiteral("main"));
     // Both series show the same points: they share one container of the visible slice.
     line_->setData(area_->data());
     applyLook();
@@ -94,10 +100,14 @@ void ChartView::scheduleRefresh()
 void ChartView::refreshNow()
 {
     refreshPending_ = false;
-    xAxis->setRange(model_.recordAxisMinimum(), model_.recordAxisMaximum());
-    yAxis->setRange(model_.leftAxisMinimum(), model_.leftAxisMaximum());
-    area_->setVisible(model_.isSeriesVisible(TrendChartModel::AreaSeries));
-    line_->setVisible(model_.isSeriesVisible(TrendChartModel::LineSeries));
+    const Frame frame{QCPRange(model_.recordAxisMinimum(), model_.recordAxisMaximum()),
+                      QCPRange(model_.leftAxisMinimum(), model_.leftAxisMaximum()),
+                      model_.isSeriesVisible(TrendChartModel::AreaSeries),
+                      model_.isSeriesVisible(TrendChartModel::LineSeries)};
+    xAxis->setRange(frame.records);
+    yAxis->setRange(frame.values);
+    area_->setVisible(frame.area);
+    line_->setVisible(frame.line);
 
     const VisibleSlice slice = model_.visibleSlice();
     QVector<QCPGraphData> points;
@@ -112,7 +122,12 @@ void ChartView::refreshNow()
     const double floorValue = model_.leftAxisMinimum();
     floor_->setData({model_.recordAxisMinimum() - 2, model_.recordAxisMaximum() + 2}, {floorValue, floorValue}, true);
     floor_->setVisible(area_->visible());
-    replot(QCustomPlot::rpQueuedReplot);
+    if (drawnFrame_ == frame) {
+        seriesLayer_->replot();   // new points on the same page
+    } else {
+        drawnFrame_ = frame;
+        replot(QCustomPlot::rpQueuedReplot);
+    }
 }
 
 QImage ChartView::renderImage()
@@ -121,5 +136,7 @@ QImage ChartView::renderImage()
     setBackground(QBrush(Qt::white));
     const QPixmap picture = toPixmap(width(), height());
     setBackground(backgroundGradient());
+    drawnFrame_.reset();   // the background buffer is to be drawn anew
+    replot(QCustomPlot::rpQueuedReplot);
     return picture.toImage();
 }

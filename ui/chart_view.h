@@ -7,6 +7,7 @@
 #include "chart/trend_chart_model.h"
 
 #include <QImage>
+#include <optional>
 #include <qcustomplot.h>
 
 class ChartView : public QCustomPlot {
@@ -42,7 +43,20 @@ private:
     void scheduleRefresh();
     void applyLook();
 
+    // What the last full replot drew around the series: while it stays, a refresh redraws
+    // only the series' own layer and the background, grid and axes come from their buffers.
+    struct Frame {
+        QCPRange records, values;
+        bool area = false, line = false;
+        bool operator==(const Frame& o) const
+        {
+            return records == o.records && values == o.values && area == o.area && line == o.line;
+        }
+    };
+    std::optional<Frame> drawnFrame_;
+
     TrendChartModel model_;
+    QCPLayer* seriesLayer_ = nullptr;   // the graphs, in a paint buffer of their own
     QCPGraph* area_ = nullptr;  // Series2, index 0
     QCPGraph* line_ = nullptr;  // Series1, index 1
     QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to

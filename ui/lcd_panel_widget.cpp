@@ -1,6 +1,7 @@
 #include "ui/lcd_panel_widget.h"
 
 #include <QFontDatabase>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
@@ -311,7 +312,46 @@ LcdPanelWidget::LcdPanelWidget(QWidget* parent) : QWidget(parent)
 void LcdPanelWidget::setModel(const LcdPanelModel* model)
 {
     model_ = model;
+    requested_ = currentLook();
     update();
+}
+
+LcdPanelWidget::Look LcdPanelWidget::currentLook() const
+{
+    Look look;
+    if (!model_)
+        return look;
+    for (int d = 0; d < 4; ++d)
+        look.segments[std::size_t(d)] = segmentsFor(model_->digitCaption(d));
+    for (const ElementBox& e : kIndicatorBoxes)
+        look.indicators[static_cast<std::size_t>(e.indicator)] = model_->isShown(e.indicator);
+    for (const ExtraBox& e : kExtraBoxes)
+        look.extras[static_cast<std::size_t>(e.extra)] = model_->isShown(e.extra);
+    return look;
+}
+
+void LcdPanelWidget::refresh()
+{
+    const Look now = currentLook();
+    // Antialiased edges and label glyphs may reach a little past an element's box.
+    const QMargins bleed(2, 2, 2, 2);
+    QRegion changed;
+    for (int d = 0; d < 4; ++d)
+        if (now.segments[std::size_t(d)] != requested_.segments[std::size_t(d)])
+            changed += digitRect(d).marginsAdded(bleed);
+    for (const ElementBox& e : kIndicatorBoxes) {
+        const auto i = static_cast<std::size_t>(e.indicator);
+        if (now.indicators[i] != requested_.indicators[i])
+            changed += e.box.marginsAdded(bleed);
+    }
+    for (const ExtraBox& e : kExtraBoxes) {
+        const auto i = static_cast<std::size_t>(e.extra);
+        if (now.extras[i] != requested_.extras[i] && !e.box.isNull())
+            changed += e.box.marginsAdded(bleed);
+    }
+    requested_ = now;
+    if (!changed.isEmpty())
+        update(changed);
 }
 
 void LcdPanelWidget::setGhostSegments(bool on)
@@ -354,15 +394,19 @@ std::uint8_t LcdPanelWidget::segmentsFor(const QString& caption)
     return 0;
 }
 
-void LcdPanelWidget::paintEvent(QPaintEvent*)
+void LcdPanelWidget::paintEvent(QPaintEvent* event)
 {
+    // Only what the region touches is drawn; the painter clips to it, so every pixel inside
+    // comes out as a whole repaint would draw it.
+    const QRect dirty = event->rect().marginsAdded(QMargins(2, 2, 2, 2));
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), kBackground);
+    p.fillRect(event->rect(), kBackground);
 
     p.setPen(Qt::NoPen);
     for (int d = 0; d < 4; ++d)
-        drawDigit(p, d, model_ ? segmentsFor(model_->digitCaption(d)) : 0, ghost_);
+        if (digitRect(d).intersects(dirty))
+            drawDigit(p, d, model_ ? segmentsFor(model_->digitCaption(d)) : 0, ghost_);
 
     if (ghost_) {
         p.setPen(Qt::NoPen);
@@ -374,7 +418,7 @@ void LcdPanelWidget::paintEvent(QPaintEvent*)
         return;
 
     for (const ElementBox& e : kIndicatorBoxes) {
-        if (!model_->isShown(e.indicator))
+        if (!model_->isShown(e.indicator) || !e.box.intersects(dirty))
             continue;
         p.save();
         p.setPen(Qt::NoPen);
@@ -382,7 +426,7 @@ void LcdPanelWidget::paintEvent(QPaintEvent*)
         p.restore();
     }
     for (const ExtraBox& e : kExtraBoxes) {
-        if (!model_->isShown(e.extra))
+        if (!model_->isShown(e.extra) || !e.box.intersects(dirty))
             continue;
         p.save();
         drawExtra(p, e.extra, e.box);

@@ -6,6 +6,8 @@
 
 #include <QRect>
 #include <QWidget>
+#include <array>
+#include <bitset>
 #include <cstdint>
 
 class LcdPanelWidget : public QWidget {
@@ -17,8 +19,10 @@ public:
     explicit LcdPanelWidget(QWidget* parent = nullptr);
 
     // The model must outlive the widget or be replaced first; nullptr shows a blank display.
-    // The window calls update() from the model's change handler.
     void setModel(const LcdPanelModel* model);
+    // After the model changed: repaints just the digits and icons that differ from what the
+    // last refresh saw, so a frame that changes nothing costs no painting.
+    void refresh();
     const LcdPanelModel* model() const { return model_; }
 
     // Faint unlit segments behind the digits, as on a real display. On by default.
@@ -36,6 +40,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // What the display shows: lit segments per digit, then every indicator and extra.
+    struct Look {
+        std::array<std::uint8_t, 4> segments{};
+        std::bitset<static_cast<std::size_t>(Indicator::Count)> indicators;
+        std::bitset<static_cast<std::size_t>(PanelExtra::Count)> extras;
+    };
+    Look currentLook() const;
+
     const LcdPanelModel* model_ = nullptr;
     bool ghost_ = true;
+    Look requested_;   // the look as of the last refresh or full update
 };

@@ -17,10 +17,12 @@
 #include "scripted_prompts.h"
 #include "frames/sample_frames.h"
 #include "ui/chart_view.h"
+#include "ui/lcd_panel_widget.h"
 #include "ui/link_indicator_widget.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 #include <QMenuBar>
 #include <QProcess>
@@ -511,4 +513,39 @@ TEST(MainWindow, GridCatchesUpWithEveryLoggedRow)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     EXPECT_EQ(w.DBGrid1->model()->rowCount(), 300);
     EXPECT_EQ(w.DBGrid1->model()->index(299, 3).data().toString(), "1.234");
+}
+
+TEST(MainWindow, TheScreenShowsWhatAFullRepaintDraws)
+{
+    // The window repaints only what a frame changed: LCD digits and icons, new grid rows, the
+    // chart's series. After readings that change digits, signs, icons, ranges and the chart's
+    // page, what reached the screen must equal the window drawn anew from scratch.
+    Window t;
+    TFCOMM& w = *t.w;
+    w.setRecordLimit(5);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const char* readings[] = {kVolts1234, kVolts1235, "0A" SAMPLE_VOLTS_MINUS_1234 SAMPLE_SERIAL_END,
+                              kVolts1234In60, kOverloadKOhm, "0A" SAMPLE_HERTZ_NO_POINT SAMPLE_SERIAL_END};
+    for (int i = 0; i < 130; ++i) {   // past the chart's first page of 100 records
+        t.feed(readings[(i / 3) % 6]);
+        QTest::qWait(i % 7 == 0 ? 50 : 1);   // some frames each get a paint of their own
+    }
+    QTest::qWait(200);
+    const QImage screen = w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+    w.Chtshow->replot(QCustomPlot::rpImmediateRefresh);   // every chart layer drawn anew
+    const QImage full = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(screen.size(), full.size());
+    const QWidget* parts[] = {w.Panel1, w.DBGrid1, w.Chtshow, w.Panel4, w.PBar2};
+    for (const QWidget* part : parts) {
+        SCOPED_TRACE(part->objectName().toStdString());
+        const QRect area(part->mapTo(&w, QPoint(0, 0)), part->size());
+        QRect differing;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (screen.pixel(x, y) != full.pixel(x, y))
+                    differing |= QRect(x, y, 1, 1);
+        EXPECT_TRUE(differing.isNull()) << "stale pixels within " << differing.x() << "," << differing.y() << " "
+                                        << differing.width() << "x" << differing.height();
+    }
 }

@@ -205,6 +205,31 @@ TEST(RecordJournal, AFullDiskTurnsItOffWithoutStoppingTheRows)
     EXPECT_FALSE(s.damaged);
 }
 
+TEST(RecordJournal, RowsFasterThanTheDiskTurnItOffInsteadOfFillingMemory)
+{
+    QTemporaryDir dir;
+    Clock clock;
+    RecordJournal::Options o = options(dir.path(), &clock);
+    o.batchMs = 300;   // the writer takes its time: the rows come all at once
+    o.maxWaitingRows = 100;
+    RecordJournal j(o);
+    QStringList reports;
+    j.setStateListener([&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
+    for (qint32 no = 1; no <= 1000; ++no)
+        j.rowLogged(rowNo(no), readingOf(no));
+    ASSERT_TRUE(waitFor([&] { return !reports.isEmpty(); }));
+    EXPECT_EQ(reports, QStringList{"off: rows come faster than they can be written"});
+    EXPECT_EQ(j.heldRows(), 1000);
+    const std::vector<JournalRow> rows = readAll(j.path());
+    ASSERT_EQ(rows.size(), 100u) << "what waited is written, without gaps";
+    EXPECT_EQ(rows.back().row.no, 100);
+
+    j.clear();   // saved: the journal starts again and says so
+    j.rowLogged(rowNo(1001), readingOf(1001));
+    ASSERT_TRUE(waitFor([&] { return reports.size() == 2; }));
+    EXPECT_EQ(reports.back(), "on");
+}
+
 TEST(RecordJournal, ADamagedJournalGivesWhatCanBeReadAndNeverFails)
 {
     QTemporaryDir dir;

@@ -1,0 +1,178 @@
+// The window on the bench as a meter really drives it: shown (offscreen), connected to a
+// virtual meter on a pseudo-terminal published as COM1, logging every reading with the chart
+// following, its journal on. The meter sends at a given rate for a fixed time; the figure is
+// the processor time of the whole process (every thread) over the wall-clock time.
+//   window-cpu-percent-at-17:  17 frames a second, each display state sent 8 times, as a
+//                              meter on a 2,400-baud line does
+//   window-cpu-percent-at-2:   2 frames a second, each a new display state
+// Standard error shows the paint events a second each widget got during each figure.
+// Arguments: [seconds per figure, default 30]
+#include "app/tfcomm.h"
+#include "app/user_prompts.h"
+#include "link/com_port_resolver.h"
+#include "link/comm_port_driver.h"
+#include "log/log_table.h"
+#include "log/record_logger.h"
+#include "tools/meter_scenario.h"
+#include "tools/virtual_port.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPaintEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <thread>
+#include <sys/resource.h>
+#include <time.h>
+
+namespace {
+
+class CountingPrompts : public UserPrompts {
+public:
+    int shown = 0;
+    bool askYesNo(const QString&, const QString&) override { return ++shown, false; }
+    int choose(const QString&, const QString&, const QStringList&, int escape) override { return ++shown, escape; }
+    void inform(const QString&) override { ++shown; }
+    void error(const QString& text) override
+    {
+        ++shown;
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+    }
+    QString chooseSaveFile(const FileDialog&) override { return QString(); }
+    QString chooseOpenFile(const FileDialog&) override { return QString(); }
+};
+
+// Counts the paint events each widget gets and the pixels they cover: where the time goes.
+class PaintCounter : public QObject {
+public:
+    struct Tally {
+        long paints = 0;
+        long long pixels = 0;
+    };
+    std::map<QString, Tally> tallies;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const QString name = watched->objectName().isEmpty() ? QString::fromLatin1(watched->metaObject()->className())
+                                                                 : watched->objectName();
+            Tally& t = tallies[name];
+            ++t.paints;
+            for (const QRect& r : static_cast<QPaintEvent*>(event)->region())
+                t.pixels += (long long)r.width() * r.height();
+        }
+        return false;
+    }
+};
+
+double processCpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The virtual meter's loop at `rate` frames a second, each display state `hold` times, until
+// told to stop. Absolute deadlines keep the rate over the whole run.
+void sendFrames(VirtualPort& port, double rate, int hold, const std::atomic<bool>& stop)
+{
+    const std::vector<ScenarioFrame> frames = defaultScenario();
+    const long long period = static_cast<long long>(1e9 / rate);
+    timespec next{};
+    clock_gettime(CLOCK_MONOTONIC, &next);
+    for (long long i = 0; !stop; ++i) {
+        port.send(frames[std::size_t(i / hold) % frames.size()].bytes);
+        next.tv_sec += time_t(period / 1000000000LL);
+        next.tv_nsec += long(period % 1000000000LL);
+        if (next.tv_nsec >= 1000000000L) {
+            next.tv_nsec -= 1000000000L;
+            ++next.tv_sec;
+        }
+        while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
+        }
+    }
+}
+
+void runEventLoop(double seconds)
+{
+    QEventLoop loop;
+    QTimer::singleShot(int(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Processor percent of one core while the meter sends for `seconds`, after a settling second.
+double measure(VirtualPort& port, double rate, int hold, double seconds)
+{
+    PaintCounter paints;
+    std::atomic<bool> stop{false};
+    std::thread meter(sendFrames, std::ref(port), rate, hold, std::cref(stop));
+    runEventLoop(1.0);
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double cpuStart = processCpuSeconds();
+    qApp->installEventFilter(&paints);
+    runEventLoop(seconds);
+    qApp->removeEventFilter(&paints);
+    const double cpu = processCpuSeconds() - cpuStart;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    stop = true;
+    meter.join();
+    // Paints a second by widget, on standard error.
+    for (const auto& [name, t] : paints.tallies)
+        std::fprintf(stderr, "  %5.1f/s %8.0f px/s  %s\n", t.paints / wall, double(t.pixels) / wall, qPrintable(name));
+    return 100.0 * cpu / wall;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir runtime;
+    QTemporaryDir journalFolder;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
+
+    VirtualPort port;
+    try {
+        port.open();
+        port.publish(meterRuntimeDir(), 1);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "virtual meter: %s\n", e.what());
+        return 1;
+    }
+
+    CountingPrompts prompts;
+    TFCOMM::Services services;
+    services.prompts = &prompts;
+    services.journalFolder = journalFolder.path();
+    TFCOMM w(services);
+    w.setRecordLimit(RecordLogger::kLimitCount - 1);   // "limitless": logging never stops
+    w.show();
+    w.COMConClick(true);
+    if (!w.COMM2().IsOpen())
+        return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;
+    runEventLoop(0.5);
+
+    const qint64 rowsBefore = w.cds1().rowCount();
+    std::printf("window-cpu-percent-at-17: %.2f\n", measure(port, 2400.0 / 140.0, 8, seconds));
+    std::fflush(stdout);
+    std::printf("window-cpu-percent-at-2: %.2f\n", measure(port, 2.0, 1, seconds));
+    const qint64 logged = w.cds1().rowCount() - rowsBefore;
+    std::printf("window-rows-logged: %lld\n", (long long)logged);
+    if (logged == 0 || prompts.shown != 0 || w.badFrames() != 0) {
+        std::fprintf(stderr, "logged %lld rows, %lld bad frames, %d boxes\n", (long long)logged, w.badFrames(),
+                     prompts.shown);
+        return 1;
+    }
+    w.COMConClick(false);
+    port.unpublish();
+    return 0;
+}
