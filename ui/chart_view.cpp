@@ -38,6 +38,9 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
     line_ = addGraph(xAxis, yAxis);
     floor_ = addGraph(xAxis, yAxis);
     setCurrentLayer(QStringLiteral("main"));
+    // Nothing is drawn on the overlay (no selection by mouse): it shares the axes' buffer
+    // instead of costing a blend of its own on every paint.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     // Both series show the same points: they share one container of the visible slice.
     line_->setData(area_->data());
     applyLook();
