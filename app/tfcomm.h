@@ -19,7 +19,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QProgressBar;
-class QTableView;
+class LogGridView;
 class TCommPortDriver;
 class SerialFrameAssembly;
 class DriverPortAccess;
@@ -62,7 +62,7 @@ public:
     LcdPanelWidget* Panel1 = nullptr;
     QProgressBar* PBar2 = nullptr;
     RecordPanel* Panel2 = nullptr;
-    QTableView* DBGrid1 = nullptr;
+    LogGridView* DBGrid1 = nullptr;   // a window over gridModel_ at a time
     JudgePanel* Panel4 = nullptr;
     QFrame* Panel3 = nullptr;          // extremes labels, below the visible client area
     QLabel* MaxText = nullptr;

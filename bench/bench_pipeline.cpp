@@ -23,6 +23,7 @@
 #include "log/record_logger.h"
 #include "tools/meter_frame.h"
 #include "ui/chart_view.h"
+#include "ui/log_grid_view.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -93,7 +94,7 @@ void prefill(TFCOMM& w, long rows)
         w.cds1().append(r);
         w.pager().AddValue(count / 1000.0);
     }
-    if (auto* grid = qobject_cast<LogGridModel*>(w.DBGrid1->model()))
+    if (auto* grid = qobject_cast<LogGridModel*>(w.DBGrid1->sourceModel()))
         grid->tableReset();
     w.DBGrid1->scrollToBottom();
 }

@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QStyleOptionSlider>
 
+#include <algorithm>
+
 GridScrollBar::Look GridScrollBar::currentLook() const
 {
     QStyleOptionSlider option;
@@ -27,41 +29,174 @@ void GridScrollBar::paintEvent(QPaintEvent* event)
 LogGridView::LogGridView(QWidget* parent) : QTableView(parent)
 {
     setVerticalScrollBar(new GridScrollBar(Qt::Vertical, this));
-    // The table view's own handler of a changed row count lays out and repaints the whole
-    // viewport; this one does so only for changes other than rows added at the end.
-    if (!disconnect(verticalHeader(), SIGNAL(sectionCountChanged(int,int)), this, SLOT(rowCountChanged(int,int))))
-        disconnect(verticalHeader(), &QHeaderView::sectionCountChanged, this, &LogGridView::rowCountChanged);
-    connect(verticalHeader(), &QHeaderView::sectionCountChanged, this, &LogGridView::headerRowCountChanged);
+    QTableView::setModel(&window_);
 }
 
 void LogGridView::setModel(QAbstractItemModel* model)
 {
-    if (QTableView::model())
-        disconnect(QTableView::model(), nullptr, this, nullptr);
-    QTableView::setModel(model);
-    if (!model)
-        return;
-    connect(model, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [this](const QModelIndex& parent, int first, int) {
-                appending_ = !parent.isValid() && first == QTableView::model()->rowCount();
-            });
+    if (QAbstractItemModel* old = window_.source())
+        disconnect(old, nullptr, this, nullptr);
+    window_.setSource(model);
+    placed_ = Placement();
+    currentSourceRow_ = -1;
+    if (model) {
+        // Rows added at the end only move the scroll bar's range, and perhaps what is shown;
+        // anything else starts the view afresh.
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { updateGeometries(); });
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &LogGridView::sourceReset);
+        connect(model, &QAbstractItemModel::modelReset, this, &LogGridView::sourceReset);
+        connect(model, &QAbstractItemModel::layoutChanged, this, &LogGridView::sourceReset);
+        connect(model, &QAbstractItemModel::dataChanged, viewport(), qOverload<>(&QWidget::update));
+    }
+    updateGeometries();
 }
 
-void LogGridView::headerRowCountChanged(int oldCount, int newCount)
+int LogGridView::sourceRows() const
 {
-    const bool appended = appending_ && newCount > oldCount;
-    appending_ = false;
-    if (!appended) {
-        QTableView::rowCountChanged(oldCount, newCount);
-        return;
+    return window_.source() ? window_.source()->rowCount() : 0;
+}
+
+int LogGridView::rowHeight() const
+{
+    return std::max(1, verticalHeader()->defaultSectionSize());
+}
+
+int LogGridView::fullRows() const
+{
+    return std::max(1, viewport()->height() / rowHeight());
+}
+
+// As a table view scrolling by rows places them: from the scroll bar's value at the top, and
+// at its maximum with the last row at the bottom edge.
+LogGridView::Placement LogGridView::placementAt(int scrollValue) const
+{
+    const int rows = sourceRows();
+    const int full = fullRows();
+    if (rows <= full)
+        return {0, rows, 0, true};
+    if (scrollValue >= rows - full) {
+        const int count = std::min(rows, full + 1);
+        return {rows - count, count, count * rowHeight() - viewport()->height(), true};
     }
-    // The scroll bars take the new rows; when the view sits at the end this moves the rows
-    // already drawn, which are then moved on screen rather than drawn again.
-    const int offsetBefore = verticalHeader()->offset();
+    return {scrollValue, std::min(rows - scrollValue, full + 1), 0, true};
+}
+
+void LogGridView::place(const Placement& p)
+{
+    const Placement old = placed_;
+    placed_ = p;
+    window_.show(p.top, p.count);
+    verticalHeader()->setOffset(p.offset);
+    if (!old.valid) {
+        viewport()->update();
+    } else {
+        // What is drawn of a row stays right where the row goes: move it there, and paint
+        // the rows that were not drawn before.
+        const int dy = (old.top - p.top) * rowHeight() + (old.offset - p.offset);
+        if (dy != 0)
+            viewport()->scroll(0, dy);
+        const int oldEnd = (old.top + old.count - p.top) * rowHeight() - p.offset;
+        if (oldEnd < viewport()->height()) {
+            const int from = std::max(0, oldEnd);
+            viewport()->update(0, from, viewport()->width(), viewport()->height() - from);
+        }
+    }
+
+    // The current row stays with its model row.
+    if (currentSourceRow_ < 0 || !selectionModel())
+        return;
+    remapping_ = true;
+    const int row = currentSourceRow_ - p.top;
+    const int column = std::max(0, currentIndex().column());
+    if (row >= 0 && row < p.count)
+        selectionModel()->setCurrentIndex(window_.index(row, column),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selectionModel()->clear();
+    remapping_ = false;
+}
+
+void LogGridView::sourceReset()
+{
+    currentSourceRow_ = -1;
+    if (selectionModel())
+        selectionModel()->clear();
+    placed_ = Placement();
+    verticalScrollBar()->setValue(0);
     updateGeometries();
-    if (verticalHeader()->offset() != offsetBefore)
-        viewport()->scroll(0, offsetBefore - verticalHeader()->offset());
-    const int top = rowViewportPosition(oldCount);
-    if (top < viewport()->height())
-        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+}
+
+void LogGridView::updateGeometries()
+{
+    if (fitting_)
+        return;
+    fitting_ = true;
+    QScrollBar* bar = verticalScrollBar();
+    const int value = bar->value();
+    // The table view sets the scroll bar for the window's rows; it is then set for all rows.
+    QTableView::updateGeometries();
+    const int full = fullRows();
+    const int maximum = std::max(0, sourceRows() - full);
+    bar->setRange(0, maximum);
+    bar->setPageStep(full);
+    bar->setSingleStep(1);
+    bar->setValue(std::min(value, maximum));
+    fitting_ = false;
+    place(placementAt(bar->value()));
+}
+
+void LogGridView::scrollContentsBy(int dx, int dy)
+{
+    if (dx != 0)
+        QTableView::scrollContentsBy(dx, 0);
+    if (dy != 0 && !fitting_)
+        place(placementAt(verticalScrollBar()->value()));
+}
+
+void LogGridView::revealSourceRow(int row)
+{
+    const Placement p = placementAt(verticalScrollBar()->value());
+    const int firstWhole = p.offset > 0 ? p.top + 1 : p.top;
+    const int lastWhole = p.top + std::min(p.count, fullRows()) - (p.offset > 0 ? 0 : 1);
+    if (row < firstWhole)
+        verticalScrollBar()->setValue(row);
+    else if (row > lastWhole)
+        verticalScrollBar()->setValue(row - fullRows() + 1);
+}
+
+void LogGridView::scrollTo(const QModelIndex& index, ScrollHint)
+{
+    if (!remapping_ && !fitting_ && index.isValid())
+        revealSourceRow(window_.sourceRow(index.row()));
+}
+
+void LogGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (!remapping_)
+        currentSourceRow_ = current.isValid() ? window_.sourceRow(current.row()) : -1;
+    QTableView::currentChanged(current, previous);
+}
+
+QModelIndex LogGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const int rows = sourceRows();
+    if (rows == 0)
+        return QModelIndex();
+    const QModelIndex current = currentIndex();
+    int row = current.isValid() ? window_.sourceRow(current.row()) : -1;
+    switch (action) {
+    case MoveUp:
+    case MovePrevious: row = row < 0 ? placed_.top : row - 1; break;
+    case MoveDown:
+    case MoveNext: row = row < 0 ? placed_.top : row + 1; break;
+    case MovePageUp: row -= fullRows(); break;
+    case MovePageDown: row = row < 0 ? placed_.top : row + fullRows(); break;
+    case MoveHome: row = 0; break;
+    case MoveEnd: row = rows - 1; break;
+    case MoveLeft:
+    case MoveRight: return QTableView::moveCursor(action, modifiers);
+    }
+    row = std::clamp(row, 0, rows - 1);
+    revealSourceRow(row);
+    return window_.index(row - window_.top(), std::max(0, current.column()));
 }

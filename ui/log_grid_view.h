@@ -1,8 +1,12 @@
 #pragma once
-// DBGrid1: the grid of the log table. While logging, rows only ever come at the end; a plain
-// table view then lays out and repaints every visible row for each burst. This one brings its
-// scroll bars up to date and paints only the new rows where they show, and when the window
-// follows the last row the view scrolls by blitting what is already drawn.
+// DBGrid1: the grid of the log table. A plain table view keeps an entry per row in its row
+// header (about 8 bytes a row, 80 MB at ten million rows) and lays out and repaints every
+// visible row whenever rows are added. This one hands the table view only the dozen rows in
+// sight, through a window over the whole model, and drives its scroll bar by the whole model's
+// rows. When what is shown moves, it moves the pixels already drawn and paints only the rows
+// that come into view.
+#include "ui/grid_window_model.h"
+
 #include <QScrollBar>
 #include <QTableView>
 
@@ -34,10 +38,41 @@ class LogGridView : public QTableView {
     Q_OBJECT
 public:
     explicit LogGridView(QWidget* parent = nullptr);
+
+    // The model of every row; model() is the window the table view draws.
     void setModel(QAbstractItemModel* model) override;
+    QAbstractItemModel* sourceModel() const { return window_.source(); }
+    // The model row shown in a row of the view's model.
+    int sourceRow(int viewRow) const { return window_.sourceRow(viewRow); }
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-    void headerRowCountChanged(int oldCount, int newCount);
+    // Which model rows the view shows and where: model row r is drawn at
+    // y = (r - top) * rowHeight - offset.
+    struct Placement {
+        int top = 0;
+        int count = 0;
+        int offset = 0;
+        bool valid = false;
+    };
+    Placement placementAt(int scrollValue) const;
+    void place(const Placement& p);
+    void sourceReset();
+    void revealSourceRow(int row);
+    int sourceRows() const;
+    int fullRows() const;   // rows that fit whole in the viewport
+    int rowHeight() const;
 
-    bool appending_ = false;   // the rows being inserted come after the last one
+    GridWindowModel window_;
+    Placement placed_;
+    bool fitting_ = false;        // updateGeometries is bringing the scroll bar up to date
+    bool remapping_ = false;      // the current row is being moved with what is shown
+    int currentSourceRow_ = -1;   // the model row of the current (selected) row; -1: none
 };

@@ -17,6 +17,7 @@
 #include "frames/sample_frames.h"
 #include "support/fake_hid_platform.h"
 #include "ui/link_indicator_widget.h"
+#include "ui/log_grid_view.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -174,7 +175,7 @@ TEST_F(UsbWindow, ReadingsArriveAsInputReportsUntilDisconnect)
     EXPECT_EQ(w->panel().digitCaptions()[0], "1");
     EXPECT_EQ(w->Panel4->T1VALUE->text(), "1.234");
     EXPECT_TRUE(w->Panel4->CONok->alive());
-    EXPECT_TRUE(waitUntil([&] { return w->DBGrid1->model()->rowCount() == 1; })) << "the grid shows the row";
+    EXPECT_TRUE(waitUntil([&] { return w->DBGrid1->sourceModel()->rowCount() == 1; })) << "the grid shows the row";
     sendFrame(kPart1Of1235);
     ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 2; }));
     EXPECT_EQ(w->cds1().row(1).value, "1.235");
