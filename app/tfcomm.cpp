@@ -13,6 +13,7 @@
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
 #include "chart/refresh_throttle.h"
+#include "chart/trend_chart_model.h"
 #include "decode/extremes.h"
 #include "decode/lcd_panel_model.h"
 #include "decode/limit_judge.h"
@@ -87,6 +88,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, std::move(clock));
     gridModel_ = std::make_unique<LogGridModel>(cds1(), [](const QString& u) { return displayUnit(u); });
     enlarger_ = std::make_unique<ChartEnlarger>();
+    chartModel_ = std::make_unique<TrendChartModel>();
 
     buildLayout();
     buildMenus();
@@ -111,6 +113,9 @@ TFCOMM::~TFCOMM()
 {
     usb_.reset();
     comm2_->ClosePort();
+    // The chart view draws the model this window keeps: it goes before the model does.
+    delete Chtshow;
+    Chtshow = nullptr;
 }
 
 long long TFCOMM::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
@@ -193,7 +198,7 @@ void TFCOMM::buildLayout()
     MaxText = label("MaxText", QStringLiteral("-4001"), 190);
     MaxTextU = label("MaxTextU", QString(), 250);
 
-    Chtshow = new ChartView(client);
+    Chtshow = new ChartView(*chartModel_, client);
     Chtshow->setObjectName(QStringLiteral("Chtshow"));
     Chtshow->setGeometry(309, 189, 350, 316);
 }

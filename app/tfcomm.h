@@ -32,6 +32,7 @@ class TChartControl;
 class ChartToolPanel;
 class ChartToolBar;
 class ChartEnlarger;
+class TrendChartModel;
 class HidPlatform;
 class UsbSide;
 class RefreshThrottle;
@@ -161,6 +162,7 @@ private:
     std::unique_ptr<ConnectionController> connection_;
     std::unique_ptr<ReadingPipeline> pipeline_;
     std::unique_ptr<LogGridModel> gridModel_;
+    std::unique_ptr<TrendChartModel> chartModel_;   // Chtshow draws it; the view goes first
     std::unique_ptr<TChartControl> pager_;
     std::unique_ptr<ChartToolPanel> chartTools_;
     std::unique_ptr<ChartEnlarger> enlarger_;

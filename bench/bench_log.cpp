@@ -4,6 +4,7 @@
 //   append-cost-ratio:  time per append over the last 100,000 rows / over the first 100,000
 //   chart-draw-ratio:   time to draw the visible page with 10,000,000 points / with 1,000
 #include "chart_draw_measure.h"
+#include "resident_memory.h"
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 #include "log/log_table.h"
@@ -13,18 +14,8 @@
 #include <QDateTime>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <unistd.h>
 
 namespace {
-
-double residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE));
-}
 
 LogReading readingAt(long i)
 {

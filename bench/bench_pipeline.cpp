@@ -13,7 +13,7 @@
 // Arguments: [prefilled rows, default 10000000] [bytes per batch, default the driver's
 // ComPortInBufSize] [seconds, default 5]
 #include "app/tfcomm.h"
-#include "app/user_prompts.h"
+#include "bench_window.h"
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 #include "link/comm_port_driver.h"
@@ -37,22 +37,6 @@
 #include <vector>
 
 namespace {
-
-// Counts what the window would show instead of blocking on a box.
-class CountingPrompts : public UserPrompts {
-public:
-    int shown = 0;
-    bool askYesNo(const QString&, const QString&) override { return ++shown, false; }
-    int choose(const QString&, const QString&, const QStringList&, int escape) override { return ++shown, escape; }
-    void inform(const QString&) override { ++shown; }
-    void error(const QString& text) override
-    {
-        ++shown;
-        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
-    }
-    QString chooseSaveFile(const FileDialog&) override { return QString(); }
-    QString chooseOpenFile(const FileDialog&) override { return QString(); }
-};
 
 double threadCpuSeconds()
 {
@@ -108,15 +92,9 @@ int main(int argc, char** argv)
     const long rows = argc > 1 ? std::atol(argv[1]) : 10'000'000;
     const double seconds = argc > 3 ? std::atof(argv[3]) : 5.0;
 
-    CountingPrompts prompts;
-    TFCOMM::Services services;
-    services.prompts = &prompts;
-    // The journal is on, as in use, in a folder of its own.
-    QTemporaryDir journalFolder;
-    services.journalFolder = journalFolder.path();
-    TFCOMM w(services);
-    w.setRecordLimit(5);   // "limitless": every frame becomes a row
-    w.show();
+    BenchWindow bench;   // the journal on, as in use
+    TFCOMM& w = *bench.w;
+    CountingPrompts& prompts = bench.prompts;
     prefill(w, rows);
     app.processEvents();
 

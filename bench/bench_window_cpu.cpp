@@ -9,7 +9,7 @@
 // figure (the counting itself costs time: those figures are not for comparing).
 // Arguments: [seconds per figure, default 30] [--paints]
 #include "app/tfcomm.h"
-#include "app/user_prompts.h"
+#include "bench_window.h"
 #include "link/com_port_resolver.h"
 #include "link/comm_port_driver.h"
 #include "log/log_table.h"
@@ -33,21 +33,6 @@
 #include <time.h>
 
 namespace {
-
-class CountingPrompts : public UserPrompts {
-public:
-    int shown = 0;
-    bool askYesNo(const QString&, const QString&) override { return ++shown, false; }
-    int choose(const QString&, const QString&, const QStringList&, int escape) override { return ++shown, escape; }
-    void inform(const QString&) override { ++shown; }
-    void error(const QString& text) override
-    {
-        ++shown;
-        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
-    }
-    QString chooseSaveFile(const FileDialog&) override { return QString(); }
-    QString chooseOpenFile(const FileDialog&) override { return QString(); }
-};
 
 // Counts the paint events each widget gets and the pixels they cover: where the time goes.
 class PaintCounter : public QObject {
@@ -137,7 +122,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir runtime;
-    QTemporaryDir journalFolder;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
@@ -152,13 +136,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    CountingPrompts prompts;
-    TFCOMM::Services services;
-    services.prompts = &prompts;
-    services.journalFolder = journalFolder.path();
-    TFCOMM w(services);
-    w.setRecordLimit(RecordLogger::kLimitCount - 1);   // "limitless": logging never stops
-    w.show();
+    BenchWindow bench;
+    TFCOMM& w = *bench.w;
+    const CountingPrompts& prompts = bench.prompts;
     w.COMConClick(true);
     if (!w.COMM2().IsOpen())
         return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;

@@ -6,7 +6,8 @@
 //   window-data-bytes-per-row:  of which the table's rows and the chart's points themselves
 // Arguments: [rows, default 10000000]
 #include "app/tfcomm.h"
-#include "app/user_prompts.h"
+#include "bench_window.h"
+#include "resident_memory.h"
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 #include "log/log_table.h"
@@ -15,32 +16,12 @@
 
 #include <QApplication>
 #include <QDateTime>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <unistd.h>
 
 namespace {
-
-class SilentPrompts : public UserPrompts {
-public:
-    bool askYesNo(const QString&, const QString&) override { return false; }
-    int choose(const QString&, const QString&, const QStringList&, int escape) override { return escape; }
-    void inform(const QString&) override {}
-    void error(const QString&) override {}
-    QString chooseSaveFile(const FileDialog&) override { return QString(); }
-    QString chooseOpenFile(const FileDialog&) override { return QString(); }
-};
-
-double residentBytes()
-{
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return double(resident) * double(sysconf(_SC_PAGESIZE));
-}
 
 void settle(QApplication& app)
 {
@@ -58,14 +39,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const long rows = argc > 1 ? std::atol(argv[1]) : 10'000'000;
 
-    SilentPrompts prompts;
-    TFCOMM::Services services;
-    services.prompts = &prompts;
-    QTemporaryDir journalFolder;
-    services.journalFolder = journalFolder.path();
-    TFCOMM w(services);
-    w.setRecordLimit(RecordLogger::kLimitCount - 1);   // "limitless"
-    w.show();
+    BenchWindow bench;
+    TFCOMM& w = *bench.w;
     settle(app);
     const double empty = residentBytes();
     const std::size_t dataBefore = w.cds1().memoryBytes() + w.Chtshow->model().values().capacity() * sizeof(double);

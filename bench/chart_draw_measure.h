@@ -18,7 +18,8 @@ namespace chart_bench {
 // start-up placeholder.
 inline double secondsPerDraw(std::size_t valuesHeld, int pageSize, int draws)
 {
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     view.setLeftAxisBounds(6000, -6000);
     TChartControl pager(view.model(), pageSize);
     view.model().reservePoints(valuesHeld + 1);

@@ -66,17 +66,9 @@ void ChartToolPanel::FillClick()
     stateChanged();
 }
 
-void ChartToolPanel::ComboBox1Change(int index)
-{
-    comboIndex_ = index;
-    ShowSeries(index);
-    stateChanged();
-}
-
 void ChartToolPanel::ResetSeries()
 {
     chart_.fillSeriesWithPlaceholder();
-    comboIndex_ = 0;
     ShowSeries(TrendChartModel::AreaSeries);
     ShowChosenSeries();
     stateChanged();

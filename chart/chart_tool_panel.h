@@ -1,6 +1,5 @@
 #pragma once
-// The handlers behind the chart's tool panel (TntPanel1), the hidden Graphic menu and
-// the hidden selector ComboBox1. The window builds the controls, calls these handlers
+// The handlers behind the chart's tool panel (TntPanel1) and the hidden Graphic menu. The window builds the controls, calls these handlers
 // and mirrors the state read from here (page caption, check marks, page-size text).
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
@@ -23,19 +22,17 @@ public:
     void BtNextClick();
     void BTlastClick();
 
-    // Series choice: the BtFill check box was clicked (its new state), the Graphic
-    // menu's "Fill" item, and the hidden selector's item index.
+    // Series choice: the BtFill check box was clicked (its new state), and the Graphic
+    // menu's "Fill" item.
     void btFillClick(bool checked);
     void FillClick();
-    void ComboBox1Change(int index);
     void ShowSeries(int index);
     // The series BtFill chooses: 0 (area) when checked, else 1 (line).
     void ShowChosenSeries();
 
-    // Every series gets one placeholder point; the selector goes to its first item and
-    // the series BtFill chooses is shown. The pager and the axis window are untouched.
+    // Every series gets one placeholder point and the series BtFill chooses is shown. The
+    // pager and the axis window are untouched.
     void ResetSeries();
-    void BtNewClick() { ResetSeries(); }
 
     // The page-size box: every change restarts Timer2; when it fires the text is applied.
     void MaxrecordChange(const QString& text);
@@ -49,7 +46,6 @@ public:
     QString pageCaption() const { return QString::number(pager_.CurrentPage()); }  // Bt10
     bool fillChecked() const { return fillChecked_; }          // BtFill
     bool fillMenuChecked() const { return fillMenuChecked_; }  // Graphic menu "Fill"
-    int comboIndex() const { return comboIndex_; }             // ComboBox1
     QString maxrecordText() const { return maxrecordText_; }   // Maxrecord
 
     // Called after any handler changed state the window shows.
@@ -63,7 +59,6 @@ private:
     QTimer timer2_;
     bool fillChecked_ = true;
     bool fillMenuChecked_ = true;
-    int comboIndex_ = 0;
     QString maxrecordText_ = QStringLiteral("100");
     std::function<void()> listener_;
 };

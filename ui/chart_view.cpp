@@ -24,7 +24,7 @@ QBrush backgroundGradient()
 
 }  // namespace
 
-ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
+ChartView::ChartView(TrendChartModel& model, QWidget* parent) : QCustomPlot(parent), model_(model)
 {
     resize(LayoutWidth, LayoutHeight);
     model_.setLeftAxisBounds(chart_look::LayoutValueAxisMaximum, chart_look::LayoutValueAxisMinimum);
@@ -47,6 +47,11 @@ ChartView::ChartView(QWidget* parent) : QCustomPlot(parent)
 
     model_.setChangeListener([this] { scheduleRefresh(); });
     refreshNow();
+}
+
+ChartView::~ChartView()
+{
+    model_.setChangeListener({});
 }
 
 void ChartView::applyLook()

@@ -1,5 +1,6 @@
 #pragma once
-// Chtshow: the trend chart widget. It draws the TrendChartModel it owns: the area series
+// Chtshow: the trend chart widget. It draws a TrendChartModel that its owner keeps (and that
+// outlives the view): the area series
 // (Series2) or the line series (Series1), the record axis window the pager sets and the
 // value axis the decoder sets. Only the points of the visible window are handed to the
 // plot, so drawing costs the same with ten points held as with ten million.
@@ -16,7 +17,8 @@ public:
     static constexpr int LayoutWidth = 350;
     static constexpr int LayoutHeight = 316;
 
-    explicit ChartView(QWidget* parent = nullptr);
+    explicit ChartView(TrendChartModel& model, QWidget* parent = nullptr);
+    ~ChartView() override;
 
     TrendChartModel& model() { return model_; }
     const TrendChartModel& model() const { return model_; }
@@ -57,7 +59,7 @@ private:
     };
     std::optional<Frame> drawnFrame_;
 
-    TrendChartModel model_;
+    TrendChartModel& model_;
     QCPLayer* seriesLayer_ = nullptr;   // the graphs, in a paint buffer of their own
     QCPGraph* area_ = nullptr;  // Series2, index 0
     QCPGraph* line_ = nullptr;  // Series1, index 1

@@ -32,7 +32,7 @@ struct Panel {
 
 TEST(ChartToolPanelTest, SeriesChoiceKeepsBoxMenuAndChartInStep)
 {
-    enum Action { BoxChecked, BoxUnchecked, MenuFill, Combo0, Combo1 };
+    enum Action { BoxChecked, BoxUnchecked, MenuFill };
     struct Step {
         Action action;
         bool fill;     // box and menu mark afterwards
@@ -44,8 +44,6 @@ TEST(ChartToolPanelTest, SeriesChoiceKeepsBoxMenuAndChartInStep)
         {MenuFill, true, 0, "the menu item toggles back to the area"},
         {MenuFill, false, 1, "and again to the line"},
         {BoxChecked, true, 0, "checking the box shows the area"},
-        {Combo1, true, 1, "the hidden selector shows a series without touching the box"},
-        {Combo0, true, 0, "first item: area"},
     };
     Panel p;
     for (const Step& s : steps) {
@@ -53,8 +51,6 @@ TEST(ChartToolPanelTest, SeriesChoiceKeepsBoxMenuAndChartInStep)
         case BoxChecked: p.panel.btFillClick(true); break;
         case BoxUnchecked: p.panel.btFillClick(false); break;
         case MenuFill: p.panel.FillClick(); break;
-        case Combo0: p.panel.ComboBox1Change(0); break;
-        case Combo1: p.panel.ComboBox1Change(1); break;
         }
         EXPECT_EQ(p.panel.fillChecked(), s.fill) << s.why;
         EXPECT_EQ(p.panel.fillMenuChecked(), s.fill) << s.why;
@@ -67,11 +63,9 @@ TEST(ChartToolPanelTest, ResetSeriesLeavesPagerAndWindowAlone)
 {
     Panel p;
     p.add(250);
-    p.panel.ComboBox1Change(1);
     p.panel.btFillClick(false);
-    p.panel.BtNewClick();
+    p.panel.ResetSeries();
     EXPECT_EQ(p.chart.pointCount(), 1u);
-    EXPECT_EQ(p.panel.comboIndex(), 0);
     EXPECT_EQ(p.chart.visibleSeries(), 1) << "BtFill unchecked: the line stays chosen";
     EXPECT_EQ(p.pager.CurrentPage(), 3);
     EXPECT_EQ(p.chart.recordAxisMinimum(), 201);

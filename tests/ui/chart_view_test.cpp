@@ -32,7 +32,8 @@ bool columnHasRed(const QImage& image, double x)
 
 TEST(ChartViewTest, HandsThePlotOnlyTheVisiblePage)
 {
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     TChartControl pager(view.model(), 100);
     view.model().fillSeriesWithPlaceholder();
     for (int i = 1; i <= 249950; ++i)
@@ -57,7 +58,8 @@ TEST(ChartViewTest, HandsThePlotOnlyTheVisiblePage)
 
 TEST(ChartViewTest, ChangesAreDrawnOnceFromTheEventLoop)
 {
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     view.refreshNow();
     TChartControl pager(view.model(), 10);
     for (int i = 0; i < 25; ++i)
@@ -72,7 +74,8 @@ TEST(ChartViewTest, ChangesAreDrawnOnceFromTheEventLoop)
 
 TEST(ChartViewTest, ValueAxisFollowsTheBoundsSetMaximumFirst)
 {
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     view.setLeftAxisBounds(6000, -6000);
     view.setLeftAxisBounds(4, -4);
     view.refreshNow();
@@ -88,7 +91,8 @@ TEST(ChartViewTest, ShowSeriesShowsExactlyOne)
         bool area, line;
     };
     const Case cases[] = {{0, true, false}, {1, false, true}, {0, true, false}, {5, false, false}};
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     for (const Case& tc : cases) {
         view.ShowSeries(tc.index);
         view.refreshNow();
@@ -99,7 +103,8 @@ TEST(ChartViewTest, ShowSeriesShowsExactlyOne)
 
 TEST(ChartViewTest, PictureHasTheCurrentSizeAndAWhiteBackground)
 {
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     EXPECT_EQ(view.renderImage().size(), QSize(350, 316));
     view.resize(788, 545);
     const QImage enlarged = view.renderImage();
@@ -110,7 +115,8 @@ TEST(ChartViewTest, PictureHasTheCurrentSizeAndAWhiteBackground)
 
 TEST(ChartViewTest, AreaIsFilledDownToTheBottomAxisAndTheLineIsNot)
 {
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     view.setLeftAxisBounds(6000, -6000);
     TChartControl pager(view.model(), 100);
     view.model().fillSeriesWithPlaceholder();
@@ -136,7 +142,8 @@ TEST(ChartViewTest, AreaIsFilledDownToTheBottomAxisAndTheLineIsNot)
 TEST(ChartViewTest, AFloodOfChangesEndsDrawnWithTheLastOne)
 {
     // Redraws are spaced out under a flood, but the last change is never left undrawn.
-    ChartView view;
+    TrendChartModel model;
+    ChartView view(model);
     TChartControl pager(view.model(), 10);
     for (int i = 0; i < 500; ++i) {
         pager.AddValue(i);
