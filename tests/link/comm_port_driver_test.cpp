@@ -2,6 +2,8 @@
 // plays the meter; the driver opens the slave side as its port.
 #include "link/comm_port_driver.h"
 
+#include "support/wait_for.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -82,18 +84,6 @@ struct Receiver {
 void useDevice(TCommPortDriver& driver, const QString& path)
 {
     driver.SetPortResolver([path](const QString&) { return path; });
-}
-
-// Runs the event loop until the condition holds or the time is up.
-bool waitFor(const std::function<bool()>& condition, int timeoutMs = 2000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
 }
 
 double processCpuSeconds()
