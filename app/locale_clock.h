@@ -1,6 +1,8 @@
 #pragma once
 // Where the window gets decimal separators, the number format and the date and time.
 // Tests set a "," separator, a fixed time or a 12-hour long time format.
+#include "pipeline/local_now.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
@@ -18,5 +20,8 @@ class SystemLocaleClock : public LocaleClock {
 public:
     QLocale userLocale() const override { return QLocale::system(); }
     QString systemDecimalSeparator() const override { return QLocale::system().decimalPoint(); }
-    QDateTime now() const override { return QDateTime::currentDateTime(); }
+    QDateTime now() const override { return now_(); }
+
+private:
+    mutable LocalNow now_;   // the window stamps rows on its own thread only
 };

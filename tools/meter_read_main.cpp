@@ -8,6 +8,7 @@
 #include "log/log_time_text.h"
 #include "log/record_journal.h"
 #include "log/table_files.h"
+#include "pipeline/local_now.h"
 #include "tools/log_settings.h"
 #include "tools/meter_read_inputs.h"
 #include "tools/meter_read_options.h"
@@ -172,7 +173,7 @@ int main(int argc, char** argv)
     // Reading lines unless the rows are printed; refusals always.
     const QLocale systemLocale = QLocale::system();
     PrintingSink printing(options.log ? nullptr : stdout, stderr, options.format,
-                          {[] { return QDateTime::currentDateTime(); }, timeSeparatorOf(systemLocale)});
+                          {LocalNow(), timeSeparatorOf(systemLocale)});
     printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
     LogSettings settings;
     settings.decimalSeparator = options.decimalSeparator;
@@ -187,7 +188,7 @@ int main(int argc, char** argv)
     if (options.log)
         rows = [format = options.format](const LogTable& t, std::int64_t row) { printText(rowStreamLine(t, row, format)); };
     MeterReader reader(printing, settings, startupVariant(ModelFlags::layout()).fullScaleCount,
-                       MeterReader::Clock{[] { return QDateTime::currentDateTime(); }, systemLocale}, rows);
+                       MeterReader::Clock{LocalNow(), systemLocale}, rows);
 
     // A killed logger's rows stay in the journal for --recover.
     std::unique_ptr<RecordJournal> journal;

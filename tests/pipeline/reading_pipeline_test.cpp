@@ -1,9 +1,12 @@
 // The reading pipeline's own duties: every logged row passes its one hook whichever rule made
 // it, rows wait to be saved until a save or Close Data, and frames keep the watchdog at rest.
+#include "pipeline/local_now.h"
 #include "pipeline/reading_pipeline.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -73,4 +76,25 @@ TEST(ReadingPipeline, FramesKeepTheWatchdogFromFiring)
     EXPECT_TRUE(r.pipeline.ConTimerTimer()) << "the third tick without a frame";
     EXPECT_FALSE(r.pipeline.panel().linkAlive());
     EXPECT_EQ(r.pipeline.linkIdleTicks(), 0);
+}
+
+TEST(LocalNow, StampsTheLocalWallTimeWithTheZonesOffset)
+{
+    // Half-hour and quarter-hour zones, one with summer time: the cached offset must be the
+    // zone's, and the wall time the local one, not UTC's.
+    const QByteArray oldTz = qgetenv("TZ");
+    for (const char* zone : {"Asia/Kolkata", "Asia/Kathmandu", "Europe/Berlin", "UTC"}) {
+        SCOPED_TRACE(zone);
+        qputenv("TZ", zone);
+        tzset();
+        LocalNow now;
+        const QDateTime stamp = now();
+        const QDateTime system = QDateTime::currentDateTime();
+        EXPECT_EQ(stamp.offsetFromUtc(), system.offsetFromUtc());
+        EXPECT_LE(std::abs(stamp.time().msecsTo(system.time())), 1000);
+        EXPECT_EQ(stamp.date(), system.date());
+        EXPECT_EQ(now().offsetFromUtc(), system.offsetFromUtc()) << "the cached offset on the next call";
+    }
+    oldTz.isNull() ? qunsetenv("TZ") : qputenv("TZ", oldTz);
+    tzset();
 }
