@@ -514,11 +514,9 @@ void TFCOMM::SpeedButton2Click()
     const QString name = prompts().chooseOpenFile(openTableDialogParams());
     if (name.isEmpty())
         return;
-    const std::int64_t before = cds1().rowCount();
     const FileOutcome outcome = LoadTableFile(name, cds1());
     gridModel_->tableReset();
     DBGrid1->scrollToBottom();
-    pipeline_->rowsLoaded(outcome.ok && cds1().rowCount() != before);
     // A packet replaces the table: the logged rows are no longer there to be saved.
     if (outcome.ok && tableFileFormat(name) == TableFileFormat::XmlPacket)
         journal_->clear();

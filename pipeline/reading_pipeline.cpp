@@ -48,7 +48,6 @@ void ReadingPipeline::restoreRow(const JournalRow& r)
 
 void ReadingPipeline::rowsSaved()
 {
-    unsavedRows_ = false;
     if (journal_)
         journal_->clear();
 }
@@ -145,7 +144,6 @@ void ReadingPipeline::Timer3Timer()
 // The one place every logged row passes, over either link and in either front end.
 void ReadingPipeline::rowAppended(double readingValue)
 {
-    unsavedRows_ = true;
     if (events_.rowAppended)
         events_.rowAppended(table_, table_.rowCount() - 1, readingValue);
 }
@@ -164,7 +162,6 @@ bool ReadingPipeline::ConTimerTimer()
 void ReadingPipeline::RecordNewClick()
 {
     logger_.RecordNewClick();
-    unsavedRows_ = false;
     if (journal_)
         journal_->clear();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The road from a frame's text to a logged row, the same for the window and for meter-read:
 // the decoder's state between frames, the panel model, the extremes, the limit judge, the log
-// table with its logging rules, the link watchdog's count and whether rows wait to be saved.
+// table with its logging rules and the link watchdog's count; every logged row also goes to
+// the journal, which holds the rows waiting to be saved.
 // Widget-free: it reports what changed through its events, and the front end shows it.
 #include "decode/decoded_frame.h"
 #include "decode/extremes.h"
@@ -66,10 +67,8 @@ public:
 
     // Close Data, once the question was answered Yes.
     void RecordNewClick();
+    // The log was saved: the journal, which holds the rows waiting for a save, is emptied.
     void rowsSaved();
-    // A table file was read into the log; rows that changed wait to be saved.
-    void rowsLoaded(bool changed) { unsavedRows_ = unsavedRows_ || changed; }
-    bool hasUnsavedRows() const { return unsavedRows_; }
 
     // Data_display: the panel's data memo follows it.
     void setDataDisplay(bool checked) { dataDisplay_ = checked; }
@@ -100,6 +99,5 @@ private:
     DecodedFrame frame_;
     bool dataDisplay_ = false;
     int linkIdleTicks_ = 0;
-    bool unsavedRows_ = false;   // rows logged or loaded since the last save or Close Data
     RecordJournal* journal_ = nullptr;
 };

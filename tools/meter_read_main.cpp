@@ -171,9 +171,8 @@ int main(int argc, char** argv)
         return recoverJournals(options);
 
     // Reading lines unless the rows are printed; refusals always.
-    const QLocale systemLocale = QLocale::system();
     PrintingSink printing(options.log ? nullptr : stdout, stderr, options.format,
-                          {LocalNow(), timeSeparatorOf(systemLocale)});
+                          {LocalNow(), timeSeparatorOf(QLocale::system())});
     printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
     LogSettings settings;
     settings.decimalSeparator = options.decimalSeparator;
@@ -188,7 +187,7 @@ int main(int argc, char** argv)
     if (options.log)
         rows = [format = options.format](const LogTable& t, std::int64_t row) { printText(rowStreamLine(t, row, format)); };
     MeterReader reader(printing, settings, startupVariant(ModelFlags::layout()).fullScaleCount,
-                       MeterReader::Clock{LocalNow(), systemLocale}, rows);
+                       MeterReader::Clock(), rows);
 
     // A killed logger's rows stay in the journal for --recover.
     std::unique_ptr<RecordJournal> journal;

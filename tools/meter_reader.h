@@ -5,6 +5,7 @@
 #include "decode/decoded_frame.h"
 #include "link/serial_frame_assembly.h"
 #include "link/usb/usb_burst_collector.h"
+#include "pipeline/local_now.h"
 #include "pipeline/reading_pipeline.h"
 #include "tools/log_settings.h"
 #include "tools/stream_format.h"
@@ -49,7 +50,7 @@ private:
 };
 
 struct ReaderClock {
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };   // rows' date and time
+    std::function<QDateTime()> now = LocalNow();   // rows' date and time
     QLocale locale = QLocale::system();   // the sampling rows' time format and the time separator
 };
 

@@ -45,7 +45,7 @@ ChartView::ChartView(TrendChartModel& model, QWidget* parent) : QCustomPlot(pare
     line_->setData(area_->data());
     applyLook();
 
-    model_.setChangeListener([this] { scheduleRefresh(); });
+    model_.setChangeListener([this] { refresh_.request(); });
     refreshNow();
 }
 
@@ -97,17 +97,8 @@ void ChartView::applyLook()
     line_->setScatterStyle(QCPScatterStyle::ssNone);
 }
 
-void ChartView::scheduleRefresh()
-{
-    if (refreshPending_)
-        return;
-    refreshPending_ = true;
-    refresh_.request();
-}
-
 void ChartView::refreshNow()
 {
-    refreshPending_ = false;
     const Frame frame{QCPRange(model_.recordAxisMinimum(), model_.recordAxisMaximum()),
                       QCPRange(model_.leftAxisMinimum(), model_.leftAxisMaximum()),
                       model_.isSeriesVisible(TrendChartModel::AreaSeries),

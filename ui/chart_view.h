@@ -32,7 +32,7 @@ public:
     // Brings the plot up to date with the model now (normally done from the event loop once
     // per burst of changes, at most every kMinRefreshGapMs).
     void refreshNow();
-    bool refreshPending() const { return refreshPending_; }
+    bool refreshPending() const { return refresh_.pending(); }
     // Five redraws a second: the LCD shows every frame, and the chart and the grid follow it
     // within a fifth of a second instead of repainting for each of a meter's 17 frames.
     static constexpr int kMinRefreshGapMs = 200;
@@ -44,7 +44,6 @@ public:
     QCPGraph* lineGraph() const { return line_; }
 
 private:
-    void scheduleRefresh();
     void applyLook();
 
     // What the last full replot drew around the series: while it stays, a refresh redraws
@@ -64,6 +63,5 @@ private:
     QCPGraph* area_ = nullptr;  // Series2, index 0
     QCPGraph* line_ = nullptr;  // Series1, index 1
     QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to
-    bool refreshPending_ = false;
     RefreshThrottle refresh_{kMinRefreshGapMs, [this] { refreshNow(); }};
 };

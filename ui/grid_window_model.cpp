@@ -10,11 +10,8 @@ void GridWindowModel::setSource(QAbstractItemModel* source)
     source_ = source;
     top_ = 0;
     count_ = 0;
-    if (source_) {
+    if (source_)
         connect(source_, &QAbstractItemModel::headerDataChanged, this, &QAbstractItemModel::headerDataChanged);
-        connect(source_, &QAbstractItemModel::columnsInserted, this, [this] { beginResetModel(); endResetModel(); });
-        connect(source_, &QAbstractItemModel::columnsRemoved, this, [this] { beginResetModel(); endResetModel(); });
-    }
     endResetModel();
 }
 
