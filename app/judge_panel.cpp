@@ -69,10 +69,10 @@ JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparat
                 t.stop();
         },
     });
-    connect(T1HI, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.T1HIChange(t); }); });
-    connect(T1LO, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.T1LOChange(t); }); });
-    connect(&Timer1, &QTimer::timeout, this, [this] { emit run([this] { judge_.Timer1Timer(localeSeparator_()); }); });
-    connect(&Timer4, &QTimer::timeout, this, [this] { emit run([this] { judge_.Timer4Timer(localeSeparator_()); }); });
+    connect(T1HI, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.limitEdited(LimitEdit::High, t); }); });
+    connect(T1LO, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.limitEdited(LimitEdit::Low, t); }); });
+    connect(&Timer1, &QTimer::timeout, this, [this] { emit run([this] { judge_.checkLimit(LimitEdit::High, localeSeparator_()); }); });
+    connect(&Timer4, &QTimer::timeout, this, [this] { emit run([this] { judge_.checkLimit(LimitEdit::Low, localeSeparator_()); }); });
 }
 
 void JudgePanel::showVerdict()

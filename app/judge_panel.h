@@ -1,7 +1,7 @@
 #pragma once
 // Panel4: the two limit edits, the measured value, the judge disc and the link indicator.
 // Shows the LimitJudge model and forwards edits, keys and timer ticks to it.
-#include "decode/limit_judge.h"
+#include "reading/limit_judge.h"
 
 #include <QFrame>
 #include <QLineEdit>

@@ -14,19 +14,20 @@
 #include "chart/chart_tool_panel.h"
 #include "chart/refresh_throttle.h"
 #include "chart/trend_chart_model.h"
-#include "decode/extremes.h"
-#include "decode/lcd_panel_model.h"
-#include "decode/limit_judge.h"
+#include "reading/extremes.h"
+#include "reading/lcd_panel_model.h"
+#include "reading/limit_judge.h"
+#include "decode/range_table.h"
 #include "decode/unit_display.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
-#include "log/journal_files.h"
-#include "log/journal_store.h"
+#include "log/journal/journal_files.h"
+#include "log/journal/journal_store.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
-#include "log/record_journal.h"
+#include "log/journal/record_journal.h"
 #include "log/record_logger.h"
-#include "log/table_files.h"
+#include "log/files/table_files.h"
 #include "ui/chart_picture.h"
 #include "ui/chart_view.h"
 #include "ui/lcd_panel_widget.h"
@@ -81,11 +82,10 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     assembly_ = std::make_unique<SerialFrameAssembly>();
     portAccess_ = std::make_unique<DriverPortAccess>(*comm2_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
-    ReadingPipeline::Clock clock;
-    clock.decimalSeparator = [this] { return clock_->userDecimalSeparator(); };
-    clock.locale = [this] { return clock_->userLocale(); };
-    clock.now = [this] { return clock_->now(); };
-    pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, std::move(clock));
+    pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
+    journal_ = std::make_unique<JournalController>(
+        *pipeline_, services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder,
+        QStringLiteral("window"));
     gridModel_ = std::make_unique<LogGridModel>(cds1(), [](const QString& u) { return displayUnit(u); });
     enlarger_ = std::make_unique<ChartEnlarger>();
     chartModel_ = std::make_unique<TrendChartModel>();
@@ -286,48 +286,48 @@ void TFCOMM::FormCreate()
 
 void TFCOMM::wireLogging()
 {
-    ReadingPipeline::Events events;
-    events.extremesChanged = [this](const ExtremesLabels& l) {
+    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading& reading) {
+        const ExtremesLabels l = extremes().labels();
         MaxText->setText(l.maxText);
         MinText->setText(l.minText);
-        MaxTextU->setText(displayUnit(l.maxUnit));
-        MinTextU->setText(displayUnit(l.minUnit));
-    };
-    events.axisBoundsChanged = [this](double maximum, double minimum) { Chtshow->model().setLeftAxisBounds(maximum, minimum); };
-    events.timer3 = [this](RecordLogger::Timer3Command command) {
-        if (command == RecordLogger::Timer3Command::Stop)
+        MaxTextU->setText(displayUnit(l.unit));
+        MinTextU->setText(displayUnit(l.unit));
+        if (reading.range)
+            Chtshow->model().setLeftAxisBounds(reading.range->bound, -reading.range->bound);
+        // Timer3 runs while the logger samples; a running one keeps its period.
+        if (!logger().samplingActive())
             Timer3.stop();
         else if (!Timer3.isActive())
             Timer3.start();
-    };
-    events.barPosition = [this](int position) {
-        panel().setBarPosition(position);
-        showBar();
-    };
+    });
     // The grid catches up once per burst of rows, not once per row, and no more often than the
     // chart redraws: with millions of rows each catch-up costs the grid's header a walk.
     gridCatchUp_ = std::make_unique<RefreshThrottle>(ChartView::kMinRefreshGapMs, [this] {
         gridModel_->rowsAppended();
         DBGrid1->scrollToBottom();
     });
-    events.rowAppended = [this](const LogTable&, std::int64_t, double readingValue) {
+    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this](const LogRow& row) {
+        showBar();
         gridCatchUp_->request();
         showRecordLimit();
-        pager_->AddValue(readingValue);
+        pager_->AddValue(row.readingValue.value_or(0));
         TntPanel1->showState();
-    };
-    events.chartCleared = [this] {
+    });
+    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] {
         pager_->ClearChart();
         TntPanel1->showState();
-    };
-    events.tableCleared = [this] { gridModel_->tableReset(); };
-    pipeline_->setEvents(std::move(events));
+        gridModel_->tableReset();
+    });
+    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] {
+        gridModel_->tableReset();
+        DBGrid1->scrollToBottom();
+    });
 
     connect(Panel2->RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger().setRepeatSet(on); });
     connect(Panel2->RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger().setRecordSI(on); });
     connect(Panel2->RecordSITime, &QLineEdit::textChanged, this, [this](const QString& text) {
         guard([&] {
-            const RecordLogger::IntervalChange change = logger().RecordSITimeChange(text);
+            const RecordLogger::IntervalChange change = logger().setIntervalText(text);
             if (change.outcome == RecordLogger::IntervalChange::Ignored)
                 return;
             if (change.boxText != Panel2->RecordSITime->text()) {
@@ -407,12 +407,12 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
         TFCOMM* w;
         ~Repaint() { w->showPanel(); w->Panel4->showVerdict(); }
     } repaint{this};
-    pipeline_->LcdDisplayVK31C(frameText);
+    pipeline_->showFrame(frameText);
 }
 
 void TFCOMM::Timer3Timer()
 {
-    pipeline_->Timer3Timer();
+    pipeline_->sample();
 }
 
 void TFCOMM::COMConClick(bool down)
@@ -451,7 +451,7 @@ void TFCOMM::ConTimerTimer()
     if (inConTimer_)
         return;
     const QScopedValueRollback<bool> busy(inConTimer_, true);
-    if (!pipeline_->ConTimerTimer())
+    if (!pipeline_->watchdogTick())
         return;
     // On the tick the indicator turns, the USB side checks for its silence time-out.
     usb_->linkSilent();
@@ -479,7 +479,7 @@ void TFCOMM::RecordNewClick()
 {
     if (!prompts().askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
         return;
-    pipeline_->RecordNewClick();
+    pipeline_->clearLog();
     showRecordLimit();
 }
 
@@ -502,9 +502,7 @@ bool TFCOMM::saveLog()
     const QString name = prompts().chooseSaveFile(saveTableDialogParams());
     if (name.isEmpty())
         return false;
-    const FileOutcome outcome = saveTableFile(cds1(), name);
-    if (outcome.ok)
-        pipeline_->rowsSaved();
+    const FileOutcome outcome = pipeline_->saveTable(name);
     showOutcome(outcome);
     return outcome.ok;
 }
@@ -514,13 +512,7 @@ void TFCOMM::SpeedButton2Click()
     const QString name = prompts().chooseOpenFile(openTableDialogParams());
     if (name.isEmpty())
         return;
-    const FileOutcome outcome = LoadTableFile(name, cds1());
-    gridModel_->tableReset();
-    DBGrid1->scrollToBottom();
-    // A packet replaces the table: the logged rows are no longer there to be saved.
-    if (outcome.ok && tableFileFormat(name) == TableFileFormat::XmlPacket)
-        journal_->clear();
-    showOutcome(outcome);
+    showOutcome(pipeline_->loadTable(name));
 }
 
 void TFCOMM::BtPrintClick()
@@ -594,101 +586,49 @@ void TFCOMM::closeEvent(QCloseEvent* event)
 
 bool TFCOMM::hasUnsavedRows() const
 {
-    return journal_->heldRows() > 0;
+    return pipeline_->unsavedRows() > 0;
 }
 
-std::int64_t TFCOMM::unsavedRowCount() const
+JournalController::Choose TFCOMM::choose()
 {
-    return journal_->heldRows();
+    return [this](const QString& text, const QStringList& buttons, int escapeIndex) {
+        return prompts().choose(QStringLiteral("Information"), text, buttons, escapeIndex);
+    };
 }
 
 bool TFCOMM::mayLeaveWithUnsavedRows()
 {
-    const std::int64_t n = unsavedRowCount();
-    const QString text = n == 1 ? QStringLiteral("1 logged row is not saved. Save it before quitting?")
-                                : QStringLiteral("%1 logged rows are not saved. Save them before quitting?").arg(n);
-    switch (prompts().choose(QStringLiteral("Information"), text,
-                             {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")}, 2)) {
-    case 0: return saveLog();
-    case 1: journal_->discard(); return true;
-    default: return false;
-    }
+    return journal_->mayLeave(choose(), [this] { return saveLog(); });
 }
 
 void TFCOMM::endBySignal()
 {
-    journal_->flush();
+    journal_->endWithoutQuestion();
     quitting_ = true;
     close();
     QApplication::quit();
 }
 
-QString TFCOMM::journalFolder() const
-{
-    return services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
-}
-
 void TFCOMM::createJournal()
 {
-    RecordJournal::Options o;
-    o.folder = journalFolder();
-    o.kind = QStringLiteral("window");
-    o.maxPageCount = services_.journalMaxPages;
-    journal_ = std::make_unique<RecordJournal>(o);
-    pipeline_->setJournal(journal_.get());
-
+    journal_->open(services_.journalMaxPages);
     SafetyCopy = new QLabel(Panel5);
     SafetyCopy->setObjectName(QStringLiteral("SafetyCopy"));
     SafetyCopy->setGeometry(320, 3, 260, 24);
     SafetyCopy->setStyleSheet(QStringLiteral("color: #a04000;"));
     SafetyCopy->hide();
-    journal_->setStateListener([this](bool on, const QString& reason) {
+    connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         SafetyCopy->setVisible(!on);
         SafetyCopy->setText(on ? QString() : QStringLiteral("Safety copy off: ") + reason);
         SafetyCopy->setToolTip(
             on ? QString()
                : QStringLiteral("Logged rows are not copied to %1 (%2). Logging goes on; save the table to keep "
                                 "them. The copy starts again by itself as soon as it can be written.")
-                     .arg(QDir::toNativeSeparators(journal_->path()), reason));
+                     .arg(QDir::toNativeSeparators(pipeline_->journal()->path()), reason));
     });
 }
 
 void TFCOMM::offerRestore()
 {
-    for (LeftJournal& left : leftJournals(journalFolder())) {
-        const JournalSummary s = summariseJournal(left.path);
-        if (s.kind != QLatin1String("window") && !s.damaged)
-            continue;   // a headless logger's: meter-read --recover gives it back
-        if (s.rows == 0) {
-            removeJournalFiles(left.path);
-            continue;
-        }
-        const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
-        const QString text =
-            QStringLiteral("The last session ended without saving %1 logged %2 (from %3 to %4). Restore %5?")
-                .arg(s.rows)
-                .arg(s.rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
-                .arg(s.firstLoggedAt.toString(format), s.lastLoggedAt.toString(format))
-                .arg(s.rows == 1 ? QStringLiteral("it") : QStringLiteral("them"));
-        switch (prompts().choose(QStringLiteral("Information"), text,
-                                 {QStringLiteral("Restore"), QStringLiteral("Discard")}, -1)) {
-        case 0:
-            restoreJournal(left.path);
-            removeJournalFiles(left.path);
-            break;
-        case 1: removeJournalFiles(left.path); break;
-        default: break;   // closed without an answer: offered again next time
-        }
-    }
-}
-
-void TFCOMM::restoreJournal(const QString& path)
-{
-    readJournal(path, [this](const JournalRow& r) {
-        pipeline_->restoreRow(r);
-        return true;
-    });
-    // Taken over only once this window's own journal holds the rows.
-    journal_->flush();
-    gridCatchUp_->request();
+    journal_->offerRestore(choose());
 }

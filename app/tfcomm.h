@@ -2,11 +2,12 @@
 // The main window: composes the meter display, the links, the log and the chart.
 // The logic lives in the controllers and models it owns; handlers forward to them.
 #include "app/connection_controller.h"
-#include "app/locale_clock.h"
+#include "reading/locale_clock.h"
 #include "app/top_bar.h"
 #include "app/user_prompts.h"
 #include "decode/model_variants.h"
-#include "pipeline/reading_pipeline.h"
+#include "reading/journal_controller.h"
+#include "reading/reading_pipeline.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -91,13 +92,12 @@ public:
     TChartControl& pager() { return *pager_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return *usb_; }
-    const MeterReading& reading() const { return pipeline_->reading(); }
+    const Reading& reading() const { return pipeline_->reading(); }
     int linkIdleTicks() const { return pipeline_->linkIdleTicks(); }
     long long badFrames() const;
-    RecordJournal& journal() { return *journal_; }
+    RecordJournal& journal() { return *pipeline_->journal(); }
     // Rows logged since the last save, Close Data or start; loaded rows are on disk already.
     bool hasUnsavedRows() const;
-    std::int64_t unsavedRowCount() const;
     bool isChartEnlarged() const;
 
     // Handlers bound to the controls.
@@ -143,8 +143,7 @@ private:
     void showOutcome(const FileOutcome& outcome);
     void applyPlacement(const ChartPlacement& placement);
     void createJournal();
-    QString journalFolder() const;
-    void restoreJournal(const QString& path);
+    JournalController::Choose choose();
     bool saveLog();                  // the Save dialog and the save; true when it succeeded
     bool mayLeaveWithUnsavedRows();  // Save / Discard / Cancel
     UserPrompts& prompts() { return *prompts_; }
@@ -172,7 +171,7 @@ private:
     bool quitting_ = false;
     bool inConTimer_ = false;           // a ConTimer tick is running
 
-    std::unique_ptr<RecordJournal> journal_;
+    std::unique_ptr<JournalController> journal_;
 
     std::unique_ptr<UsbSide> usb_;      // last: its reader hands frames to everything above
 };

@@ -2,8 +2,8 @@
 // Prints the time of each step and the largest resident memory any step needed beyond the
 // tables themselves.
 #include "log/log_table.h"
-#include "log/table_text_file.h"
-#include "log/table_xml_packet.h"
+#include "log/files/table_text_file.h"
+#include "log/files/table_xml_packet.h"
 
 #include <QDir>
 #include <QFile>

@@ -17,18 +17,19 @@
 
 namespace {
 
-LogReading readingAt(long i)
+// A reading as the logger is offered it: a row without number or time.
+LogRow readingAt(long i)
 {
     // Values that change like a live meter: a slow ramp with a little noise, a few units.
-    static const char* const units[] = {"V", "mV", "k*", "Hz"};
+    static const char* const units[] = {"V", "mV", "k*", "kHz"};
     static const char* const functions[] = {"DC", "AC", "OHM", "Freq"};
-    LogReading r;
+    LogRow r;
     const long count = (i * 7919) % 6000 - 3000;
-    r.valueText = QString::number(count / 1000.0, 'f', 3);
-    r.functionText = QLatin1String(functions[(i / 100000) % 4]);
-    r.unitText = QLatin1String(units[(i / 100000) % 4]);
-    r.rangeModeText = QStringLiteral("AUTO");
-    r.judgeText = (count > 2500) ? QStringLiteral("Fail") : QStringLiteral("pass");
+    r.value = QString::number(count / 1000.0, 'f', 3);
+    r.function = QLatin1String(functions[(i / 100000) % 4]);
+    r.unit = QLatin1String(units[(i / 100000) % 4]);
+    r.rangeMode = QStringLiteral("AUTO");
+    r.judge = (count > 2500) ? QStringLiteral("Fail") : QStringLiteral("pass");
     r.readingValue = count / 1000.0;
     return r;
 }
@@ -47,13 +48,10 @@ int main(int argc, char** argv)
     TChartControl pager(chart, 100);
     chart.fillSeriesWithPlaceholder();
     RecordLogger logger(table);
-    logger.limitessClick();
-    RecordLogger::Callbacks cb;
-    cb.addValue = [&](double v) { pager.AddValue(v); };
-    logger.setCallbacks(cb);
+    logger.setRecordLimit(RecordLogger::kLimitCount - 1);
 
     // Prepare the readings first so their cost stays out of both the memory and time figures.
-    std::vector<LogReading> samples;
+    std::vector<LogRow> samples;
     for (long i = 0; i < 1000; ++i)
         samples.push_back(readingAt(i * 1009));
     const QDateTime now(QDate(2026, 1, 15), QTime(10, 15, 30), Qt::OffsetFromUTC, 3600);
@@ -68,7 +66,8 @@ int main(int argc, char** argv)
         }
         if (i == rows - window)
             blockStart = clock::now();
-        logger.INDataToTable(samples[std::size_t(i % 1000)], now);
+        if (const std::optional<LogRow> row = logger.readingDecoded(samples[std::size_t(i % 1000)], now))
+            pager.AddValue(*row->readingValue);
     }
     lastSeconds = std::chrono::duration<double>(clock::now() - blockStart).count();
     const double rssAfter = residentBytes();

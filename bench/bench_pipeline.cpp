@@ -19,9 +19,9 @@
 #include "link/comm_port_driver.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
-#include "log/record_journal.h"
+#include "log/journal/record_journal.h"
 #include "log/record_logger.h"
-#include "tools/meter_frame.h"
+#include "volt_frames.h"
 #include "ui/chart_view.h"
 #include "ui/log_grid_view.h"
 
@@ -43,23 +43,6 @@ double threadCpuSeconds()
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-// 6000 different readings in volts DC, auto range: 0.000 .. 5.999 and their negatives.
-std::vector<QByteArray> distinctFrames()
-{
-    std::vector<QByteArray> frames;
-    for (int count = 0; count < 6000; ++count) {
-        MeterFrame f;
-        f.negative = count % 2 == 1;
-        const QByteArray digits = QByteArray::number(count).rightJustified(4, '0');
-        for (int i = 0; i < 4; ++i)
-            f.digits[std::size_t(i)] = digits.at(i);
-        f.pointCode = '1';
-        f.status = {0x30, 0x00, 0x00, 0x80};
-        frames.push_back(buildMeterFrame(f));   // sign .. CR LF: the LF leads the next frame
-    }
-    return frames;
 }
 
 // Ten million rows straight into the table and the chart data, as a long session leaves them.
@@ -103,7 +86,7 @@ int main(int argc, char** argv)
     // The line feed in front of the first sign, then the frames over and over; each frame's
     // own line feed leads the next one.
     QByteArray cycle;
-    for (const QByteArray& f : distinctFrames())
+    for (const QByteArray& f : voltFrames())
         cycle += f;
     QByteArray stream = "\n" + cycle;
     const qint64 rowsBefore = w.cds1().rowCount();

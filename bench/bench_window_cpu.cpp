@@ -14,8 +14,8 @@
 #include "link/comm_port_driver.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
-#include "tools/meter_scenario.h"
-#include "tools/virtual_port.h"
+#include "tools/meter-sim/meter_scenario.h"
+#include "tools/meter-sim/virtual_port.h"
 
 #include <QApplication>
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 // The window's resident memory per logged row at ten million rows: the window is shown
 // (offscreen) and settles, then the rows go into the log table and the chart in bursts, the
 // grid catching up after each burst as it does while logging, and the window repaints.
-// The readings go through the logger as decoded frames hand them over.
+// The readings come as frames through the window's serial entry.
 //   window-bytes-per-row:       resident growth over the empty window, per row
 //   window-data-bytes-per-row:  of which the table's rows and the chart's points themselves
 // Arguments: [rows, default 10000000]
@@ -11,12 +11,13 @@
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 #include "log/log_table.h"
-#include "log/record_logger.h"
+#include "link/serial_frame_assembly.h"
+#include "volt_frames.h"
 #include "ui/chart_view.h"
 
 #include <QApplication>
-#include <QDateTime>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
@@ -45,26 +46,18 @@ int main(int argc, char** argv)
     const double empty = residentBytes();
     const std::size_t dataBefore = w.cds1().memoryBytes() + w.Chtshow->model().values().capacity() * sizeof(double);
 
-    // Readings that change like a live meter's, one every 100 ms, through the logger as a
-    // decoded frame hands them over: table, chart, journal and the window's row events.
-    std::vector<LogReading> samples;
-    for (long i = 0; i < 1000; ++i) {
-        const long count = (i * 7919) % 6000 - 3000;
-        LogReading r;
-        r.valueText = QString::number(count / 1000.0, 'f', 3);
-        r.functionText = QStringLiteral("DC");
-        r.unitText = QStringLiteral("V");
-        r.rangeModeText = QStringLiteral("AUTO");
-        r.judgeText = count > 2500 ? QStringLiteral("Fail") : QStringLiteral("pass");
-        r.readingValue = count / 1000.0;
-        samples.push_back(r);
-    }
-    const QDateTime start(QDate(2026, 1, 15), QTime(10, 15, 30), Qt::OffsetFromUTC, 3600);
+    // Readings that change like a live meter's, as frames through the serial entry: decoder,
+    // panel, logging, table, chart, journal and the window's row signals.
+    const std::vector<QByteArray> frames = voltFrames(1000);
     const long burst = 20000;   // rows between two passes of the event loop
-    for (long i = 0; i < rows; ++i) {
-        w.logger().INDataToTable(samples[std::size_t(i % 1000)], start.addMSecs(qint64(i) * 100));
-        if ((i + 1) % burst == 0)
-            app.processEvents();
+    QByteArray stream;
+    for (long i = 0; i < burst; ++i)
+        stream += frames[std::size_t(i % 1000)];
+    w.serialAssembly().RECEIVE_COM_Data("\n", 1);   // a byte in front of the first sign
+    for (long sent = 0; sent < rows; sent += burst) {
+        const long n = std::min(burst, rows - sent);
+        w.serialAssembly().RECEIVE_COM_Data(stream.constData(), int(n * frames[0].size()));
+        app.processEvents();
     }
     settle(app);
     const double full = residentBytes();

@@ -35,7 +35,7 @@ int parseDecimal(const QString& text)
     return value;
 }
 
-void setTexts(DecodedFrame& f)
+void setTexts(Reading& f)
 {
     const IndicatorSet& s = f.indicators;
     auto on = [&](Indicator i) { return s.shown(i); };
@@ -59,7 +59,7 @@ void setTexts(DecodedFrame& f)
         }
     }
 
-    // Prefixes, each only with its base unit; kilo and mega never go onto hertz.
+    // Prefixes, each only with its base unit.
     struct Prefixed { Indicator base; Indicator prefix; const char* unit; };
     static const Prefixed prefixed[] = {
         {Indicator::LcdV, Indicator::LCDn, "nV"},  {Indicator::LcdV, Indicator::Lcdm, "mV"},
@@ -72,6 +72,10 @@ void setTexts(DecodedFrame& f)
     for (const Prefixed& p : prefixed)
         if (on(p.base) && on(p.prefix))
             f.unitText = QLatin1String(p.unit);
+    // Hertz takes kilo or mega as the display shows it; both at once name no range and
+    // leave it bare.
+    if (f.unitText == QLatin1String("Hz") && on(Indicator::LCDk) != on(Indicator::LCDM1))
+        f.unitText = on(Indicator::LCDk) ? QStringLiteral("kHz") : QStringLiteral("MHz");
 }
 
 } // namespace
@@ -85,23 +89,24 @@ const QStringList& decodedFunctionTexts()
 const QStringList& decodedUnitTexts()
 {
     static const QStringList texts = {"V",  "A",  "*",  "F",  "#",  "?",  "Hz", "%",  "nV", "mV",
-                                      "uV", "nA", "mA", "uA", "nF", "mF", "uF", "k*", "M*"};
+                                      "uV", "nA", "mA", "uA", "nF", "mF", "uF", "k*", "M*", "kHz", "MHz"};
     return texts;
 }
 
 int fullScaleForUnit(const QString& unitText)
 {
-    if (unitText == QLatin1String("Hz") || unitText == QLatin1String("#"))
+    // Frequencies count to 1000 whatever prefix the display shows.
+    if (unitText.endsWith(QLatin1String("Hz")) || unitText == QLatin1String("#"))
         return 1000;
     if (unitText == QLatin1String("%"))
         return 100;
     return 6000;
 }
 
-void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
+void decodeFrameInto(const DecodeInput& in, Reading& f)
 {
     const QString& text = in.frameText;
-    f = DecodedFrame();
+    f = Reading();
     f.fullScaleCount = in.fullScaleCount;
     f.readingValue = in.previousReadingCount;  // stays only if the frame fails
     f.progress = DecodeProgress::Started;
@@ -196,18 +201,16 @@ void decodeFrameInto(const DecodeInput& in, DecodedFrame& f)
     f.readingValue = f.readingCount;
     for (const RangeRow& row : rangeRows()) {
         if (rangeRowMatches(row, f)) {
-            f.hasRange = true;
-            f.rangeName = QLatin1String(row.name);
-            f.rangeBound = row.bound;
+            f.range = &row;
             f.readingValue = f.readingCount * row.factor;
         }
     }
     f.progress = DecodeProgress::Complete;
 }
 
-DecodedFrame decodeFrame(const DecodeInput& in)
+Reading decodeFrame(const DecodeInput& in)
 {
-    DecodedFrame f;
+    Reading f;
     decodeFrameInto(in, f);
     return f;
 }

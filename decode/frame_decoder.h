@@ -1,7 +1,7 @@
 #pragma once
 // Turns the hexadecimal text of one meter frame into a reading. Pure: no window, no chart.
 #include "decode/conversion_error.h"
-#include "decode/decoded_frame.h"
+#include "decode/reading.h"
 
 #include <QStringList>
 
@@ -13,11 +13,11 @@ struct DecodeInput {
 };
 
 // Decodes a frame or throws ConversionError ("'%s' is not a valid integer value").
-DecodedFrame decodeFrame(const DecodeInput& in);
+Reading decodeFrame(const DecodeInput& in);
 
 // The same, filling `out` step by step: when a conversion fails, `out` keeps what the steps
 // before the failure produced (cleared texts, indicators shown so far, value text, ...).
-void decodeFrameInto(const DecodeInput& in, DecodedFrame& out);
+void decodeFrameInto(const DecodeInput& in, Reading& out);
 
 // Full scale that a frame of this unit leaves for the next frame.
 int fullScaleForUnit(const QString& unitText);

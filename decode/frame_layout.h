@@ -75,8 +75,8 @@ inline constexpr std::uint8_t Nano = 0x02;        // prefix n
 namespace Status3 {
 inline constexpr std::uint8_t Micro = 0x80;       // prefix u
 inline constexpr std::uint8_t Milli = 0x40;       // prefix m
-inline constexpr std::uint8_t Kilo = 0x20;        // prefix k (ohm only; hertz keeps "Hz")
-inline constexpr std::uint8_t Mega = 0x10;        // prefix M (ohm only)
+inline constexpr std::uint8_t Kilo = 0x20;        // prefix k (ohm and hertz)
+inline constexpr std::uint8_t Mega = 0x10;        // prefix M (ohm and hertz)
 inline constexpr std::uint8_t Continuity = 0x08;  // function CTN; range row 16
 inline constexpr std::uint8_t Diode = 0x04;       // function Diode, unit V
 inline constexpr std::uint8_t DutyCycle = 0x02;   // function DutyCycle, unit %

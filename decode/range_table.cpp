@@ -39,10 +39,10 @@ const std::vector<RangeRow> kRows = {
     {"Freq",      "Hz",    P::P1,   0,    KILO | MEGA, false, "10Hz",    10,    0.001},  // 26
     {"Freq",      "Hz",    P::P2,   0,    KILO | MEGA, false, "100Hz",   100,   0.01},   // 27
     {"Freq",      "Hz",    P::P3,   0,    KILO | MEGA, false, "1kHz",    1000,  0.1},    // 28
-    {"Freq",      "Hz",    P::P1,   KILO, MEGA,        false, "10kHz",   10,    0.001},  // 29
-    {"Freq",      "Hz",    P::P2,   KILO, MEGA,        false, "100kHz",  100,   0.01},   // 30
-    {"Freq",      "Hz",    P::P3,   KILO, MEGA,        false, "1MHz",    1000,  0.1},    // 31
-    {"Freq",      "Hz",    P::P1,   MEGA, KILO,        false, "10MHz",   10,    0.001},  // 32
+    {"Freq",      "kHz",   P::P1,   KILO, MEGA,        false, "10kHz",   10,    0.001},  // 29
+    {"Freq",      "kHz",   P::P2,   KILO, MEGA,        false, "100kHz",  100,   0.01},   // 30
+    {"Freq",      "kHz",   P::P3,   KILO, MEGA,        false, "1MHz",    1000,  0.1},    // 31
+    {"Freq",      "MHz",   P::P1,   MEGA, KILO,        false, "10MHz",   10,    0.001},  // 32
     {nullptr,     "%",     P::Any,  0,    0,           false, "100%",    100,   0.1},    // 33
     {"DC",        "uA",    P::P3,   0,    0,           false, "600uA",   600,   0.1},    // 34
     {"DC",        "uA",    P::None, 0,    0,           false, "6000uA",  6000,  1},      // 35
@@ -73,7 +73,7 @@ bool pointMatches(PointRule rule, int pointPosition)
 
 const std::vector<RangeRow>& rangeRows() { return kRows; }
 
-bool rangeRowMatches(const RangeRow& row, const DecodedFrame& f)
+bool rangeRowMatches(const RangeRow& row, const Reading& f)
 {
     if (row.function && f.functionText != QLatin1String(row.function))
         return false;

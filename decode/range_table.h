@@ -1,6 +1,6 @@
 #pragma once
 // The range rows that scale a count into the displayed number and bound the chart axis.
-#include "decode/decoded_frame.h"
+#include "decode/reading.h"
 
 #include <vector>
 
@@ -21,4 +21,4 @@ struct RangeRow {
 // All rows in table order; the last row whose condition holds wins.
 const std::vector<RangeRow>& rangeRows();
 
-bool rangeRowMatches(const RangeRow& row, const DecodedFrame& frame);
+bool rangeRowMatches(const RangeRow& row, const Reading& frame);

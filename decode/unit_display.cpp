@@ -55,13 +55,3 @@ QString displayUnit(const QString& storedUnit)
             return QString::fromUtf16(name.shown);
     return storedUnit;
 }
-
-QString meterUnitText(const QString& unitText, const IndicatorSet& shown)
-{
-    if (unitText != QLatin1String("Hz"))
-        return unitText;
-    const bool kilo = shown.shown(Indicator::LCDk), mega = shown.shown(Indicator::LCDM1);
-    if (kilo == mega)
-        return unitText;   // neither, or both at once, which no range names
-    return (kilo ? QStringLiteral("k") : QStringLiteral("M")) + unitText;
-}

@@ -1,7 +1,5 @@
 #pragma once
 // Unit texts as a person reads them, and what they measure in base units.
-#include "decode/indicators.h"
-
 #include <QString>
 
 // Stored unit texts use "*" for ohm, "#" for degrees Celsius, "?" for degrees Fahrenheit and
@@ -17,7 +15,3 @@ struct UnitMeaning {
     bool scales = false;    // false for temperatures and percentages, which have no base-unit value
 };
 UnitMeaning unitMeaning(const QString& storedUnit);
-
-// The unit with the prefix the meter shows. Only frequencies differ from the unit text: the
-// decoder leaves kilo and mega out of "Hz", so the panel's k or M is added here ("kHz").
-QString meterUnitText(const QString& unitText, const IndicatorSet& shown);

@@ -50,7 +50,6 @@ struct Chunk {
         qint64 atMs[kChunkRows];          // milliseconds since the epoch; kNoTime: none
         qint32 offsetSeconds[kChunkRows]; // the stamp's offset from UTC
         TextId rangeMode[kChunkRows];
-        TextId meterUnit[kChunkRows];
     };
     static constexpr qint64 kNoTime = std::numeric_limits<qint64>::min();
     std::unique_ptr<Details> details;
@@ -60,7 +59,6 @@ struct Chunk {
         details = std::make_unique<Details>();
         std::fill(std::begin(details->atMs), std::end(details->atMs), kNoTime);
         std::fill(std::begin(details->rangeMode), std::end(details->rangeMode), kNullId);
-        std::fill(std::begin(details->meterUnit), std::end(details->meterUnit), kNullId);
     }
 
     static std::size_t bytes(bool withNVal, bool withDetails)
@@ -134,7 +132,7 @@ struct LogTable::Columns {
     std::vector<std::unique_ptr<Chunk>> chunks;
     std::int64_t rows = 0;
     InternPool functions, units, judges;
-    InternPool rangeModes, meterUnits;        // of the rows' details
+    InternPool rangeModes;                    // of the rows' details
     std::vector<QString> overflow;            // texts too long for a slot
     std::size_t overflowBytes = 0;
 
@@ -214,11 +212,6 @@ std::int64_t LogTable::rowCount() const { return d_->rows; }
 
 void LogTable::append(const LogRow& row)
 {
-    append(row, LogRowDetails());
-}
-
-void LogTable::append(const LogRow& row, const LogRowDetails& details)
-{
     const std::int64_t index = d_->rows;
     const int at = int(index % kChunkRows);
     if (at == 0)
@@ -240,34 +233,16 @@ void LogTable::append(const LogRow& row, const LogRowDetails& details)
         c.nval[at] = row.nval.value_or(0);
         setBit(c.nvalPresent.get(), at, row.nval.has_value());
     }
-    if (!details.isEmpty() && !c.details)
+    if (row.hasDetails() && !c.details)
         c.makeDetails();
     if (c.details) {
         Chunk::Details& d = *c.details;
-        const bool stamped = details.loggedAt.isValid();
-        d.atMs[at] = stamped ? details.loggedAt.toMSecsSinceEpoch() : Chunk::kNoTime;
-        d.offsetSeconds[at] = stamped ? details.loggedAt.offsetFromUtc() : 0;
-        d.rangeMode[at] = d_->rangeModes.idFor(details.rangeMode, index);
-        d.meterUnit[at] = d_->meterUnits.idFor(details.meterUnit, index);
+        const bool stamped = row.loggedAt.isValid();
+        d.atMs[at] = stamped ? row.loggedAt.toMSecsSinceEpoch() : Chunk::kNoTime;
+        d.offsetSeconds[at] = stamped ? row.loggedAt.offsetFromUtc() : 0;
+        d.rangeMode[at] = d_->rangeModes.idFor(row.rangeMode, index);
     }
     ++d_->rows;
-}
-
-LogRowDetails LogTable::details(std::int64_t index) const
-{
-    LogRowDetails r;
-    if (index < 0 || index >= d_->rows)
-        return r;
-    const Chunk& c = *d_->chunks[std::size_t(index / kChunkRows)];
-    if (!c.details)
-        return r;
-    const int at = int(index % kChunkRows);
-    const Chunk::Details& d = *c.details;
-    if (d.atMs[at] != Chunk::kNoTime)
-        r.loggedAt = QDateTime::fromMSecsSinceEpoch(d.atMs[at], Qt::OffsetFromUTC, d.offsetSeconds[at]);
-    r.rangeMode = d_->rangeModes.textOf(d.rangeMode[at], index);
-    r.meterUnit = d_->meterUnits.textOf(d.meterUnit[at], index);
-    return r;
 }
 
 LogRow LogTable::row(std::int64_t index) const
@@ -280,6 +255,16 @@ LogRow LogTable::row(std::int64_t index) const
     r.unit = text(index, Unit);
     r.judge = text(index, Auto);
     r.nval = integer(index, NVal);
+    if (index < 0 || index >= d_->rows)
+        return r;
+    const Chunk& c = *d_->chunks[std::size_t(index / kChunkRows)];
+    if (!c.details)
+        return r;
+    const int at = int(index % kChunkRows);
+    const Chunk::Details& d = *c.details;
+    if (d.atMs[at] != Chunk::kNoTime)
+        r.loggedAt = QDateTime::fromMSecsSinceEpoch(d.atMs[at], Qt::OffsetFromUTC, d.offsetSeconds[at]);
+    r.rangeMode = d_->rangeModes.textOf(d.rangeMode[at], index);
     return r;
 }
 
@@ -337,6 +322,6 @@ std::size_t LogTable::memoryBytes() const
         b += Chunk::bytes(c->nval != nullptr, c->details != nullptr);
     b += d_->overflow.capacity() * sizeof(QString) + d_->overflowBytes;
     b += d_->functions.bytes() + d_->units.bytes() + d_->judges.bytes();
-    b += d_->rangeModes.bytes() + d_->meterUnits.bytes();
+    b += d_->rangeModes.bytes();
     return b;
 }

@@ -1,9 +1,8 @@
 #pragma once
 // The log table: seven typed fields, stored column by column so ten million rows stay small.
 // Repeated texts (function, unit, judge) are interned; short texts are kept inline. Logged rows
-// also keep their details (when, range mode, the meter's unit), which the files do not carry.
+// also keep when they were logged and their range mode, which the files do not carry.
 #include "log/log_row.h"
-#include "log/log_row_details.h"
 
 #include <QString>
 #include <cstddef>
@@ -26,10 +25,8 @@ public:
     static bool isIntegerField(int field) { return field == No || field == NVal; }
 
     std::int64_t rowCount() const;
-    void append(const LogRow& row);                 // texts cut to kTextWidth; no details
-    void append(const LogRow& row, const LogRowDetails& details);
-    LogRow row(std::int64_t index) const;
-    LogRowDetails details(std::int64_t index) const;   // empty for loaded rows
+    void append(const LogRow& row);                 // texts cut to kTextWidth; the reading value is not kept
+    LogRow row(std::int64_t index) const;           // without a reading value
     QString text(std::int64_t index, int field) const;             // text fields; integers as decimal text, NULL as empty
     std::optional<qint32> integer(std::int64_t index, int field) const;
     void clear();

@@ -24,88 +24,59 @@ QString RecordLogger::limitCaption(int item)
 
 RecordLogger::RecordLogger(LogTable& table) : table_(table) {}
 
-RecordLogger::Timer3Command RecordLogger::readingDecoded(const LogReading& reading, const QDateTime& now,
-                                                         const QString& timeSeparator)
+std::optional<LogRow> RecordLogger::readingDecoded(const LogRow& reading, const QDateTime& now,
+                                                  const QString& timeSeparator)
 {
     current_ = reading;
     newReadingFlag_ = true;
-    if (recordSI_) {
-        // An enabled timer keeps its period; enabling it again does not restart it.
-        const bool wasEnabled = timer3Enabled_;
-        timer3Enabled_ = true;
-        return wasEnabled ? Timer3Command::Keep : Timer3Command::Start;
-    }
-    const bool wasEnabled = timer3Enabled_;
-    timer3Enabled_ = false;
-    INDataToTable(reading, now, timeSeparator);
-    return wasEnabled ? Timer3Command::Stop : Timer3Command::Keep;
-}
-
-void RecordLogger::INDataToTable(const LogReading& reading, const QDateTime& now, const QString& timeSeparator)
-{
-    if (atLimit() || recordSI_)
-        return;
+    timer3Enabled_ = recordSI_;
+    if (recordSI_ || atLimit())
+        return std::nullopt;
+    // Per-reading logging; the time text is "hh:mm:ss" with the system's time separator.
+    std::optional<LogRow> row;
     if (!isRepeat(reading))
-        appendRow(reading, readingTimeText(now.time(), timeSeparator), now);
+        row = appendRow(reading, readingTimeText(now.time(), timeSeparator), now);
     // Numbers count offered readings, suppressed ones included.
     recordNo_ = qint32(quint32(recordNo_) + 1u);
+    return row;
 }
 
-void RecordLogger::Timer3Timer(const QDateTime& now, const QLocale& userLocale)
+std::optional<LogRow> RecordLogger::sample(const QDateTime& now, const QLocale& userLocale)
 {
     if (atLimit() || !newReadingFlag_)
-        return;
-    if (!recordSI_) {
-        newReadingFlag_ = false;
-        return;
-    }
-    if (!isRepeat(current_))
-        appendRow(current_, sampledTimeText(now.time(), userLocale), now);
-    recordNo_ = qint32(quint32(recordNo_) + 1u);
+        return std::nullopt;
     newReadingFlag_ = false;
+    if (!recordSI_)
+        return std::nullopt;
+    std::optional<LogRow> row;
+    if (!isRepeat(current_))
+        row = appendRow(current_, sampledTimeText(now.time(), userLocale), now);
+    recordNo_ = qint32(quint32(recordNo_) + 1u);
+    return row;
 }
 
-void RecordLogger::appendRow(const LogReading& r, const QString& timeText, const QDateTime& now)
-{
-    lastLoggedKey_ = r.repeatKey();
-    ++loggedCount_;
-    LogRow row;
-    row.value = r.valueText;
-    row.time = timeText;
-    row.no = recordNo_;
-    row.function = r.functionText;
-    row.unit = r.unitText;
-    row.judge = r.judgeText;
-    LogRowDetails details;
-    details.loggedAt = now;
-    details.rangeMode = r.rangeModeText;
-    details.meterUnit = r.meterUnitText;
-    postRow(row, details, r);
-    if (cb_.rowLogged)
-        cb_.rowLogged(row, details, r);
-}
-
-void RecordLogger::postRow(const LogRow& row, const LogRowDetails& details, const LogReading& r)
-{
-    if (cb_.setBarPosition)
-        cb_.setBarPosition(barPosition(r.readingValue));
-    table_.append(row, details);
-    if (cb_.rowPosted)
-        cb_.rowPosted();
-    if (cb_.addValue)
-        cb_.addValue(r.readingValue);
-}
-
-void RecordLogger::restoreRow(const LogRow& row, const LogRowDetails& details, const LogReading& reading)
+LogRow RecordLogger::appendRow(const LogRow& reading, const QString& timeText, const QDateTime& now)
 {
     lastLoggedKey_ = reading.repeatKey();
     ++loggedCount_;
-    if (row.no)
-        recordNo_ = qint32(quint32(*row.no) + 1u);
-    postRow(row, details, reading);
+    LogRow row = reading;
+    row.no = recordNo_;
+    row.time = timeText;
+    row.loggedAt = now;
+    table_.append(row);
+    return row;
 }
 
-RecordLogger::IntervalChange RecordLogger::RecordSITimeChange(const QString& boxText)
+void RecordLogger::restoreRow(const LogRow& row)
+{
+    lastLoggedKey_ = row.repeatKey();
+    ++loggedCount_;
+    if (row.no)
+        recordNo_ = qint32(quint32(*row.no) + 1u);
+    table_.append(row);
+}
+
+RecordLogger::IntervalChange RecordLogger::setIntervalText(const QString& boxText)
 {
     IntervalChange change;
     const bool negative = boxText.startsWith(QLatin1Char('-'));
@@ -155,15 +126,9 @@ bool RecordLogger::setMaxRecords(qint32 count)
     return true;
 }
 
-void RecordLogger::RecordNewClick()
+void RecordLogger::clear()
 {
-    if (cb_.clearChart)
-        cb_.clearChart();
-    if (table_.rowCount() > 0) {
-        table_.clear();
-        if (cb_.tableCleared)
-            cb_.tableCleared();
-    }
+    table_.clear();
     recordNo_ = 1;
     loggedCount_ = 0;
 }

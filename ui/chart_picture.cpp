@@ -1,6 +1,6 @@
 #include "ui/chart_picture.h"
 
-#include "log/table_file_writer.h"
+#include "log/files/table_file_writer.h"
 
 #include <QBuffer>
 #include <QPainter>

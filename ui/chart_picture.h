@@ -1,7 +1,7 @@
 #pragma once
 // Saving the trend chart as a bitmap file: the chart's own drawing, as it is shown, handed
 // over as an image and written on a white background.
-#include "log/table_file_outcome.h"
+#include "log/files/table_file_outcome.h"
 
 #include <QImage>
 #include <QString>

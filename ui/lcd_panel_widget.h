@@ -2,7 +2,7 @@
 // The on-screen replica of the meter's LCD: four seven-segment digits, three points, the minus
 // sign and every icon, all drawn here. Shows an LcdPanelModel; owns nothing of it.
 #include "decode/indicators.h"
-#include "decode/lcd_panel_model.h"
+#include "reading/lcd_panel_model.h"
 
 #include <QRect>
 #include <QWidget>

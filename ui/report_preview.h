@@ -1,6 +1,6 @@
 #pragma once
 // Shows the report of the log table in a print preview, from which the user prints.
-#include "log/report_layout.h"
+#include "log/files/report_layout.h"
 
 class QWidget;
 

@@ -1,6 +1,6 @@
 #pragma once
 // Paints the report of the log table onto a paged device: a printer, a print preview or a PDF.
-#include "log/report_layout.h"
+#include "log/files/report_layout.h"
 
 #include <QString>
 

@@ -6,9 +6,9 @@
 
 #include "app/judge_panel.h"
 #include "app/top_bar.h"
-#include "decode/lcd_panel_model.h"
+#include "reading/lcd_panel_model.h"
 #include "far_end.h"
-#include "fixed_locale_clock.h"
+#include "doubles/fixed_locale_clock.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"

@@ -5,10 +5,10 @@
 #include "app/tfcomm.h"
 
 #include "chart/trend_chart_model.h"
-#include "fixed_locale_clock.h"
+#include "doubles/fixed_locale_clock.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"
-#include "log/table_files.h"
+#include "log/files/table_files.h"
 #include "scripted_prompts.h"
 #include "ui/chart_view.h"
 

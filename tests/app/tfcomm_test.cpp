@@ -6,9 +6,9 @@
 #include "app/judge_panel.h"
 #include "app/record_panel.h"
 #include "chart/chart_control.h"
-#include "decode/extremes.h"
-#include "decode/lcd_panel_model.h"
-#include "fixed_locale_clock.h"
+#include "reading/extremes.h"
+#include "reading/lcd_panel_model.h"
+#include "doubles/fixed_locale_clock.h"
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_grid_model.h"
@@ -417,7 +417,7 @@ TEST(MainWindow, IntervalAndPageSizeBoxesTakeOnlyDigits)
         QTest::keyClick(box, Qt::Key_Delete);
         EXPECT_EQ(box->text(), QStringLiteral("2")) << "keys that type nothing work";
     }
-    EXPECT_EQ(t.w->logger().timer3IntervalMs(), 2000) << "the interval box's digits reach the logger";
+    EXPECT_EQ(t.w->logger().intervalMs(), 2000) << "the interval box's digits reach the logger";
     EXPECT_TRUE(t.prompts.shown.isEmpty());
 }
 

@@ -58,7 +58,7 @@ QString frameText(const Frame& f)
     return hexOf(bytes);
 }
 
-DecodedFrame decode(const QString& text, int fullScale = 6000, double previousCount = 0,
+Reading decode(const QString& text, int fullScale = 6000, double previousCount = 0,
                     const QString& separator = QStringLiteral("."))
 {
     DecodeInput in;
@@ -69,17 +69,17 @@ DecodedFrame decode(const QString& text, int fullScale = 6000, double previousCo
     return decodeFrame(in);
 }
 
-DecodedFrame decode(const Frame& f) { return decode(frameText(f)); }
+Reading decode(const Frame& f) { return decode(frameText(f)); }
 
 // Decodes a frame that must fail; returns the partial result and the error text.
-DecodedFrame decodeFailing(const QString& text, QString& message, double previousCount = 77,
+Reading decodeFailing(const QString& text, QString& message, double previousCount = 77,
                            int fullScale = 1000)
 {
     DecodeInput in;
     in.frameText = text;
     in.fullScaleCount = fullScale;
     in.previousReadingCount = previousCount;
-    DecodedFrame out;
+    Reading out;
     try {
         decodeFrameInto(in, out);
         ADD_FAILURE() << "no conversion error for " << text.toStdString();
@@ -88,6 +88,9 @@ DecodedFrame decodeFailing(const QString& text, QString& message, double previou
     }
     return out;
 }
+
+QString rangeName(const Reading& f) { return f.range ? QLatin1String(f.range->name) : QString(); }
+double rangeBound(const Reading& f) { return f.range ? f.range->bound : 0; }
 
 QStringList names(std::initializer_list<const char*> list)
 {
@@ -99,7 +102,7 @@ QStringList names(std::initializer_list<const char*> list)
 }
 
 // Number (1-based) of the last range row that holds for the decoded frame, 0 for none.
-int lastMatchingRow(const DecodedFrame& f)
+int lastMatchingRow(const Reading& f)
 {
     int last = 0;
     for (std::size_t i = 0; i < rangeRows().size(); ++i)
@@ -114,7 +117,7 @@ TEST(FrameDecoder, DecodesTheDcVoltFrame)
 {
     // 2B 31 32 33 34 20 31 30 00 00 80 00 0D
     const QString text = QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_SERIAL_END);
-    const DecodedFrame f = decode(text);
+    const Reading f = decode(text);
     EXPECT_EQ(f.progress, DecodeProgress::Complete);
     EXPECT_EQ(f.valueText, "1.234");
     EXPECT_EQ(f.readingCount, 1234);
@@ -122,9 +125,9 @@ TEST(FrameDecoder, DecodesTheDcVoltFrame)
     EXPECT_EQ(f.unitText, "V");
     EXPECT_EQ(f.rangeModeText, "AUTO");
     EXPECT_EQ(f.pointPosition, 1);
-    EXPECT_TRUE(f.hasRange);
-    EXPECT_EQ(f.rangeName, "6v");
-    EXPECT_EQ(f.rangeBound, 6);
+    EXPECT_TRUE(bool(f.range));
+    EXPECT_EQ(rangeName(f), "6v");
+    EXPECT_EQ(rangeBound(f), 6);
     EXPECT_DOUBLE_EQ(f.readingValue, 1.234);
     EXPECT_EQ(f.indicators.names(), names({"LcdAuto", "LcdDc1", "LcdV", "LcdP1"}));
     EXPECT_EQ(f.digits, (std::array<QString, 4>{"1", "2", "3", "4"}));
@@ -132,7 +135,7 @@ TEST(FrameDecoder, DecodesTheDcVoltFrame)
     EXPECT_FALSE(f.overload());
 
     // The USB link leaves the line feed too; characters past 22 carry no meaning.
-    const DecodedFrame usb = decode(text + QStringLiteral("0A"));
+    const Reading usb = decode(text + QStringLiteral("0A"));
     EXPECT_EQ(usb.indicators, f.indicators);
     EXPECT_EQ(usb.valueText, f.valueText);
     EXPECT_EQ(usb.readingValue, f.readingValue);
@@ -154,7 +157,7 @@ TEST(FrameDecoder, SignByte)
         fr.sign = c.sign;
         fr.s1 = DC;
         fr.s4 = VOLT;
-        const DecodedFrame f = decode(fr);
+        const Reading f = decode(fr);
         EXPECT_EQ(f.valueText, c.value) << c.why;
         EXPECT_EQ(f.readingCount, c.count) << c.why;
         EXPECT_DOUBLE_EQ(f.readingValue, c.count * 0.001) << c.why;
@@ -177,7 +180,7 @@ TEST(FrameDecoder, PointCodes)
     for (const Case& c : cases) {
         Frame fr;
         fr.point = c.code;
-        const DecodedFrame f = decode(fr);
+        const Reading f = decode(fr);
         EXPECT_EQ(f.pointPosition, c.position) << c.why;
         EXPECT_EQ(f.valueText, c.value) << c.why;
         EXPECT_EQ(f.indicators.names(), c.indicator ? names({c.indicator}) : QStringList()) << c.why;
@@ -189,7 +192,7 @@ TEST(FrameDecoder, CommaDecimalSeparator)
     Frame fr;
     fr.s1 = DC;
     fr.s4 = VOLT;
-    const DecodedFrame volts = decode(frameText(fr), 6000, 0, QStringLiteral(","));
+    const Reading volts = decode(frameText(fr), 6000, 0, QStringLiteral(","));
     EXPECT_EQ(volts.valueText, "1,234");
     EXPECT_DOUBLE_EQ(volts.readingValue, 1.234);  // the number does not depend on the separator
 
@@ -198,7 +201,7 @@ TEST(FrameDecoder, CommaDecimalSeparator)
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     fr.point = P3;
     fr.digits = "9876";
-    const DecodedFrame german = decode(frameText(fr), 6000, 0, QStringLiteral(","));
+    const Reading german = decode(frameText(fr), 6000, 0, QStringLiteral(","));
     QLocale::setDefault(before);
     EXPECT_EQ(german.valueText, "987,6");
     EXPECT_EQ(german.readingCount, 9876);
@@ -211,18 +214,18 @@ TEST(FrameDecoder, CommaDecimalSeparator)
 TEST(FrameDecoder, Overload)
 {
     // 2B 3F 30 3A 3F 20 32 00 00 20 20 00 0D: "0L" on the 60 kilo-ohm range.
-    const DecodedFrame plus = decode(QStringLiteral(SAMPLE_OVERLOAD_KOHM SAMPLE_SERIAL_END));
+    const Reading plus = decode(QStringLiteral(SAMPLE_OVERLOAD_KOHM SAMPLE_SERIAL_END));
     EXPECT_TRUE(plus.overload());
     EXPECT_EQ(plus.digits, (std::array<QString, 4>{"", "0", "@", ""}));
     EXPECT_EQ(plus.valueText, "0.L");
     EXPECT_EQ(plus.readingCount, 6001);
     EXPECT_EQ(plus.functionText, "OHM");
     EXPECT_EQ(plus.unitText, "k*");
-    EXPECT_EQ(plus.rangeName, "60k*");
-    EXPECT_EQ(plus.rangeBound, 60);
+    EXPECT_EQ(rangeName(plus), "60k*");
+    EXPECT_EQ(rangeBound(plus), 60);
     EXPECT_DOUBLE_EQ(plus.readingValue, 60.01);
 
-    const DecodedFrame minus = decode(QStringLiteral(SAMPLE_OVERLOAD_KOHM_MINUS SAMPLE_SERIAL_END));
+    const Reading minus = decode(QStringLiteral(SAMPLE_OVERLOAD_KOHM_MINUS SAMPLE_SERIAL_END));
     EXPECT_EQ(minus.readingCount, -6001);
     EXPECT_EQ(minus.valueText, "0.L");  // the meter shows no sign on "0L"
     EXPECT_TRUE(minus.indicators.shown(Indicator::LcdFH));
@@ -246,7 +249,7 @@ TEST(FrameDecoder, Overload)
             EXPECT_EQ(message, "'123F' is not a valid integer value") << c.why;
             continue;
         }
-        const DecodedFrame f = decode(fr);
+        const Reading f = decode(fr);
         EXPECT_EQ(f.valueText, c.value) << c.why;
         EXPECT_EQ(f.readingCount, c.count) << c.why;
     }
@@ -279,7 +282,7 @@ TEST(FrameDecoder, OverloadCountComesFromThePreviousFrameFullScale)
     startupOverload.digits = "F0AF";
     EXPECT_EQ(decode(frameText(startupOverload), fullScale).readingCount, 4001);
     for (const Step& s : run) {
-        const DecodedFrame f = decode(frameText(*s.frame), fullScale);
+        const Reading f = decode(frameText(*s.frame), fullScale);
         EXPECT_EQ(f.readingCount, s.count) << s.why;
         EXPECT_EQ(f.fullScaleCount, s.fullScaleAfter) << s.why;
         fullScale = f.fullScaleCount;
@@ -324,7 +327,7 @@ TEST(FrameDecoder, EachStatusBitShowsItsIndicator)
         fr.point = NP;
         std::uint8_t* bytes[] = {&fr.s1, &fr.s2, &fr.s3, &fr.s4};
         *bytes[c.byte - 1] = c.mask;
-        const DecodedFrame f = decode(fr);
+        const Reading f = decode(fr);
         EXPECT_EQ(f.indicators.names(), c.shown) << c.why;
         EXPECT_EQ(f.status2Bit7, c.byte == 2 && (c.mask & R23)) << c.why;
         EXPECT_EQ(f.rangeModeText, c.mask == AUTO && c.byte == 1 ? "AUTO" : "MANU") << c.why;
@@ -361,10 +364,12 @@ TEST(FrameDecoder, FunctionAndUnitTexts)
         {0, NANO, 0, FARAD, "CAP", "nF", "nano-farad"},
         {0, 0, MILLI, FARAD, "CAP", "mF", "milli-farad"},
         {0, 0, MICRO, FARAD, "CAP", "uF", "micro-farad"},
-        {0, 0, KILO, VOLT, "", "V", "kilo goes onto ohm only"},
+        {0, 0, KILO, VOLT, "", "V", "kilo goes onto ohm and hertz only"},
         {0, 0, MILLI, OHM, "OHM", "*", "milli does not go onto ohm"},
-        {0, 0, KILO, HZ, "Freq", "Hz", "kilo is not added to hertz"},
-        {0, 0, MEGA, HZ, "Freq", "Hz", "nor mega"},
+        {0, 0, KILO, HZ, "Freq", "kHz", "hertz keeps the kilo the display shows"},
+        {0, 0, MEGA, HZ, "Freq", "MHz", "and its mega"},
+        {0, 0, KILO | MEGA, HZ, "Freq", "Hz", "both at once name no range: bare hertz"},
+        {0, 0, KILO, OHM | HZ, "Freq", "k*", "kilo on ohm's unit when both are shown, as before"},
         {0, 0, 0, CELS, "TMP", "#", "Celsius"},
         {0, 0, 0, FAHR, "TMP", "?", "Fahrenheit"},
         {0, 0, 0, CELS | FAHR, "TMP", "?", "Fahrenheit after Celsius"},
@@ -380,7 +385,7 @@ TEST(FrameDecoder, FunctionAndUnitTexts)
         fr.s2 = c.s2;
         fr.s3 = c.s3;
         fr.s4 = c.s4;
-        const DecodedFrame f = decode(fr);
+        const Reading f = decode(fr);
         EXPECT_EQ(f.functionText, c.function) << c.why;
         EXPECT_EQ(f.unitText, c.unit) << c.why;
     }
@@ -459,10 +464,10 @@ TEST(FrameDecoder, RangeRows)
         fr.s2 = c.s2;
         fr.s3 = c.s3;
         fr.s4 = c.s4;
-        const DecodedFrame f = decode(fr);
-        EXPECT_TRUE(f.hasRange);
-        EXPECT_EQ(f.rangeName, c.name);
-        EXPECT_EQ(f.rangeBound, c.bound);
+        const Reading f = decode(fr);
+        EXPECT_TRUE(bool(f.range));
+        EXPECT_EQ(rangeName(f), c.name);
+        EXPECT_EQ(rangeBound(f), c.bound);
         EXPECT_DOUBLE_EQ(f.readingValue, c.value);
         EXPECT_EQ(lastMatchingRow(f), c.row);
         covered.insert(c.row);
@@ -495,9 +500,9 @@ TEST(FrameDecoder, NoRangeRowKeepsTheFrameOwnCount)
         fr.s2 = c.s2;
         fr.s3 = c.s3;
         fr.s4 = c.s4;
-        const DecodedFrame f = decode(frameText(fr), 6000, /*previous count*/ 999);
-        EXPECT_FALSE(f.hasRange) << c.why;
-        EXPECT_EQ(f.rangeName, "") << c.why;
+        const Reading f = decode(frameText(fr), 6000, /*previous count*/ 999);
+        EXPECT_FALSE(bool(f.range)) << c.why;
+        EXPECT_EQ(rangeName(f), "") << c.why;
         EXPECT_EQ(f.readingValue, 1234) << c.why << ": not the previous frame's count";
         EXPECT_EQ(f.progress, DecodeProgress::Complete) << c.why;
     }
@@ -539,11 +544,11 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
     };
     for (const Case& c : cases) {
         QString message;
-        const DecodedFrame f = decodeFailing(c.text, message, /*previous count*/ 77, /*full scale*/ 1000);
+        const Reading f = decodeFailing(c.text, message, /*previous count*/ 77, /*full scale*/ 1000);
         EXPECT_EQ(message, c.message) << c.why;
         EXPECT_EQ(f.progress, c.progress) << c.why;
         EXPECT_EQ(f.readingValue, 77) << c.why << ": the previous count stands";
-        EXPECT_FALSE(f.hasRange) << c.why;
+        EXPECT_FALSE(bool(f.range)) << c.why;
         EXPECT_EQ(f.fullScaleCount, 1000) << c.why << ": step 21 never ran";
         if (c.progress == DecodeProgress::TextsCleared) {
             EXPECT_TRUE(f.indicators.empty()) << c.why;
@@ -557,7 +562,7 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
 
     // A frame that fails at the count has its indicators, texts and value text.
     QString message;
-    const DecodedFrame partial = decodeFailing(frameText(letterDigit), message);
+    const Reading partial = decodeFailing(frameText(letterDigit), message);
     EXPECT_EQ(partial.valueText, "1.A34");
     EXPECT_EQ(partial.functionText, "DC");
     EXPECT_EQ(partial.unitText, "V");
@@ -575,7 +580,7 @@ TEST(FrameDecoder, FullScaleForUnit)
 {
     struct Case { const char* unit; int fullScale; };
     const Case cases[] = {
-        {"Hz", 1000}, {"%", 100}, {"#", 1000}, {"?", 6000}, {"V", 6000}, {"k*", 6000}, {"", 6000},
+        {"Hz", 1000}, {"kHz", 1000}, {"MHz", 1000}, {"%", 100}, {"#", 1000}, {"?", 6000}, {"V", 6000}, {"k*", 6000}, {"", 6000},
     };
     for (const Case& c : cases)
         EXPECT_EQ(fullScaleForUnit(QLatin1String(c.unit)), c.fullScale) << c.unit;

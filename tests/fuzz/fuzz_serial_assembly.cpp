@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         in.fullScaleCount = fullScale;
         in.previousReadingCount = previousCount;
         try {
-            const DecodedFrame f = decodeFrame(in);
+            const Reading f = decodeFrame(in);
             fullScale = f.fullScaleCount;
             previousCount = f.readingCount;
         } catch (const ConversionError& e) {

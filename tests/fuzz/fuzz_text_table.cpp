@@ -7,9 +7,9 @@
 #include "fuzz_check.h"
 #include "table_rows.h"
 
-#include "log/table_files.h"
-#include "log/table_text_file.h"
-#include "log/table_xml_packet.h"
+#include "log/files/table_files.h"
+#include "log/files/table_text_file.h"
+#include "log/files/table_xml_packet.h"
 
 namespace {
 

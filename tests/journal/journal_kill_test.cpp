@@ -5,10 +5,10 @@
 //   METER_KILL_RUNS   how many kills (default 20)
 //   METER_KILL_SEED   the seed of the kill timings (default: from the clock; printed)
 #include "app/tfcomm.h"
-#include "log/journal_files.h"
-#include "log/journal_store.h"
+#include "log/journal/journal_files.h"
+#include "log/journal/journal_store.h"
 #include "log/log_table.h"
-#include "log/record_journal.h"
+#include "log/journal/record_journal.h"
 #include "app/scripted_prompts.h"
 
 #include <QDateTime>

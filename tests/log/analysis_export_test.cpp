@@ -2,10 +2,10 @@
 // either decimal separator, files that strict readers accept, and the time stamps of rows.
 #include "decode/frame_decoder.h"
 #include "decode/unit_display.h"
-#include "log/analysis_format.h"
+#include "log/files/analysis_format.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
-#include "log/table_csv_file.h"
+#include "log/files/table_csv_file.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -96,15 +96,14 @@ void logCases(LogTable& table, const QString& separator)
 {
     RecordLogger logger(table);
     for (std::size_t i = 0; i < std::size(kCases); ++i) {
-        const DecodedFrame f = decodeFrame({hexFrame(kCases[i]), separator, 6000, 0});
-        LogReading r;
-        r.valueText = f.valueText;
-        r.functionText = f.functionText;
-        r.unitText = f.unitText;
-        r.rangeModeText = f.rangeModeText;
-        r.judgeText = QStringLiteral("pass");
+        const Reading f = decodeFrame({hexFrame(kCases[i]), separator, 6000, 0});
+        LogRow r;
+        r.value = f.valueText;
+        r.function = f.functionText;
+        r.unit = f.unitText;
+        r.rangeMode = f.rangeModeText;
+        r.judge = QStringLiteral("pass");
         r.readingValue = f.readingValue;
-        r.meterUnitText = meterUnitText(f.unitText, f.indicators);
         logger.readingDecoded(r, kStart.addMSecs(qint64(i)));
     }
 }
@@ -262,18 +261,21 @@ TEST(AnalysisExport, RowsKeepTheirDateAndOffsetAcrossADayAndAClockChange)
 
     LogTable table;
     RecordLogger logger(table);
-    LogReading reading;
-    reading.valueText = QStringLiteral("1,234");
-    reading.unitText = QStringLiteral("V");
-    reading.rangeModeText = QStringLiteral("AUTO");
+    LogRow reading;
+    reading.value = QStringLiteral("1,234");
+    reading.unit = QStringLiteral("V");
+    reading.rangeMode = QStringLiteral("AUTO");
     for (const Stamp& s : stamps)
         logger.readingDecoded(reading, s.at);
     // A sampled row: its stamp is the tick's.
     logger.setRecordSI(true);
     logger.readingDecoded(reading, stamps.front().at);
-    logger.Timer3Timer(at(2027, 1, 1, 0, 0, 1, 250, 60), QLocale(QLocale::English, QLocale::UnitedStates));
+    logger.sample(at(2027, 1, 1, 0, 0, 1, 250, 60), QLocale(QLocale::English, QLocale::UnitedStates));
     // A row from a file has no stamp.
-    table.append(table.row(0));
+    LogRow loaded = table.row(0);
+    loaded.loggedAt = QDateTime();
+    loaded.rangeMode = QString();
+    table.append(loaded);
 
     ASSERT_EQ(table.rowCount(), qint64(stamps.size() + 2));
     QTemporaryDir dir;
@@ -284,13 +286,13 @@ TEST(AnalysisExport, RowsKeepTheirDateAndOffsetAcrossADayAndAClockChange)
         SCOPED_TRACE(stamps[i].timestamp);
         EXPECT_EQ(records[i + 1][1], QString::fromLatin1(stamps[i].timestamp));
         EXPECT_EQ(records[i + 1][2], QString::fromLatin1(stamps[i].time));
-        const QDateTime back = table.details(qint64(i)).loggedAt;
+        const QDateTime back = table.row(qint64(i)).loggedAt;
         EXPECT_EQ(back, stamps[i].at);
         EXPECT_EQ(back.offsetFromUtc(), stamps[i].at.offsetFromUtc());
     }
-    EXPECT_LT(table.details(2).loggedAt, table.details(3).loggedAt) << "the clock went forward, time did too";
-    EXPECT_LT(table.details(4).loggedAt, table.details(5).loggedAt) << "the clock went back, time did not";
-    EXPECT_EQ(table.details(6).loggedAt, table.details(7).loggedAt);
+    EXPECT_LT(table.row(2).loggedAt, table.row(3).loggedAt) << "the clock went forward, time did too";
+    EXPECT_LT(table.row(4).loggedAt, table.row(5).loggedAt) << "the clock went back, time did not";
+    EXPECT_EQ(table.row(6).loggedAt, table.row(7).loggedAt);
     EXPECT_EQ(records[stamps.size() + 1][1], QStringLiteral("2027-01-01T00:00:01.250+01:00"));
     EXPECT_EQ(records[stamps.size() + 1][2], QStringLiteral("12:00:01 AM"));
     EXPECT_EQ(records[stamps.size() + 2][1], QString()) << "loaded rows have no time stamp";

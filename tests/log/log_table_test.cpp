@@ -115,10 +115,12 @@ TEST(LogTableStore, RowsAcrossChunkBoundariesAndNValInLaterChunk)
         LogRow r = makeRow(i, QString::number(i), (i % 3) ? QStringLiteral("V") : QStringLiteral("mV"));
         if (i == 40000)
             r.nval = -12;   // the first NVal of its chunk
-        if (i == 40001)     // the first logged row of its chunk, among loaded ones
-            t.append(r, {QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::OffsetFromUTC, -12600), QStringLiteral("MANU"), {}});
-        else
-            t.append(r);
+        if (i == 40001) {   // the first logged row of its chunk, among loaded ones
+            r.loggedAt = QDateTime(QDate(2026, 1, 1), QTime(0, 0), Qt::OffsetFromUTC, -12600);
+            r.rangeMode = QStringLiteral("MANU");
+            r.readingValue = 1.5;   // the chart's: not kept
+        }
+        t.append(r);
     }
     ASSERT_EQ(t.rowCount(), n);
     for (int i : {0, 16383, 16384, 16385, 32767, 32768, 40000, n - 1}) {
@@ -130,13 +132,14 @@ TEST(LogTableStore, RowsAcrossChunkBoundariesAndNValInLaterChunk)
     EXPECT_FALSE(t.integer(39999, LogTable::NVal).has_value());
     EXPECT_FALSE(t.integer(40001, LogTable::NVal).has_value());
     EXPECT_FALSE(t.integer(100, LogTable::NVal).has_value());
-    const LogRowDetails logged = t.details(40001);
+    const LogRow logged = t.row(40001);
     EXPECT_EQ(logged.loggedAt.offsetFromUtc(), -12600);
     EXPECT_EQ(logged.loggedAt.toMSecsSinceEpoch(),
               QDateTime(QDate(2026, 1, 1), QTime(3, 30), Qt::UTC).toMSecsSinceEpoch());
     EXPECT_EQ(logged.rangeMode, QStringLiteral("MANU"));
+    EXPECT_FALSE(logged.readingValue.has_value());
     for (int i : {0, 40000, 40002, n - 1})
-        EXPECT_TRUE(t.details(i).isEmpty()) << i;
+        EXPECT_FALSE(t.row(i).hasDetails()) << i;
 }
 
 TEST(LogTableStore, ManyDistinctInternedTextsStayCorrect)
@@ -181,9 +184,12 @@ TEST(LogTableStore, TypicalRowsStayCompact)
     // Logged rows keep their details beside them and still fit the log's budget.
     LogTable logged;
     const QDateTime start(QDate(2026, 3, 29), QTime(1, 59, 59), Qt::OffsetFromUTC, 3600);
-    for (int i = 0; i < n; ++i)
-        logged.append(makeRow(i, QStringLiteral("-1.234")),
-                      {start.addMSecs(i), QStringLiteral("AUTO"), QStringLiteral("kHz")});
+    for (int i = 0; i < n; ++i) {
+        LogRow r = makeRow(i, QStringLiteral("-1.234"), QStringLiteral("kHz"));
+        r.loggedAt = start.addMSecs(i);
+        r.rangeMode = QStringLiteral("AUTO");
+        logged.append(r);
+    }
     EXPECT_LE(logged.memoryBytes() / std::size_t(n), 64u);
-    EXPECT_EQ(logged.details(n - 1).loggedAt, start.addMSecs(n - 1));
+    EXPECT_EQ(logged.row(n - 1).loggedAt, start.addMSecs(n - 1));
 }

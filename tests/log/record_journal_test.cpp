@@ -1,8 +1,8 @@
 // The recording journal on disk: what it keeps and when, who may take over a journal, a disk
 // that refuses writes, and journals damaged after the fact.
-#include "log/journal_files.h"
-#include "log/journal_store.h"
-#include "log/record_journal.h"
+#include "log/journal/journal_files.h"
+#include "log/journal/journal_store.h"
+#include "log/journal/record_journal.h"
 #include "log/record_logger.h"
 
 #include "support/wait_for.h"
@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <sqlite3.h>
 
 #include <unistd.h>
 
@@ -26,14 +28,9 @@ LogRow rowNo(qint32 no)
     r.value = QString::number(no * 0.001, 'f', 3);
     r.unit = QStringLiteral("V");
     r.judge = QStringLiteral("PASS");
-    return r;
-}
-
-LogReading readingOf(qint32 no)
-{
-    LogReading r;
+    r.rangeMode = QStringLiteral("AUTO");
     r.readingValue = no * 0.001;
-    r.rangeModeText = QStringLiteral("AUTO");
+    r.loggedAt = QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59, 250), Qt::OffsetFromUTC, 3600).addMSecs(no);
     return r;
 }
 
@@ -53,10 +50,10 @@ RecordJournal::Options options(const QString& folder, Clock* clock)
     return o;
 }
 
-std::vector<JournalRow> readAll(const QString& path, JournalSummary* summary = nullptr)
+std::vector<LogRow> readAll(const QString& path, JournalSummary* summary = nullptr)
 {
-    std::vector<JournalRow> rows;
-    const JournalSummary s = readJournal(path, [&](const JournalRow& r) { rows.push_back(r); return true; });
+    std::vector<LogRow> rows;
+    const JournalSummary s = readJournal(path, [&](const LogRow& r) { rows.push_back(r); return true; });
     if (summary)
         *summary = s;
     return rows;
@@ -82,34 +79,34 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
         RecordJournal j(options(dir.path(), &clock));
         path = j.path();
         for (qint32 no = 1; no <= 500; ++no)
-            j.rowLogged(rowNo(no), readingOf(no));
+            j.rowLogged(rowNo(no));
         LogRow empty;   // a row with NULL fields stays NULL
-        j.rowLogged(empty, readingOf(0));
-        // A row with the table's own stamp keeps it, and gives it back to a table.
-        const LogRowDetails stamped{QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::OffsetFromUTC, 3600),
-                                    QStringLiteral("MANU"), QString()};
-        j.rowLogged(rowNo(501), stamped, 0.501);
+        empty.loggedAt = rowNo(0).loggedAt;
+        j.rowLogged(empty);
+        // A row keeps its own stamp, range mode and unit, and gives them back to a table.
+        LogRow stamped = rowNo(501);
+        stamped.loggedAt = QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::OffsetFromUTC, 3600);
+        stamped.rangeMode = QStringLiteral("MANU");
+        stamped.unit = QStringLiteral("kHz");
+        j.rowLogged(stamped);
         ASSERT_TRUE(j.flush());
         EXPECT_EQ(j.heldRows(), 502);
         EXPECT_TRUE(leftJournals(dir.path()).empty()) << "a running owner's journal is never offered";
 
-        const std::vector<JournalRow> rows = readAll(path);
+        const std::vector<LogRow> rows = readAll(path);
         ASSERT_EQ(rows.size(), 502u) << "committed rows are readable while the owner runs";
-        EXPECT_EQ(rows[501].details(), stamped);
-        EXPECT_EQ(rows[0].row, rowNo(1));
-        EXPECT_EQ(rows[499].row, rowNo(500));
+        EXPECT_EQ(rows[501], stamped);
+        EXPECT_EQ(rows[0], rowNo(1));
+        EXPECT_EQ(rows[499], rowNo(500));
         EXPECT_EQ(rows[499].readingValue, 0.5);
-        EXPECT_EQ(rows[499].rangeModeText, "AUTO");
-        EXPECT_EQ(rows[0].loggedAt.toMSecsSinceEpoch(),
-                  QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59, 252), Qt::OffsetFromUTC, 3600).toMSecsSinceEpoch());
         EXPECT_EQ(rows[0].loggedAt.offsetFromUtc(), 3600);
-        EXPECT_EQ(rows[500].row, empty);
+        EXPECT_EQ(rows[500], empty);
     }
     // Destroyed holding rows: the file stays and is offered, oldest first.
     Clock later;
     later.t = later.t.addDays(1);
     RecordJournal newer(options(dir.path(), &later));
-    newer.rowLogged(rowNo(7), readingOf(7));
+    newer.rowLogged(rowNo(7));
     ASSERT_TRUE(newer.flush());
     std::vector<LeftJournal> left = leftJournals(dir.path());
     ASSERT_EQ(left.size(), 1u);
@@ -118,10 +115,31 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
     EXPECT_EQ(s.rows, 502);
     EXPECT_EQ(s.kind, "window");
     EXPECT_FALSE(s.damaged);
-    EXPECT_EQ(s.firstLoggedAt.time(), QTime(1, 59, 59, 252));
+    EXPECT_EQ(s.firstLoggedAt.time(), QTime(1, 59, 59, 251));
     EXPECT_TRUE(leftJournals(dir.path()).empty()) << "a journal being taken over is locked for its taker";
     left.clear();
     EXPECT_EQ(checkJournal(path), "ok");
+
+    // A journal of the first version (no schema key; hertz kept without its prefix) still
+    // gives its rows back as they were written.
+    const QString first = dir.filePath("first-version.sqlite");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(first).constData(), &db), SQLITE_OK);
+    const char* sql =
+        "CREATE TABLE session(key TEXT PRIMARY KEY, value TEXT); INSERT INTO session VALUES('kind', 'window');"
+        "CREATE TABLE logged_row(seq INTEGER PRIMARY KEY, no INTEGER, time TEXT, function TEXT, value TEXT,"
+        " unit TEXT, judge TEXT, nval INTEGER, reading REAL, range_mode TEXT, logged_at TEXT NOT NULL);"
+        "INSERT INTO logged_row(no, time, function, value, unit, judge, nval, reading, range_mode, logged_at)"
+        " VALUES(3, '10:15:30', 'Freq', '1.234', 'Hz', 'pass', NULL, 1.234, 'AUTO', '2026-03-29T10:15:30.250+01:00');";
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    const std::vector<LogRow> old = readAll(first);
+    ASSERT_EQ(old.size(), 1u);
+    EXPECT_EQ(old[0].no, 3);
+    EXPECT_EQ(old[0].unit, "Hz");
+    EXPECT_EQ(old[0].readingValue, 1.234);
+    EXPECT_EQ(old[0].rangeMode, "AUTO");
+    EXPECT_EQ(old[0].loggedAt, QDateTime(QDate(2026, 3, 29), QTime(10, 15, 30, 250), Qt::OffsetFromUTC, 3600));
 }
 
 TEST(RecordJournal, ASaveEmptiesItAndAJournalHoldingNothingIsRemoved)
@@ -133,14 +151,14 @@ TEST(RecordJournal, ASaveEmptiesItAndAJournalHoldingNothingIsRemoved)
         RecordJournal j(options(dir.path(), &clock));
         path = j.path();
         for (qint32 no = 1; no <= 10; ++no)
-            j.rowLogged(rowNo(no), readingOf(no));
+            j.rowLogged(rowNo(no));
         ASSERT_TRUE(j.flush());
         j.clear();   // saved
-        j.rowLogged(rowNo(11), readingOf(11));
+        j.rowLogged(rowNo(11));
         ASSERT_TRUE(j.flush());
-        const std::vector<JournalRow> rows = readAll(path);
+        const std::vector<LogRow> rows = readAll(path);
         ASSERT_EQ(rows.size(), 1u);
-        EXPECT_EQ(rows[0].row.no, 11);
+        EXPECT_EQ(rows[0].no, 11);
         j.clear();
     }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing unsaved: no file stays";
@@ -158,9 +176,9 @@ TEST(RecordJournal, AFolderThatCannotBeWrittenTurnsItOffOnceAndLosesNothingWhenI
     Clock clock;
     RecordJournal j(options(folder, &clock));
     QStringList reports;
-    j.setStateListener([&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
+    QObject::connect(&j, &RecordJournal::stateChanged, [&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
     for (qint32 no = 1; no <= 300; ++no) {
-        j.rowLogged(rowNo(no), readingOf(no));
+        j.rowLogged(rowNo(no));
         if (no % 100 == 0)
             QTest::qWait(60);   // several failed writes
     }
@@ -175,9 +193,9 @@ TEST(RecordJournal, AFolderThatCannotBeWrittenTurnsItOffOnceAndLosesNothingWhenI
     ASSERT_TRUE(j.flush(2000));
     ASSERT_TRUE(waitFor([&] { return j.isOn(); }));
     EXPECT_EQ(reports.size(), 2);
-    const std::vector<JournalRow> rows = readAll(j.path());
+    const std::vector<LogRow> rows = readAll(j.path());
     ASSERT_EQ(rows.size(), 300u) << "the rows that waited are written";
-    EXPECT_EQ(rows.back().row.no, 300);
+    EXPECT_EQ(rows.back().no, 300);
 }
 
 TEST(RecordJournal, AFullDiskTurnsItOffWithoutStoppingTheRows)
@@ -189,9 +207,9 @@ TEST(RecordJournal, AFullDiskTurnsItOffWithoutStoppingTheRows)
     o.maxWaitingRows = 5000;
     RecordJournal j(o);
     QStringList reports;
-    j.setStateListener([&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
+    QObject::connect(&j, &RecordJournal::stateChanged, [&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
     for (qint32 no = 1; no <= 20000; ++no)
-        j.rowLogged(rowNo(no), readingOf(no));
+        j.rowLogged(rowNo(no));
     EXPECT_FALSE(j.flush(500));
     ASSERT_TRUE(waitFor([&] { return !reports.isEmpty(); }));
     EXPECT_EQ(reports, QStringList{"off: the disk is full"});
@@ -199,9 +217,9 @@ TEST(RecordJournal, AFullDiskTurnsItOffWithoutStoppingTheRows)
 
     // What the file holds has no gaps: it is the rows from the first on, as far as they went.
     JournalSummary s;
-    const std::vector<JournalRow> rows = readAll(j.path(), &s);
+    const std::vector<LogRow> rows = readAll(j.path(), &s);
     for (std::size_t i = 0; i < rows.size(); ++i)
-        ASSERT_EQ(rows[i].row.no, qint32(i + 1));
+        ASSERT_EQ(rows[i].no, qint32(i + 1));
     EXPECT_FALSE(s.damaged);
 }
 
@@ -214,18 +232,18 @@ TEST(RecordJournal, RowsFasterThanTheDiskTurnItOffInsteadOfFillingMemory)
     o.maxWaitingRows = 100;
     RecordJournal j(o);
     QStringList reports;
-    j.setStateListener([&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
+    QObject::connect(&j, &RecordJournal::stateChanged, [&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
     for (qint32 no = 1; no <= 1000; ++no)
-        j.rowLogged(rowNo(no), readingOf(no));
+        j.rowLogged(rowNo(no));
     ASSERT_TRUE(waitFor([&] { return !reports.isEmpty(); }));
     EXPECT_EQ(reports, QStringList{"off: rows come faster than they can be written"});
     EXPECT_EQ(j.heldRows(), 1000);
-    const std::vector<JournalRow> rows = readAll(j.path());
+    const std::vector<LogRow> rows = readAll(j.path());
     ASSERT_EQ(rows.size(), 100u) << "what waited is written, without gaps";
-    EXPECT_EQ(rows.back().row.no, 100);
+    EXPECT_EQ(rows.back().no, 100);
 
     j.clear();   // saved: the journal starts again and says so
-    j.rowLogged(rowNo(1001), readingOf(1001));
+    j.rowLogged(rowNo(1001));
     ASSERT_TRUE(waitFor([&] { return reports.size() == 2; }));
     EXPECT_EQ(reports.back(), "on");
 }
@@ -239,7 +257,7 @@ TEST(RecordJournal, ADamagedJournalGivesWhatCanBeReadAndNeverFails)
         RecordJournal j(options(dir.path(), &clock));
         path = j.path();
         for (qint32 no = 1; no <= 20000; ++no)
-            j.rowLogged(rowNo(no), readingOf(no));
+            j.rowLogged(rowNo(no));
         ASSERT_TRUE(j.flush());
     }
     {
@@ -256,12 +274,12 @@ TEST(RecordJournal, ADamagedJournalGivesWhatCanBeReadAndNeverFails)
     f.close();
 
     JournalSummary s;
-    const std::vector<JournalRow> rows = readAll(path, &s);
+    const std::vector<LogRow> rows = readAll(path, &s);
     EXPECT_TRUE(s.damaged);
     EXPECT_GT(rows.size(), 1000u) << "the rows before the damage are given back";
     EXPECT_LT(rows.size(), 20000u);
     for (std::size_t i = 1; i < rows.size(); ++i)
-        ASSERT_LT(*rows[i - 1].row.no, *rows[i].row.no) << "in logged order";
+        ASSERT_LT(*rows[i - 1].no, *rows[i].no) << "in logged order";
     EXPECT_NE(checkJournal(path), "ok");
 
     const QString garbage = dir.filePath("journal-20260101T000000000-1-0.sqlite");

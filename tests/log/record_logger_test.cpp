@@ -7,37 +7,41 @@
 
 namespace {
 
-LogReading reading(const char* value, double number, const char* judge = "pass", const char* mode = "AUTO")
+// A reading as the logger is offered it: a row without number or time.
+LogRow reading(const char* value, double number, const char* judge = "pass", const char* mode = "AUTO")
 {
-    LogReading r;
-    r.valueText = QString::fromLatin1(value);
-    r.functionText = QStringLiteral("DC");
-    r.unitText = QStringLiteral("V");
-    r.rangeModeText = QString::fromLatin1(mode);
-    r.judgeText = QString::fromLatin1(judge);
+    LogRow r;
+    r.value = QString::fromLatin1(value);
+    r.function = QStringLiteral("DC");
+    r.unit = QStringLiteral("V");
+    r.rangeMode = QString::fromLatin1(mode);
+    r.judge = QString::fromLatin1(judge);
     r.readingValue = number;
     return r;
 }
 
 const QDateTime kNow(QDate(2026, 1, 15), QTime(10, 15, 30), Qt::OffsetFromUTC, 3600);
 
-// A logger over its own table, recording what the window would be told.
+// A logger over its own table, keeping the rows it says it appended.
 struct Fixture {
     LogTable table;
     RecordLogger logger{table};
-    std::vector<int> bars;
-    std::vector<double> chartValues;
-    int posted = 0;
-    int chartClears = 0;
-    int tableClears = 0;
+    std::vector<LogRow> appended;
 
-    Fixture()
+    void offer(const LogRow& r) { keep(logger.readingDecoded(r, kNow)); }
+    void tick(const QDateTime& now, const QLocale& locale) { keep(logger.sample(now, locale)); }
+    void keep(const std::optional<LogRow>& row)
     {
-        logger.setCallbacks({[this](int p) { bars.push_back(p); }, [this] { ++posted; },
-                             [this](double v) { chartValues.push_back(v); }, [this] { ++chartClears; },
-                             [this] { ++tableClears; }, {}});
+        if (row)
+            appended.push_back(*row);
     }
-    void offer(const LogReading& r) { logger.readingDecoded(r, kNow); }
+    std::vector<double> chartValues() const
+    {
+        std::vector<double> values;
+        for (const LogRow& r : appended)
+            values.push_back(r.readingValue.value_or(-1));
+        return values;
+    }
     QString cell(std::int64_t row, int field) const { return table.text(row, field); }
 };
 
@@ -59,8 +63,14 @@ TEST(RecordLoggerPerReading, EveryReadingBecomesARow)
     EXPECT_FALSE(f.table.integer(0, LogTable::NVal).has_value());
     EXPECT_EQ(f.logger.loggedCount(), 2);
     EXPECT_EQ(f.logger.recordNo(), 3);
-    EXPECT_EQ(f.posted, 2);
-    EXPECT_EQ(f.chartValues, (std::vector<double>{1.234, 1.234}));
+    EXPECT_EQ(f.chartValues(), (std::vector<double>{1.234, 1.234}));
+    // What the logger says it appended is what the table holds, with the reading value beside.
+    LogRow stored = f.table.row(1);
+    EXPECT_FALSE(stored.readingValue.has_value());
+    stored.readingValue = 1.234;
+    EXPECT_EQ(stored, f.appended[1]);
+    EXPECT_EQ(stored.loggedAt, kNow);
+    EXPECT_EQ(stored.rangeMode, QStringLiteral("AUTO"));
 }
 
 TEST(RecordLoggerPerReading, RepeatSuppressionKeepsNumbering)
@@ -77,7 +87,7 @@ TEST(RecordLoggerPerReading, RepeatSuppressionKeepsNumbering)
     f.offer(reading("1.234", 1.234, "Fail", "MANU"));   // the range mode alone makes a new row
     ASSERT_EQ(f.table.rowCount(), 2);
     EXPECT_EQ(f.table.row(1).no, std::optional<qint32>(7)) << "suppressed readings used numbers 2..6";
-    EXPECT_EQ(f.chartValues.size(), 2u);
+    EXPECT_EQ(f.appended.size(), 2u);
 }
 
 TEST(RecordLoggerPerReading, BarPositionIsTheTruncatedMagnitude)
@@ -93,10 +103,6 @@ TEST(RecordLoggerPerReading, BarPositionIsTheTruncatedMagnitude)
     for (const auto& c : cases)
         EXPECT_EQ(barPosition(c.value), c.bar) << c.value;
     EXPECT_EQ(barPosition(std::nan("")), 0);
-
-    Fixture f;
-    f.offer(reading("-1234.9", -1234.9));
-    EXPECT_EQ(f.bars, std::vector<int>{1234});
 }
 
 TEST(RecordLoggerPerReading, LongTextsAreCut)
@@ -109,7 +115,7 @@ TEST(RecordLoggerPerReading, LongTextsAreCut)
 TEST(RecordLoggerLimit, StopsAtTheLimitAndResumesWithAHigherOne)
 {
     Fixture f;
-    f.logger.N10001Click();
+    f.logger.setRecordLimit(0);
     EXPECT_EQ(f.logger.maxRecords(), 1000);
     EXPECT_EQ(f.logger.checkedLimitItem(), 0);
     for (int i = 0; i < 1005; ++i)
@@ -118,13 +124,13 @@ TEST(RecordLoggerLimit, StopsAtTheLimitAndResumesWithAHigherOne)
     EXPECT_EQ(f.cell(999, LogTable::Value), QStringLiteral("999"));
     EXPECT_EQ(f.logger.recordNo(), 1001) << "readings past the limit use no numbers";
 
-    f.logger.N50001Click();
+    f.logger.setRecordLimit(1);
     f.offer(reading("next", 1));
     EXPECT_EQ(f.table.rowCount(), 1001);
     EXPECT_EQ(f.table.row(1000).no, std::optional<qint32>(1001));
 
     // A lower limit stops at once but removes nothing.
-    f.logger.N10001Click();
+    f.logger.setRecordLimit(0);
     f.offer(reading("blocked", 1));
     EXPECT_EQ(f.table.rowCount(), 1001);
 }
@@ -134,7 +140,7 @@ TEST(RecordLoggerLimit, MenuItems)
     Fixture f;
     EXPECT_EQ(f.logger.maxRecords(), 10000);
     EXPECT_EQ(f.logger.checkedLimitItem(), 2);
-    f.logger.limitessClick();
+    f.logger.setRecordLimit(5);
     EXPECT_EQ(f.logger.maxRecords(), 10000000);
     EXPECT_EQ(RecordLogger::limitCaption(5), QStringLiteral("limitless"));
     EXPECT_EQ(RecordLogger::limitCaption(3), QStringLiteral("50000"));
@@ -148,35 +154,37 @@ TEST(RecordLoggerSampling, OneRowPerTickFromTheLatestReading)
     f.logger.setRecordSI(true);
     const QLocale us(QLocale::English, QLocale::UnitedStates);
 
-    EXPECT_EQ(f.logger.readingDecoded(reading("1.000", 1), kNow), RecordLogger::Timer3Command::Start);
-    EXPECT_EQ(f.logger.readingDecoded(reading("1.500", 1.5), kNow), RecordLogger::Timer3Command::Keep);
+    EXPECT_FALSE(f.logger.samplingActive());
+    f.offer(reading("1.000", 1));
+    EXPECT_TRUE(f.logger.samplingActive()) << "the first reading starts the sampling timer";
+    f.offer(reading("1.500", 1.5));
     EXPECT_EQ(f.table.rowCount(), 0) << "sampling mode logs only at the tick";
-    f.logger.INDataToTable(reading("direct", 0), kNow);
-    EXPECT_EQ(f.table.rowCount(), 0);
 
-    f.logger.Timer3Timer(QDateTime(QDate(2026, 1, 15), QTime(14, 5, 9), Qt::UTC), us);
+    f.tick(QDateTime(QDate(2026, 1, 15), QTime(14, 5, 9), Qt::UTC), us);
     ASSERT_EQ(f.table.rowCount(), 1);
     EXPECT_EQ(f.cell(0, LogTable::Value), QStringLiteral("1.500"));
     EXPECT_EQ(f.cell(0, LogTable::Time), QStringLiteral("2:05:09 PM")) << "locale's long time format";
     EXPECT_FALSE(f.logger.newReadingFlag());
 
     // With the meter silent no rows and no numbers are used.
-    f.logger.Timer3Timer(kNow, us);
-    f.logger.Timer3Timer(kNow, us);
+    f.tick(kNow, us);
+    f.tick(kNow, us);
     EXPECT_EQ(f.table.rowCount(), 1);
     EXPECT_EQ(f.logger.recordNo(), 2);
 
     for (const char* v : {"2.0", "2.5", "3.0", "3.5", "4.0", "4.5"})
         f.offer(reading(v, 0));
-    f.logger.Timer3Timer(kNow, us);
+    f.tick(kNow, us);
     ASSERT_EQ(f.table.rowCount(), 2);
     EXPECT_EQ(f.cell(1, LogTable::Value), QStringLiteral("4.5"));
     EXPECT_EQ(f.table.row(1).no, std::optional<qint32>(2));
 
     // Leaving sampling mode: the next reading stops the timer and is logged at once.
     f.logger.setRecordSI(false);
-    EXPECT_EQ(f.logger.readingDecoded(reading("9", 9), kNow), RecordLogger::Timer3Command::Stop);
+    f.offer(reading("9", 9));
+    EXPECT_FALSE(f.logger.samplingActive()) << "the timer stops";
     EXPECT_EQ(f.table.rowCount(), 3);
+    EXPECT_EQ(f.appended.size(), 3u);
     EXPECT_EQ(f.cell(2, LogTable::Time), QStringLiteral("10:15:30"));
 }
 
@@ -186,7 +194,7 @@ TEST(RecordLoggerSampling, TickAfterUncheckingOnlyClearsTheFlag)
     f.logger.setRecordSI(true);
     f.offer(reading("1", 1));
     f.logger.setRecordSI(false);
-    f.logger.Timer3Timer(kNow, QLocale::c());
+    f.tick(kNow, QLocale::c());
     EXPECT_EQ(f.table.rowCount(), 0);
     EXPECT_FALSE(f.logger.newReadingFlag());
     EXPECT_EQ(f.logger.recordNo(), 1);
@@ -198,9 +206,9 @@ TEST(RecordLoggerSampling, RepeatsAndLimitInSamplingMode)
     f.logger.setRecordSI(true);
     f.logger.setRepeatSet(false);
     f.offer(reading("1", 1));
-    f.logger.Timer3Timer(kNow, QLocale::c());
+    f.tick(kNow, QLocale::c());
     f.offer(reading("1", 1));
-    f.logger.Timer3Timer(kNow, QLocale::c());
+    f.tick(kNow, QLocale::c());
     EXPECT_EQ(f.table.rowCount(), 1);
     EXPECT_EQ(f.logger.recordNo(), 3) << "the suppressed tick still used a number";
 
@@ -210,10 +218,10 @@ TEST(RecordLoggerSampling, RepeatsAndLimitInSamplingMode)
     full.setRecordLimit(0);
     for (int i = 0; i < 1000; ++i) {
         full.readingDecoded(reading(QString::number(i).toLatin1().constData(), i), kNow);
-        full.Timer3Timer(kNow, QLocale::c());
+        full.sample(kNow, QLocale::c());
     }
     full.readingDecoded(reading("x", 0), kNow);
-    full.Timer3Timer(kNow, QLocale::c());
+    full.sample(kNow, QLocale::c());
     EXPECT_EQ(other.rowCount(), 1000);
     EXPECT_TRUE(full.newReadingFlag());
 }
@@ -242,12 +250,12 @@ TEST(RecordLoggerInterval, BoxEdits)
         {"007", C::Applied, "007", 7000, "leading zeros"},
     };
     for (const auto& s : steps) {
-        const C c = f.logger.RecordSITimeChange(QString::fromLatin1(s.text));
+        const C c = f.logger.setIntervalText(QString::fromLatin1(s.text));
         EXPECT_EQ(c.outcome, s.outcome) << s.why;
         if (c.outcome != C::Ignored) {
             EXPECT_EQ(c.boxText, QString::fromLatin1(s.box)) << s.why;
         }
-        EXPECT_EQ(f.logger.timer3IntervalMs(), s.intervalAfter) << s.why;
+        EXPECT_EQ(f.logger.intervalMs(), s.intervalAfter) << s.why;
     }
 }
 
@@ -257,10 +265,8 @@ TEST(RecordLoggerCloseData, ResetsNumberingButKeepsTheLastKey)
     f.logger.setRepeatSet(false);
     f.offer(reading("1.000", 1));
     f.offer(reading("2.000", 2));
-    f.logger.RecordNewClick();
+    f.logger.clear();
     EXPECT_EQ(f.table.rowCount(), 0);
-    EXPECT_EQ(f.chartClears, 1);
-    EXPECT_EQ(f.tableClears, 1);
     EXPECT_EQ(f.logger.recordNo(), 1);
     EXPECT_EQ(f.logger.loggedCount(), 0);
 
@@ -270,12 +276,6 @@ TEST(RecordLoggerCloseData, ResetsNumberingButKeepsTheLastKey)
     f.offer(reading("3.000", 3));
     ASSERT_EQ(f.table.rowCount(), 1);
     EXPECT_EQ(f.table.row(0).no, std::optional<qint32>(2));
-
-    // With an empty table only the chart and the counters are reset.
-    Fixture g;
-    g.logger.RecordNewClick();
-    EXPECT_EQ(g.chartClears, 1);
-    EXPECT_EQ(g.tableClears, 0);
     EXPECT_EQ(RecordLogger::closeDataQuestion(),
               QStringLiteral("Are you sure that you want to clear all logged data?"));
 }
@@ -283,7 +283,7 @@ TEST(RecordLoggerCloseData, ResetsNumberingButKeepsTheLastKey)
 TEST(RecordLoggerCloseData, LoadedRowsDoNotCount)
 {
     Fixture f;
-    f.logger.N10001Click();
+    f.logger.setRecordLimit(0);
     for (int i = 0; i < 1500; ++i)
         f.table.append(LogRow{});   // rows from a file
     f.offer(reading("1", 1));

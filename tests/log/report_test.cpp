@@ -1,6 +1,6 @@
 #include "log/log_table.h"
 #include "log/report_rows.h"
-#include "log/report_layout.h"
+#include "log/files/report_layout.h"
 
 #include <gtest/gtest.h>
 

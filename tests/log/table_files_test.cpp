@@ -1,5 +1,5 @@
 #include "log/log_table.h"
-#include "log/table_files.h"
+#include "log/files/table_files.h"
 
 #include <QFile>
 #include <QTemporaryDir>

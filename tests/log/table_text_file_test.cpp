@@ -1,5 +1,5 @@
 #include "log/log_table.h"
-#include "log/table_text_file.h"
+#include "log/files/table_text_file.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "log/log_table.h"
-#include "log/table_xml_packet.h"
-#include "log/table_xml_rows.h"
+#include "log/files/table_xml_packet.h"
+#include "log/files/table_xml_rows.h"
 
 #include <QFile>
 #include <QTemporaryDir>

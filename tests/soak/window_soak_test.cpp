@@ -3,7 +3,7 @@
 // end in front of it) must be decoded and logged, and memory may grow only by the rows and
 // chart points. Built with the address and undefined-behaviour sanitizers, so the sanitizers
 // and the leak check at exit watch the whole run.
-#include "app/locale_clock.h"
+#include "reading/locale_clock.h"
 #include "app/scripted_prompts.h"
 #include "app/tfcomm.h"
 #include "app/top_bar.h"
@@ -12,8 +12,8 @@
 #include "link/comm_port_driver.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
-#include "tools/meter_scenario.h"
-#include "tools/virtual_port.h"
+#include "tools/meter-sim/meter_scenario.h"
+#include "tools/meter-sim/virtual_port.h"
 #include "ui/chart_view.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 // The virtual meter's frames: their bytes, and that the receive path reads them back.
 #include "decode/frame_decoder.h"
 #include "link/serial_frame_assembly.h"
-#include "tools/meter_frame.h"
+#include "tools/meter-sim/meter_frame.h"
 #include "frames/sample_frames.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +51,7 @@ TEST(MeterFrame, ReceiverDropsTheFirstFrameAndDecodesTheNext)
 
     DecodeInput in;
     in.frameText = accepted.front();
-    const DecodedFrame f = decodeFrame(in);
+    const Reading f = decodeFrame(in);
     EXPECT_EQ(f.valueText, QStringLiteral("-5.012"));
     EXPECT_EQ(f.functionText, QStringLiteral("DC"));
     EXPECT_EQ(f.unitText, QStringLiteral("V"));

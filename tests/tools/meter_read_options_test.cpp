@@ -1,6 +1,6 @@
 // Command lines of the two tools.
-#include "tools/meter_read_options.h"
-#include "tools/meter_sim_options.h"
+#include "tools/meter-read/meter_read_options.h"
+#include "tools/meter-sim/meter_sim_options.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
 // The headless receive path: scenario frames through the assembly and the decoder, the
 // decoder's state carried between frames, refused frames reported and skipped.
-#include "tools/meter_frame.h"
-#include "tools/meter_reader.h"
-#include "tools/meter_scenario.h"
+#include "decode/range_table.h"
+#include "tools/meter-sim/meter_frame.h"
+#include "tools/meter-read/meter_reader.h"
+#include "tools/meter-sim/meter_scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +11,18 @@
 
 namespace {
 
-struct RecordingSink : FrameSink {
-    std::vector<DecodedFrame> frames;
+// A reader with the system's clock and the given separator, and what it said.
+struct Recording {
+    explicit Recording(const char* separator = ".") : clock(QString::fromLatin1(separator)), reader({}, 6000, clock)
+    {
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown,
+                         [this](const Reading& f) { frames.push_back(f); });
+        QObject::connect(&reader, &MeterReader::frameRefused, [this](const QString& m) { refusals.push_back(m); });
+    }
+    SystemLocaleClock clock;
+    MeterReader reader;
+    std::vector<Reading> frames;
     std::vector<QString> refusals;
-    void frameDecoded(const DecodedFrame& f) override { frames.push_back(f); }
-    void frameRefused(const QString& message) override { refusals.push_back(message); }
 };
 
 QByteArray frameBytes(const char* display, std::array<std::uint8_t, 4> status)
@@ -24,7 +32,7 @@ QByteArray frameBytes(const char* display, std::array<std::uint8_t, 4> status)
 
 void feed(MeterReader& reader, const QByteArray& bytes)
 {
-    reader.RECEIVE_COM_Data(bytes.constData(), int(bytes.size()));
+    reader.receiveBytes(bytes.constData(), int(bytes.size()));
 }
 
 const std::array<std::uint8_t, 4> kDcVolts = {0x30, 0, 0, 0x80};
@@ -37,8 +45,8 @@ TEST(MeterScenario, EveryFrameDecodesToTheReadingItClaims)
 {
     const std::vector<ScenarioFrame> scenario = defaultScenario();
     ASSERT_FALSE(scenario.empty());
-    RecordingSink sink;
-    MeterReader reader(sink, QStringLiteral("."), 6000);
+    Recording sink;
+    MeterReader& reader = sink.reader;
     // Two loops: the wrap from the last reading to the first must decode as well.
     for (int loop = 0; loop < 2; ++loop)
         for (const ScenarioFrame& f : scenario)
@@ -49,14 +57,15 @@ TEST(MeterScenario, EveryFrameDecodesToTheReadingItClaims)
     ASSERT_EQ(sink.frames.size(), 2 * scenario.size() - 1);
     for (size_t k = 0; k < sink.frames.size(); ++k) {
         const ScenarioFrame& claim = scenario[(k + 1) % scenario.size()];
-        const DecodedFrame& got = sink.frames[k];
+        const Reading& got = sink.frames[k];
         SCOPED_TRACE("frame " + std::to_string(k + 1) + " shows " + claim.display.toStdString());
         EXPECT_EQ(got.valueText, claim.display);
         EXPECT_EQ(got.functionText, claim.functionText);
         EXPECT_EQ(got.unitText, claim.unitText);
         EXPECT_EQ(got.rangeModeText, claim.rangeModeText);
-        EXPECT_TRUE(got.hasRange);
-        EXPECT_EQ(got.rangeName, claim.rangeName);
+        EXPECT_TRUE(bool(got.range));
+        ASSERT_TRUE(got.range);
+        EXPECT_EQ(QLatin1String(got.range->name), claim.rangeName);
         EXPECT_NEAR(got.readingValue, claim.readingValue, 1e-9);
         const QStringList shown = got.indicators.names();
         for (const QString& name : claim.indicators)
@@ -85,7 +94,7 @@ TEST(MeterScenario, CoversTheMetersFunctionsAndIsTheSameEveryRun)
     }
     for (const char* f : {"DC", "AC", "OHM", "Freq", "CAP", "TMP", "DutyCycle", "Diode"})
         EXPECT_TRUE(functions.count(QLatin1String(f))) << f;
-    for (const char* u : {"V", "mV", "*", "k*", "Hz", "nF", "uF", "#", "?", "%", "mA"})
+    for (const char* u : {"V", "mV", "*", "k*", "Hz", "kHz", "nF", "uF", "#", "?", "%", "mA"})
         EXPECT_TRUE(units.count(QLatin1String(u))) << u;
     for (const char* i : {"LCDHold", "LCDBATT", "LCDk", "LCDFm"})
         EXPECT_TRUE(indicators.count(QLatin1String(i))) << i;
@@ -94,8 +103,8 @@ TEST(MeterScenario, CoversTheMetersFunctionsAndIsTheSameEveryRun)
 
 TEST(MeterReaderState, FullScaleCarriesFromFrameToFrame)
 {
-    RecordingSink sink;
-    MeterReader reader(sink, QStringLiteral("."), 6000);
+    Recording sink;
+    MeterReader& reader = sink.reader;
     feed(reader, QByteArray(1, '\n'));            // a byte in front, as on a running line
     feed(reader, frameBytes("12.34", kHertz));     // hertz: the next frame's full scale is 1000
     feed(reader, frameBytes("0.L", kKiloOhm));     // overload counts from the previous full scale
@@ -108,14 +117,14 @@ TEST(MeterReaderState, FullScaleCarriesFromFrameToFrame)
     EXPECT_DOUBLE_EQ(sink.frames[1].readingCount, 1001);
     EXPECT_DOUBLE_EQ(sink.frames[1].readingValue, 10.01);
     EXPECT_DOUBLE_EQ(sink.frames[2].readingCount, 6001);
-    EXPECT_FALSE(sink.frames[3].hasRange);
+    EXPECT_FALSE(sink.frames[3].range);
     EXPECT_EQ(sink.frames[3].fullScaleCount, 1000);
 }
 
 TEST(MeterReaderState, RefusedFrameIsReportedCountedAndLeavesTheStateAlone)
 {
-    RecordingSink sink;
-    MeterReader reader(sink, QStringLiteral("."), 6000);
+    Recording sink;
+    MeterReader& reader = sink.reader;
     feed(reader, QByteArray(1, '\n'));
     feed(reader, frameBytes("12.34", kHertz));     // full scale 1000
     QByteArray badPoint = frameBytes("1.234", kDcVolts);
@@ -137,8 +146,8 @@ TEST(MeterReaderState, RefusedFrameIsReportedCountedAndLeavesTheStateAlone)
 
 TEST(MeterReaderState, DecimalSeparatorGoesIntoTheValueText)
 {
-    RecordingSink sink;
-    MeterReader reader(sink, QStringLiteral(","), 6000);
+    Recording sink(",");
+    MeterReader& reader = sink.reader;
     feed(reader, QByteArray(1, '\n') + frameBytes("-1.234", kDcVolts));
     ASSERT_EQ(sink.frames.size(), 1u);
     EXPECT_EQ(sink.frames[0].valueText, QStringLiteral("-1,234"));

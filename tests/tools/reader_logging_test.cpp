@@ -1,8 +1,9 @@
 // meter-read's logging: the window's reading pipeline fed with meter bytes, its rules applied
 // to the decoded frames, the rows as text lines.
-#include "tools/meter_frame.h"
-#include "tools/meter_read_options.h"
-#include "tools/meter_reader.h"
+#include "tools/meter-sim/meter_frame.h"
+#include "tools/meter-read/meter_read_options.h"
+#include "tools/meter-read/meter_reader.h"
+#include "doubles/fixed_locale_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -14,31 +15,29 @@ namespace {
 const std::array<std::uint8_t, 4> kDcVolts = {0x30, 0, 0, 0x80};
 const std::array<std::uint8_t, 4> kAcNoUnit = {0x28, 0, 0, 0};
 
-class CountingSink : public FrameSink {
-public:
-    void frameDecoded(const DecodedFrame&) override { ++decoded; }
-    void frameRefused(const QString& message) override { refused.push_back(message); }
-    int decoded = 0;
-    std::vector<QString> refused;
-};
-
 struct Harness {
-    explicit Harness(LogSettings settings = {})
-        : reader(sink, settings, 6000, {[this] { return now; }, QLocale(QLocale::English, QLocale::UnitedStates)},
-                 [this](const LogTable& t, std::int64_t row) { lines.push_back(tableRowLine(t, row)); })
+    explicit Harness(LogSettings settings = {}, const char* separator = ".")
+        : clock(QLocale(QLocale::English, QLocale::UnitedStates)), reader((setSeparator(separator), settings), 6000, clock)
     {
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [this] { ++decoded; });
+        QObject::connect(&reader, &MeterReader::frameRefused, [this](const QString& m) { refused.push_back(m); });
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [this] {
+            lines.push_back(tableRowLine(reader.table(), reader.table().rowCount() - 1));
+        });
         send(QByteArray(1, '\n'));   // a byte in front of the first sign, as on a running line
     }
-    void send(const QByteArray& bytes) { reader.RECEIVE_COM_Data(bytes.constData(), int(bytes.size())); }
+    void setSeparator(const char* separator) { clock.setDecimalSeparator(QString::fromLatin1(separator)); }
+    void send(const QByteArray& bytes) { reader.receiveBytes(bytes.constData(), int(bytes.size())); }
     void show(const char* display, const std::array<std::uint8_t, 4>& status = kDcVolts)
     {
         send(buildMeterFrame(meterFrameForDisplay(QLatin1String(display), status)));
     }
 
-    CountingSink sink;
-    QDateTime now{QDate(2026, 1, 15), QTime(10, 15, 30)};
-    std::vector<std::string> lines;
+    FixedLocaleClock clock;
     MeterReader reader;
+    int decoded = 0;
+    std::vector<QString> refused;
+    std::vector<std::string> lines;
 };
 
 } // namespace
@@ -62,8 +61,8 @@ TEST(ReaderLogging, RowsAreTextLinesWithTheJudgesVerdict)
         "3\t10:15:30\tAC\t-2.000\tNULL\tpass",
     };
     EXPECT_EQ(h.lines, expected);
-    EXPECT_EQ(h.sink.decoded, 3) << "every decoded frame is passed on";
-    ASSERT_EQ(h.sink.refused.size(), 1u);
+    EXPECT_EQ(h.decoded, 3) << "every decoded frame is passed on";
+    ASSERT_EQ(h.refused.size(), 1u);
 }
 
 TEST(ReaderLogging, CommaLocaleLimitsJudgeCommaValues)
@@ -71,8 +70,7 @@ TEST(ReaderLogging, CommaLocaleLimitsJudgeCommaValues)
     LogSettings settings;
     settings.high = QStringLiteral("1,5");
     settings.low = QStringLiteral("0,5");
-    settings.decimalSeparator = QStringLiteral(",");
-    Harness h(settings);
+    Harness h(settings, ",");
     h.show("1.499");
     h.show("1.501");
     ASSERT_EQ(h.lines.size(), 2u);
@@ -108,11 +106,11 @@ TEST(ReaderLogging, SamplingLogsTheLatestReadingOncePerTickAndNothingWhileSilent
     EXPECT_TRUE(h.reader.samplingActive());
     EXPECT_EQ(h.reader.intervalMs(), 2000);
 
-    h.reader.samplingTick();
-    h.reader.samplingTick();   // no reading since the last tick
-    h.now.setTime(QTime(10, 15, 32));
+    h.reader.sample();
+    h.reader.sample();   // no reading since the last tick
+    h.clock.setTime(QTime(10, 15, 32));
     h.show("1.200");
-    h.reader.samplingTick();
+    h.reader.sample();
     const std::vector<std::string> expected = {
         "1\t\"10:15:30 AM\"\tDC\t1.100\tV\tpass",   // the long time has a blank: quoted so it loads back
         "2\t\"10:15:32 AM\"\tDC\t1.200\tV\tpass",
@@ -122,13 +120,13 @@ TEST(ReaderLogging, SamplingLogsTheLatestReadingOncePerTickAndNothingWhileSilent
 
 TEST(ReaderLogging, SettingsOutsideTheLogsRangeAreUsageErrors)
 {
-    CountingSink sink;
+    const FixedLocaleClock clock;
     LogSettings settings;
     settings.limit = 0;
-    EXPECT_THROW(MeterReader(sink, settings, 6000), UsageError);
+    EXPECT_THROW(MeterReader(settings, 6000, clock), UsageError);
     settings.limit = 10000001;
-    EXPECT_THROW(MeterReader(sink, settings, 6000), UsageError);
+    EXPECT_THROW(MeterReader(settings, 6000, clock), UsageError);
     settings.limit = 10;
     settings.intervalSeconds = 3000000;   // more milliseconds than Timer3 holds
-    EXPECT_THROW(MeterReader(sink, settings, 6000), UsageError);
+    EXPECT_THROW(MeterReader(settings, 6000, clock), UsageError);
 }

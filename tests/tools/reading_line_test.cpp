@@ -1,6 +1,6 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
-#include "tools/reading_line.h"
+#include "tools/meter-read/reading_line.h"
 #include "frames/sample_frames.h"
 
 #include <QLocale>

@@ -1,6 +1,6 @@
 // meter-sim and meter-read as separate programs: over a pipe, from a file, and over a
 // pseudo-terminal published in a private runtime folder.
-#include "tools/meter_scenario.h"
+#include "tools/meter-sim/meter_scenario.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

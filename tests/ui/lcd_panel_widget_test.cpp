@@ -40,7 +40,7 @@ TEST(LcdPanelWidget, EveryIndicatorDrawsInsideItsOwnPlaceOnly)
     for (int n = 0; n < kIndicatorCount; ++n) {
         const auto i = static_cast<Indicator>(n);
         SCOPED_TRACE(indicatorName(i).toStdString());
-        DecodedFrame f;                           // a frame showing just this element
+        Reading f;                           // a frame showing just this element
         f.progress = DecodeProgress::Complete;
         f.indicators.show(i);
         LcdPanelModel model;

@@ -1,0 +1,134 @@
+#include "log/files/analysis_format.h"
+
+#include "log/files/table_file_writer.h"
+
+namespace {
+
+const char* const kColumns[] = {"no", "timestamp", "time", "function", "value", "unit",
+                                "value_si", "si_unit", "range", "judge", "display"};
+
+// The record's fields in column order; numbers are marked for JSON.
+struct Field {
+    const char* key;
+    QString text;
+    bool number;
+};
+
+std::vector<Field> fieldsOf(const AnalysisRecord& r)
+{
+    return {
+        {kColumns[0], r.no ? QString::number(*r.no) : QString(), true},
+        {kColumns[1], isoTimestamp(r.timestamp), false},
+        {kColumns[2], r.time, false},
+        {kColumns[3], r.function, false},
+        {kColumns[4], r.value, true},
+        {kColumns[5], r.unit, false},
+        {kColumns[6], r.valueSi, true},
+        {kColumns[7], r.siUnit, false},
+        {kColumns[8], r.range, false},
+        {kColumns[9], r.judge, false},
+        {kColumns[10], r.display, false},
+    };
+}
+
+void appendCsvField(std::string& out, const QString& text)
+{
+    bool quote = false;
+    for (QChar c : text)
+        quote = quote || c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
+    if (!quote) {
+        appendUtf8(out, text);
+        return;
+    }
+    QString doubled = text;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    out.push_back('"');
+    appendUtf8(out, doubled);
+    out.push_back('"');
+}
+
+void appendJsonString(std::string& out, const QString& text)
+{
+    static const char hex[] = "0123456789abcdef";
+    out.push_back('"');
+    std::string utf8;
+    appendUtf8(utf8, text);
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                out += "\\u00";
+                out.push_back(hex[c >> 4]);
+                out.push_back(hex[c & 15]);
+            } else {
+                out.push_back(char(c));
+            }
+        }
+    }
+    out.push_back('"');
+}
+
+} // namespace
+
+void appendCsvHeader(std::string& out, bool withIndicators)
+{
+    for (const char* column : kColumns) {
+        if (column != kColumns[0])
+            out.push_back(',');
+        out += column;
+    }
+    if (withIndicators)
+        out += ",indicators";
+    out += "\r\n";
+}
+
+void appendCsvRecord(std::string& out, const AnalysisRecord& record)
+{
+    bool first = true;
+    for (const Field& f : fieldsOf(record)) {
+        if (!first)
+            out.push_back(',');
+        first = false;
+        appendCsvField(out, f.text);
+    }
+    if (record.indicators) {
+        out.push_back(',');
+        appendCsvField(out, record.indicators->join(QLatin1Char(' ')));
+    }
+    out += "\r\n";
+}
+
+void appendJsonRecord(std::string& out, const AnalysisRecord& record)
+{
+    out.push_back('{');
+    bool first = true;
+    for (const Field& f : fieldsOf(record)) {
+        if (!first)
+            out.push_back(',');
+        first = false;
+        out.push_back('"');
+        out += f.key;
+        out += "\":";
+        if (f.text.isEmpty())
+            out += "null";
+        else if (f.number)
+            appendUtf8(out, f.text);   // plain decimal text, already a JSON number
+        else
+            appendJsonString(out, f.text);
+    }
+    if (record.indicators) {
+        out += ",\"indicators\":[";
+        for (int i = 0; i < record.indicators->size(); ++i) {
+            if (i)
+                out.push_back(',');
+            appendJsonString(out, record.indicators->at(i));
+        }
+        out.push_back(']');
+    }
+    out += "}\n";
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The written forms of analysis records, in this column order:
+//   no, timestamp, time, function, value, unit, value_si, si_unit, range, judge, display
+// and "indicators" after them for decoded readings.
+// CSV: comma-separated UTF-8, each line ending in CR LF; a field is quoted only when it holds
+// a comma, a double quote, CR or LF, with "" for a quote inside. Missing values are empty.
+// JSON Lines: one object a line with the same keys; no, value and value_si as numbers, null
+// where the CSV field is empty, the indicators as an array of names.
+#include "log/files/analysis_record.h"
+
+#include <string>
+
+void appendCsvHeader(std::string& out, bool withIndicators);
+void appendCsvRecord(std::string& out, const AnalysisRecord& record);
+void appendJsonRecord(std::string& out, const AnalysisRecord& record);

@@ -1,0 +1,112 @@
+#include "log/files/analysis_record.h"
+
+#include "decode/unit_display.h"
+#include "log/log_table.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+AnalysisRecord analysisRecord(const LogRow& row)
+{
+    AnalysisRecord r;
+    r.no = row.no;
+    r.timestamp = row.loggedAt;
+    r.time = row.time;
+    r.function = row.function;
+    r.judge = row.judge;
+    r.display = meterDisplayText(row.value);
+    r.range = row.rangeMode;
+    const UnitMeaning unit = unitMeaning(row.unit);
+    r.unit = unit.shown;
+    r.siUnit = unit.baseUnit;
+    r.value = plainDecimal(row.value);
+    if (unit.scales && !unit.baseUnit.isEmpty() && !r.value.isEmpty())
+        r.valueSi = plainDecimal(row.value, unit.exponent);
+    return r;
+}
+
+AnalysisRecord analysisRecord(const LogTable& table, std::int64_t row)
+{
+    return analysisRecord(table.row(row));
+}
+
+namespace {
+
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The position of a meter value text's decimal separator: -1 when it has none, -2 when the
+// text is not one a meter shows (a sign, digits or the overload's "0" and "L", and at most one
+// separator, which may be any mark but a sign: it is the locale's at logging).
+int separatorAt(const QString& text)
+{
+    int at = -1;
+    bool shown = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (isDigit(c) || c == QLatin1Char('L'))
+            shown = true;
+        else if (i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')))
+            continue;
+        else if (at < 0 && !c.isLetterOrNumber() && !c.isSpace() && c.isPrint() && c != QLatin1Char('-')
+                 && c != QLatin1Char('+'))
+            at = i;
+        else
+            return -2;
+    }
+    return shown ? at : -2;
+}
+
+} // namespace
+
+QString plainDecimal(const QString& valueText, int exponent)
+{
+    const int separator = separatorAt(valueText);
+    if (separator == -2 || valueText.contains(QLatin1Char('L')))
+        return QString();   // no number, or an overload
+    QString digits;
+    for (QChar c : valueText)
+        if (isDigit(c))
+            digits += c;
+    const bool negative = valueText.startsWith(QLatin1Char('-'));
+    const int decimals = separator < 0 ? 0 : int(valueText.size()) - separator - 1;
+    // Digits after the point: the separator's own, less the exponent's shift to the right.
+    const int shift = decimals - exponent;
+    if (shift <= 0)
+        digits += QString(-shift, QLatin1Char('0'));
+    else if (digits.size() <= shift)
+        digits.prepend(QString(shift - digits.size() + 1, QLatin1Char('0')));
+    QString whole = shift > 0 ? digits.left(digits.size() - shift) : digits;
+    const QString fraction = shift > 0 ? digits.right(shift) : QString();
+    int lead = 0;
+    while (lead < whole.size() - 1 && whole.at(lead) == QLatin1Char('0'))
+        ++lead;
+    whole.remove(0, lead);
+    const bool zero = std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c == QLatin1Char('0'); });
+    QString text = (negative && !zero ? QStringLiteral("-") : QString()) + whole;
+    if (!fraction.isEmpty())
+        text += QLatin1Char('.') + fraction;
+    return text;
+}
+
+QString meterDisplayText(const QString& valueText)
+{
+    const int separator = separatorAt(valueText);
+    if (separator < 0)
+        return valueText;
+    QString shown = valueText;
+    shown[separator] = QLatin1Char('.');
+    return shown;
+}
+
+QString isoTimestamp(const QDateTime& at)
+{
+    if (!at.isValid())
+        return QString();
+    const int offset = at.offsetFromUtc();
+    const int offsetMinutes = std::abs(offset) / 60;
+    const QDate d = at.date();
+    const QTime t = at.time();
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
+                             t.minute(), t.second(), t.msec(), offset < 0 ? '-' : '+', offsetMinutes / 60,
+                             offsetMinutes % 60);
+}

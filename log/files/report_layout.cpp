@@ -1,0 +1,75 @@
+#include "log/files/report_layout.h"
+
+#include "log/log_table.h"
+
+using namespace ReportLayout;
+
+namespace {
+
+// Where a band starts, from the top of the body.
+constexpr int kColumnHeaderTop = kPageHeaderHeight;
+constexpr int kFirstDetailTop = kPageHeaderHeight + kColumnHeaderHeight;
+constexpr int kPageFooterTop = kBodyHeight - kPageFooterHeight;   // at the foot of every page
+
+struct Column {
+    const char* label;
+    int labelX;        // in the column header
+    int fieldX;        // in the detail band
+    int field;
+    ReportFont font;
+};
+
+// One row per printed column: header label and position, field position and font.
+constexpr Column kColumns[] = {
+    {"No", 85, 85, LogTable::No, ReportFont::Report},
+    {"Time", 339, 339, LogTable::Time, ReportFont::Time},
+    {"DC|AC", 643, 656, LogTable::Function, ReportFont::Report},
+    {"Value", 995, 995, LogTable::Value, ReportFont::Value},
+    {"Unit", 1323, 1312, LogTable::Unit, ReportFont::Report},
+    {"AUTO", 1630, 1630, LogTable::Auto, ReportFont::Report},
+};
+constexpr int kTitleTop = 21;         // in the page header
+constexpr int kLabelTop = 42;         // in the column header
+constexpr int kFieldTop = 21;         // in a detail band
+constexpr int kFooterX = 85;
+constexpr int kFooterTop = 42;        // in the page footer
+
+}   // namespace
+
+std::int64_t reportPageCount(std::int64_t rows)
+{
+    return rows <= 0 ? 0 : (rows + kRowsPerPage - 1) / kRowsPerPage;
+}
+
+int reportRowsOnPage(std::int64_t rows, std::int64_t page)
+{
+    if (page < 0 || page >= reportPageCount(rows))
+        return 0;
+    const std::int64_t left = rows - page * kRowsPerPage;
+    return int(left < kRowsPerPage ? left : kRowsPerPage);
+}
+
+std::vector<ReportText> reportPageTexts(const LogTable& table, std::int64_t page, const ReportUnitText& unitText)
+{
+    std::vector<ReportText> texts;
+    const int rows = reportRowsOnPage(table.rowCount(), page);
+    if (rows == 0)
+        return texts;
+    texts.push_back({QStringLiteral("Data Report"), ReportFont::Report, 0, kTitleTop, true});
+    for (const Column& c : kColumns)
+        texts.push_back({QString::fromLatin1(c.label), ReportFont::Report, c.labelX, kColumnHeaderTop + kLabelTop, false});
+    const std::int64_t first = page * kRowsPerPage;
+    for (int i = 0; i < rows; ++i) {
+        const int top = kFirstDetailTop + i * kDetailHeight + kFieldTop;
+        for (const Column& c : kColumns) {
+            QString text = table.text(first + i, c.field);
+            if (c.field == LogTable::Unit && unitText)
+                text = unitText(text);
+            if (!text.isEmpty())
+                texts.push_back({text, c.font, c.fieldX, top, false});
+        }
+    }
+    texts.push_back({QStringLiteral("The Data Print Foot"), ReportFont::Report, kFooterX, kPageFooterTop + kFooterTop,
+                     false});
+    return texts;
+}

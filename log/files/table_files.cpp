@@ -1,0 +1,44 @@
+#include "log/files/table_files.h"
+
+#include "log/log_table.h"
+#include "log/files/table_csv_file.h"
+#include "log/files/table_text_file.h"
+#include "log/files/table_xml_packet.h"
+
+TableFileFormat tableFileFormat(const QString& fileName)
+{
+    if (fileName.endsWith(QLatin1String(".xml"), Qt::CaseSensitive))
+        return TableFileFormat::XmlPacket;
+    if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return TableFileFormat::Csv;
+    return TableFileFormat::Text;
+}
+
+FileOutcome saveTableFile(const LogTable& table, const QString& fileName)
+{
+    const QString saved = QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!");
+    QString reason;
+    const TableFileFormat format = tableFileFormat(fileName);
+    if (format == TableFileFormat::XmlPacket || format == TableFileFormat::Csv) {
+        const bool written = format == TableFileFormat::Csv ? saveTableCsv(table, fileName, &reason)
+                                                            : saveTableXml(table, fileName, &reason);
+        if (!written)
+            return FileOutcome::error(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
+        return FileOutcome::information(saved);
+    }
+    if (!SaveTableAsText(table, fileName, &reason))
+        return FileOutcome::error(QStringLiteral("Could not save table to specified file: ") + fileName, reason);
+    return FileOutcome::information(saved);
+}
+
+FileOutcome LoadTableFile(const QString& fileName, LogTable& table)
+{
+    if (tableFileFormat(fileName) == TableFileFormat::Csv)
+        return FileOutcome::error(QStringLiteral("A CSV file is an export for other programs and cannot be opened "
+                                                 "here. Open a table saved as text (.xls, .txt) or XML (.xml)."),
+                                  QStringLiteral("CSV files are written for other programs, not read"));
+    QString reason;
+    const bool loaded = tableFileFormat(fileName) == TableFileFormat::XmlPacket ? loadTableXml(fileName, table, &reason)
+                                                                                 : loadTableText(fileName, table, &reason);
+    return loaded ? FileOutcome::silent(true) : FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);
+}

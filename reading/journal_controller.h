@@ -1,0 +1,51 @@
+#pragma once
+// The journal as the people who log see it: the sessions that ended without saving, given back
+// or discarded at start-up (the window) or on request (meter-read --recover), and the rows still
+// unsaved when a session ends. Texts for the questions are made here; the front end asks them.
+#include "log/journal/journal_store.h"
+#include "reading/reading_pipeline.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+
+class JournalController {
+public:
+    // Asks `text` with the `buttons`; the index of the one pressed, `escapeIndex` for Escape,
+    // -1 when closed without an answer.
+    using Choose = std::function<int(const QString& text, const QStringList& buttons, int escapeIndex)>;
+
+    // `kind` names the front end in its journal: "window" or "meter-read".
+    JournalController(ReadingPipeline& pipeline, QString folder, QString kind);
+
+    // Every row `pipeline` logs from now on is kept in a journal of this session's own.
+    // `maxPageCount` > 0 stands for a disk that is full (tests).
+    void open(int maxPageCount = 0);
+
+    // Start-up: each window session that left rows unsaved (and each damaged journal) is
+    // offered: Restore appends its rows to the log, Discard removes it, no answer keeps it for
+    // the next start. Journals that hold no rows are removed.
+    void offerRestore(const Choose& choose);
+
+    // Leaving while logged rows are unsaved: Save (through `save`, true when it succeeded),
+    // Discard or Cancel. True when the session may end.
+    bool mayLeave(const Choose& choose, const std::function<bool()>& save);
+
+    // The session ends without a question (a signal): what waits is committed, and the rows
+    // are offered at the next start.
+    void endWithoutQuestion();
+
+    // Every session's rows left unsaved in `folder`, oldest session first, appended to `table`
+    // with their time stamps; `session` hears of each journal that held rows or was damaged,
+    // with the index of its first row. The journals stay where they are. Returns the sessions.
+    static int recover(const QString& folder, LogTable& table,
+                       const std::function<void(const QString& path, const JournalSummary& summary,
+                                                std::int64_t firstRow)>& session);
+
+private:
+    ReadingPipeline& pipeline_;
+    QString folder_;
+    QString kind_;
+};

@@ -1,0 +1,155 @@
+#include "reading/limit_judge.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+}   // namespace
+
+double parseLocaleNumber(const QString& text, const QString& decimalSeparator)
+{
+    const QChar sep = decimalSeparator.isEmpty() ? QLatin1Char('.') : decimalSeparator.at(0);
+    int i = 0;
+    const int n = text.size();
+    while (i < n && isBlank(text.at(i)))
+        ++i;
+    QString plain;   // the number rewritten with "." for the C locale
+    if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        plain += text.at(i++);
+    int digits = 0;
+    while (i < n && isDigit(text.at(i))) {
+        plain += text.at(i++);
+        ++digits;
+    }
+    if (i < n && text.at(i) == sep) {
+        plain += QLatin1Char('.');
+        ++i;
+        while (i < n && isDigit(text.at(i))) {
+            plain += text.at(i++);
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return kNotANumber;
+    if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
+        plain += QLatin1Char('e');
+        ++i;
+        if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+            plain += text.at(i++);
+        int expDigits = 0;
+        while (i < n && isDigit(text.at(i))) {
+            plain += text.at(i++);
+            ++expDigits;
+        }
+        if (expDigits == 0)
+            return kNotANumber;
+    }
+    while (i < n && isBlank(text.at(i)))
+        ++i;
+    if (i != n)
+        return kNotANumber;
+    bool ok = false;
+    const double v = QLocale::c().toDouble(plain, &ok);
+    return ok && std::isfinite(v) ? v : kNotANumber;
+}
+
+QString normaliseSeparator(const QString& text, const QString& localeSeparator)
+{
+    const QString other = localeSeparator == QLatin1String(".") ? QStringLiteral(",") : QStringLiteral(".");
+    const int at = text.indexOf(other);
+    if (at < 0)
+        return text;
+    QString out = text;
+    out.replace(at, other.size(), localeSeparator);
+    return out;
+}
+
+bool acceptLimitKey(const QString& editText, const QString& selectedText, QChar key, QChar systemSeparator,
+                    const QString& localeSeparator)
+{
+    // A second separator is refused; one that replaces the selected separator is not a second one.
+    if (key == systemSeparator && editText.count(systemSeparator) > selectedText.count(systemSeparator))
+        return false;
+    // Backspace, apostrophe, sign characters, digits, grave accent and the locale's separator.
+    static const QString allowed = QStringLiteral("\b'+-0123456789`");
+    if (allowed.contains(key))
+        return true;
+    return !localeSeparator.isEmpty() && key == localeSeparator.at(0);
+}
+
+LimitJudge::LimitJudge() = default;
+
+void LimitJudge::normaliseLimits(const QString& localeSeparator)
+{
+    for (LimitEdit e : {LimitEdit::High, LimitEdit::Low}) {
+        const QString fixed = normaliseSeparator(textOf(e), localeSeparator);
+        if (fixed != textOf(e))
+            setTextFromModel(e, fixed);
+    }
+}
+
+bool LimitJudge::judge(const QString& valueText, const QString& localeSeparator)
+{
+    valueText_ = valueText;
+    const double high = parseLocaleNumber(highText_, localeSeparator);
+    if (high == kNotANumber)
+        return false;
+    const double low = parseLocaleNumber(lowText_, localeSeparator);
+    if (low == kNotANumber)
+        return false;
+    const double value = parseLocaleNumber(valueText, localeSeparator);
+    // Limits are inclusive; a high limit below the low one fails every reading.
+    const bool pass = value != kNotANumber && value >= low && value <= high;
+    verdict_ = pass ? Verdict::Pass : Verdict::Fail;
+    judgeText_ = pass ? QStringLiteral("pass") : QStringLiteral("Fail");
+    return true;
+}
+
+QString LimitJudge::judgeCaption() const
+{
+    switch (verdict_) {
+    case Verdict::Pass:
+        return QStringLiteral("Pass");
+    case Verdict::Fail:
+        return QStringLiteral("Fail");
+    case Verdict::None:
+        break;
+    }
+    return QString();
+}
+
+void LimitJudge::limitEdited(LimitEdit e, const QString& text)
+{
+    textOf(e) = text;
+    // Restarting makes the check run 500 ms after the last change.
+    setTimer(e, false);
+    setTimer(e, true);
+}
+
+void LimitJudge::setTextFromModel(LimitEdit e, const QString& text)
+{
+    if (hooks_.showText)
+        hooks_.showText(e, text);
+    limitEdited(e, text);
+}
+
+void LimitJudge::setTimer(LimitEdit e, bool running)
+{
+    (e == LimitEdit::High ? timer1_ : timer4_) = running;
+    if (hooks_.setTimer)
+        hooks_.setTimer(e, running);
+}
+
+void LimitJudge::checkLimit(LimitEdit e, const QString& localeSeparator)
+{
+    QString& accepted = e == LimitEdit::High ? ceilingText_ : floorText_;
+    if (parseLocaleNumber(textOf(e), localeSeparator) == kNotANumber)
+        setTextFromModel(e, accepted);
+    accepted = textOf(e);
+    setTimer(e, false);
+}

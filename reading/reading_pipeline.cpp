@@ -1,0 +1,156 @@
+#include "reading/reading_pipeline.h"
+
+#include "decode/frame_decoder.h"
+#include "log/files/table_files.h"
+#include "log/log_time_text.h"
+
+namespace {
+
+// The reading as the log takes it: a row without number or time.
+LogRow offeredRow(const Reading& r)
+{
+    LogRow row;
+    row.value = r.valueText;
+    row.function = r.functionText;
+    row.unit = r.unitText;
+    row.judge = r.judgeText;
+    row.rangeMode = r.rangeModeText;
+    row.readingValue = r.readingValue;
+    return row;
+}
+
+} // namespace
+
+ReadingPipeline::ReadingPipeline(int startFullScaleCount, const LocaleClock& clock)
+    : clock_(clock), extremes_(startFullScaleCount), logger_(table_), fullScaleCount_(startFullScaleCount)
+{
+    panel_.setAxisBounds(-startFullScaleCount, startFullScaleCount);
+}
+
+ReadingPipeline::~ReadingPipeline() = default;
+
+void ReadingPipeline::openJournal(RecordJournal::Options options)
+{
+    options.now = [this] { return clock_.now(); };
+    journal_ = std::make_unique<RecordJournal>(std::move(options));
+}
+
+std::int64_t ReadingPipeline::unsavedRows() const
+{
+    return journal_ ? journal_->heldRows() : 0;
+}
+
+bool ReadingPipeline::flushJournal()
+{
+    return !journal_ || journal_->flush();
+}
+
+void ReadingPipeline::showFrame(const QString& frameText)
+{
+    const QString separator = clock_.userDecimalSeparator();
+    judge_.normaliseLimits(separator);
+    panel_.markLinkAlive();
+    linkIdleTicks_ = 0;
+
+    DecodeInput in;
+    in.frameText = frameText;
+    in.decimalSeparator = separator;
+    in.fullScaleCount = fullScaleCount_;
+    in.previousReadingCount = lastCount_;
+    const QString judgeText = reading_.judgeText;
+    try {
+        decodeFrameInto(in, reading_);
+    } catch (...) {
+        // The steps the frame got through stay done: cleared texts and indicators, the value text.
+        reading_.judgeText = judgeText;
+        panel_.applyIndicators(reading_);
+        throw;
+    }
+    panel_.applyIndicators(reading_);
+    lastCount_ = reading_.readingCount;
+
+    // Extremes compare counts under the full scale from before this frame.
+    extremes_.update(reading_, fullScaleCount_);
+    panel_.applyDigitCaptions(reading_);
+    fullScaleCount_ = reading_.fullScaleCount;
+    panel_.applyRangeBounds(reading_);
+
+    judge_.judge(reading_.valueText, separator);
+    reading_.judgeText = judge_.judgeText();   // a reading left unjudged keeps the last verdict
+    panel_.applyBarGraphMaximum();
+    offerToLog();
+    panel_.rememberAxisMaximum();
+    emit frameShown(reading_);
+}
+
+void ReadingPipeline::offerToLog()
+{
+    const std::optional<LogRow> row =
+        logger_.readingDecoded(offeredRow(reading_), clock_.now(), timeSeparatorOf(clock_.userLocale()));
+    if (row)
+        rowAppended(*row);
+}
+
+void ReadingPipeline::sample()
+{
+    if (const std::optional<LogRow> row = logger_.sample(clock_.now(), clock_.userLocale()))
+        rowAppended(*row);
+}
+
+void ReadingPipeline::restoreRow(const LogRow& row)
+{
+    logger_.restoreRow(row);
+    rowAppended(row);
+}
+
+// The one place every logged row passes, over either link and in either front end.
+void ReadingPipeline::rowAppended(const LogRow& row)
+{
+    panel_.setBarPosition(barPosition(row.readingValue.value_or(0)));
+    if (journal_)
+        journal_->rowLogged(row);
+    emit rowLogged(row);
+}
+
+bool ReadingPipeline::watchdogTick()
+{
+    if (linkIdleTicks_ != 2) {
+        ++linkIdleTicks_;
+        return false;
+    }
+    linkIdleTicks_ = 0;
+    panel_.setLinkAlive(false);
+    return true;
+}
+
+void ReadingPipeline::clearLog()
+{
+    logger_.clear();
+    if (journal_)
+        journal_->clear();
+    emit logCleared();
+}
+
+FileOutcome ReadingPipeline::saveTable(const QString& fileName)
+{
+    const FileOutcome outcome = saveTableFile(table_, fileName);
+    if (outcome.ok && journal_)
+        journal_->clear();
+    return outcome;
+}
+
+FileOutcome ReadingPipeline::loadTable(const QString& fileName)
+{
+    const FileOutcome outcome = LoadTableFile(fileName, table_);
+    // A packet replaces the table: the logged rows are no longer there to be saved.
+    if (outcome.ok && journal_ && tableFileFormat(fileName) == TableFileFormat::XmlPacket)
+        journal_->clear();
+    emit logLoaded();
+    return outcome;
+}
+
+void ReadingPipeline::discardUnsaved()
+{
+    if (journal_)
+        journal_->discard();
+}

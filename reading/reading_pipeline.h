@@ -1,0 +1,101 @@
+#pragma once
+// The road from a frame's text to a logged row, the same for the window and for meter-read:
+// the decoder's state between frames, the panel model, the extremes, the limit judge, the log
+// table with its logging rules, the link watchdog's count, and the journal that keeps every
+// logged row until it is saved. Widget-free: it says what happened through its signals, and
+// each front end shows it.
+#include "decode/reading.h"
+#include "log/journal/record_journal.h"
+#include "log/log_table.h"
+#include "log/record_logger.h"
+#include "reading/extremes.h"
+#include "reading/lcd_panel_model.h"
+#include "reading/limit_judge.h"
+#include "reading/locale_clock.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+struct FileOutcome;
+
+class ReadingPipeline : public QObject {
+    Q_OBJECT
+public:
+    // `clock` gives the separators, the time formats and the rows' time stamps, read afresh at
+    // every use; it outlives the pipeline.
+    ReadingPipeline(int startFullScaleCount, const LocaleClock& clock);
+    ~ReadingPipeline() override;
+
+    // One accepted frame: decoded, shown on the panel, judged and offered to the log. Throws
+    // ConversionError for a frame whose text cannot be read; what the steps before the
+    // failure did stays done.
+    void showFrame(const QString& frameText);
+    // The sampling tick: logs the latest reading while sampling.
+    void sample();
+    // The watchdog tick (every 100 ms, both links): true on the third tick without a frame,
+    // when the link turns to not alive and the count starts again.
+    bool watchdogTick();
+
+    // Every logged row also goes to a journal in `options.folder`, stamped by this pipeline's
+    // clock; the pipeline keeps it until it ends.
+    void openJournal(RecordJournal::Options options);
+    RecordJournal* journal() { return journal_.get(); }
+    // Rows logged since the last save, Close Data or start.
+    std::int64_t unsavedRows() const;
+    // Commits what the journal holds; false when that failed.
+    bool flushJournal();
+
+    // Close Data, once the question was answered Yes.
+    void clearLog();
+    // The table files. A save empties the journal; a loaded XML packet replaces the logged
+    // rows, so the journal holds nothing from then on. Both say what happened in the outcome.
+    FileOutcome saveTable(const QString& fileName);
+    FileOutcome loadTable(const QString& fileName);
+    // The user chose not to keep the unsaved rows: their safety copy goes.
+    void discardUnsaved();
+    // A row kept by the journal of a session that ended without saving, appended as it was
+    // logged: table, chart and numbering, and into this session's journal.
+    void restoreRow(const LogRow& row);
+
+    LcdPanelModel& panel() { return panel_; }
+    const LcdPanelModel& panel() const { return panel_; }
+    Extremes& extremes() { return extremes_; }
+    LimitJudge& judge() { return judge_; }
+    LogTable& table() { return table_; }
+    const LogTable& table() const { return table_; }
+    RecordLogger& logger() { return logger_; }
+    const RecordLogger& logger() const { return logger_; }
+    // The latest reading; after a refused frame, what its steps got to.
+    const Reading& reading() const { return reading_; }
+    int fullScaleCount() const { return fullScaleCount_; }
+    int linkIdleTicks() const { return linkIdleTicks_; }
+
+signals:
+    // A frame was read to its end and shown on the panel.
+    void frameShown(const Reading& reading);
+    // The log appended a row, logged now or restored.
+    void rowLogged(const LogRow& row);
+    // Close Data emptied the log.
+    void logCleared();
+    // A table file was loaded into the log.
+    void logLoaded();
+
+private:
+    void offerToLog();
+    void rowAppended(const LogRow& row);
+
+    const LocaleClock& clock_;
+    LcdPanelModel panel_;
+    Extremes extremes_;
+    LimitJudge judge_;
+    LogTable table_;
+    RecordLogger logger_;
+    Reading reading_;
+    int fullScaleCount_;
+    double lastCount_ = 0;          // the count of the last frame that got that far
+    int linkIdleTicks_ = 0;
+    std::unique_ptr<RecordJournal> journal_;
+};

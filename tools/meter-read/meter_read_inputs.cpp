@@ -1,0 +1,234 @@
+#include "tools/meter-read/meter_read_inputs.h"
+
+#include "link/com_port_resolver.h"
+#include "link/comm_port_driver.h"
+#include "link/hid/hidraw_platform.h"
+#include "link/usb/usb_reports.h"
+#include "tools/meter-read/meter_reader.h"
+
+#include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+QByteArray local(const QString& text) { return text.toLocal8Bit(); }
+
+// Runs the event loop until quit, checking the stop request; `failed` set by the input.
+int runUntilDone(const ReadLoop& loop, const std::function<bool()>& extraCheck = {})
+{
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop.app, [&] {
+        if (loop.stopRequested() || (extraCheck && extraCheck()))
+            loop.app.quit();
+    });
+    watch.start(50);
+    return loop.app.exec();
+}
+
+// A file descriptor read in the event loop, a block per wake-up; `onData` gets each block.
+int pumpDescriptor(int fd, const ReadLoop& loop, const std::function<void(const char*, qint64)>& onData,
+                   const QString& name)
+{
+    QSocketNotifier notifier(fd, QSocketNotifier::Read);
+    int rc = 0;
+    std::vector<char> buffer(1 << 16);
+    QObject::connect(&notifier, &QSocketNotifier::activated, &loop.app, [&] {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n > 0) {
+            onData(buffer.data(), n);
+            if (loop.afterInput)
+                loop.afterInput();
+            return;
+        }
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        if (n < 0) {
+            std::fprintf(stderr, "meter-read: read error on %s: %s\n", local(name).constData(), std::strerror(errno));
+            rc = 1;
+        }
+        notifier.setEnabled(false);
+        loop.app.exit(rc);
+    });
+    return runUntilDone(loop);
+}
+
+// Opens `path` for reading, "-" being standard input; -1 with a message when it cannot.
+int openInput(const QString& path)
+{
+    if (path == QLatin1String("-"))
+        return STDIN_FILENO;
+    const int fd = ::open(local(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        std::fprintf(stderr, "meter-read: cannot open %s: %s\n", local(path).constData(), std::strerror(errno));
+    return fd;
+}
+
+void closeInput(int fd)
+{
+    if (fd != STDIN_FILENO)
+        ::close(fd);
+}
+
+} // namespace
+
+int readByteStream(const QString& path, const ReadLoop& loop)
+{
+    const int fd = openInput(path);
+    if (fd < 0)
+        return 1;
+    const int rc = pumpDescriptor(fd, loop, [&](const char* data, qint64 n) { loop.reader.receiveBytes(data, int(n)); },
+                                  path == QLatin1String("-") ? QStringLiteral("standard input") : path);
+    closeInput(fd);
+    return rc;
+}
+
+int readUsbReportLines(const QString& path, const ReadLoop& loop)
+{
+    const int fd = openInput(path);
+    if (fd < 0)
+        return 1;
+    // A line longer than any report can be is dropped with a message, not collected forever.
+    constexpr qsizetype kLongestLine = 4 * (0xFFFF + 1);
+    QByteArray pending;
+    bool skippingLongLine = false;
+    long long lineNo = 0;
+    auto takeLine = [&](QByteArrayView raw) {
+        ++lineNo;
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            return;
+        HexReport report;
+        QString error;
+        if (!parseHexReportLine(line, report, error)) {
+            std::fprintf(stderr, "meter-read: line %lld: %s\n", lineNo, local(error).constData());
+            return;
+        }
+        loop.reader.receiveUsbReport(report.reportId, reinterpret_cast<const quint8*>(report.data.constData()),
+                                     quint16(report.data.size()));
+    };
+    auto onData = [&](const char* data, qint64 n) {
+        pending.append(data, n);
+        qsizetype start = 0;
+        for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1) {
+            if (skippingLongLine) {
+                ++lineNo;
+                skippingLongLine = false;
+            } else {
+                takeLine(QByteArrayView(pending).sliced(start, end - start));
+            }
+        }
+        pending.remove(0, start);
+        if (pending.size() > kLongestLine && !skippingLongLine) {
+            // The line is counted when its end arrives.
+            std::fprintf(stderr, "meter-read: line %lld: longer than any report, skipped\n", lineNo + 1);
+            skippingLongLine = true;
+        }
+        if (skippingLongLine)
+            pending.clear();
+    };
+    const int rc = pumpDescriptor(fd, loop, onData, path == QLatin1String("-") ? QStringLiteral("standard input") : path);
+    if (!pending.isEmpty() && !skippingLongLine)
+        takeLine(pending);   // a last line without an ending
+    closeInput(fd);
+    return rc;
+}
+
+int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
+{
+    TCommPortDriver driver;
+    driver.SetComPortPollingDelay(100);
+    const auto speed = std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) - BaudRateTable.begin();
+    driver.SetComPortSpeed(static_cast<TComPortBaudRate>(speed));
+
+    // COM1..COM4 go the window's way; other COM names and device paths are resolved here.
+    static const QRegularExpression windowPort(QStringLiteral("^COM([1-4])$"));
+    const auto m = windowPort.match(o.port);
+    if (m.hasMatch()) {
+        driver.SetComPort(static_cast<TComPortNumber>(m.captured(1).toInt() - 1));
+    } else {
+        const QString device = serialDevicePath(resolveComPort(o.port, meterRuntimeDir()));
+        driver.SetPortResolver([device](const QString&) { return device; });
+    }
+    long long overrunShown = 0;
+    driver.OnReceiveData = [&](TCommPortDriver*, const char* data, int size) {
+        loop.reader.receiveBytes(data, size);
+        if (loop.afterInput)
+            loop.afterInput();
+        if (overrunShown == 0 && driver.OverrunBytes() > 0) {
+            overrunShown = driver.OverrunBytes();
+            std::fprintf(stderr, "meter-read: %s sends faster than it is read: %lld bytes dropped\n",
+                         local(o.port).constData(), overrunShown);
+        }
+    };
+    if (!driver.OpenPort()) {
+        const QString tried = driver.SystemPortName();
+        const QString named = tried.isEmpty() || tried == o.port ? o.port : QStringLiteral("%1 (%2)").arg(o.port, tried);
+        std::fprintf(stderr, "meter-read: could not open %s: %s\n", local(named).constData(),
+                     local(driver.LastOpenError()).constData());
+        return 1;
+    }
+    // A port that went away still hands over what it had taken in; then the reading ends.
+    runUntilDone(loop, [&] { return driver.PortLost() && driver.PendingBytes() == 0; });
+    const bool lost = driver.PortLost();
+    driver.ClosePort();
+    if (driver.OverrunBytes() > 0)
+        std::fprintf(stderr, "meter-read: %lld bytes dropped in all: %s sent faster than it was read\n",
+                     driver.OverrunBytes(), local(o.port).constData());
+    if (lost) {
+        std::fprintf(stderr, "meter-read: %s went away\n", local(o.port).constData());
+        return 1;
+    }
+    return 0;
+}
+
+int readHidAdapter(const QString& path, quint32 baud, const ReadLoop& loop)
+{
+    HidrawPlatform platform;
+    int error = 0;
+    const std::unique_ptr<HidConnection> device = platform.open(path, HidAccess::ReadWrite, &error);
+    if (!device) {
+        std::fprintf(stderr, "meter-read: cannot open %s: %s\n", local(path).constData(), std::strerror(error));
+        return 1;
+    }
+    const QByteArray feature = baudRateFeatureReport(baud);
+    if (!device->setFeature(reinterpret_cast<const quint8*>(feature.constData()), int(feature.size()))) {
+        std::fprintf(stderr, "meter-read: %s did not take the baud-rate report; is it the USB adapter cable?\n",
+                     local(path).constData());
+        return 1;
+    }
+    const int length = std::max(device->inputReportLength(), 2);
+    std::vector<quint8> buffer(std::size_t(length) + 1);
+    int rc = 0;
+    // Short waits keep the event loop (sampling tick, Ctrl+C) going between reports.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop.app, [&] {
+        for (int i = 0; i < 64; ++i) {
+            const HidReadResult r = device->read(buffer.data(), int(buffer.size()), i == 0 ? 20 : 0);
+            if (r.status == HidReadResult::Timeout)
+                return;
+            if (r.status == HidReadResult::Error) {
+                std::fprintf(stderr, "meter-read: %s went away: %s\n", local(path).constData(), std::strerror(int(r.error)));
+                rc = 1;
+                poll.stop();
+                loop.app.exit(rc);
+                return;
+            }
+            if (r.bytes > 0)
+                loop.reader.receiveUsbReport(buffer[0], buffer.data() + 1, quint16(r.bytes - 1));
+            if (loop.afterInput)
+                loop.afterInput();
+        }
+    });
+    poll.start(0);
+    runUntilDone(loop);
+    return rc;
+}

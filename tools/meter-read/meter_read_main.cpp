@@ -1,0 +1,231 @@
+// meter-read: decodes raw meter bytes (or USB input reports) from a file, standard input, a
+// serial port or a USB adapter and prints one line per frame, or logs the readings the way the
+// window does and prints the rows; saves the log and prints table files.
+#include "decode/model_variants.h"
+#include "log/files/table_files.h"
+#include "log/journal/journal_files.h"
+#include "log/log_table.h"
+#include "reading/journal_controller.h"
+#include "reading/locale_clock.h"
+#include "tools/meter-read/log_settings.h"
+#include "tools/meter-read/meter_read_inputs.h"
+#include "tools/meter-read/meter_read_options.h"
+#include "tools/meter-read/meter_reader.h"
+#include "tools/meter-read/stream_format.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int)
+{
+    stopRequested = 1;
+}
+
+// A hang-up (the terminal closed) ends the reading as Ctrl+C does, so the log is still
+// saved; a reader of standard output that went away makes writes fail instead of ending
+// the program.
+void catchStopSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+bool outputClosed = false;
+
+// Standard output failed (its reader went away): printing ends, said once.
+void noteOutputClosed()
+{
+    if (outputClosed)
+        return;
+    outputClosed = true;
+    std::fprintf(stderr, "meter-read: standard output closed; no more lines are printed\n");
+}
+
+// Whole lines, whatever bytes they hold, flushed at once so a pipe sees each as it is made.
+void printText(const std::string& text)
+{
+    if (outputClosed || text.empty())
+        return;
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
+        noteOutputClosed();
+}
+
+// Writes the table as the window's Save does; the outcome's message goes to standard error,
+// with the system's reason when the window's text leaves it out.
+int saveTable(const LogTable& table, const QString& fileName)
+{
+    if (table.rowCount() == 0 && QFileInfo::exists(fileName)) {
+        std::fprintf(stderr, "meter-read: no rows to save; %s is left as it was\n", fileName.toLocal8Bit().constData());
+        return 1;
+    }
+    const FileOutcome outcome = saveTableFile(table, fileName);
+    QString message = outcome.text;
+    if (!outcome.ok && !outcome.reason.isEmpty() && !message.endsWith(outcome.reason))
+        message += QStringLiteral(": ") + outcome.reason;
+    std::fprintf(stderr, "meter-read: %s\n", message.toLocal8Bit().constData());
+    return outcome.ok ? 0 : 1;
+}
+
+int printTableFile(const MeterReadOptions& o)
+{
+    LogTable table;
+    const FileOutcome outcome = LoadTableFile(o.file, table);
+    if (!outcome.ok) {
+        std::fprintf(stderr, "meter-read: %s: %s (%s)\n", o.file.toLocal8Bit().constData(),
+                     outcome.text.toLocal8Bit().constData(), outcome.reason.toLocal8Bit().constData());
+        return 1;
+    }
+    std::string out = rowStreamHeader(o.format);
+    for (std::int64_t r = 0; r < table.rowCount(); ++r) {
+        out += rowStreamLine(table, r, o.format);
+        if (out.size() >= (1 << 20)) {
+            printText(out);
+            out.clear();
+        }
+    }
+    printText(out);
+    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+}
+
+// The rows of every journal whose session ended without saving, oldest session first; the
+// journals stay where they are.
+int recoverJournals(const MeterReadOptions& o)
+{
+    LogTable table;
+    printText(rowStreamHeader(o.format));
+    const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+    const int sessions = JournalController::recover(
+        defaultJournalFolder(), table, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
+            std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", path.toLocal8Bit().constData(),
+                         static_cast<long long>(s.rows), s.firstLoggedAt.toString(format).toLocal8Bit().constData(),
+                         s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
+                         s.damaged ? " (damaged; these are the rows that could be read)" : "");
+            for (std::int64_t r = first; r < table.rowCount(); ++r)
+                printText(rowStreamLine(table, r, o.format));
+        });
+    if (sessions == 0) {
+        std::fprintf(stderr, "meter-read: no session left unsaved rows in %s\n",
+                     defaultJournalFolder().toLocal8Bit().constData());
+        return 0;
+    }
+    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+}
+
+int readInput(const MeterReadOptions& o, const ReadLoop& loop)
+{
+    switch (o.source) {
+    case MeterReadOptions::Source::File: return readByteStream(o.file, loop);
+    case MeterReadOptions::Source::StandardInput: return readByteStream(QStringLiteral("-"), loop);
+    case MeterReadOptions::Source::Port: return readSerialPort(o, loop);
+    case MeterReadOptions::Source::UsbReports: return readUsbReportLines(o.file, loop);
+    case MeterReadOptions::Source::Hid: return readHidAdapter(o.port, quint32(o.baud), loop);
+    case MeterReadOptions::Source::Table:
+    case MeterReadOptions::Source::Recover: break;
+    }
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    MeterReadOptions options;
+    int exitCode = 0;
+    if (!parseCommandLine("meter-read", app.arguments().mid(1), parseMeterReadOptions, meterReadUsage(), &options,
+                          &exitCode))
+        return exitCode;
+    if (options.source == MeterReadOptions::Source::Table)
+        return printTableFile(options);
+    if (options.source == MeterReadOptions::Source::Recover)
+        return recoverJournals(options);
+
+    LogSettings settings;
+    if (options.logs()) {
+        settings.high = options.high;
+        settings.low = options.low;
+        settings.repeat = options.repeat;
+        settings.limit = options.limit;
+        settings.intervalSeconds = options.intervalSeconds;
+    }
+    const SystemLocaleClock clock(options.decimalSeparator);
+    MeterReader reader(settings, startupVariant(ModelFlags::layout()).fullScaleCount, clock);
+    ReadingPipeline& pipeline = reader.pipeline();
+    // Reading lines unless the rows are printed; refusals always.
+    ReadingPrinter printing(options.log ? nullptr : stdout, stderr, options.format, clock);
+    printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
+    QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
+    QObject::connect(&reader, &MeterReader::frameRefused, [](const QString& message) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        std::fflush(stderr);
+    });
+    if (options.log)
+        QObject::connect(&pipeline, &ReadingPipeline::rowLogged, [&pipeline, format = options.format] {
+            printText(rowStreamLine(pipeline.table(), pipeline.table().rowCount() - 1, format));
+        });
+
+    // A killed logger's rows stay in the journal for --recover.
+    JournalController journal(pipeline, defaultJournalFolder(), QStringLiteral("meter-read"));
+    if (options.logs()) {
+        journal.open();
+        QObject::connect(pipeline.journal(), &RecordJournal::stateChanged, [](bool on, const QString& reason) {
+            if (on)
+                std::fprintf(stderr, "meter-read: the safety copy of the log is kept again\n");
+            else
+                std::fprintf(stderr, "meter-read: safety copy of the log is off: %s; logging goes on\n",
+                             reason.toLocal8Bit().constData());
+        });
+    }
+
+    // Timer3 of the window: runs from the first reading on, when sampling.
+    QTimer timer3;
+    long long decodedAtTick = 0;
+    QObject::connect(&timer3, &QTimer::timeout, &app, [&] {
+        reader.sample();
+        decodedAtTick = reader.decodedFrames();
+    });
+    auto afterInput = [&] {
+        if (reader.samplingActive() && !timer3.isActive())
+            timer3.start(reader.intervalMs());
+    };
+
+    catchStopSignals();
+    // Without a file to save to, a closed standard output leaves nothing to do.
+    const bool saving = !options.saveFile.isEmpty();
+    const ReadLoop loop{app, reader,
+                        [&] { return stopRequested != 0 || ((outputClosed || printing.outputClosed()) && !saving); },
+                        afterInput};
+    int rc = 1;
+    try {
+        rc = readInput(options, loop);
+    } catch (const std::exception& e) {
+        // Not a refused frame (those are counted and reported): the run ends, the log is still saved.
+        std::fprintf(stderr, "meter-read: %s\n", e.what());
+    }
+    // Input that ended (a file, a pipe) may end before the first tick: the latest reading
+    // not yet sampled is sampled now, so the log holds it.
+    if (!stopRequested && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
+        reader.sample();
+    bool kept = true;   // the rows are in the file, or were printed as they came
+    if (!options.saveFile.isEmpty()) {
+        const int saved = saveTable(reader.table(), options.saveFile);
+        kept = saved == 0;
+        rc = rc ? rc : saved;
+    }
+    if (kept)
+        pipeline.discardUnsaved();
+    return rc;
+}

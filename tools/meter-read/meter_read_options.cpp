@@ -1,0 +1,179 @@
+#include "tools/meter-read/meter_read_options.h"
+
+#include "reading/limit_judge.h"
+#include "link/comm_port_driver.h"
+#include "log/record_logger.h"
+#include "tools/command_line.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <limits>
+
+QString meterReadUsage()
+{
+    return QStringLiteral(
+        "usage: meter-read [options] FILE | - | --port COMn|DEVICE | --usb-reports FILE|- | --hid PATH\n"
+        "       meter-read --load TABLEFILE [--save FILE]\n"
+        "       meter-read --recover [--save FILE]\n"
+        "Decodes raw meter bytes and prints one TAB-separated line per frame:\n"
+        "  ValueText, ReadingCount, ReadingValue, FunctionText, UnitText, RangeModeText,\n"
+        "  range, range bound, FullScaleCount, PointPosition, indicators\n"
+        "Input:\n"
+        "  FILE                     read the bytes from a file; - reads standard input\n"
+        "  --port COMn|DEVICE       read a serial port (COMn or a device path) until Ctrl+C\n"
+        "  --baud N                 line speed for --port, adapter rate for --hid (default 2400)\n"
+        "  --usb-reports FILE|-     USB input reports, one per line as hex bytes, report ID first\n"
+        "  --hid PATH               read a USB adapter cable (/dev/hidrawN) until Ctrl+C\n"
+        "  --decimal-separator C    separator in ValueText and the limits (default \".\")\n"
+        "Output:\n"
+        "  --format tsv|csv|jsonl   how readings and rows are printed: TAB-separated (default),\n"
+        "                           CSV with a header line, or one JSON object a line; CSV and\n"
+        "                           JSON give no, timestamp, time, function, value, unit,\n"
+        "                           value_si, si_unit, range, judge, display (and indicators for\n"
+        "                           readings), numbers with \".\" whatever the separator\n"
+        "Logging (prints the rows of the log: No, Time, DC/AC, Value, Unit, Auto):\n"
+        "  --log                    log the readings and print each row as it is logged\n"
+        "  --high X, --low Y        limits of the judge (default 6000 and -6000)\n"
+        "  --no-repeat              suppress a reading equal to the last logged one\n"
+        "  --limit N|limitless      record limit (default 10000)\n"
+        "  --interval S             log the latest reading every S seconds instead of each one\n"
+        "  --save FILE              write the log to FILE at the end (.xml: XML packet,\n"
+        "                           .csv: CSV for spreadsheets, else text)\n"
+        "Tables:\n"
+        "  --load FILE              print the rows of a table file (in the --format chosen)\n"
+        "  --recover                print the rows kept by the journals of sessions that ended\n"
+        "                           without saving (the window's and meter-read's), oldest first\n"
+        "  --help                   show this text\n");
+}
+
+namespace {
+
+// A decimal separator must not be mistaken for a part of a number or of the value text, nor
+// split a printed line.
+bool isSeparatorCharacter(const QString& s)
+{
+    if (s.size() != 1)
+        return false;
+    const QChar c = s.at(0);
+    return c.isPrint() && !c.isSpace() && !c.isLetterOrNumber() && c != QLatin1Char('+') && c != QLatin1Char('-');
+}
+
+qint32 parseLimit(const QString& v)
+{
+    const qint32 most = RecordLogger::kLimits[RecordLogger::kLimitCount - 1];
+    if (v == RecordLogger::limitCaption(RecordLogger::kLimitCount - 1))
+        return most;
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (!ok || n < 1 || n > most)
+        usageError(QStringLiteral("the record limit is 1 to %1 or \"limitless\", not \"%2\"").arg(most).arg(v));
+    return qint32(n);
+}
+
+int parseInterval(const QString& v)
+{
+    const int most = std::numeric_limits<qint32>::max() / 1000;   // Timer3 counts milliseconds in 32 bits
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (!ok || n < 1 || n > most)
+        usageError(QStringLiteral("the interval is 1 to %1 seconds, not \"%2\"").arg(most).arg(v));
+    return int(n);
+}
+
+} // namespace
+
+MeterReadOptions parseMeterReadOptions(const QStringList& args)
+{
+    MeterReadOptions o;
+    bool haveSource = false;
+    bool loggingOption = false;
+    auto setSource = [&](MeterReadOptions::Source s) {
+        if (haveSource)
+            usageError(QStringLiteral("give one input only"));
+        haveSource = true;
+        o.source = s;
+    };
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args.at(i);
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o.help = true;
+        } else if (a == QLatin1String("--port")) {
+            setSource(MeterReadOptions::Source::Port);
+            o.port = valueOf(args, i);
+            static const QRegularExpression comLike(QStringLiteral("^COM[0-9]+$"));
+            static const QRegularExpression comName(QStringLiteral("^COM[1-9][0-9]*$"));
+            if (comLike.match(o.port).hasMatch() && !comName.match(o.port).hasMatch())
+                usageError(QStringLiteral("%1 is not a port name: COM1, COM2, ... or a device path").arg(o.port));
+        } else if (a == QLatin1String("--usb-reports")) {
+            setSource(MeterReadOptions::Source::UsbReports);
+            o.file = valueOf(args, i);
+        } else if (a == QLatin1String("--hid")) {
+            setSource(MeterReadOptions::Source::Hid);
+            o.port = valueOf(args, i);
+        } else if (a == QLatin1String("--load")) {
+            setSource(MeterReadOptions::Source::Table);
+            o.file = valueOf(args, i);
+        } else if (a == QLatin1String("--recover")) {
+            setSource(MeterReadOptions::Source::Recover);
+        } else if (a == QLatin1String("--baud")) {
+            const QString v = valueOf(args, i);
+            bool ok = false;
+            o.baud = v.toInt(&ok);
+            if (!ok || std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) == BaudRateTable.end())
+                usageError(QStringLiteral("unsupported baud rate \"%1\"").arg(v));
+        } else if (a == QLatin1String("--decimal-separator")) {
+            o.decimalSeparator = valueOf(args, i);
+            if (!isSeparatorCharacter(o.decimalSeparator))
+                usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
+                                          "a letter, a digit or a sign; not \"%1\"").arg(o.decimalSeparator));
+        } else if (a == QLatin1String("--format")) {
+            const QString v = valueOf(args, i);
+            if (!parseStreamFormat(v, &o.format))
+                usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
+        } else if (a == QLatin1String("--log")) {
+            o.log = true;
+            loggingOption = true;
+        } else if (a == QLatin1String("--high")) {
+            o.high = valueOf(args, i);
+            loggingOption = true;
+        } else if (a == QLatin1String("--low")) {
+            o.low = valueOf(args, i);
+            loggingOption = true;
+        } else if (a == QLatin1String("--no-repeat")) {
+            o.repeat = false;
+            loggingOption = true;
+        } else if (a == QLatin1String("--limit")) {
+            o.limit = parseLimit(valueOf(args, i));
+            loggingOption = true;
+        } else if (a == QLatin1String("--interval")) {
+            o.intervalSeconds = parseInterval(valueOf(args, i));
+            loggingOption = true;
+        } else if (a == QLatin1String("--save")) {
+            o.saveFile = valueOf(args, i);
+            if (o.saveFile.isEmpty())
+                usageError(QStringLiteral("--save needs a file name"));
+        } else if (a == QLatin1String("-")) {
+            setSource(MeterReadOptions::Source::StandardInput);
+        } else if (a.startsWith(QLatin1Char('-'))) {
+            usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
+        } else {
+            setSource(MeterReadOptions::Source::File);
+            o.file = a;
+        }
+    }
+    if (o.help)
+        return o;
+    if (!haveSource)
+        usageError(QStringLiteral("no input: give a file, -, --port, --usb-reports, --hid, --load or --recover"));
+    if (o.source == MeterReadOptions::Source::Table && loggingOption)
+        usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
+    if (o.source == MeterReadOptions::Source::Recover && loggingOption)
+        usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
+    for (const QString* limit : {&o.high, &o.low}) {
+        if (parseLocaleNumber(*limit, o.decimalSeparator) == kNotANumber)
+            usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")
+                           .arg(*limit, o.decimalSeparator));
+    }
+    return o;
+}

@@ -1,0 +1,48 @@
+#pragma once
+// Command line of meter-read.
+#include "tools/command_line.h"
+#include "tools/meter-read/stream_format.h"
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+
+struct MeterReadOptions {
+    enum class Source {
+        File,           // raw serial bytes from a file
+        StandardInput,  // raw serial bytes from standard input
+        Port,           // a serial port
+        UsbReports,     // USB input reports as hex lines, from `file` ("-": standard input)
+        Hid,            // a USB adapter's hidraw device node, in `port`
+        Table,          // a table file to print, in `file`
+        Recover,        // the journals left by sessions that ended without saving
+    };
+    Source source = Source::StandardInput;
+    QString file;                    // Source::File, UsbReports, Table
+    QString port;                    // Source::Port: "COM1".."COM4" or a device path; Source::Hid: the node
+    int baud = 2400;                 // the serial line, or the rate the adapter is set to
+    QString decimalSeparator = QStringLiteral(".");
+    StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
+    bool help = false;
+
+    // Logging: rows of the log instead of reading lines.
+    bool log = false;
+    QString high = QStringLiteral("6000");
+    QString low = QStringLiteral("-6000");
+    bool repeat = true;              // --no-repeat clears it
+    qint32 limit = 10000;
+    int intervalSeconds = 0;         // 0: a row per reading
+    QString saveFile;                // the log written here at the end (.xml, .csv, else text); empty: not saved
+
+    // Whether readings go into the log table (printing rows, or only saving them).
+    bool logs() const
+    {
+        return log || (!saveFile.isEmpty() && source != Source::Table && source != Source::Recover);
+    }
+};
+
+// Parses the arguments after the program name; throws UsageError with the reason.
+MeterReadOptions parseMeterReadOptions(const QStringList& args);
+
+QString meterReadUsage();

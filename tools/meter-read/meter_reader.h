@@ -1,0 +1,76 @@
+#pragma once
+// The receive path of the window without the window: raw meter bytes go through the serial
+// frame assembly (or USB input reports through the burst collector) into the reading
+// pipeline the window uses. Whoever runs it listens to the pipeline's signals for readings
+// and rows, and to frameRefused for frames the decoder could not read.
+#include "decode/reading.h"
+#include "link/serial_frame_assembly.h"
+#include "link/usb/usb_burst_collector.h"
+#include "reading/locale_clock.h"
+#include "reading/reading_pipeline.h"
+#include "tools/meter-read/log_settings.h"
+#include "tools/meter-read/stream_format.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+#include <cstdio>
+
+// Writes one reading line per frame to `out`, flushed at once. CSV and JSON lines carry the
+// time the clock gives for each reading.
+class ReadingPrinter {
+public:
+    ReadingPrinter(std::FILE* out, std::FILE* err, StreamFormat format, const LocaleClock& clock)
+        : out_(out), err_(err), format_(format), clock_(clock) {}
+    // Writing to `out` failed (a pipe whose reader went away); nothing more is written there.
+    bool outputClosed() const { return closed_; }
+    void print(const Reading& reading);
+
+private:
+    std::FILE* out_;
+    std::FILE* err_;
+    bool closed_ = false;
+    StreamFormat format_;
+    const LocaleClock& clock_;
+};
+
+class MeterReader : public QObject {
+    Q_OBJECT
+public:
+    // Throws UsageError when a log setting is out of range (limit, interval). `clock` outlives
+    // the reader.
+    MeterReader(const LogSettings& settings, int startFullScaleCount, const LocaleClock& clock);
+
+    // A batch of received bytes, as the port delivers them.
+    void receiveBytes(const char* data, int size) { assembly_.RECEIVE_COM_Data(data, size); }
+    // One input report of the USB adapter: its report ID and the bytes after it.
+    void receiveUsbReport(quint8 reportId, const quint8* data, quint16 size)
+    {
+        usb_.receiveReport(reportId, data, size);
+    }
+
+    // The sampling tick; the caller runs it every intervalMs() while samplingActive().
+    void sample() { pipeline_.sample(); }
+    bool samplingActive() const { return logger().samplingActive(); }
+    int intervalMs() const { return logger().intervalMs(); }
+
+    long long decodedFrames() const { return decoded_; }
+    long long refusedFrames() const { return assembly_.badFrameCount() + usb_.badFrameCount(); }
+    int fullScaleCount() const { return pipeline_.fullScaleCount(); }
+    const LogTable& table() const { return pipeline_.table(); }
+    const RecordLogger& logger() const { return pipeline_.logger(); }
+    ReadingPipeline& pipeline() { return pipeline_; }
+
+signals:
+    // An accepted frame that the decoder refused; `message` is the decoder's error text.
+    void frameRefused(const QString& message);
+
+private:
+    void decode(const QString& frameText);
+
+    ReadingPipeline pipeline_;
+    long long decoded_ = 0;
+    SerialFrameAssembly assembly_;
+    UsbBurstCollector usb_;
+};
