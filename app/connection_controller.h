@@ -1,8 +1,9 @@
 #pragma once
 // The serial connection controls of the top bar and the hidden menus, kept in step.
 // Plain state: the window shows it; tests read it.
+#include "ui/connection_controls.h"
+
 #include <QString>
-#include <array>
 
 // What connection control needs of the serial driver.
 class SerialPortAccess {
@@ -14,22 +15,6 @@ public:
     virtual void closePort() = 0;
 };
 
-struct ConnectionControls {
-    std::array<bool, 4> portPanelVisible{true, false, false, false};   // BtCOM1..BtCOM4
-    bool portPanelsEnabled = true;
-    bool comConVisible = true;
-    bool comConDown = false;
-    QString comConCaption = QStringLiteral("COM Connection");
-    bool usbConVisible = true;
-    bool usbConDown = false;
-    QString usbConCaption = QStringLiteral("USB Connection");
-    bool comSetupEnabled = true;                                        // menu ComSetup1
-    std::array<bool, 4> comItemChecked{true, false, false, false};     // COM11..COM41
-    bool start1Checked = false, start1Enabled = true;
-    bool stop1Checked = false, stop1Enabled = false;
-    bool btConVisible = true, btDisconVisible = false;
-};
-
 class ConnectionController {
 public:
     explicit ConnectionController(SerialPortAccess& port) : port_(port) {}
@@ -37,11 +22,7 @@ public:
     const ConnectionControls& controls() const { return c_; }
     ConnectionControls& controls() { return c_; }
 
-    // Port panels step to the next port: BtCOM1 calls COM21Click, ..., BtCOM4 calls COM11Click.
-    void COM11Click() { selectPort(1); }
-    void COM21Click() { selectPort(2); }
-    void COM31Click() { selectPort(3); }
-    void COM41Click() { selectPort(4); }
+    // Port panels step to the next port: BtCOM1 selects COM2, ..., BtCOM4 selects COM1.
     void portPanelClicked(int visiblePanel) { selectPort(visiblePanel % 4 + 1); }
 
     // The toggle button was clicked; `down` is its state after the click. Returns the

@@ -1,7 +1,7 @@
 #pragma once
 // Runs one entry point (slot, timer tick, port or HID callback) so that no exception
 // crosses the event loop: an error is shown in the error box and the handler ends.
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 
 #include <exception>
 #include <utility>

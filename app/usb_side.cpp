@@ -1,7 +1,7 @@
 #include "app/usb_side.h"
 
 #include "app/entry_guard.h"
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 #include "link/hid/controller_error.h"
 #include "link/hid/hid_handover_dispatcher.h"
 #include "link/hid/hid_device.h"

@@ -52,7 +52,7 @@ void prefill(TFCOMM& w, long rows)
     r.function = QStringLiteral("DC");
     r.unit = QStringLiteral("V");
     r.judge = QStringLiteral("pass");
-    w.Chtshow->model().reservePoints(std::size_t(rows) + 1'000'000);
+    w.findChild<ChartView*>(QStringLiteral("Chtshow"))->model().reservePoints(std::size_t(rows) + 1'000'000);
     for (long i = 0; i < rows; ++i) {
         const int count = int(i % 6000);
         r.no = qint32(i + 1);
@@ -61,9 +61,9 @@ void prefill(TFCOMM& w, long rows)
         w.cds1().append(r);
         w.pager().AddValue(count / 1000.0);
     }
-    if (auto* grid = qobject_cast<LogGridModel*>(w.DBGrid1->sourceModel()))
+    if (auto* grid = qobject_cast<LogGridModel*>(w.findChild<LogGridView*>(QStringLiteral("DBGrid1"))->sourceModel()))
         grid->tableReset();
-    w.DBGrid1->scrollToBottom();
+    w.findChild<LogGridView*>(QStringLiteral("DBGrid1"))->scrollToBottom();
 }
 
 } // namespace

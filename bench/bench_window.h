@@ -3,7 +3,7 @@
 // without a record limit. No question may come up: each is counted (and an error's text
 // printed) instead of waiting for an answer.
 #include "app/tfcomm.h"
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 #include "log/record_logger.h"
 
 #include <QTemporaryDir>

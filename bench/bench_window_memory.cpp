@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     TFCOMM& w = *bench.w;
     settle(app);
     const double empty = residentBytes();
-    const std::size_t dataBefore = w.cds1().memoryBytes() + w.Chtshow->model().values().capacity() * sizeof(double);
+    const std::size_t dataBefore = w.cds1().memoryBytes() + w.findChild<ChartView*>(QStringLiteral("Chtshow"))->model().values().capacity() * sizeof(double);
 
     // Readings that change like a live meter's, as frames through the serial entry: decoder,
     // panel, logging, table, chart, journal and the window's row signals.
@@ -53,15 +53,15 @@ int main(int argc, char** argv)
     QByteArray stream;
     for (long i = 0; i < burst; ++i)
         stream += frames[std::size_t(i % 1000)];
-    w.serialAssembly().RECEIVE_COM_Data("\n", 1);   // a byte in front of the first sign
+    w.RECEIVE_COM_Data("\n", 1);   // a byte in front of the first sign
     for (long sent = 0; sent < rows; sent += burst) {
         const long n = std::min(burst, rows - sent);
-        w.serialAssembly().RECEIVE_COM_Data(stream.constData(), int(n * frames[0].size()));
+        w.RECEIVE_COM_Data(stream.constData(), int(n * frames[0].size()));
         app.processEvents();
     }
     settle(app);
     const double full = residentBytes();
-    const std::size_t dataAfter = w.cds1().memoryBytes() + w.Chtshow->model().values().capacity() * sizeof(double);
+    const std::size_t dataAfter = w.cds1().memoryBytes() + w.findChild<ChartView*>(QStringLiteral("Chtshow"))->model().values().capacity() * sizeof(double);
 
     std::printf("window-rows: %lld\n", (long long)w.cds1().rowCount());
     std::printf("window-empty-mb: %.1f\n", empty / 1048576.0);

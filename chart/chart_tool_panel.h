@@ -13,7 +13,7 @@ public:
     static constexpr int Timer2Interval = 1000;  // ms between the last keystroke and the new size
 
     // Timer2 starts running here, as it does from start-up. Its timeout is not connected:
-    // the window connects it to Timer2Timer inside its error guard.
+    // the tool bar connects it to Timer2Timer inside the window's error guard.
     ChartToolPanel(TChartControl& pager, TrendChartModel& chart);
 
     // Page buttons and the Graphic menu's First/Previous/Next/Last.

@@ -5,7 +5,7 @@
 
 namespace fl = frame_layout;
 
-void SerialFrameAssembly::RECEIVE_COM_Data(const char* data, int size)
+void SerialFrameAssembly::receiveHexPairs(const char* data, int size)
 {
     if (!data)
         return;
@@ -25,7 +25,7 @@ void SerialFrameAssembly::RECEIVE_COM_Data(const char* data, int size)
     }
 }
 
-void SerialFrameAssembly::H20BRData(const char* data, int size)
+void SerialFrameAssembly::receiveNibbles(const char* data, int size)
 {
     if (!data)
         return;

@@ -14,12 +14,13 @@ public:
     explicit SerialFrameAssembly(FrameHandler onFrame = {}) : onFrame_(std::move(onFrame)) {}
     void setFrameHandler(FrameHandler onFrame) { onFrame_ = std::move(onFrame); }
 
+    // The window's RECEIVE_COM_Data and H20BRData hand their batches here.
     // Hex-pair framing: two hex digits per byte, a frame ends with 0x0D and is accepted when
     // the byte after the dropped first one is a sign and the group is 13 or 14 bytes long.
-    void RECEIVE_COM_Data(const char* data, int size);
+    void receiveHexPairs(const char* data, int size);
     // Nibble framing: the low hex digit of each byte, a frame ends with a byte 0xE0..0xEF.
     // Nothing decodes this form: it only fills the frame text.
-    void H20BRData(const char* data, int size);
+    void receiveNibbles(const char* data, int size);
 
     const QString& receiveHexText() const { return receiveHexText_; }
     const QString& frameText() const { return frameText_; }

@@ -1,4 +1,4 @@
-#include "app/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 #include <gtest/gtest.h>
 

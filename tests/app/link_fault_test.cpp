@@ -3,9 +3,10 @@
 // The test holds the far end of a pseudo-terminal itself, so it can close it at any byte.
 #include "support/wait_for.h"
 #include "app/tfcomm.h"
+#include "doubles/window_part.h"
 
-#include "app/judge_panel.h"
-#include "app/top_bar.h"
+#include "ui/judge_panel.h"
+#include "ui/top_bar.h"
 #include "reading/lcd_panel_model.h"
 #include "far_end.h"
 #include "doubles/fixed_locale_clock.h"
@@ -62,16 +63,16 @@ protected:
     }
     void connect()
     {
-        w->Panel5->COMCon->click();
+        part<TopBar>(*w, "Panel5")->COMCon->click();
         ASSERT_TRUE(w->COMM2().IsOpen()) << prompts.shown.join("; ").toStdString();
-        ASSERT_EQ(w->Panel5->COMCon->text(), "COM Disconnect");
+        ASSERT_EQ(part<TopBar>(*w, "Panel5")->COMCon->text(), "COM Disconnect");
     }
     // Ticks of the watchdog until the indicator goes off; at most `limit`.
     int ticksUntilIndicatorOff(int limit)
     {
         for (int tick = 1; tick <= limit; ++tick) {
             w->ConTimerTimer();
-            if (!w->Panel4->CONok->alive())
+            if (!part<JudgePanel>(*w, "Panel4")->CONok->alive())
                 return tick;
         }
         return limit + 1;
@@ -93,7 +94,7 @@ TEST_F(LinkFault, FarEndClosingMidFrameLosesNoFrameAndReconnectWorks)
 
     ASSERT_TRUE(far->send(kFrame1234));
     ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
-    EXPECT_TRUE(w->Panel4->CONok->alive());
+    EXPECT_TRUE(part<JudgePanel>(*w, "Panel4")->CONok->alive());
 
     // A whole frame and half of the next; the far end goes away in the middle of that frame.
     ASSERT_TRUE(far->send(kFrame1235 + kFrame1234.left(7)));
@@ -102,21 +103,21 @@ TEST_F(LinkFault, FarEndClosingMidFrameLosesNoFrameAndReconnectWorks)
     ASSERT_TRUE(waitFor([&] { return w->COMM2().PortLost(); }));
     runEvents(250);   // a few more polls of the lost port: nothing, and no crash
     EXPECT_EQ(w->cds1().rowCount(), 2);
-    EXPECT_EQ(w->reading().ValueText, "1.235");
+    EXPECT_EQ(w->reading().valueText, "1.235");
     EXPECT_EQ(w->serialAssembly().receiveHexText().size(), 14) << "the half frame waits for its end";
     EXPECT_EQ(w->badFrames(), 0);
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
 
     // Nothing comes any more: the indicator is off within three ticks (300 ms).
     EXPECT_LE(ticksUntilIndicatorOff(3), 3);
-    EXPECT_FALSE(w->panel().linkAlive());
-    EXPECT_EQ(w->Panel5->COMCon->text(), "COM Disconnect") << "the user still decides when to disconnect";
+    EXPECT_FALSE(w->pipeline().panel().linkAlive());
+    EXPECT_EQ(part<TopBar>(*w, "Panel5")->COMCon->text(), "COM Disconnect") << "the user still decides when to disconnect";
 
-    w->Panel5->COMCon->click();
+    part<TopBar>(*w, "Panel5")->COMCon->click();
     EXPECT_FALSE(w->COMM2().IsOpen());
     EXPECT_FALSE(w->COMM2().PortLost());
-    EXPECT_EQ(w->Panel5->COMCon->text(), "COM Connection");
-    EXPECT_TRUE(w->Panel5->USBCon->isVisibleTo(w.get()));
+    EXPECT_EQ(part<TopBar>(*w, "Panel5")->COMCon->text(), "COM Connection");
+    EXPECT_TRUE(part<TopBar>(*w, "Panel5")->USBCon->isVisibleTo(w.get()));
 
     // A new far end on the same name: connecting again reads from it.
     far.reset();   // the system may give the new one the old one's device name
@@ -126,11 +127,11 @@ TEST_F(LinkFault, FarEndClosingMidFrameLosesNoFrameAndReconnectWorks)
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
     ASSERT_TRUE(far->send(kFrame1234 + kFrame1235 + kFrame1234));
     ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() >= 4; }));
-    EXPECT_TRUE(w->Panel4->CONok->alive());
+    EXPECT_TRUE(part<JudgePanel>(*w, "Panel4")->CONok->alive());
     // The half frame kept from before the close joins the first new bytes into a group that
     // fails the shape test; everything after it is read.
     EXPECT_EQ(w->cds1().rowCount(), 4);
-    EXPECT_EQ(w->reading().ValueText, "1.234");
+    EXPECT_EQ(w->reading().valueText, "1.234");
 }
 
 TEST_F(LinkFault, PortDeviceGoneWhileConnectedThenBack)
@@ -151,14 +152,14 @@ TEST_F(LinkFault, PortDeviceGoneWhileConnectedThenBack)
 
     // Disconnect, then connect while the device is still gone: refused with the reason,
     // the controls stay idle, the table keeps its row.
-    w->Panel5->COMCon->click();
+    part<TopBar>(*w, "Panel5")->COMCon->click();
     EXPECT_FALSE(w->COMM2().IsOpen());
-    w->Panel5->COMCon->click();
+    part<TopBar>(*w, "Panel5")->COMCon->click();
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_TRUE(prompts.shown[0].startsWith("error: Could not open COM1: ")) << prompts.shown[0].toStdString();
     EXPECT_FALSE(w->COMM2().IsOpen());
-    EXPECT_EQ(w->Panel5->COMCon->text(), "COM Connection");
-    EXPECT_FALSE(w->Panel5->COMCon->isChecked());
+    EXPECT_EQ(part<TopBar>(*w, "Panel5")->COMCon->text(), "COM Connection");
+    EXPECT_FALSE(part<TopBar>(*w, "Panel5")->COMCon->isChecked());
     EXPECT_EQ(w->cds1().rowCount(), 1);
 
     // The device is back: connecting reads again.
@@ -168,7 +169,7 @@ TEST_F(LinkFault, PortDeviceGoneWhileConnectedThenBack)
     connect();
     ASSERT_TRUE(far->send(kFrame1235));
     ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 2; }));
-    EXPECT_TRUE(w->Panel4->CONok->alive());
+    EXPECT_TRUE(part<JudgePanel>(*w, "Panel4")->CONok->alive());
 }
 
 TEST_F(LinkFault, LivePortKeepsTheSilenceRule)

@@ -1,6 +1,6 @@
 #pragma once
 // Answers the window's questions from a script and records every text shown.
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 
 #include <QStringList>
 #include <deque>

@@ -3,6 +3,7 @@
 // replaced, and broken or hostile files to load. Each time the user is told, the table and
 // the chart stay as they were, and a file that was there before is not damaged.
 #include "app/tfcomm.h"
+#include "doubles/window_part.h"
 
 #include "chart/trend_chart_model.h"
 #include "doubles/fixed_locale_clock.h"
@@ -74,13 +75,13 @@ protected:
         for (const char* f : {"0A 2B 31 32 33 34 20 31 30 00 00 80 00 0D", "0A 2B 31 32 33 35 20 31 30 00 00 80 00 0D",
                               "0A 2D 30 30 34 32 20 32 30 00 00 80 00 0D"}) {
             const QByteArray b = frame(f);
-            w->serialAssembly().RECEIVE_COM_Data(b.constData(), b.size());
+            w->RECEIVE_COM_Data(b.constData(), b.size());
         }
         ASSERT_EQ(w->cds1().rowCount(), 3);
         ASSERT_TRUE(dir.isValid());
         for (std::int64_t r = 0; r < w->cds1().rowCount(); ++r)
             rowsBefore.push_back(w->cds1().row(r));
-        pointsBefore = w->Chtshow->model().pointCount();
+        pointsBefore = part<ChartView>(*w, "Chtshow")->model().pointCount();
     }
 
     // Saves through the window's Save button as if the user chose `name`.
@@ -101,7 +102,7 @@ protected:
         ASSERT_EQ(w->cds1().rowCount(), std::int64_t(rowsBefore.size())) << why;
         for (std::size_t r = 0; r < rowsBefore.size(); ++r)
             EXPECT_EQ(w->cds1().row(std::int64_t(r)), rowsBefore[r]) << why;
-        EXPECT_EQ(w->Chtshow->model().pointCount(), pointsBefore) << why;
+        EXPECT_EQ(part<ChartView>(*w, "Chtshow")->model().pointCount(), pointsBefore) << why;
     }
     void expectSaveRefused(const QString& name, const char* why)
     {

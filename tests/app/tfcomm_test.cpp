@@ -1,10 +1,12 @@
 // The main window driven as a user would: start-up state, connection against the virtual
 // meter on a pseudo-terminal, the watchdog, quitting, Close Data and the close box.
 #include "app/tfcomm.h"
+#include "doubles/window_part.h"
+#include "ui/top_bar.h"
 
-#include "app/chart_tool_bar.h"
-#include "app/judge_panel.h"
-#include "app/record_panel.h"
+#include "ui/chart_tool_bar.h"
+#include "ui/judge_panel.h"
+#include "ui/record_panel.h"
 #include "chart/chart_control.h"
 #include "reading/extremes.h"
 #include "reading/lcd_panel_model.h"
@@ -63,7 +65,7 @@ struct Window {
     void feed(const char* hex)
     {
         const QByteArray b = frameBytes(hex);
-        w->serialAssembly().RECEIVE_COM_Data(b.constData(), b.size());
+        w->RECEIVE_COM_Data(b.constData(), b.size());
     }
 };
 
@@ -86,39 +88,39 @@ TEST(MainWindow, StartsAsTheLayoutSays)
     EXPECT_EQ(w.COMM2().ComPortPollingDelay(), 100);
     EXPECT_FALSE(w.COMM2().IsOpen());
     EXPECT_TRUE(static_cast<bool>(w.COMM2().OnReceiveData));
-    EXPECT_EQ(w.reading().FullScaleCount, 6000);
-    EXPECT_FLOAT_EQ(w.extremes().maxSeen(), -6001.0f);
-    EXPECT_FLOAT_EQ(w.extremes().minSeen(), 6001.0f);
-    EXPECT_EQ(w.MinText->text(), "6001");
-    EXPECT_EQ(w.MaxText->text(), "-6001");
-    EXPECT_EQ(w.Chtshow->model().leftAxisMaximum(), 6000);
-    EXPECT_EQ(w.Chtshow->model().leftAxisMinimum(), -6000);
+    EXPECT_EQ(w.pipeline().fullScaleCount(), 6000);
+    EXPECT_FLOAT_EQ(w.pipeline().extremes().maxSeen(), -6001.0f);
+    EXPECT_FLOAT_EQ(w.pipeline().extremes().minSeen(), 6001.0f);
+    EXPECT_EQ(part<QLabel>(w, "MinText")->text(), "6001");
+    EXPECT_EQ(part<QLabel>(w, "MaxText")->text(), "-6001");
+    EXPECT_EQ(part<ChartView>(w, "Chtshow")->model().leftAxisMaximum(), 6000);
+    EXPECT_EQ(part<ChartView>(w, "Chtshow")->model().leftAxisMinimum(), -6000);
     EXPECT_EQ(w.pager().PageSize(), 100);
     EXPECT_EQ(w.pager().CurrentPage(), 1);
     EXPECT_EQ(w.logger().recordNo(), 1);
     EXPECT_EQ(w.logger().maxRecords(), 10000);
-    EXPECT_TRUE(w.RecordLimitItems[2]->isChecked());
+    EXPECT_TRUE(limitItem(w, 2)->isChecked());
     EXPECT_TRUE(w.ConTimer.isActive());
     EXPECT_EQ(w.ConTimer.interval(), 100);
     EXPECT_FALSE(w.Timer3.isActive());
-    EXPECT_EQ(w.Panel4->T1HI->text(), "6000");
-    EXPECT_EQ(w.Panel4->T1LO->text(), "-6000");
-    EXPECT_FALSE(w.Panel4->CONok->alive());
-    EXPECT_TRUE(w.Panel2->RepeatSet->isChecked());
-    EXPECT_FALSE(w.Panel2->RecordSI->isChecked());
-    EXPECT_TRUE(w.TntPanel1->BtFill->isChecked());
-    EXPECT_EQ(w.TntPanel1->Bt10->text(), "1");
-    EXPECT_TRUE(w.Panel5->BtCOM[0]->isVisibleTo(&w));
-    EXPECT_FALSE(w.Panel5->BtCOM[1]->isVisibleTo(&w));
-    EXPECT_EQ(w.Panel5->COMCon->text(), "COM Connection");
-    EXPECT_EQ(w.Panel5->USBCon->text(), "USB Connection");
+    EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1HI->text(), "6000");
+    EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1LO->text(), "-6000");
+    EXPECT_FALSE(part<JudgePanel>(w, "Panel4")->CONok->alive());
+    EXPECT_TRUE(part<RecordPanel>(w, "Panel2")->RepeatSet->isChecked());
+    EXPECT_FALSE(part<RecordPanel>(w, "Panel2")->RecordSI->isChecked());
+    EXPECT_TRUE(part<ChartToolBar>(w, "TntPanel1")->BtFill->isChecked());
+    EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Bt10->text(), "1");
+    EXPECT_TRUE(part<TopBar>(w, "Panel5")->BtCOM[0]->isVisibleTo(&w));
+    EXPECT_FALSE(part<TopBar>(w, "Panel5")->BtCOM[1]->isVisibleTo(&w));
+    EXPECT_EQ(part<TopBar>(w, "Panel5")->COMCon->text(), "COM Connection");
+    EXPECT_EQ(part<TopBar>(w, "Panel5")->USBCon->text(), "USB Connection");
     EXPECT_TRUE(t.prompts.shown.isEmpty());
 }
 
 TEST(MainWindow, GridColumnsHoldTheirTitlesAndLongestTextsWithinTheGrid)
 {
     Window t;
-    QTableView& grid = *t.w->DBGrid1;
+    QTableView& grid = *part<LogGridView>(*t.w, "DBGrid1");
     QHeaderView& header = *grid.horizontalHeader();
     const QFontMetrics fm(grid.font());
     const char* longest[] = {"10000000", "10:15:30 PM", "DutyCycle", "-8.888", "MΩ", "Fail"};
@@ -138,15 +140,15 @@ TEST(MainWindow, ModelFlagsChooseScaleAndReceivePath)
     ModelFlags only20D;
     only20D.set(ModelFlag::IFVK20D);
     Window t(only20D);
-    EXPECT_EQ(t.w->reading().FullScaleCount, 3400);
-    EXPECT_EQ(t.w->MinText->text(), "3401");
-    EXPECT_EQ(t.w->Chtshow->model().leftAxisMaximum(), 3400);
+    EXPECT_EQ(t.w->pipeline().fullScaleCount(), 3400);
+    EXPECT_EQ(part<QLabel>(*t.w, "MinText")->text(), "3401");
+    EXPECT_EQ(part<ChartView>(*t.w, "Chtshow")->model().leftAxisMaximum(), 3400);
 
     ModelFlags only40B;
     only40B.set(ModelFlag::IFVK40B);
     Window u(only40B);
-    EXPECT_EQ(u.w->Chtshow->model().leftAxisMaximum(), 4000);
-    EXPECT_EQ(u.w->MinText->text(), "4001");
+    EXPECT_EQ(part<ChartView>(*u.w, "Chtshow")->model().leftAxisMaximum(), 4000);
+    EXPECT_EQ(part<QLabel>(*u.w, "MinText")->text(), "4001");
 
     Window none{ModelFlags()};
     EXPECT_FALSE(static_cast<bool>(none.w->COMM2().OnReceiveData));
@@ -158,57 +160,57 @@ TEST(MainWindow, AFrameDrivesPanelJudgeLogAndChart)
     Window t;
     TFCOMM& w = *t.w;
     t.feed(kVolts1234);
-    EXPECT_EQ(w.reading().ValueText, "1.234");
-    EXPECT_EQ(w.reading().JudgeText, "pass");
-    EXPECT_EQ(w.panel().digitCaptions()[0], "1");
-    EXPECT_TRUE(w.panel().isShown(Indicator::LcdP1));
-    EXPECT_EQ(w.Panel4->T1VALUE->text(), "1.234");
-    EXPECT_TRUE(w.Panel4->CONok->alive());
-    EXPECT_EQ(w.Chtshow->model().leftAxisMaximum(), 6);
-    EXPECT_EQ(w.PBar2->maximum(), 6);
+    EXPECT_EQ(w.reading().valueText, "1.234");
+    EXPECT_EQ(w.reading().judgeText, "pass");
+    EXPECT_EQ(w.pipeline().panel().digitCaptions()[0], "1");
+    EXPECT_TRUE(w.pipeline().panel().isShown(Indicator::LcdP1));
+    EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1VALUE->text(), "1.234");
+    EXPECT_TRUE(part<JudgePanel>(w, "Panel4")->CONok->alive());
+    EXPECT_EQ(part<ChartView>(w, "Chtshow")->model().leftAxisMaximum(), 6);
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->maximum(), 6);
     ASSERT_EQ(w.cds1().rowCount(), 1);
     EXPECT_EQ(w.cds1().row(0).value, "1.234");
     EXPECT_EQ(w.cds1().row(0).time, "10:15:30");
     EXPECT_EQ(w.cds1().row(0).unit, "V");
     EXPECT_EQ(w.cds1().row(0).judge, "pass");
-    EXPECT_EQ(w.PBar2->value(), 1);
-    EXPECT_EQ(w.Chtshow->model().pointCount(), 2u) << "placeholder plus the logged value";
-    EXPECT_EQ(w.MaxText->text(), "") << "the point moved from none to P1: two resets, old texts kept";
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->value(), 1);
+    EXPECT_EQ(part<ChartView>(w, "Chtshow")->model().pointCount(), 2u) << "placeholder plus the logged value";
+    EXPECT_EQ(part<QLabel>(w, "MaxText")->text(), "") << "the point moved from none to P1: two resets, old texts kept";
     t.feed(kVolts1235);
-    EXPECT_EQ(w.MaxText->text(), "1.235");
-    EXPECT_EQ(w.MinText->text(), "1.235");
+    EXPECT_EQ(part<QLabel>(w, "MaxText")->text(), "1.235");
+    EXPECT_EQ(part<QLabel>(w, "MinText")->text(), "1.235");
 
     t.feed(kOverloadKOhm);
-    EXPECT_EQ(w.reading().ValueText, "0.L");
-    EXPECT_EQ(w.reading().JudgeText, "Fail");
-    EXPECT_EQ(w.panel().digitCaptions()[2], "@");
+    EXPECT_EQ(w.reading().valueText, "0.L");
+    EXPECT_EQ(w.reading().judgeText, "Fail");
+    EXPECT_EQ(w.pipeline().panel().digitCaptions()[2], "@");
     EXPECT_EQ(w.cds1().rowCount(), 3);
     EXPECT_EQ(w.cds1().row(2).unit, "k*");
-    EXPECT_EQ(w.MaxTextU->text(), "kΩ");
+    EXPECT_EQ(part<QLabel>(w, "MaxTextU")->text(), "kΩ");
 }
 
 TEST(MainWindow, BarGraphTakesTheNewRangeBeforeTheValue)
 {
     Window t;
     TFCOMM& w = *t.w;
-    w.Panel2->RepeatSet->setChecked(false);
+    part<RecordPanel>(w, "Panel2")->RepeatSet->setChecked(false);
     t.feed(kVolts1234);
     t.feed(kVolts1234In60);
-    EXPECT_EQ(w.PBar2->maximum(), 60);
-    EXPECT_EQ(w.PBar2->value(), 12) << "12.34 V on the 60 V range, not held at the 6 V range's 6";
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->maximum(), 60);
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->value(), 12) << "12.34 V on the 60 V range, not held at the 6 V range's 6";
     t.feed(kVolts1234In60);   // suppressed as a repeat: the bar keeps showing it
-    EXPECT_EQ(w.PBar2->value(), 12);
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->value(), 12);
 
     ASSERT_TRUE(w.logger().setMaxRecords(2));
     t.feed(kVolts1234);       // not logged: the maximum drops below the bar's value
-    EXPECT_EQ(w.PBar2->maximum(), 6);
-    EXPECT_EQ(w.PBar2->value(), 6) << "held at the top, not emptied";
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->maximum(), 6);
+    EXPECT_EQ(part<QProgressBar>(w, "PBar2")->value(), 6) << "held at the top, not emptied";
 }
 
 TEST(MainWindow, JudgePanelShowsTheVerdictAndPutsBackALimitThatIsNoNumber)
 {
     Window t;
-    JudgePanel& p = *t.w->Panel4;
+    JudgePanel& p = *part<JudgePanel>(*t.w, "Panel4");
     const QColor green(0, 128, 0), red(255, 0, 0);
     t.feed(kVolts1234);
     EXPECT_EQ(p.Shape1->caption(), "Pass");
@@ -221,7 +223,7 @@ TEST(MainWindow, JudgePanelShowsTheVerdictAndPutsBackALimitThatIsNoNumber)
     EXPECT_EQ(p.Shape1->caption(), "Fail");
     EXPECT_EQ(p.Shape1->colour(), red);
     EXPECT_TRUE(p.T1VALUE->styleSheet().contains(red.name()));
-    EXPECT_EQ(t.w->reading().JudgeText, "Fail");
+    EXPECT_EQ(t.w->reading().judgeText, "Fail");
 
     p.T1LO->selectAll();
     QTest::keyClicks(p.T1LO, "-1");
@@ -242,7 +244,7 @@ TEST(MainWindow, SamplingModeStartsKeepsAndStopsTimer3)
 {
     Window t;
     TFCOMM& w = *t.w;
-    w.Panel2->RecordSI->setChecked(true);
+    part<RecordPanel>(w, "Panel2")->RecordSI->setChecked(true);
     t.feed(kVolts1234);
     EXPECT_TRUE(w.Timer3.isActive());
     EXPECT_EQ(w.cds1().rowCount(), 0) << "the tick logs, not the reading";
@@ -252,7 +254,7 @@ TEST(MainWindow, SamplingModeStartsKeepsAndStopsTimer3)
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.cds1().rowCount() == 1; }, 2000));
     EXPECT_EQ(w.cds1().row(0).value, "1.235") << "the latest reading at the tick";
 
-    w.Panel2->RecordSI->setChecked(false);
+    part<RecordPanel>(w, "Panel2")->RecordSI->setChecked(false);
     t.feed(kVolts1234);
     EXPECT_FALSE(w.Timer3.isActive());
     EXPECT_EQ(w.cds1().rowCount(), 2) << "logged at once again";
@@ -266,10 +268,10 @@ TEST(MainWindow, BadFramesAreCountedWithoutABox)
     EXPECT_EQ(t.w->badFrames(), 1);
     EXPECT_TRUE(t.prompts.shown.isEmpty());
     EXPECT_EQ(t.w->cds1().rowCount(), 1);
-    EXPECT_EQ(t.w->Panel4->CONok->toolTip(), "1 bad frame");
+    EXPECT_EQ(part<JudgePanel>(*t.w, "Panel4")->CONok->toolTip(), "1 bad frame");
     t.feed("0A 2B 31 32 33 34 20 3A 30 00 00 80 00 0D");
     t.feed(kVolts1234);
-    EXPECT_EQ(t.w->Panel4->CONok->toolTip(), "2 bad frames");
+    EXPECT_EQ(part<JudgePanel>(*t.w, "Panel4")->CONok->toolTip(), "2 bad frames");
 }
 
 TEST(MainWindow, WatchdogTurnsTheIndicatorOffOnTheThirdSilentTick)
@@ -278,18 +280,18 @@ TEST(MainWindow, WatchdogTurnsTheIndicatorOffOnTheThirdSilentTick)
     TFCOMM& w = *t.w;
     w.ConTimer.stop();
     t.feed(kVolts1234);
-    EXPECT_TRUE(w.panel().linkAlive());
+    EXPECT_TRUE(w.pipeline().panel().linkAlive());
     w.ConTimerTimer();
     w.ConTimerTimer();
-    EXPECT_TRUE(w.panel().linkAlive());
+    EXPECT_TRUE(w.pipeline().panel().linkAlive());
     t.feed(kVolts1235);   // a frame between ticks starts the count again
     w.ConTimerTimer();
     w.ConTimerTimer();
-    EXPECT_TRUE(w.panel().linkAlive());
+    EXPECT_TRUE(w.pipeline().panel().linkAlive());
     w.ConTimerTimer();
-    EXPECT_FALSE(w.panel().linkAlive());
-    EXPECT_FALSE(w.Panel4->CONok->alive());
-    EXPECT_EQ(w.linkIdleTicks(), 0);
+    EXPECT_FALSE(w.pipeline().panel().linkAlive());
+    EXPECT_FALSE(part<JudgePanel>(w, "Panel4")->CONok->alive());
+    EXPECT_EQ(w.pipeline().linkIdleTicks(), 0);
 }
 
 TEST(MainWindow, QuitAsksAndActsOnlyOnYes)
@@ -357,13 +359,13 @@ TEST(MainWindow, RecordLimitMenuKeepsOneItemChecked)
     t.w->setRecordLimit(0);
     EXPECT_EQ(t.w->logger().maxRecords(), 1000);
     int checked = 0;
-    for (QAction* a : t.w->RecordLimitItems)
-        checked += a->isChecked();
+    for (int i = 0; i < RecordLogger::kLimitCount; ++i)
+        checked += limitItem(*t.w, i)->isChecked();
     EXPECT_EQ(checked, 1);
-    EXPECT_TRUE(t.w->RecordLimitItems[0]->isChecked());
+    EXPECT_TRUE(limitItem(*t.w, 0)->isChecked());
     t.w->setRecordLimit(5);
     EXPECT_EQ(t.w->logger().maxRecords(), 10000000);
-    EXPECT_EQ(t.w->RecordLimitItems[5]->text(), "limitless");
+    EXPECT_EQ(limitItem(*t.w, 5)->text(), "limitless");
 }
 
 TEST(MainWindow, RecordLimitReachedIsShownUntilLoggingCanGoOn)
@@ -372,19 +374,19 @@ TEST(MainWindow, RecordLimitReachedIsShownUntilLoggingCanGoOn)
     TFCOMM& w = *t.w;
     ASSERT_TRUE(w.logger().setMaxRecords(2));
     t.feed(kVolts1234);
-    EXPECT_FALSE(w.RecordLimitHint->isVisibleTo(&w));
+    EXPECT_FALSE(part<QLabel>(w, "RecordLimitHint")->isVisibleTo(&w));
     t.feed(kVolts1235);
-    EXPECT_TRUE(w.RecordLimitHint->isVisibleTo(&w));
-    EXPECT_EQ(w.RecordLimitHint->text(), "Record limit 2 reached");
+    EXPECT_TRUE(part<QLabel>(w, "RecordLimitHint")->isVisibleTo(&w));
+    EXPECT_EQ(part<QLabel>(w, "RecordLimitHint")->text(), "Record limit 2 reached");
     w.setRecordLimit(0);
-    EXPECT_FALSE(w.RecordLimitHint->isVisibleTo(&w)) << "a higher limit resumes logging";
+    EXPECT_FALSE(part<QLabel>(w, "RecordLimitHint")->isVisibleTo(&w)) << "a higher limit resumes logging";
 
     ASSERT_TRUE(w.logger().setMaxRecords(3));
     t.feed(kVolts1234);
-    ASSERT_TRUE(w.RecordLimitHint->isVisibleTo(&w));
+    ASSERT_TRUE(part<QLabel>(w, "RecordLimitHint")->isVisibleTo(&w));
     t.prompts.answers = {true};
     w.RecordNewClick();
-    EXPECT_FALSE(w.RecordLimitHint->isVisibleTo(&w)) << "Close Data starts the count again";
+    EXPECT_FALSE(part<QLabel>(w, "RecordLimitHint")->isVisibleTo(&w)) << "Close Data starts the count again";
 }
 
 TEST(MainWindow, FailedOpenShowsTheReasonAndStaysIdle)
@@ -397,16 +399,16 @@ TEST(MainWindow, FailedOpenShowsTheReasonAndStaysIdle)
     t.w->COMConClick(true);
     ASSERT_EQ(t.prompts.shown.size(), 1);
     EXPECT_TRUE(t.prompts.shown[0].startsWith("error: Could not open COM1: ")) << t.prompts.shown[0].toStdString();
-    EXPECT_EQ(t.w->Panel5->COMCon->text(), "COM Connection");
-    EXPECT_FALSE(t.w->Panel5->COMCon->isChecked());
-    EXPECT_TRUE(t.w->Panel5->USBCon->isVisibleTo(t.w.get()));
+    EXPECT_EQ(part<TopBar>(*t.w, "Panel5")->COMCon->text(), "COM Connection");
+    EXPECT_FALSE(part<TopBar>(*t.w, "Panel5")->COMCon->isChecked());
+    EXPECT_TRUE(part<TopBar>(*t.w, "Panel5")->USBCon->isVisibleTo(t.w.get()));
     qunsetenv("XDG_RUNTIME_DIR");
 }
 
 TEST(MainWindow, IntervalAndPageSizeBoxesTakeOnlyDigits)
 {
     Window t;
-    for (QLineEdit* box : {t.w->Panel2->RecordSITime, t.w->TntPanel1->Maxrecord}) {
+    for (QLineEdit* box : {part<RecordPanel>(*t.w, "Panel2")->RecordSITime, part<ChartToolBar>(*t.w, "TntPanel1")->Maxrecord}) {
         SCOPED_TRACE(box->objectName().toStdString());
         box->clear();
         QTest::keyClicks(box, QStringLiteral("1a2-b.3 ,+"));
@@ -436,13 +438,13 @@ TEST(MainWindow, EnlargeAndRestoreTheChart)
     const auto before = places();
     w.TbFdClick();
     EXPECT_TRUE(w.isChartEnlarged());
-    EXPECT_FALSE(w.Panel2->isVisible());
-    EXPECT_FALSE(w.Panel5->isVisible());
-    EXPECT_EQ(w.Chtshow->geometry().topLeft(), QPoint(2, 28));
-    EXPECT_TRUE(client->rect().contains(w.Chtshow->geometry())) << "axis titles inside the window";
-    EXPECT_EQ(w.TntPanel1->pos(), QPoint(2, 0));
+    EXPECT_FALSE(part<RecordPanel>(w, "Panel2")->isVisible());
+    EXPECT_FALSE(part<TopBar>(w, "Panel5")->isVisible());
+    EXPECT_EQ(part<ChartView>(w, "Chtshow")->geometry().topLeft(), QPoint(2, 28));
+    EXPECT_TRUE(client->rect().contains(part<ChartView>(w, "Chtshow")->geometry())) << "axis titles inside the window";
+    EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->pos(), QPoint(2, 0));
     w.TbSxClick();
-    EXPECT_EQ(w.TntPanel1->pos(), QPoint(306, 149));
+    EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->pos(), QPoint(306, 149));
     EXPECT_TRUE(places() == before) << "every element back where it stood";
 }
 
@@ -474,25 +476,25 @@ TEST_F(WithVirtualMeter, ConnectShowsReadingsAndDisconnectStopsThem)
 {
     Window t;
     TFCOMM& w = *t.w;
-    w.Panel5->COMCon->click();
+    part<TopBar>(w, "Panel5")->COMCon->click();
     EXPECT_TRUE(t.prompts.shown.isEmpty()) << t.prompts.shown.join("; ").toStdString();
     EXPECT_TRUE(w.COMM2().IsOpen());
-    EXPECT_EQ(w.Panel5->COMCon->text(), "COM Disconnect");
-    EXPECT_FALSE(w.Panel5->USBCon->isVisibleTo(&w));
-    EXPECT_FALSE(w.Panel5->BtCOM[0]->isEnabled());
+    EXPECT_EQ(part<TopBar>(w, "Panel5")->COMCon->text(), "COM Disconnect");
+    EXPECT_FALSE(part<TopBar>(w, "Panel5")->USBCon->isVisibleTo(&w));
+    EXPECT_FALSE(part<TopBar>(w, "Panel5")->BtCOM[0]->isEnabled());
 
     QTRY_VERIFY_WITH_TIMEOUT(w.cds1().rowCount() >= 5, 5000);
-    EXPECT_TRUE(w.Panel4->CONok->alive());
-    EXPECT_FALSE(w.reading().ValueText.isEmpty());
-    EXPECT_FALSE(w.reading().FunctionText.isEmpty());
+    EXPECT_TRUE(part<JudgePanel>(w, "Panel4")->CONok->alive());
+    EXPECT_FALSE(w.reading().valueText.isEmpty());
+    EXPECT_FALSE(w.reading().functionText.isEmpty());
     EXPECT_EQ(w.badFrames(), 0);
 
-    w.Panel5->COMCon->click();
+    part<TopBar>(w, "Panel5")->COMCon->click();
     EXPECT_FALSE(w.COMM2().IsOpen());
-    EXPECT_EQ(w.Panel5->COMCon->text(), "COM Connection");
-    EXPECT_TRUE(w.Panel5->USBCon->isVisibleTo(&w));
+    EXPECT_EQ(part<TopBar>(w, "Panel5")->COMCon->text(), "COM Connection");
+    EXPECT_TRUE(part<TopBar>(w, "Panel5")->USBCon->isVisibleTo(&w));
     const auto rows = w.cds1().rowCount();
-    QTRY_VERIFY_WITH_TIMEOUT(!w.Panel4->CONok->alive(), 1000);
+    QTRY_VERIFY_WITH_TIMEOUT(!part<JudgePanel>(w, "Panel4")->CONok->alive(), 1000);
     QTest::qWait(300);
     EXPECT_LE(w.cds1().rowCount(), rows + 1) << "at most the frame already on its way";
 }
@@ -510,14 +512,14 @@ TEST(MainWindow, GridCatchesUpWithEveryLoggedRow)
     ASSERT_EQ(w.cds1().rowCount(), 300);
     QElapsedTimer clock;
     clock.start();
-    while (w.DBGrid1->sourceModel()->rowCount() != 300 && clock.elapsed() < 5000)
+    while (part<LogGridView>(w, "DBGrid1")->sourceModel()->rowCount() != 300 && clock.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(w.DBGrid1->sourceModel()->rowCount(), 300);
+    EXPECT_EQ(part<LogGridView>(w, "DBGrid1")->sourceModel()->rowCount(), 300);
     // It follows the last row, holding no more rows of its own than it shows.
-    const QAbstractItemModel& shown = *w.DBGrid1->model();
+    const QAbstractItemModel& shown = *part<LogGridView>(w, "DBGrid1")->model();
     ASSERT_GT(shown.rowCount(), 0);
     EXPECT_LT(shown.rowCount(), 20);
-    EXPECT_EQ(w.DBGrid1->sourceRow(shown.rowCount() - 1), 299);
+    EXPECT_EQ(part<LogGridView>(w, "DBGrid1")->sourceRow(shown.rowCount() - 1), 299);
     EXPECT_EQ(shown.index(shown.rowCount() - 1, 3).data().toString(), "1.234");
 }
 
@@ -539,10 +541,10 @@ TEST(MainWindow, TheScreenShowsWhatAFullRepaintDraws)
     }
     QTest::qWait(200);
     const QImage screen = w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
-    w.Chtshow->replot(QCustomPlot::rpImmediateRefresh);   // every chart layer drawn anew
+    part<ChartView>(w, "Chtshow")->replot(QCustomPlot::rpImmediateRefresh);   // every chart layer drawn anew
     const QImage full = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(screen.size(), full.size());
-    const QWidget* parts[] = {w.Panel1, w.DBGrid1, w.Chtshow, w.Panel4, w.PBar2};
+    const QWidget* parts[] = {part<LcdPanelWidget>(w, "Panel1"), part<LogGridView>(w, "DBGrid1"), part<ChartView>(w, "Chtshow"), part<JudgePanel>(w, "Panel4"), part<QProgressBar>(w, "PBar2")};
     for (const QWidget* part : parts) {
         SCOPED_TRACE(part->objectName().toStdString());
         const QRect area(part->mapTo(&w, QPoint(0, 0)), part->size());

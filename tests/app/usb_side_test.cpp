@@ -3,9 +3,10 @@
 // falling silent, devices plugged in and removed while reading, and the program's one
 // HID controller.
 #include "app/tfcomm.h"
+#include "doubles/window_part.h"
 
-#include "app/judge_panel.h"
-#include "app/top_bar.h"
+#include "ui/judge_panel.h"
+#include "ui/top_bar.h"
 #include "app/usb_side.h"
 #include "reading/lcd_panel_model.h"
 #include "far_end.h"
@@ -113,9 +114,9 @@ protected:
         s.hidPlatform = &platform;
         w = std::make_unique<TFCOMM>(s);
     }
-    QPushButton& USBCon() { return *w->Panel5->USBCon; }
-    QPushButton& COMCon() { return *w->Panel5->COMCon; }
-    bool panelVisible(int n) { return w->Panel5->BtCOM[size_t(n - 1)]->isVisibleTo(w.get()); }
+    QPushButton& USBCon() { return *part<TopBar>(*w, "Panel5")->USBCon; }
+    QPushButton& COMCon() { return *part<TopBar>(*w, "Panel5")->COMCon; }
+    bool panelVisible(int n) { return part<TopBar>(*w, "Panel5")->BtCOM[size_t(n - 1)]->isVisibleTo(w.get()); }
     int visiblePanels()
     {
         int shown = 0;
@@ -170,12 +171,12 @@ TEST_F(UsbWindow, ReadingsArriveAsInputReportsUntilDisconnect)
 
     sendFrame();
     ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
-    EXPECT_EQ(w->reading().ValueText, "1.234");
+    EXPECT_EQ(w->reading().valueText, "1.234");
     EXPECT_EQ(w->cds1().row(0).unit, "V");
-    EXPECT_EQ(w->panel().digitCaptions()[0], "1");
-    EXPECT_EQ(w->Panel4->T1VALUE->text(), "1.234");
-    EXPECT_TRUE(w->Panel4->CONok->alive());
-    EXPECT_TRUE(waitUntil([&] { return w->DBGrid1->sourceModel()->rowCount() == 1; })) << "the grid shows the row";
+    EXPECT_EQ(w->pipeline().panel().digitCaptions()[0], "1");
+    EXPECT_EQ(part<JudgePanel>(*w, "Panel4")->T1VALUE->text(), "1.234");
+    EXPECT_TRUE(part<JudgePanel>(*w, "Panel4")->CONok->alive());
+    EXPECT_TRUE(waitUntil([&] { return part<LogGridView>(*w, "DBGrid1")->sourceModel()->rowCount() == 1; })) << "the grid shows the row";
     sendFrame(kPart1Of1235);
     ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 2; }));
     EXPECT_EQ(w->cds1().row(1).value, "1.235");
@@ -233,8 +234,8 @@ TEST_F(UsbWindow, SerialAndUsbExcludeEachOther)
 
     // USB receiving: the serial controls are gone; afterwards the panel of the port chosen
     // before comes back, not the first one.
-    w->Panel5->BtCOM[0]->click();
-    w->Panel5->BtCOM[1]->click();
+    part<TopBar>(*w, "Panel5")->BtCOM[0]->click();
+    part<TopBar>(*w, "Panel5")->BtCOM[1]->click();
     ASSERT_TRUE(panelVisible(3));
     USBCon().click();
     expectReceiving();
@@ -249,7 +250,7 @@ TEST_F(UsbWindow, SilentMeterEndsReadingAndGivesTheSerialSideBack)
 {
     platform.plug(adapter());
     open();
-    w->Panel5->BtCOM[0]->click();   // COM2
+    part<TopBar>(*w, "Panel5")->BtCOM[0]->click();   // COM2
     USBCon().click();
     expectReceiving();
     sendFrame();
@@ -264,10 +265,10 @@ TEST_F(UsbWindow, SilentMeterEndsReadingAndGivesTheSerialSideBack)
         << platform.pendingReports(kAdapter) << " reports still queued";
     EXPECT_EQ(prompts.shown, QStringList{kMeterSilent});
     EXPECT_EQ(prompts.ticksWhileOpen, 2);
-    EXPECT_EQ(w->linkIdleTicks(), 0) << "ticks during the box are not counted";
+    EXPECT_EQ(w->pipeline().linkIdleTicks(), 0) << "ticks during the box are not counted";
     EXPECT_EQ(platform.pendingReports(kAdapter), 0);
     expectIdle(2);
-    EXPECT_FALSE(w->Panel4->CONok->alive());
+    EXPECT_FALSE(part<JudgePanel>(*w, "Panel4")->CONok->alive());
     ASSERT_NE(adapterObject(), nullptr);
     EXPECT_FALSE(adapterObject()->hasReader());
 
@@ -317,9 +318,9 @@ TEST_F(UsbWindow, AdapterUnpluggedWhileReadingGoesIdleWithTheMessage)
 {
     platform.plug(adapter());
     open();
-    w->Panel5->BtCOM[0]->click();
-    w->Panel5->BtCOM[1]->click();
-    w->Panel5->BtCOM[2]->click();   // COM4
+    part<TopBar>(*w, "Panel5")->BtCOM[0]->click();
+    part<TopBar>(*w, "Panel5")->BtCOM[1]->click();
+    part<TopBar>(*w, "Panel5")->BtCOM[2]->click();   // COM4
     USBCon().click();
     sendFrame();
     ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
@@ -369,10 +370,10 @@ TEST_F(UsbWindow, OnlyTheFirstOfTwoWindowsAtOnceHasTheUsbSide)
     auto second = std::make_unique<TFCOMM>(s);
     EXPECT_TRUE(w->usb().available());
     EXPECT_FALSE(second->usb().available());
-    second->Panel5->USBCon->click();
+    part<TopBar>(*second, "Panel5")->USBCon->click();
     EXPECT_EQ(secondPrompts.shown, QStringList{"error: Only one THidDeviceController allowed per program"});
-    EXPECT_FALSE(second->Panel5->USBCon->isChecked());
-    EXPECT_TRUE(second->Panel5->COMCon->isVisibleTo(second.get()));
+    EXPECT_FALSE(part<TopBar>(*second, "Panel5")->USBCon->isChecked());
+    EXPECT_TRUE(part<TopBar>(*second, "Panel5")->COMCon->isVisibleTo(second.get()));
     second.reset();
 
     // The first window's cable still works, and once it is gone a new window gets the side.

@@ -2,8 +2,9 @@
 // session that ended without saving, signals, two windows at once, and a journal that cannot
 // be written.
 #include "app/termination_signals.h"
-#include "app/record_panel.h"
+#include "ui/record_panel.h"
 #include "app/tfcomm.h"
+#include "doubles/window_part.h"
 #include "doubles/fixed_locale_clock.h"
 
 #include "ui/chart_view.h"
@@ -52,15 +53,15 @@ struct JournalWindow {
     {
         for (int i = first; i < first + count; ++i) {
             const QByteArray b = voltsFrame(i);
-            w->serialAssembly().RECEIVE_COM_Data(b.constData(), b.size());
+            w->RECEIVE_COM_Data(b.constData(), b.size());
         }
     }
 };
 
-std::vector<JournalRow> journalRows(const QString& path)
+std::vector<LogRow> journalRows(const QString& path)
 {
-    std::vector<JournalRow> rows;
-    readJournal(path, [&](const JournalRow& r) { rows.push_back(r); return true; });
+    std::vector<LogRow> rows;
+    readJournal(path, [&](const LogRow& r) { rows.push_back(r); return true; });
     return rows;
 }
 
@@ -153,14 +154,14 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
         ASSERT_EQ(b.w->cds1().rowCount(), 5);
         for (std::size_t r = 0; r < logged.size(); ++r)
             EXPECT_EQ(b.w->cds1().row(std::int64_t(r)), logged[r]) << "row " << r;
-        EXPECT_EQ(b.w->Chtshow->model().pointCount(), 5u + 1u) << "on the chart too (after its placeholder)";
-        EXPECT_EQ(b.w->unsavedRowCount(), 5);
+        EXPECT_EQ(part<ChartView>(*b.w, "Chtshow")->model().pointCount(), 5u + 1u) << "on the chart too (after its placeholder)";
+        EXPECT_EQ(b.w->pipeline().unsavedRows(), 5);
         EXPECT_FALSE(QFile::exists(oldPath));
         EXPECT_EQ(journalRows(b.w->journal().path()).size(), 5u) << "this window's journal holds them now";
 
         b.log(200, 1);
         EXPECT_EQ(b.w->cds1().row(5).no, 6) << "numbering goes on after the restored rows";
-        b.w->Panel2->RepeatSet->setChecked(false);
+        part<RecordPanel>(*b.w, "Panel2")->RepeatSet->setChecked(false);
         b.log(200, 1);
         EXPECT_EQ(b.w->cds1().rowCount(), 6) << "a repeat of the last row is still a repeat";
         EXPECT_EQ(b.w->logger().loggedCount(), 6);
@@ -229,17 +230,17 @@ TEST(WindowJournal, AJournalThatCannotBeWrittenIsShownOnceAndLoggingGoesOn)
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
         JournalWindow t(folder, c.maxPages);
-        EXPECT_FALSE(t.w->SafetyCopy->isVisibleTo(t.w.get()));
+        EXPECT_FALSE(part<QLabel>(*t.w, "SafetyCopy")->isVisibleTo(t.w.get()));
         t.log(1, 3000);
         EXPECT_EQ(t.w->cds1().rowCount(), 3000) << c.what;
-        ASSERT_TRUE(waitFor([&] { return t.w->SafetyCopy->isVisibleTo(t.w.get()); })) << c.what;
-        EXPECT_TRUE(t.w->SafetyCopy->text().startsWith(c.reason)) << t.w->SafetyCopy->text().toStdString();
+        ASSERT_TRUE(waitFor([&] { return part<QLabel>(*t.w, "SafetyCopy")->isVisibleTo(t.w.get()); })) << c.what;
+        EXPECT_TRUE(part<QLabel>(*t.w, "SafetyCopy")->text().startsWith(c.reason)) << part<QLabel>(*t.w, "SafetyCopy")->text().toStdString();
         EXPECT_TRUE(t.prompts.shown.isEmpty()) << "no box for it";
         t.log(3000, 10);
         EXPECT_EQ(t.w->cds1().rowCount(), 3010);
         if (c.blockFolder) {
             QFile::remove(folder);
-            ASSERT_TRUE(waitFor([&] { return !t.w->SafetyCopy->isVisibleTo(t.w.get()); })) << "back on by itself";
+            ASSERT_TRUE(waitFor([&] { return !part<QLabel>(*t.w, "SafetyCopy")->isVisibleTo(t.w.get()); })) << "back on by itself";
             ASSERT_TRUE(t.w->journal().flush());
             EXPECT_EQ(journalRows(t.w->journal().path()).size(), 3010u) << "the rows that waited are written";
         }

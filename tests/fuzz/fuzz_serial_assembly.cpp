@@ -113,14 +113,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             // Empty and negative batches change nothing.
             const QString keptBefore = assembly.receiveHexText();
             const QString frameBefore = assembly.frameText();
-            assembly.RECEIVE_COM_Data(batch, 0);
-            assembly.H20BRData(batch, -1);
+            assembly.receiveHexPairs(batch, 0);
+            assembly.receiveNibbles(batch, -1);
             FUZZ_CHECK(assembly.receiveHexText() == keptBefore && assembly.frameText() == frameBefore, streamHex);
         }
         if (nibbles)
-            assembly.H20BRData(batch, int(length));
+            assembly.receiveNibbles(batch, int(length));
         else
-            assembly.RECEIVE_COM_Data(batch, int(length));
+            assembly.receiveHexPairs(batch, int(length));
         pos += length;
         FUZZ_CHECK(assembly.receiveHexText().size() <= bound,
                    QStringLiteral("kept %1 characters of %2").arg(assembly.receiveHexText().size()).arg(streamHex));

@@ -4,7 +4,7 @@
 // SIGHUP or SIGINT as the program does.
 #include "app/termination_signals.h"
 #include "app/tfcomm.h"
-#include "app/user_prompts.h"
+#include "ui/user_prompts.h"
 #include "log/log_table.h"
 
 #include <QApplication>

@@ -27,12 +27,12 @@ Bytes operator+(Bytes a, const Bytes& b)
 
 void feed(SerialFrameAssembly& a, const Bytes& bytes, std::size_t from, std::size_t to)
 {
-    a.RECEIVE_COM_Data(reinterpret_cast<const char*>(bytes.data() + from), int(to - from));
+    a.receiveHexPairs(reinterpret_cast<const char*>(bytes.data() + from), int(to - from));
 }
 
 void feedNibbles(SerialFrameAssembly& a, const Bytes& bytes)
 {
-    a.H20BRData(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
+    a.receiveNibbles(reinterpret_cast<const char*>(bytes.data()), int(bytes.size()));
 }
 
 // An assembly that records every frame it passes on.
@@ -154,10 +154,10 @@ TEST(SerialFrameAssembly, EmptyAndNegativeBatchesChangeNothing)
     const Bytes start = group(0x2B, 11) + Bytes{0x0A, 0x2B};
     feed(r.assembly, start, 0, start.size());
     const Bytes data{0x0D, 0x0D};
-    r.assembly.RECEIVE_COM_Data(reinterpret_cast<const char*>(data.data()), 0);
-    r.assembly.RECEIVE_COM_Data(reinterpret_cast<const char*>(data.data()), -1);
-    r.assembly.RECEIVE_COM_Data(nullptr, 5);  // no bytes at all: nothing to read
-    r.assembly.H20BRData(reinterpret_cast<const char*>(data.data()), -7);
+    r.assembly.receiveHexPairs(reinterpret_cast<const char*>(data.data()), 0);
+    r.assembly.receiveHexPairs(reinterpret_cast<const char*>(data.data()), -1);
+    r.assembly.receiveHexPairs(nullptr, 5);  // no bytes at all: nothing to read
+    r.assembly.receiveNibbles(reinterpret_cast<const char*>(data.data()), -7);
     EXPECT_EQ(r.assembly.receiveHexText(), "0A2B");
     EXPECT_EQ(r.assembly.frameText(), "2B1112131415161718191A1B0D");
     EXPECT_EQ(r.frames.size(), 1);

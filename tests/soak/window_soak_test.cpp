@@ -6,7 +6,8 @@
 #include "reading/locale_clock.h"
 #include "app/scripted_prompts.h"
 #include "app/tfcomm.h"
-#include "app/top_bar.h"
+#include "doubles/window_part.h"
+#include "ui/top_bar.h"
 #include "chart/trend_chart_model.h"
 #include "link/com_port_resolver.h"
 #include "link/comm_port_driver.h"
@@ -79,7 +80,7 @@ struct Footprint {
 
 Footprint footprint(TFCOMM& w)
 {
-    const TrendChartModel& chart = w.Chtshow->model();
+    const TrendChartModel& chart = part<ChartView>(w, "Chtshow")->model();
     return {residentBytes(), static_cast<long long>(w.cds1().memoryBytes() + chart.values().capacity() * sizeof(double))};
 }
 
@@ -108,8 +109,8 @@ TEST(WindowSoak, EveryFrameAtAThousandASecondIsLoggedAndMemoryGrowsOnlyByTheData
     ASSERT_EQ(w.logger().maxRecords(), 10000000);
     ASSERT_TRUE(w.logger().repeatSet()) << "Repeat is on: equal readings are logged too";
 
-    const auto pointsAtStart = static_cast<long long>(w.Chtshow->model().pointCount());   // the placeholder
-    w.Panel5->COMCon->click();
+    const auto pointsAtStart = static_cast<long long>(part<ChartView>(w, "Chtshow")->model().pointCount());   // the placeholder
+    part<TopBar>(w, "Panel5")->COMCon->click();
     ASSERT_TRUE(w.COMM2().IsOpen()) << prompts.shown.join(QStringLiteral("; ")).toStdString();
 
     std::atomic<int> sent{0};
@@ -142,7 +143,7 @@ TEST(WindowSoak, EveryFrameAtAThousandASecondIsLoggedAndMemoryGrowsOnlyByTheData
     EXPECT_EQ(w.badFrames(), 0);
     EXPECT_EQ(w.logger().loggedCount(), sent.load() - 1) << "every frame after the first is logged";
     EXPECT_EQ(w.cds1().rowCount(), sent.load() - 1);
-    EXPECT_EQ(static_cast<long long>(w.Chtshow->model().pointCount()), pointsAtStart + sent.load() - 1);
+    EXPECT_EQ(static_cast<long long>(part<ChartView>(w, "Chtshow")->model().pointCount()), pointsAtStart + sent.load() - 1);
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join(QStringLiteral("; ")).toStdString();
 
     // Growth beyond the data: allocator slack and the address sanitizer's quarantine of freed
@@ -159,7 +160,7 @@ TEST(WindowSoak, EveryFrameAtAThousandASecondIsLoggedAndMemoryGrowsOnlyByTheData
     ASSERT_GT(before.rss, 0);
     EXPECT_LE(rssGrowth, dataGrowth + dataGrowth / 4 + slack);
 
-    w.Panel5->COMCon->click();
+    part<TopBar>(w, "Panel5")->COMCon->click();
     EXPECT_FALSE(w.COMM2().IsOpen());
     port.unpublish();
     qunsetenv("XDG_RUNTIME_DIR");

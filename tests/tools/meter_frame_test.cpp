@@ -44,9 +44,9 @@ TEST(MeterFrame, ReceiverDropsTheFirstFrameAndDecodesTheNext)
     std::vector<QString> accepted;
     SerialFrameAssembly assembly([&](const QString& text) { accepted.push_back(text); });
     const QByteArray frame = buildMeterFrame(meterFrameForDisplay(QStringLiteral("-5.012"), {0x30, 0, 0, 0x80}));
-    assembly.RECEIVE_COM_Data(frame.constData(), int(frame.size()));
+    assembly.receiveHexPairs(frame.constData(), int(frame.size()));
     EXPECT_TRUE(accepted.empty()) << "nothing in front of the first sign";
-    assembly.RECEIVE_COM_Data(frame.constData(), int(frame.size()));
+    assembly.receiveHexPairs(frame.constData(), int(frame.size()));
     ASSERT_EQ(accepted.size(), 1u);
 
     DecodeInput in;

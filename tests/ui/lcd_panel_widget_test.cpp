@@ -44,7 +44,7 @@ TEST(LcdPanelWidget, EveryIndicatorDrawsInsideItsOwnPlaceOnly)
         f.progress = DecodeProgress::Complete;
         f.indicators.show(i);
         LcdPanelModel model;
-        model.applyIndicators(f, false);
+        model.applyIndicators(f);
         const QImage image = render(&model, false);
 
         const QRect box = LcdPanelWidget::elementRect(i);
@@ -112,7 +112,10 @@ TEST(LcdPanelWidget, DecodedReadingsShowTheirDigits)
     for (const Sample& s : samples) {
         SCOPED_TRACE(s.file);
         LcdPanelModel model;
-        model.applyDecodedFrame(decodeFrame({QString::fromLatin1(s.frameText) + QStringLiteral("0D")}), false);
+        const Reading r = decodeFrame({QString::fromLatin1(s.frameText) + QStringLiteral("0D")});
+        model.applyIndicators(r);
+        model.applyDigitCaptions(r);
+        model.applyRangeBounds(r);
         const QImage image = render(&model, true);
         for (int d = 0; d < 4; ++d)
             EXPECT_EQ(darkPixels(image, LcdPanelWidget::digitRect(d)) > 50, s.darkDigits[d] == 1) << "digit " << d + 1;

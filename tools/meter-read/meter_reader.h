@@ -43,7 +43,7 @@ public:
     MeterReader(const LogSettings& settings, int startFullScaleCount, const LocaleClock& clock);
 
     // A batch of received bytes, as the port delivers them.
-    void receiveBytes(const char* data, int size) { assembly_.RECEIVE_COM_Data(data, size); }
+    void receiveBytes(const char* data, int size) { assembly_.receiveHexPairs(data, size); }
     // One input report of the USB adapter: its report ID and the bytes after it.
     void receiveUsbReport(quint8 reportId, const quint8* data, quint16 size)
     {

@@ -1,4 +1,4 @@
-#include "app/judge_panel.h"
+#include "ui/judge_panel.h"
 
 #include "ui/link_indicator_widget.h"
 
@@ -134,4 +134,20 @@ void JudgeDisc::paintEvent(QPaintEvent*)
     p.setFont(f);
     p.setPen(Qt::white);
     p.drawText(disc, Qt::AlignCenter, caption_);
+}
+
+void JudgePanel::showLink(bool alive, long long badFrames, long long droppedBytes)
+{
+    CONok->setAlive(alive);
+    QStringList faults;
+    if (badFrames)
+        faults << (badFrames == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(badFrames));
+    // Bytes the serial driver had to drop because the port sent faster than it is polled.
+    if (droppedBytes)
+        faults << (droppedBytes == 1 ? QStringLiteral("1 byte dropped (overrun)")
+                                     : QStringLiteral("%1 bytes dropped (overrun)").arg(droppedBytes));
+    const QString tip = !faults.isEmpty() ? faults.join(QStringLiteral(", "))
+                                          : (alive ? QStringLiteral("Frames are arriving") : QStringLiteral("No frames"));
+    if (CONok->toolTip() != tip)
+        CONok->setToolTip(tip);
 }

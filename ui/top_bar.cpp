@@ -1,4 +1,4 @@
-#include "app/top_bar.h"
+#include "ui/top_bar.h"
 
 TopBar::TopBar(QWidget* parent) : QWidget(parent)
 {

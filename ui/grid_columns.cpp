@@ -1,4 +1,4 @@
-#include "app/grid_columns.h"
+#include "ui/grid_columns.h"
 
 #include "decode/frame_decoder.h"
 #include "decode/unit_display.h"

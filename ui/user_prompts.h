@@ -1,6 +1,6 @@
 #pragma once
 // Every message box and file dialog of the window goes through this, so tests can answer them.
-#include "app/file_dialogs.h"
+#include "ui/file_dialogs.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,5 +1,8 @@
 #pragma once
 // Panel2: the logging controls (repeat, sampling interval, close data) and the file buttons.
+// Repeat, sampling and the interval box set the logger's rules; the buttons are the window's.
+#include "log/record_logger.h"
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
@@ -8,7 +11,7 @@
 class RecordPanel : public QFrame {
     Q_OBJECT
 public:
-    explicit RecordPanel(QWidget* parent = nullptr);
+    explicit RecordPanel(RecordLogger& logger, QWidget* parent = nullptr);
 
     QCheckBox* RepeatSet = nullptr;
     QCheckBox* RecordSI = nullptr;
@@ -17,4 +20,12 @@ public:
     QPushButton* saveas = nullptr;          // Save data files
     QPushButton* OpenDataFiles = nullptr;   // Open old data files
     QPushButton* BtPrint = nullptr;
+
+signals:
+    // The sampling timer's new interval, in milliseconds.
+    void intervalChanged(int milliseconds);
+
+private:
+    void RecordSITimeChange(const QString& text);
+    RecordLogger& logger_;
 };

@@ -1,6 +1,6 @@
-#include "app/chart_tool_bar.h"
+#include "ui/chart_tool_bar.h"
 
-#include "app/digits_validator.h"
+#include "ui/digits_validator.h"
 #include "chart/chart_tool_panel.h"
 
 namespace {
@@ -53,6 +53,9 @@ ChartToolBar::ChartToolBar(ChartToolPanel& tools, QWidget* parent) : QFrame(pare
     connect(BtSave, &QPushButton::clicked, this, &ChartToolBar::saveClicked);
     connect(TbFd, &QPushButton::clicked, this, &ChartToolBar::enlargeClicked);
     connect(TbSx, &QPushButton::clicked, this, &ChartToolBar::restoreClicked);
+    // The page-size delay ends in the tools; the bar shows whatever they change.
+    connect(&tools_.Timer2(), &QTimer::timeout, this, [this] { emit run([this] { tools_.Timer2Timer(); }); });
+    tools_.setStateChangedListener([this] { showState(); });
 }
 
 void ChartToolBar::showState()

@@ -1,4 +1,4 @@
-#include "app/digits_validator.h"
+#include "ui/digits_validator.h"
 
 QValidator::State DigitsValidator::validate(QString& input, int&) const
 {

@@ -1,6 +1,6 @@
-#include "app/record_panel.h"
+#include "ui/record_panel.h"
 
-#include "app/digits_validator.h"
+#include "ui/digits_validator.h"
 
 namespace {
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint, int x, int w)
@@ -13,7 +13,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 }
 } // namespace
 
-RecordPanel::RecordPanel(QWidget* parent) : QFrame(parent)
+RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent), logger_(logger)
 {
     setObjectName(QStringLiteral("Panel2"));
     setFrameShape(QFrame::StyledPanel);
@@ -42,4 +42,22 @@ RecordPanel::RecordPanel(QWidget* parent) : QFrame(parent)
     BtPrint->setGeometry(240, 2, 62, 18);
     saveas->setGeometry(176, 20, 62, 18);
     OpenDataFiles->setGeometry(240, 20, 62, 18);
+
+    connect(RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_.setRepeatSet(on); });
+    connect(RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger_.setRecordSI(on); });
+    connect(RecordSITime, &QLineEdit::textChanged, this, &RecordPanel::RecordSITimeChange);
+}
+
+void RecordPanel::RecordSITimeChange(const QString& text)
+{
+    const RecordLogger::IntervalChange change = logger_.setIntervalText(text);
+    if (change.outcome == RecordLogger::IntervalChange::Ignored)
+        return;
+    // The box shows what the logger made of the edit (a refused one, "0" made "1").
+    if (change.boxText != RecordSITime->text()) {
+        const QSignalBlocker block(RecordSITime);
+        RecordSITime->setText(change.boxText);
+    }
+    if (change.outcome == RecordLogger::IntervalChange::Applied)
+        emit intervalChanged(change.intervalMs);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Panel5: the port selector, the two connection buttons and Quit.
-#include "app/connection_controller.h"
+#include "ui/connection_controls.h"
 
 #include <QPushButton>
 #include <QWidget>
