@@ -28,6 +28,21 @@ function(meter_layer name)
   set_target_properties(${name} PROPERTIES METER_HEADERS ${_published} METER_WIDGETS ${_arg_WIDGETS})
 endfunction()
 
+# Which layer may link which. Dependencies point down, never back up: the window (app) on its
+# widgets (ui), both on the road of a reading (reading), that on the decoder and the log; the
+# chart and the log know nothing of the links, the links nothing of the log. The tools and the
+# tests' support library sit beside the window. The "layering" test holds every layer to it.
+set(METER_ALLOWED_EDGES
+  meter_link>meter_decode
+  meter_log>meter_decode
+  meter_chart>meter_decode
+  meter_reading>meter_decode meter_reading>meter_log
+  meter_ui>meter_reading meter_ui>meter_decode meter_ui>meter_log meter_ui>meter_chart
+  meter_app>meter_ui meter_app>meter_reading meter_app>meter_decode meter_app>meter_link meter_app>meter_log
+  meter_app>meter_chart
+  meter_tools>meter_reading meter_tools>meter_decode meter_tools>meter_link meter_tools>meter_log
+  meter_test_support>meter_link)
+
 # Every library and program of the build, through every folder that CMake entered.
 function(_meter_all_targets out)
   set(_dirs ${PROJECT_SOURCE_DIR})
@@ -80,8 +95,9 @@ function(_meter_link_closure target out)
   set(${out} ${_seen} PARENT_SCOPE)
 endfunction()
 
-# The test "layering": every source file of every target includes only headers of layers its
-# target links directly, and the logic layers link nothing of the GUI. What it checks is
+# The test "layering": every layer links only the layers below it (METER_ALLOWED_EDGES), every
+# source file of every target includes only headers of layers its target links directly, and
+# the logic layers link nothing of the GUI. What it checks is
 # written at configure time; the files are read when the test runs.
 function(meter_layering_test)
   _meter_all_targets(_targets)
@@ -92,7 +108,7 @@ function(meter_layering_test)
       list(APPEND _layers ${_published})
     endif()
   endforeach()
-  set(_manifest "set(METER_LAYER_NAMES ${_layers})\n")
+  set(_manifest "set(METER_LAYER_NAMES ${_layers})\nset(METER_ALLOWED_EDGES ${METER_ALLOWED_EDGES})\n")
   foreach(_t IN LISTS _targets)
     get_target_property(_own ${_t} METER_HEADERS)
     set(_allowed)
@@ -100,14 +116,19 @@ function(meter_layering_test)
       list(APPEND _allowed ${_own})
     endif()
     get_target_property(_direct ${_t} LINK_LIBRARIES)
+    set(_edges)
     foreach(_l IN LISTS _direct)
       if(TARGET "${_l}")
         get_target_property(_published ${_l} METER_HEADERS)
         if(_published)
           list(APPEND _allowed ${_published})
+          list(APPEND _edges ${_l})
         endif()
       endif()
     endforeach()
+    if(_own)
+      string(APPEND _manifest "list(APPEND METER_LAYERS ${_t})\nset(METER_EDGES_${_t} ${_edges})\n")
+    endif()
     get_target_property(_dir ${_t} SOURCE_DIR)
     get_target_property(_sources ${_t} SOURCES)
     set(_files)
