@@ -49,6 +49,12 @@ struct JournalWindow {
         w = std::make_unique<TFCOMM>(s);
         w->ConTimer.stop();
     }
+    // 1.234 kHz, frequency on the 10 kHz range.
+    void logKiloHertz()
+    {
+        const QByteArray b = QByteArray::fromHex("0A2B31323334203120002008000D");
+        w->RECEIVE_COM_Data(b.constData(), b.size());
+    }
     void log(int first, int count)
     {
         for (int i = first; i < first + count; ++i) {
@@ -130,6 +136,7 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
     {
         JournalWindow a(folder);
         a.log(100, 5);
+        a.logKiloHertz();
         for (std::int64_t r = 0; r < a.w->cds1().rowCount(); ++r)
             logged.push_back(a.w->cds1().row(r));
         oldPath = a.w->journal().path();
@@ -143,7 +150,7 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
 
         b.w->offerRestore();
         ASSERT_EQ(b.prompts.shown.size(), 1);
-        EXPECT_TRUE(b.prompts.shown[0].startsWith("choice: The last session ended without saving 5 logged rows (from "))
+        EXPECT_TRUE(b.prompts.shown[0].startsWith("choice: The last session ended without saving 6 logged rows (from "))
             << b.prompts.shown[0].toStdString();
         EXPECT_TRUE(b.prompts.shown[0].endsWith("). Restore them? [Restore/Discard]"));
         EXPECT_EQ(b.w->cds1().rowCount(), 0) << "closed without an answer: nothing restored";
@@ -151,20 +158,21 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
 
         b.prompts.choices = {"Restore"};
         b.w->offerRestore();
-        ASSERT_EQ(b.w->cds1().rowCount(), 5);
+        ASSERT_EQ(b.w->cds1().rowCount(), 6);
+        EXPECT_EQ(b.w->cds1().row(5).unit, "kHz") << "a restored row keeps the prefix the meter showed";
         for (std::size_t r = 0; r < logged.size(); ++r)
             EXPECT_EQ(b.w->cds1().row(std::int64_t(r)), logged[r]) << "row " << r;
-        EXPECT_EQ(part<ChartView>(*b.w, "Chtshow")->model().pointCount(), 5u + 1u) << "on the chart too (after its placeholder)";
-        EXPECT_EQ(b.w->pipeline().unsavedRows(), 5);
+        EXPECT_EQ(part<ChartView>(*b.w, "Chtshow")->model().pointCount(), 6u + 1u) << "on the chart too (after its placeholder)";
+        EXPECT_EQ(b.w->pipeline().unsavedRows(), 6);
         EXPECT_FALSE(QFile::exists(oldPath));
-        EXPECT_EQ(journalRows(b.w->journal().path()).size(), 5u) << "this window's journal holds them now";
+        EXPECT_EQ(journalRows(b.w->journal().path()).size(), 6u) << "this window's journal holds them now";
 
         b.log(200, 1);
-        EXPECT_EQ(b.w->cds1().row(5).no, 6) << "numbering goes on after the restored rows";
+        EXPECT_EQ(b.w->cds1().row(6).no, 7) << "numbering goes on after the restored rows";
         part<RecordPanel>(*b.w, "Panel2")->RepeatSet->setChecked(false);
         b.log(200, 1);
-        EXPECT_EQ(b.w->cds1().rowCount(), 6) << "a repeat of the last row is still a repeat";
-        EXPECT_EQ(b.w->logger().loggedCount(), 6);
+        EXPECT_EQ(b.w->cds1().rowCount(), 7) << "a repeat of the last row is still a repeat";
+        EXPECT_EQ(b.w->logger().loggedCount(), 7);
     }
 }
 

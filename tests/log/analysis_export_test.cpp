@@ -3,6 +3,10 @@
 #include "decode/frame_decoder.h"
 #include "decode/unit_display.h"
 #include "log/files/analysis_format.h"
+#include "log/files/report_layout.h"
+#include "log/files/table_files.h"
+#include "log/log_grid_model.h"
+#include "log/files/table_file_outcome.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "log/files/table_csv_file.h"
@@ -230,6 +234,28 @@ TEST(AnalysisExport, EveryFunctionAndPrefixGivesTheSameBytesUnderEitherSeparator
             else
                 EXPECT_EQ(v.toString(), expected[k]) << kHeader[k].toStdString();
         }
+    }
+
+    // The grid, the text and XML tables and the report say the unit the meter showed, prefix
+    // included (kHz, MHz), as the CSV does.
+    LogTable logged;
+    logCases(logged, separators[1]);
+    const LogGridModel grid(logged, displayUnit);
+    QStringList reportTexts;
+    for (const ReportText& t : reportPageTexts(logged, 0, displayUnit))
+        reportTexts << t.text;
+    LogTable fromText, fromXml;
+    ASSERT_TRUE(saveTableFile(logged, dir.filePath("run.txt")).ok);
+    ASSERT_TRUE(saveTableFile(logged, dir.filePath("run.xml")).ok);
+    ASSERT_TRUE(LoadTableFile(dir.filePath("run.txt"), fromText).ok);
+    ASSERT_TRUE(LoadTableFile(dir.filePath("run.xml"), fromXml).ok);
+    for (std::size_t i = 0; i < std::size(kCases); ++i) {
+        const QString unit = QString::fromUtf8(kCases[i].columns[2]);
+        SCOPED_TRACE(unit.toStdString());
+        EXPECT_EQ(grid.data(grid.index(int(i), LogGridModel::UnitColumn)).toString(), unit);
+        EXPECT_EQ(displayUnit(fromText.text(qint64(i), LogTable::Unit)), unit);
+        EXPECT_EQ(displayUnit(fromXml.text(qint64(i), LogTable::Unit)), unit);
+        EXPECT_TRUE(reportTexts.contains(unit));
     }
 }
 
