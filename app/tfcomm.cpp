@@ -193,16 +193,15 @@ void TFCOMM::wirePipeline()
 
 void TFCOMM::createUsbSide()
 {
-    UsbSide::Hooks hooks;
-    hooks.onFrame = [this](const QString& frameText) { LcdDisplayVK31C(frameText); };
-    hooks.controlsChanged = [this](const UsbLinkControls& c) {
+    usb_ = std::make_unique<UsbSide>(services_.hidPlatform, services_.flags, prompts(),
+                                     [this](const QString& frameText) { LcdDisplayVK31C(frameText); });
+    connect(usb_.get(), &UsbSide::controlsChanged, this, [this](const UsbLinkControls& c) {
         if (c.receiving)
             connection().usbTookOver(c.caption);
         else
             connection().usbGaveBack(c.caption);
         showConnectionState();
-    };
-    usb_ = std::make_unique<UsbSide>(services_.hidPlatform, services_.flags, prompts(), std::move(hooks));
+    });
 }
 
 void TFCOMM::showConnectionState()

@@ -51,8 +51,8 @@ UsbLinkVariant UsbSide::linkVariant(const ModelFlags& flags)
     return {v.reportHandler, static_cast<quint32>(v.adapterBaud)};
 }
 
-UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, Hooks hooks)
-    : prompts_(prompts), hooks_(std::move(hooks))
+UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, FrameHandler onFrame)
+    : prompts_(prompts), onFrame_(std::move(onFrame))
 {
     if (!platform) {
         ownPlatform_ = std::make_unique<HidrawPlatform>();
@@ -69,8 +69,8 @@ UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& pr
 
     UsbAdapterLink::Callbacks cb;
     cb.onFrame = [this](const QString& frameText) {
-        if (hooks_.onFrame)
-            hooks_.onFrame(frameText);
+        if (onFrame_)
+            onFrame_(frameText);
     };
     cb.notice = [this](UsbLinkNotice n) { notice(n); };
     cb.accessRefused = [this](THidDevice& adapter, int cause) { accessRefused(adapter, cause); };
@@ -101,8 +101,7 @@ void UsbSide::accessRefused(THidDevice& adapter, int cause)
 
 void UsbSide::receivingChanged(bool receiving)
 {
-    if (hooks_.controlsChanged)
-        hooks_.controlsChanged({receiving, receiving ? kCaptionReceiving : kCaptionIdle});
+    emit controlsChanged({receiving, receiving ? kCaptionReceiving : kCaptionIdle});
 }
 
 UsbSide::~UsbSide()

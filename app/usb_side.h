@@ -5,6 +5,7 @@
 #include "decode/model_variants.h"
 #include "link/usb/usb_adapter_link.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -20,12 +21,11 @@ struct UsbLinkControls {
     QString caption = QStringLiteral("USB Connection");
 };
 
-class UsbSide {
+class UsbSide : public QObject {
+    Q_OBJECT
 public:
-    struct Hooks {
-        std::function<void(const QString& frameText)> onFrame;         // the decoder; may throw
-        std::function<void(const UsbLinkControls&)> controlsChanged;   // top bar and interlock
-    };
+    // Each burst's frame text goes to the decoder, which throws for a bad frame.
+    using FrameHandler = std::function<void(const QString& frameText)>;
 
     static const QString kNotConnected;       // no adapter
     static const QString kMeterSilent;        // adapter there, meter not sending
@@ -35,8 +35,8 @@ public:
 
     // `platform` null: the system's HID devices, through a platform this side owns.
     // Otherwise the caller's platform, which must outlive this side.
-    UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, Hooks hooks);
-    ~UsbSide();
+    UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, FrameHandler onFrame);
+    ~UsbSide() override;
     UsbSide(const UsbSide&) = delete;
     UsbSide& operator=(const UsbSide&) = delete;
 
@@ -56,6 +56,10 @@ public:
 
     static UsbLinkVariant linkVariant(const ModelFlags& flags);
 
+signals:
+    // The link began or stopped receiving: the top bar and the serial side follow.
+    void controlsChanged(const UsbLinkControls& controls);
+
 private:
     class GuardedPlatform;
 
@@ -64,7 +68,7 @@ private:
     void receivingChanged(bool receiving);
 
     UserPrompts& prompts_;
-    Hooks hooks_;
+    FrameHandler onFrame_;
     std::unique_ptr<HidPlatform> ownPlatform_;
     std::unique_ptr<GuardedPlatform> platform_;
     std::unique_ptr<THidDeviceController> controller_;

@@ -133,16 +133,14 @@ void LimitJudge::limitEdited(LimitEdit e, const QString& text)
 
 void LimitJudge::setTextFromModel(LimitEdit e, const QString& text)
 {
-    if (hooks_.showText)
-        hooks_.showText(e, text);
+    emit textShown(e, text);
     limitEdited(e, text);
 }
 
 void LimitJudge::setTimer(LimitEdit e, bool running)
 {
     (e == LimitEdit::High ? timer1_ : timer4_) = running;
-    if (hooks_.setTimer)
-        hooks_.setTimer(e, running);
+    emit checkTimerSet(e, running);
 }
 
 void LimitJudge::checkLimit(LimitEdit e, const QString& localeSeparator)

@@ -3,9 +3,8 @@
 // 500 ms checks that put back the last good limit, and the key filter of the two limit edits.
 // The window owns the edits, the disc and the timers; it forwards their events here and shows
 // what this model says.
+#include <QObject>
 #include <QString>
-
-#include <functional>
 
 // Numbers typed by the user: a decimal number in the user locale's format, or this value
 // when the text is not one. A text that reads as exactly this value counts as not a number.
@@ -28,19 +27,12 @@ bool acceptLimitKey(const QString& editText, const QString& selectedText, QChar 
 enum class LimitEdit { High, Low };   // T1HI with Timer1, T1LO with Timer4
 enum class Verdict { None, Pass, Fail };  // None: nothing judged yet (tooltip colour, no caption)
 
-class LimitJudge {
+class LimitJudge : public QObject {
+    Q_OBJECT
 public:
     static constexpr int kCheckDelayMs = 500;   // Timer1 and Timer4
 
-    // The window applies these; `showText` must not call the change handlers back (block the
-    // edit's signals), the model already treats its own changes as edits.
-    struct Hooks {
-        std::function<void(LimitEdit, const QString&)> showText;
-        std::function<void(LimitEdit, bool running)> setTimer;   // true: (re)start the 500 ms check
-    };
-
     LimitJudge();
-    void setHooks(Hooks hooks) { hooks_ = std::move(hooks); }
 
     // Decoder: limit normalisation before the frame is read.
     void normaliseLimits(const QString& localeSeparator);
@@ -67,12 +59,18 @@ public:
     static constexpr unsigned kPassColour = 0x008000;
     static constexpr unsigned kFailColour = 0xFF0000;
 
+signals:
+    // The edit is to show `text`. Whoever shows it must not report it back as an edit (block
+    // the edit's signals): the model already treats its own change as one.
+    void textShown(LimitEdit e, const QString& text);
+    // The edit's 500 ms check is to (re)start (true) or stop.
+    void checkTimerSet(LimitEdit e, bool running);
+
 private:
     QString& textOf(LimitEdit e) { return e == LimitEdit::High ? highText_ : lowText_; }
     void setTextFromModel(LimitEdit e, const QString& text);
     void setTimer(LimitEdit e, bool running);
 
-    Hooks hooks_;
     QString highText_ = QStringLiteral("6000");
     QString lowText_ = QStringLiteral("-6000");
     QString valueText_ = QStringLiteral("0");

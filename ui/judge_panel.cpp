@@ -55,19 +55,17 @@ JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparat
         t->setInterval(LimitJudge::kCheckDelayMs);
         t->setSingleShot(false);
     }
-    judge_.setHooks({
-        [this](LimitEdit e, const QString& text) {
-            QLineEdit* edit = editOf(e);
-            const QSignalBlocker block(edit);
-            edit->setText(text);
-        },
-        [this](LimitEdit e, bool running) {
-            QTimer& t = e == LimitEdit::High ? Timer1 : Timer4;
-            if (running)
-                t.start();
-            else
-                t.stop();
-        },
+    connect(&judge_, &LimitJudge::textShown, this, [this](LimitEdit e, const QString& text) {
+        QLineEdit* edit = editOf(e);
+        const QSignalBlocker block(edit);
+        edit->setText(text);
+    });
+    connect(&judge_, &LimitJudge::checkTimerSet, this, [this](LimitEdit e, bool running) {
+        QTimer& t = e == LimitEdit::High ? Timer1 : Timer4;
+        if (running)
+            t.start();
+        else
+            t.stop();
     });
     connect(T1HI, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.limitEdited(LimitEdit::High, t); }); });
     connect(T1LO, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.limitEdited(LimitEdit::Low, t); }); });

@@ -14,10 +14,10 @@ struct WindowLog {
     std::vector<std::pair<LimitEdit, QString>> shown;
     std::vector<std::pair<LimitEdit, bool>> timers;
 
-    LimitJudge::Hooks hooks()
+    void listen(LimitJudge& j)
     {
-        return {[this](LimitEdit e, const QString& t) { shown.emplace_back(e, t); },
-                [this](LimitEdit e, bool on) { timers.emplace_back(e, on); }};
+        QObject::connect(&j, &LimitJudge::textShown, [this](LimitEdit e, const QString& t) { shown.emplace_back(e, t); });
+        QObject::connect(&j, &LimitJudge::checkTimerSet, [this](LimitEdit e, bool on) { timers.emplace_back(e, on); });
     }
 };
 
@@ -160,7 +160,7 @@ TEST(LimitJudgeVerdict, CommaLocaleNormalisesTheLimitsAtTheNextFrame)
 {
     LimitJudge j;
     WindowLog w;
-    j.setHooks(w.hooks());
+    w.listen(j);
     j.limitEdited(LimitEdit::High, QStringLiteral("1.5"));
     j.limitEdited(LimitEdit::Low, QStringLiteral("1.5.5"));
     w.shown.clear();
@@ -192,7 +192,7 @@ TEST(LimitJudgeChecks, BadLimitIsPutBackAfterTheDelay)
 {
     LimitJudge j;
     WindowLog w;
-    j.setHooks(w.hooks());
+    w.listen(j);
 
     j.limitEdited(LimitEdit::High, QStringLiteral("-999999"));
     EXPECT_TRUE(j.timerRunning(LimitEdit::High));
