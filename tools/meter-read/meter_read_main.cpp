@@ -12,36 +12,15 @@
 #include "tools/meter-read/meter_read_options.h"
 #include "tools/meter-read/meter_reader.h"
 #include "tools/meter-read/stream_format.h"
+#include "tools/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
-
-// A hang-up (the terminal closed) ends the reading as Ctrl+C does, so the log is still
-// saved; a reader of standard output that went away makes writes fail instead of ending
-// the program.
-void catchStopSignals()
-{
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-}
 
 bool outputClosed = false;
 
@@ -206,7 +185,7 @@ int main(int argc, char** argv)
     // Without a file to save to, a closed standard output leaves nothing to do.
     const bool saving = !options.saveFile.isEmpty();
     const ReadLoop loop{app, reader,
-                        [&] { return stopRequested != 0 || ((outputClosed || printing.outputClosed()) && !saving); },
+                        [&] { return stopRequested() || ((outputClosed || printing.outputClosed()) && !saving); },
                         afterInput};
     int rc = 1;
     try {
@@ -217,7 +196,7 @@ int main(int argc, char** argv)
     }
     // Input that ended (a file, a pipe) may end before the first tick: the latest reading
     // not yet sampled is sampled now, so the log holds it.
-    if (!stopRequested && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
+    if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.sample();
     bool kept = true;   // the rows are in the file, or were printed as they came
     if (!options.saveFile.isEmpty()) {

@@ -2,6 +2,7 @@
 // pseudo-terminal published as COM<n>, or on standard output.
 #include "link/com_port_resolver.h"
 #include "tools/command_line.h"
+#include "tools/stop_signals.h"
 #include "tools/meter-sim/meter_scenario.h"
 #include "tools/meter-sim/meter_sim_options.h"
 #include "tools/meter-sim/virtual_port.h"
@@ -9,7 +10,6 @@
 #include <QCoreApplication>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -18,24 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-
-void requestStop(int)
-{
-    stopRequested = 1;
-}
-
-void installSignalHandlers()
-{
-    struct sigaction action {};
-    action.sa_handler = requestStop;   // no SA_RESTART: a signal ends the wait at once
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-}
 
 void addNanoseconds(timespec& t, long long ns)
 {
@@ -55,13 +37,13 @@ void runScenario(const MeterSimOptions& o, const std::function<bool(const QByteA
     const long long period = static_cast<long long>(1e9 / o.rate);
     timespec next {};
     clock_gettime(CLOCK_MONOTONIC, &next);
-    for (long long i = 0; (o.count < 0 || i < o.count) && !stopRequested; ++i) {
+    for (long long i = 0; (o.count < 0 || i < o.count) && !stopRequested(); ++i) {
         if (!send(frames[size_t(i / o.framesPerState) % frames.size()].bytes))
             return;
         if (o.count >= 0 && i + 1 == o.count)
             break;
         addNanoseconds(next, period);
-        while (!stopRequested && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
+        while (!stopRequested() && clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr) == EINTR) {
         }
     }
 }
@@ -72,7 +54,7 @@ bool writeAll(int fd, const QByteArray& bytes)
     qsizetype left = bytes.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0 && errno == EINTR && !stopRequested)
+        if (n < 0 && errno == EINTR && !stopRequested())
             continue;
         if (n <= 0)
             return false;   // the reader went away (EPIPE) or we are asked to stop
@@ -91,7 +73,7 @@ int main(int argc, char** argv)
     int exitCode = 0;
     if (!parseCommandLine("meter-sim", app.arguments().mid(1), parseMeterSimOptions, meterSimUsage(), &options, &exitCode))
         return exitCode;
-    installSignalHandlers();
+    catchStopSignals();
 
     if (options.toStdout) {
         runScenario(options, [](const QByteArray& bytes) { return writeAll(STDOUT_FILENO, bytes); });
@@ -113,7 +95,7 @@ int main(int argc, char** argv)
         port.send(bytes);   // nobody listening: the frame is lost, as on a real cable
         return true;
     });
-    if (!stopRequested)
+    if (!stopRequested())
         port.drain(1000);   // let a reader take the last frames before the line goes down
     port.unpublish();
     return 0;

@@ -1,0 +1,7 @@
+#pragma once
+// How meter-read and meter-sim end: Ctrl+C, SIGTERM and a hang-up (the terminal closed) ask
+// the program to stop at its next step, so what it holds is still saved; a reader of standard
+// output that went away makes writes fail instead of ending the program (SIGPIPE ignored).
+// No SA_RESTART: a signal ends a wait at once.
+void catchStopSignals();
+bool stopRequested();
