@@ -66,7 +66,6 @@ public:
     qint32 maxRecords() const { return maxRecords_; }
     bool newReadingFlag() const { return newReadingFlag_; }
     bool repeatSet() const { return repeatSet_; }
-    bool recordSI() const { return recordSI_; }
     bool samplingActive() const { return timer3Enabled_; }
     int intervalMs() const { return intervalMs_; }
     // Logging has stopped at the record limit; a higher limit or Close Data resumes it.

@@ -32,7 +32,6 @@ public:
     QString digitCaption(int index) const;       // index 0..3 (digit 1..4)
     double axisMaximum() const { return axisMaximum_; }
     double axisMinimum() const { return axisMinimum_; }
-    double lastAxisMaximum() const { return lastAxisMaximum_; }
     int barMaximum() const { return barMaximum_; }
     int barPosition() const { return barPosition_; }
     bool linkAlive() const { return linkAlive_; } // true: CONok shown, false: CONokN shown
