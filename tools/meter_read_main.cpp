@@ -14,6 +14,7 @@
 #include "tools/meter_read_options.h"
 #include "tools/meter_reader.h"
 #include "tools/stream_format.h"
+#include "program_version.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -153,6 +154,8 @@ int readInput(const MeterReadOptions& o, const ReadLoop& loop)
 
 int main(int argc, char** argv)
 {
+    if (answeredVersion(argc, argv, "meter-read"))
+        return 0;
     QCoreApplication app(argc, argv);
     MeterReadOptions options;
     try {

@@ -5,6 +5,7 @@
 #include "tools/meter_scenario.h"
 #include "tools/meter_sim_options.h"
 #include "tools/virtual_port.h"
+#include "program_version.h"
 
 #include <QCoreApplication>
 
@@ -86,6 +87,8 @@ bool writeAll(int fd, const QByteArray& bytes)
 
 int main(int argc, char** argv)
 {
+    if (answeredVersion(argc, argv, "meter-sim"))
+        return 0;
     QCoreApplication app(argc, argv);
     MeterSimOptions options;
     try {
