@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# A man page renders without a warning from the formatter and names every option that the
-# program's --help names.
+# A man page renders without a warning from the formatter and describes the same options as
+# the program's --help names: none missing, none that the program no longer has.
 #   man_names_help_options.sh MANPAGE PROGRAM
 set -euo pipefail
 page="$1" program="$2"
 
-help=$("$program" --help)
-options=$(grep -oE -- '--[a-z][a-z0-9-]*' <<<"$help" | sort -u)
-[ -n "$options" ] || { echo "$program --help names no option" >&2; exit 1; }
+long_options() { grep -oE -- '--[a-z][a-z0-9-]*' | sort -u; }
 
-# Plain ASCII and long lines, so that an option is neither hyphenated nor drawn with a
-# typographic dash.
+help_options=$("$program" --help | long_options)
+[ -n "$help_options" ] || { echo "$program --help names no option" >&2; exit 1; }
+
+# Plain ASCII and long lines, so that an option is neither broken nor drawn with a
+# typographic dash; overstrikes (bold, underline) are taken out.
 warnings=$(mktemp)
 trap 'rm -f "$warnings"' EXIT
 text=$(LC_ALL=C MANWIDTH=250 man --warnings -l "$page" 2>"$warnings" | sed 's/.\x08//g')
@@ -19,10 +20,17 @@ if [ -s "$warnings" ]; then
   cat "$warnings" >&2
   exit 1
 fi
+# The options the page describes: those its paragraph tags (at the left margin) name.
+man_options=$(grep -E '^ {7}--' <<<"$text" | long_options)
 
-missing=0
-for o in $options; do
-  grep -qF -- "$o" <<<"$text" || { echo "$page does not name $o" >&2; missing=1; }
+status=0
+for o in $(comm -23 <(echo "$help_options") <(echo "$man_options")); do
+  echo "$page does not describe $o, which $program --help names" >&2
+  status=1
 done
-[ "$missing" -eq 0 ] && echo "$page names all $(wc -w <<<"$options") options of $program --help"
-exit "$missing"
+for o in $(comm -13 <(echo "$help_options") <(echo "$man_options")); do
+  echo "$page describes $o, which $program --help does not name" >&2
+  status=1
+done
+[ "$status" -eq 0 ] && echo "$page and $program --help name the same $(wc -w <<<"$help_options") options"
+exit "$status"
