@@ -1,12 +1,16 @@
 // Program entry: the application object and the main window, then the event loop.
 #include "app/termination_signals.h"
 #include "app/tfcomm.h"
+#include "app/window_usage.h"
+#include "program_version.h"
 
 #include <QApplication>
 #include <QScreen>
 
 int main(int argc, char** argv)
 {
+    if (answeredVersion(argc, argv, "meter-logger") || answeredWindowHelp(argc, argv))
+        return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString());
     TFCOMM window;

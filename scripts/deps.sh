@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libudev-dev libgl-dev libsqlite3-dev
   libgtest-dev libgmock-dev
   xvfb xauth
+  appstream desktop-file-utils man-db
   "$@"
 )
 

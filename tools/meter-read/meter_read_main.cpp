@@ -13,6 +13,7 @@
 #include "tools/meter-read/meter_reader.h"
 #include "tools/meter-read/stream_format.h"
 #include "tools/stop_signals.h"
+#include "program_version.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -121,6 +122,8 @@ int readInput(const MeterReadOptions& o, const ReadLoop& loop)
 
 int main(int argc, char** argv)
 {
+    if (answeredVersion(argc, argv, "meter-read"))
+        return 0;
     QCoreApplication app(argc, argv);
     MeterReadOptions options;
     int exitCode = 0;

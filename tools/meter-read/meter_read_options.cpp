@@ -44,7 +44,8 @@ QString meterReadUsage()
         "  --load FILE              print the rows of a table file (in the --format chosen)\n"
         "  --recover                print the rows kept by the journals of sessions that ended\n"
         "                           without saving (the window's and meter-read's), oldest first\n"
-        "  --help                   show this text\n");
+        "  --help                   show this text\n"
+        "  --version                show the program's name and version\n");
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include "tools/meter-sim/meter_scenario.h"
 #include "tools/meter-sim/meter_sim_options.h"
 #include "tools/meter-sim/virtual_port.h"
+#include "program_version.h"
 
 #include <QCoreApplication>
 
@@ -68,6 +69,8 @@ bool writeAll(int fd, const QByteArray& bytes)
 
 int main(int argc, char** argv)
 {
+    if (answeredVersion(argc, argv, "meter-sim"))
+        return 0;
     QCoreApplication app(argc, argv);
     MeterSimOptions options;
     int exitCode = 0;

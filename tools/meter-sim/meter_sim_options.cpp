@@ -17,7 +17,8 @@ QString meterSimUsage()
         "  --hold K      send each display state K times\n"
         "  --count N     send N frames, then end\n"
         "  --stdout      write the bytes to standard output instead\n"
-        "  --help        show this text\n");
+        "  --help        show this text\n"
+        "  --version     show the program's name and version\n");
 }
 
 MeterSimOptions parseMeterSimOptions(const QStringList& args)
