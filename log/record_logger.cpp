@@ -5,6 +5,18 @@
 #include <cmath>
 #include <limits>
 
+LogRow offeredRow(const Reading& r)
+{
+    LogRow row;
+    row.value = r.valueText;
+    row.function = r.functionText;
+    row.unit = r.unitText;
+    row.judge = r.judgeText;
+    row.rangeMode = r.rangeModeText;
+    row.readingValue = r.readingValue;
+    return row;
+}
+
 int barPosition(double readingValue)
 {
     const double magnitude = std::trunc(std::fabs(readingValue));

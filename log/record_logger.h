@@ -2,6 +2,7 @@
 // The logging rules: which readings become rows of the log table, numbering, repeat
 // suppression, the record limit and the sampling interval. Each call returns the row it
 // appended, if any; the caller tells the rest of the program.
+#include "decode/reading.h"
 #include "log/log_table.h"
 
 #include <QDateTime>
@@ -9,6 +10,10 @@
 #include <QString>
 
 #include <optional>
+
+// A reading as the logger is offered it: a row without number or time (value, function, unit,
+// verdict, range mode and the value for the chart).
+LogRow offeredRow(const Reading& reading);
 
 // PBar2's position for a logged value: its magnitude truncated toward zero, kept within int.
 int barPosition(double readingValue);

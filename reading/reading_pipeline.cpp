@@ -4,23 +4,6 @@
 #include "log/files/table_files.h"
 #include "log/log_time_text.h"
 
-namespace {
-
-// The reading as the log takes it: a row without number or time.
-LogRow offeredRow(const Reading& r)
-{
-    LogRow row;
-    row.value = r.valueText;
-    row.function = r.functionText;
-    row.unit = r.unitText;
-    row.judge = r.judgeText;
-    row.rangeMode = r.rangeModeText;
-    row.readingValue = r.readingValue;
-    return row;
-}
-
-} // namespace
-
 ReadingPipeline::ReadingPipeline(int startFullScaleCount, const LocaleClock& clock)
     : clock_(clock), extremes_(startFullScaleCount), logger_(table_), fullScaleCount_(startFullScaleCount)
 {

@@ -26,12 +26,18 @@ inline QString valueOf(const QStringList& args, int& i)
 }
 
 // Parses `args` with `parse`; on a bad argument prints "<program>: <reason>" and the usage to
-// standard error and returns false with `exitCode` 2. With --help, prints the usage to standard
-// output and returns false with `exitCode` 0.
+// standard error and returns false with `exitCode` 2. With --version anywhere among them, prints
+// the program's name and `version`, and with --help the usage, to standard output and returns
+// false with `exitCode` 0.
 template <typename Options, typename Parse>
-bool parseCommandLine(const char* program, const QStringList& args, Parse parse, const QString& usage,
-                      Options* options, int* exitCode)
+bool parseCommandLine(const char* program, const char* version, const QStringList& args, Parse parse,
+                      const QString& usage, Options* options, int* exitCode)
 {
+    if (args.contains(QLatin1String("--version"))) {
+        std::printf("%s %s\n", program, version);
+        *exitCode = 0;
+        return false;
+    }
     try {
         *options = parse(args);
     } catch (const UsageError& e) {

@@ -1,16 +1,13 @@
 #include "ui/chart_tool_bar.h"
 
 #include "ui/digits_validator.h"
+#include "ui/panel_button.h"
 #include "chart/chart_tool_panel.h"
 
 namespace {
 QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint, int x, int w = 26)
 {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setGeometry(x, 8, w, 25);
-    return b;
+    return panelButton(parent, name, text, hint, x, w);
 }
 } // namespace
 

@@ -1,17 +1,7 @@
 #include "ui/record_panel.h"
 
 #include "ui/digits_validator.h"
-
-namespace {
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QString& hint, int x, int w)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setToolTip(hint);
-    b->setGeometry(x, 8, w, 25);
-    return b;
-}
-} // namespace
+#include "ui/panel_button.h"
 
 RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent), logger_(logger)
 {
@@ -33,10 +23,10 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     RecordSITime->setGeometry(126, 20, 34, 18);
     RecordSITime->setValidator(new DigitsValidator(RecordSITime));
 
-    RecordNew = button(this, "RecordNew", QStringLiteral("Clear"), QStringLiteral("Close Data"), 176, 42);
-    saveas = button(this, "saveas", QStringLiteral("Save"), QStringLiteral("Save data files"), 220, 40);
-    OpenDataFiles = button(this, "OpenDataFiles", QStringLiteral("Open"), QStringLiteral("Open old data files"), 262, 40);
-    BtPrint = button(this, "BtPrint", QStringLiteral("Print"), QStringLiteral("Print"), 176, 0);
+    RecordNew = panelButton(this, "RecordNew", QStringLiteral("Clear"), QStringLiteral("Close Data"), 176, 42);
+    saveas = panelButton(this, "saveas", QStringLiteral("Save"), QStringLiteral("Save data files"), 220, 40);
+    OpenDataFiles = panelButton(this, "OpenDataFiles", QStringLiteral("Open"), QStringLiteral("Open old data files"), 262, 40);
+    BtPrint = panelButton(this, "BtPrint", QStringLiteral("Print"), QStringLiteral("Print"), 176, 0);
     // Print shares the row: the four buttons are narrower than the panel allows otherwise.
     RecordNew->setGeometry(176, 2, 62, 18);
     BtPrint->setGeometry(240, 2, 62, 18);

@@ -101,13 +101,8 @@ void logCases(LogTable& table, const QString& separator)
     RecordLogger logger(table);
     for (std::size_t i = 0; i < std::size(kCases); ++i) {
         const Reading f = decodeFrame({hexFrame(kCases[i]), separator, 6000, 0});
-        LogRow r;
-        r.value = f.valueText;
-        r.function = f.functionText;
-        r.unit = f.unitText;
-        r.rangeMode = f.rangeModeText;
+        LogRow r = offeredRow(f);
         r.judge = QStringLiteral("pass");
-        r.readingValue = f.readingValue;
         logger.readingDecoded(r, kStart.addMSecs(qint64(i)));
     }
 }

@@ -17,7 +17,7 @@ const std::array<std::uint8_t, 4> kAcNoUnit = {0x28, 0, 0, 0};
 
 struct Harness {
     explicit Harness(LogSettings settings = {}, const char* separator = ".")
-        : clock(QLocale(QLocale::English, QLocale::UnitedStates)), reader((setSeparator(separator), settings), 6000, clock)
+        : clock(usClock(separator)), reader(settings, 6000, clock)
     {
         QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [this] { ++decoded; });
         QObject::connect(&reader, &MeterReader::frameRefused, [this](const QString& m) { refused.push_back(m); });
@@ -26,7 +26,12 @@ struct Harness {
         });
         send(QByteArray(1, '\n'));   // a byte in front of the first sign, as on a running line
     }
-    void setSeparator(const char* separator) { clock.setDecimalSeparator(QString::fromLatin1(separator)); }
+    static FixedLocaleClock usClock(const char* separator)
+    {
+        FixedLocaleClock c(QLocale(QLocale::English, QLocale::UnitedStates));
+        c.setDecimalSeparator(QString::fromLatin1(separator));
+        return c;
+    }
     void send(const QByteArray& bytes) { reader.receiveBytes(bytes.constData(), int(bytes.size())); }
     void show(const char* display, const std::array<std::uint8_t, 4>& status = kDcVolts)
     {

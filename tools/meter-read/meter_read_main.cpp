@@ -122,13 +122,11 @@ int readInput(const MeterReadOptions& o, const ReadLoop& loop)
 
 int main(int argc, char** argv)
 {
-    if (answeredVersion(argc, argv, "meter-read"))
-        return 0;
     QCoreApplication app(argc, argv);
     MeterReadOptions options;
     int exitCode = 0;
-    if (!parseCommandLine("meter-read", app.arguments().mid(1), parseMeterReadOptions, meterReadUsage(), &options,
-                          &exitCode))
+    if (!parseCommandLine("meter-read", METER_VERSION, app.arguments().mid(1), parseMeterReadOptions, meterReadUsage(),
+                          &options, &exitCode))
         return exitCode;
     if (options.source == MeterReadOptions::Source::Table)
         return printTableFile(options);

@@ -3,12 +3,17 @@
 #include "decode/conversion_error.h"
 #include "log/log_time_text.h"
 
+ReadingPrinter::ReadingPrinter(std::FILE* out, std::FILE* err, StreamFormat format, const LocaleClock& clock)
+    : out_(out), err_(err), format_(format), clock_(clock), timeSeparator_(timeSeparatorOf(clock.userLocale()))
+{
+}
+
 void ReadingPrinter::print(const Reading& reading)
 {
     if (!out_)
         return;
     const QDateTime at = format_ != StreamFormat::Tsv ? clock_.now() : QDateTime();
-    const std::string line = readingStreamLine(reading, at, timeSeparatorOf(clock_.userLocale()), format_);
+    const std::string line = readingStreamLine(reading, at, timeSeparator_, format_);
     // One line per frame as it arrives, also into a pipe. A reader that went away ends the
     // printing, said once.
     if (std::fwrite(line.data(), 1, line.size(), out_) != line.size() || std::fflush(out_) != 0) {

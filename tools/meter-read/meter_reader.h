@@ -21,8 +21,7 @@
 // time the clock gives for each reading.
 class ReadingPrinter {
 public:
-    ReadingPrinter(std::FILE* out, std::FILE* err, StreamFormat format, const LocaleClock& clock)
-        : out_(out), err_(err), format_(format), clock_(clock) {}
+    ReadingPrinter(std::FILE* out, std::FILE* err, StreamFormat format, const LocaleClock& clock);
     // Writing to `out` failed (a pipe whose reader went away); nothing more is written there.
     bool outputClosed() const { return closed_; }
     void print(const Reading& reading);
@@ -33,6 +32,7 @@ private:
     bool closed_ = false;
     StreamFormat format_;
     const LocaleClock& clock_;
+    QString timeSeparator_;   // the locale's, as a row logged per reading has it
 };
 
 class MeterReader : public QObject {

@@ -4,6 +4,7 @@
 #include "log/files/analysis_format.h"
 #include "log/log_table.h"
 #include "log/log_time_text.h"
+#include "log/record_logger.h"
 #include "tools/meter-read/log_settings.h"
 #include "tools/meter-read/reading_line.h"
 
@@ -57,13 +58,10 @@ std::string readingStreamLine(const Reading& frame, const QDateTime& at, const Q
     if (format == StreamFormat::Tsv)
         return readingLine(frame) + "\n";
     // As a row logged per reading would have it, without its number and verdict.
-    LogRow row;
+    LogRow row = offeredRow(frame);
+    row.judge = QString();
     row.time = at.isValid() ? readingTimeText(at.time(), timeSeparator) : QString();
-    row.function = frame.functionText;
-    row.value = frame.valueText;
-    row.unit = frame.unitText;
     row.loggedAt = at;
-    row.rangeMode = frame.rangeModeText;
     AnalysisRecord record = analysisRecord(row);
     record.indicators = frame.indicators.names();
     return recordLine(record, format);

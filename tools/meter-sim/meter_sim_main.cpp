@@ -69,12 +69,11 @@ bool writeAll(int fd, const QByteArray& bytes)
 
 int main(int argc, char** argv)
 {
-    if (answeredVersion(argc, argv, "meter-sim"))
-        return 0;
     QCoreApplication app(argc, argv);
     MeterSimOptions options;
     int exitCode = 0;
-    if (!parseCommandLine("meter-sim", app.arguments().mid(1), parseMeterSimOptions, meterSimUsage(), &options, &exitCode))
+    if (!parseCommandLine("meter-sim", METER_VERSION, app.arguments().mid(1), parseMeterSimOptions, meterSimUsage(),
+                          &options, &exitCode))
         return exitCode;
     catchStopSignals();
 
