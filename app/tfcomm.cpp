@@ -14,6 +14,7 @@
 #include "link/comm_port_driver.h"
 #include "link/serial_frame_assembly.h"
 #include "log/files/table_file_outcome.h"
+#include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
 #include "ui/bar_graph.h"
@@ -296,7 +297,12 @@ void TFCOMM::showOutcome(const FileOutcome& outcome)
 {
     switch (outcome.show) {
     case FileOutcome::Show::Information: prompts().inform(outcome.text); break;
-    case FileOutcome::Show::Error: prompts().error(outcome.text); break;
+    case FileOutcome::Show::Error:
+        // The reason goes under the message, unless the message already says it.
+        prompts().error(outcome.reason.isEmpty() || outcome.text.contains(outcome.reason)
+                            ? outcome.text
+                            : outcome.text + QLatin1Char('\n') + outcome.reason);
+        break;
     case FileOutcome::Show::Nothing: break;
     }
 }
@@ -316,11 +322,24 @@ bool TFCOMM::saveLog()
     return outcome.ok;
 }
 
+bool TFCOMM::saveRows(const LogTable& rows)
+{
+    const QString name = prompts().chooseSaveFile(saveTableDialogParams());
+    if (name.isEmpty())
+        return false;
+    const FileOutcome outcome = saveTableFile(rows, name);
+    showOutcome(outcome);
+    return outcome.ok;
+}
+
 void TFCOMM::SpeedButton2Click()
 {
     const QString name = prompts().chooseOpenFile(openTableDialogParams());
-    if (!name.isEmpty())
-        showOutcome(pipeline_->loadTable(name));
+    if (name.isEmpty())
+        return;
+    // A packet replaces the log: unsaved rows are saved or discarded first, or nothing happens.
+    // A text table is appended and takes nothing away.
+    showOutcome(pipeline_->loadTable(name, [this] { return mayEnd(JournalController::Ending::Replace); }));
 }
 
 void TFCOMM::BtPrintClick()
@@ -353,26 +372,29 @@ void TFCOMM::TbSxClick()
 JournalController::Choose TFCOMM::choose()
 {
     return [this](const QString& text, const QStringList& buttons, int escapeIndex) {
-        return prompts().choose(QStringLiteral("Information"), text, buttons, escapeIndex);
+        // Once the program is ending (a signal), nothing more is asked: the rows stay kept.
+        return quitting_ ? -1 : prompts().choose(QStringLiteral("Information"), text, buttons, escapeIndex);
     };
 }
 
-bool TFCOMM::mayLeave()
+bool TFCOMM::mayEnd(JournalController::Ending ending)
 {
-    return journal_->mayLeave(choose(), [this] { return saveLog(); });
+    // Frames arriving: the log may grow while the question is open.
+    const bool rowsComing = pipeline_->panel().linkAlive();
+    return journal_->mayEnd(ending, rowsComing, choose(), [this] { return saveLog(); });
 }
 
 void TFCOMM::BitBtn1Click()
 {
     const QString question = QStringLiteral("Are you sure that you want to quit this application?");
-    if (hasUnsavedRows() ? mayLeave() : prompts().askYesNo(QStringLiteral("Information"), question))
+    if (hasUnsavedRows() ? mayEnd(JournalController::Ending::Quit) : prompts().askYesNo(QStringLiteral("Information"), question))
         quit();
 }
 
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
     // The close box asks before it leaves rows that were never saved.
-    if (!quitting_ && !mayLeave())
+    if (!quitting_ && !mayEnd(JournalController::Ending::Quit))
         return event->ignore();
     comm2_->ClosePort();
     event->accept();
@@ -380,7 +402,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
 
 void TFCOMM::offerRestore()
 {
-    journal_->offerRestore(choose());
+    journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); });
 }
 
 void TFCOMM::endBySignal()

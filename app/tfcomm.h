@@ -80,6 +80,8 @@ public:
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
     void offerRestore();
+    // The program is ending (Quit, or a signal, perhaps during a question).
+    bool isQuitting() const { return quitting_; }
     // SIGTERM, SIGHUP or SIGINT: the journal is committed and the program ends without a
     // question; the rows are offered at the next start.
     void endBySignal();
@@ -105,7 +107,8 @@ private:
     void showOutcome(const FileOutcome& outcome);
     bool saveLog();                  // the Save dialog and the save; true when it succeeded
     JournalController::Choose choose();
-    bool mayLeave();                 // Save / Discard / Cancel when rows are unsaved
+    bool saveRows(const LogTable& rows);   // the Save dialog for rows not in the log
+    bool mayEnd(JournalController::Ending ending);   // Save / Discard / Cancel when rows are unsaved
     void quit();
     UserPrompts& prompts() { return *prompts_; }
     template <typename F> void guard(F&& handler);

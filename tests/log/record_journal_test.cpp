@@ -5,6 +5,7 @@
 #include "log/journal/record_journal.h"
 #include "log/record_logger.h"
 
+#include "support/journal_rows.h"
 #include "support/wait_for.h"
 
 #include <QDir>
@@ -52,11 +53,7 @@ RecordJournal::Options options(const QString& folder, Clock* clock)
 
 std::vector<LogRow> readAll(const QString& path, JournalSummary* summary = nullptr)
 {
-    std::vector<LogRow> rows;
-    const JournalSummary s = readJournal(path, [&](const LogRow& r) { rows.push_back(r); return true; });
-    if (summary)
-        *summary = s;
-    return rows;
+    return journalRows(path, summary);
 }
 
 // The folder refuses new files: a plain file stands where the journal folder belongs, which
