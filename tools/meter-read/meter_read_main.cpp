@@ -80,20 +80,29 @@ int printTableFile(const MeterReadOptions& o)
     return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }
 
-// The rows of every journal whose session ended without saving, oldest session first; the
-// journals stay where they are.
+// The rows of every journal whose session ended without saving, oldest session first, printed
+// or (with --save) written to a table file; the journals stay as they are.
 int recoverJournals(const MeterReadOptions& o)
 {
     LogTable table;
-    printText(rowStreamHeader(o.format));
+    const bool print = o.saveFile.isEmpty();
+    if (print)
+        printText(rowStreamHeader(o.format));
     const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
     const int sessions = JournalController::recover(
         defaultJournalFolder(), table, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
-            std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", path.toLocal8Bit().constData(),
+            const QByteArray name = path.toLocal8Bit();
+            if (s.busy) {
+                std::fprintf(stderr, "meter-read: %s: in use by another program; not read\n", name.constData());
+                return;
+            }
+            std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", name.constData(),
                          static_cast<long long>(s.rows), s.firstLoggedAt.toString(format).toLocal8Bit().constData(),
                          s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
-                         s.damaged ? " (damaged; these are the rows that could be read)" : "");
-            for (std::int64_t r = first; r < table.rowCount(); ++r)
+                         s.damaged ? qPrintable(QStringLiteral(" (damaged: %1; these are the rows that could be read)")
+                                                    .arg(s.error))
+                                   : "");
+            for (std::int64_t r = first; print && r < table.rowCount(); ++r)
                 printText(rowStreamLine(table, r, o.format));
         });
     if (sessions == 0) {
@@ -101,7 +110,7 @@ int recoverJournals(const MeterReadOptions& o)
                      defaultJournalFolder().toLocal8Bit().constData());
         return 0;
     }
-    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+    return print ? 0 : saveTable(table, o.saveFile);
 }
 
 int readInput(const MeterReadOptions& o, const ReadLoop& loop)
