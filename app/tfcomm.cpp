@@ -415,5 +415,7 @@ void TFCOMM::quit()
 {
     quitting_ = true;
     close();
-    QApplication::quit();
+    // Ends every event loop running, a question's among them, also before the main loop runs
+    // (quit() would wait for that one).
+    QApplication::exit(0);
 }
