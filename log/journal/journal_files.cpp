@@ -121,7 +121,7 @@ QString newJournalPath(const QString& folder, const QDateTime& startedAt)
     return QStringLiteral("%1/journal-%2-%3-%4.sqlite")
         .arg(folder, startedAt.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmsszzz")))
         .arg(qint64(::getpid()))
-        .arg(serial.fetchAndAddRelaxed(1));
+        .arg(serial.fetchAndAddRelaxed(1), 6, 10, QLatin1Char('0'));   // sorts in the order made
 }
 
 void removeJournalFiles(const QString& journalPath)

@@ -43,7 +43,8 @@ QString meterReadUsage()
         "Tables:\n"
         "  --load FILE              print the rows of a table file (in the --format chosen)\n"
         "  --recover                print the rows kept by the journals of sessions that ended\n"
-        "                           without saving (the window's and meter-read's), oldest first\n"
+        "                           without saving (the window's and meter-read's), oldest first,\n"
+        "                           or with --save write them to FILE; the journals are only read\n"
         "  --help                   show this text\n"
         "  --version                show the program's name and version\n");
 }
