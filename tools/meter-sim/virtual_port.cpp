@@ -69,10 +69,11 @@ int lockName(const QByteArray& lockPath, const std::string& name)
                + (pid.empty() ? std::string() : " (process " + pid + ")")
                + "; stop it first or choose another name with --port");
     }
+    // The process number only helps the message of a refused second meter; the lock is what
+    // counts, so a failure to write it changes nothing.
     const std::string pid = std::to_string(::getpid());
-    if (::ftruncate(fd, 0) != 0 || ::write(fd, pid.data(), pid.size()) != ssize_t(pid.size())) {
-        // The number only helps the message of a refused second meter; the lock is what counts.
-    }
+    const bool written = ::ftruncate(fd, 0) == 0 && ::write(fd, pid.data(), pid.size()) == ssize_t(pid.size());
+    static_cast<void>(written);
     return fd;
 }
 
