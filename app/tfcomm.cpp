@@ -12,11 +12,13 @@
 #include "decode/range_table.h"
 #include "decode/unit_display.h"
 #include "link/comm_port_driver.h"
+#include "link/port_keeper.h"
 #include "link/serial_frame_assembly.h"
 #include "log/files/table_file_outcome.h"
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
+#include "log/log_time_text.h"
 #include "ui/bar_graph.h"
 #include "ui/chart_picture.h"
 #include "ui/chart_tool_bar.h"
@@ -56,7 +58,8 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     comm2_->SetComPortSpeed(br2400);
     comm2_->SetComPortPollingDelay(100);
     assembly_ = std::make_unique<SerialFrameAssembly>([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
-    portAccess_ = std::make_unique<DriverPortAccess>(*comm2_);
+    keeper_ = std::make_unique<PortKeeper>(*comm2_);
+    portAccess_ = std::make_unique<DriverPortAccess>(*comm2_, *keeper_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
     journal_ = std::make_unique<JournalController>(
@@ -81,6 +84,8 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });
     createUsbSide();
+    connect(keeper_.get(), &PortKeeper::lost, this, [this] { linkStatus_.lost(clock_->now()); showLinkStatus(); });
+    connect(keeper_.get(), &PortKeeper::regained, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
     showConnectionState();
     showPanel();
 
@@ -202,7 +207,10 @@ void TFCOMM::createUsbSide()
         else
             connection().usbGaveBack(c.caption);
         showConnectionState();
+        linkOpened(c.receiving, QStringLiteral("the USB cable"));
     });
+    connect(usb_.get(), &UsbSide::adapterLost, this, [this] { linkStatus_.lost(clock_->now()); showLinkStatus(); });
+    connect(usb_.get(), &UsbSide::adapterBack, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
 }
 
 void TFCOMM::showConnectionState()
@@ -210,11 +218,37 @@ void TFCOMM::showConnectionState()
     parts_.Panel5->show(connection().controls());
 }
 
+void TFCOMM::showLinkStatus()
+{
+    parts_.Panel5->showLinkStatus(linkStatus_.text(timeSeparatorOf(clock_->userLocale())));
+}
+
+// A link began or stopped receiving (or stayed as it was). Once it stops, the display no
+// longer shows a live value.
+void TFCOMM::linkOpened(bool open, const QString& source)
+{
+    const bool wasOpen = linkStatus_.isOpen() && linkStatus_.source() == source;
+    if (open == wasOpen || (!open && linkStatus_.isOpen() && !wasOpen))
+        return;   // unchanged, or the other link's
+    if (open) {
+        linkStatus_.opened(source, clock_->now(), comm2_->OverrunBytes());
+    } else {
+        linkStatus_.closed();
+        pipeline_->panel().setLinkAlive(false);
+        showPanel();
+    }
+    showLinkStatus();
+}
+
 void TFCOMM::showPanel()
 {
+    const bool alive = pipeline_->panel().linkAlive();
+    parts_.Panel1->setLive(alive);
     parts_.Panel1->refresh();
     showBar();
-    parts_.Panel4->showLink(pipeline_->panel().linkAlive(), badFrames(), comm2_->OverrunBytes());
+    parts_.Panel4->showLink(alive, badFrames(), comm2_->OverrunBytes());
+    if (linkStatus_.droppedBytes(comm2_->OverrunBytes()))
+        showLinkStatus();
 }
 
 void TFCOMM::showBar()
@@ -239,6 +273,8 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
         TFCOMM* w;
         ~Repaint() { w->showPanel(); w->parts_.Panel4->showVerdict(); }
     } repaint{this};
+    if (linkStatus_.frameArrived(clock_->now()))
+        showLinkStatus();
     pipeline_->showFrame(frameText);
 }
 
@@ -251,6 +287,7 @@ void TFCOMM::COMConClick(bool down)
 {
     const QString failure = connection().COMConClick(down);
     showConnectionState();
+    linkOpened(connection().controls().comConDown, QStringLiteral("COM%1").arg(portAccess_->selectedPort()));
     if (!failure.isEmpty())
         prompts().error(failure);
 }
@@ -273,7 +310,9 @@ void TFCOMM::ConTimerTimer()
         return;
     // On the tick the indicator turns, the USB side checks for its silence time-out.
     usb_->linkSilent();
+    linkStatus_.silent();
     showPanel();
+    showLinkStatus();
 }
 
 void TFCOMM::setRecordLimit(int item)

@@ -127,6 +127,27 @@ int readInput(const MeterReadOptions& o, const ReadLoop& loop)
     return 2;
 }
 
+// What an input that ended (a file, a pipe) left undecoded, said on standard error: the
+// printed lines alone would not tell an empty input from a misunderstood one.
+void reportInputEnd(const MeterReadOptions& o, const MeterReader& reader)
+{
+    using Source = MeterReadOptions::Source;
+    if (o.source != Source::File && o.source != Source::StandardInput && o.source != Source::UsbReports)
+        return;
+    if (o.source == Source::UsbReports && reader.pendingUsbBytes() > 0)
+        std::fprintf(stderr,
+                     "meter-read: the input ended inside a frame: %d serial bytes that no report without serial "
+                     "bytes (00 F0) ended; they were not decoded\n",
+                     reader.pendingUsbBytes());
+    if (reader.decodedFrames() > 0 || reader.refusedFrames() > 0)
+        return;
+    if (o.source == Source::UsbReports)
+        std::fprintf(stderr, "meter-read: the input ended without a decoded frame\n");
+    else
+        std::fprintf(stderr, "meter-read: the input ended without a decoded frame; the first frame of an input is "
+                             "never decoded, only the frames after it\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -204,6 +225,8 @@ int main(int argc, char** argv)
         // Not a refused frame (those are counted and reported): the run ends, the log is still saved.
         std::fprintf(stderr, "meter-read: %s\n", e.what());
     }
+    if (rc == 0 && !stopRequested())
+        reportInputEnd(options, reader);
     // Input that ended (a file, a pipe) may end before the first tick: the latest reading
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
