@@ -17,7 +17,7 @@
 #include "log/journal/record_journal.h"
 #include "log/record_logger.h"
 #include "scripted_prompts.h"
-#include "support/journal_rows.h"
+#include "doubles/journal_rows.h"
 #include "support/wait_for.h"
 
 #include <QDir>

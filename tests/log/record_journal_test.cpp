@@ -6,7 +6,7 @@
 #include "log/log_table.h"
 #include "log/record_logger.h"
 
-#include "support/journal_rows.h"
+#include "doubles/journal_rows.h"
 #include "support/wait_for.h"
 
 #include <QCryptographicHash>
