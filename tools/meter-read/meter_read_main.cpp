@@ -96,6 +96,11 @@ int recoverJournals(const MeterReadOptions& o)
                 std::fprintf(stderr, "meter-read: %s: in use by another program; not read\n", name.constData());
                 return;
             }
+            if (s.rows == 0) {
+                std::fprintf(stderr, "meter-read: %s: damaged (%s); no row could be read\n", name.constData(),
+                             s.error.toLocal8Bit().constData());
+                return;
+            }
             std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", name.constData(),
                          static_cast<long long>(s.rows), s.firstLoggedAt.toString(format).toLocal8Bit().constData(),
                          s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
