@@ -4,8 +4,12 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QMetaObject>
 #include <QPointer>
+#include <QSocketNotifier>
+
+#include <cstdint>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 HidHandOverDispatcher::ErrorGuard& errorGuard()
@@ -43,18 +47,35 @@ HidHandOverDispatcher* HidHandOverDispatcher::instance()
     return dispatcher;
 }
 
+HidHandOverDispatcher::HidHandOverDispatcher(QObject* parent) : QObject(parent)
+{
+    bell_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (bell_ < 0)
+        qFatal("HID hand-overs: no event counter: %s", qPrintable(qt_error_string(errno)));
+    auto* notifier = new QSocketNotifier(bell_, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] { servePending(); });
+}
+
+HidHandOverDispatcher::~HidHandOverDispatcher()
+{
+    ::close(bell_);
+}
+
 void HidHandOverDispatcher::post(const std::weak_ptr<THidDeviceReadThread>& reader)
 {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         waiting_.push_back(reader);
     }
-    // The call carries nothing: the readers travel through the mutex above.
-    QMetaObject::invokeMethod(this, [this] { servePending(); }, Qt::QueuedConnection);
+    // The ring carries nothing: the readers travel through the mutex above.
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(bell_, &one, sizeof one);
 }
 
 void HidHandOverDispatcher::servePending()
 {
+    std::uint64_t rings = 0;
+    [[maybe_unused]] const ssize_t n = ::read(bell_, &rings, sizeof rings);
     std::deque<std::weak_ptr<THidDeviceReadThread>> now;
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -1,7 +1,8 @@
 #pragma once
 // Carries hand-overs of the HID readers to the user-interface thread. A reader queues
-// itself here under a mutex and posts one queued call; the call runs on the thread the
-// dispatcher lives in and serves every reader that is waiting.
+// itself here under a mutex and rings an event counter; a notifier on the dispatcher's
+// thread hears it and serves every reader that is waiting. Nothing made on a reader's thread
+// is handed to the event loop, so a race detector sees each step of the way.
 #include <QObject>
 #include <deque>
 #include <exception>
@@ -26,10 +27,13 @@ public:
     static void setErrorGuard(ErrorGuard guard);
     static void handlerFailed(std::exception_ptr error);
 
+    ~HidHandOverDispatcher() override;
+
 private:
-    using QObject::QObject;
+    explicit HidHandOverDispatcher(QObject* parent);
     void servePending();
 
+    int bell_ = -1;   // an eventfd: readers add, the dispatcher drains
     std::mutex mutex_;
     std::deque<std::weak_ptr<THidDeviceReadThread>> waiting_;
 };
