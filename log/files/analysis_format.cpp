@@ -31,6 +31,8 @@ std::vector<Field> fieldsOf(const AnalysisRecord& r)
     };
 }
 
+} // namespace
+
 void appendCsvField(std::string& out, const QString& text)
 {
     bool quote = false;
@@ -72,8 +74,6 @@ void appendJsonString(std::string& out, const QString& text)
     }
     out.push_back('"');
 }
-
-} // namespace
 
 void appendCsvHeader(std::string& out, bool withIndicators)
 {

@@ -24,6 +24,7 @@ struct MeterReadOptions {
     int baud = 2400;                 // the serial line, or the rate the adapter is set to
     QString decimalSeparator = QStringLiteral(".");
     StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
+    bool summary = false;            // figures per group at the end instead of the lines
     bool help = false;
 
     // Logging: rows of the log instead of reading lines.
