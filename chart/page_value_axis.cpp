@@ -16,3 +16,13 @@ std::optional<ValueAxisBounds> pageValueAxis(const TrendChartModel& chart)
     const double margin = span > 0 ? span / 20 : (*high != 0 ? std::fabs(*high) / 10 : 1.0);
     return ValueAxisBounds{*high + margin, *low - margin};
 }
+
+void setValueAxis(TrendChartModel& chart, const ValueAxisBounds& bounds)
+{
+    if (bounds.maximum < chart.leftAxisMinimum()) {
+        chart.setLeftAxisMinimum(bounds.minimum);
+        chart.setLeftAxisMaximum(bounds.maximum);
+    } else {
+        chart.setLeftAxisBounds(bounds.maximum, bounds.minimum);
+    }
+}

@@ -14,3 +14,7 @@ struct ValueAxisBounds {
 // The page's lowest and highest value with a twentieth of their span beyond each (a flat page:
 // a tenth of its value, or 1 at zero); empty when the page holds no point.
 std::optional<ValueAxisBounds> pageValueAxis(const TrendChartModel& chart);
+
+// Sets both bounds in the order the chart accepts whatever they were before (a new maximum
+// below the old minimum goes in after the minimum).
+void setValueAxis(TrendChartModel& chart, const ValueAxisBounds& bounds);
