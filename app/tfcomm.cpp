@@ -41,6 +41,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QScopedValueRollback>
+#include <QScreen>
 
 template <typename F>
 void TFCOMM::guard(F&& handler)
@@ -336,9 +337,15 @@ void TFCOMM::showStatistics(bool shown)
     if (!shown)
         return statisticsPanel_->hide();
     if (!statisticsPanel_->isVisible()) {
-        // Below the window when the screen has room, else over its lower part.
+        // Below the window, as far as the screen has room.
         const QRect frame = frameGeometry();
-        statisticsPanel_->move(frame.left(), frame.bottom() + 4);
+        QPoint at(frame.left(), frame.bottom() + 4);
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            at.setY(std::min(at.y(), room.bottom() - statisticsPanel_->frameGeometry().height()));
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - statisticsPanel_->frameGeometry().width())));
+        }
+        statisticsPanel_->move(at);
     }
     statisticsPanel_->show();
     statisticsPanel_->raise();

@@ -57,6 +57,8 @@ StatisticsPanel::StatisticsPanel(LogStatistics& statistics, std::function<ShownP
                                  QWidget* parent)
     : QWidget(parent, Qt::Tool), statistics_(statistics), shownPage_(std::move(shownPage)), locale_(std::move(locale))
 {
+    // Figures as the meter and the grid write numbers: without group separators.
+    locale_.setNumberOptions(QLocale::OmitGroupSeparator);
     setObjectName(QStringLiteral("StatisticsPanel"));
     setWindowTitle(QStringLiteral("Statistics"));
     auto* layout = new QVBoxLayout(this);
@@ -66,10 +68,13 @@ StatisticsPanel::StatisticsPanel(LogStatistics& statistics, std::function<ShownP
     pageCover = new QLabel(this);
     pageCover->setObjectName(QStringLiteral("PageCover"));
     pageFigures = figuresTable(this, "PageFigures");
-    for (QWidget* w : {static_cast<QWidget*>(tableCover), static_cast<QWidget*>(tableFigures),
-                       static_cast<QWidget*>(pageCover), static_cast<QWidget*>(pageFigures)})
-        layout->addWidget(w);
-    resize(660, 300);
+    layout->addWidget(tableCover);
+    layout->addWidget(tableFigures, 3);   // a log holds more groups than a page
+    layout->addWidget(pageCover);
+    layout->addWidget(pageFigures, 2);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(3);
+    resize(760, 420);
 }
 
 void StatisticsPanel::changed()
