@@ -26,6 +26,7 @@
 #include "ui/chart_view.h"
 #include "ui/extremes_panel.h"
 #include "ui/file_dialogs.h"
+#include "ui/file_progress_dialog.h"
 #include "ui/judge_panel.h"
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
@@ -448,7 +449,10 @@ bool TFCOMM::saveLog()
     const QString name = chosen(prompts().chooseSaveFile(inLastFolder(saveTableDialogParams())));
     if (name.isEmpty())
         return false;
-    const FileOutcome outcome = pipeline_->saveTable(name);
+    const FileOutcome outcome = [&] {
+        FileProgressDialog saving(this, QStringLiteral("Saving %1").arg(name), false);
+        return pipeline_->saveTable(name, saving.progress());
+    }();
     showOutcome(outcome);
     return outcome.ok;
 }
@@ -456,8 +460,13 @@ bool TFCOMM::saveLog()
 void TFCOMM::SpeedButton2Click()
 {
     const QString name = chosen(prompts().chooseOpenFile(inLastFolder(openTableDialogParams())));
-    if (!name.isEmpty())
-        showOutcome(pipeline_->loadTable(name));
+    if (name.isEmpty())
+        return;
+    const FileOutcome outcome = [&] {
+        FileProgressDialog opening(this, QStringLiteral("Opening %1").arg(name), true);
+        return pipeline_->loadTable(name, opening.progress());
+    }();
+    showOutcome(outcome);
 }
 
 void TFCOMM::BtPrintClick()

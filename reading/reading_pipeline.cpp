@@ -114,17 +114,19 @@ void ReadingPipeline::clearLog()
     emit logCleared();
 }
 
-FileOutcome ReadingPipeline::saveTable(const QString& fileName)
+FileOutcome ReadingPipeline::saveTable(const QString& fileName, const FileProgress& progress)
 {
-    const FileOutcome outcome = saveTableFile(table_, fileName);
-    if (outcome.ok && journal_)
+    const std::int64_t rows = table_.rowCount();
+    const FileOutcome outcome = saveTableFile(table_, fileName, progress);
+    // Rows logged while the front end kept painting are not in the file: the journal keeps them.
+    if (outcome.ok && journal_ && table_.rowCount() == rows)
         journal_->clear();
     return outcome;
 }
 
-FileOutcome ReadingPipeline::loadTable(const QString& fileName)
+FileOutcome ReadingPipeline::loadTable(const QString& fileName, const FileProgress& progress)
 {
-    const FileOutcome outcome = LoadTableFile(fileName, table_);
+    const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
     // A packet replaces the table: the logged rows are no longer there to be saved.
     if (outcome.ok && journal_ && tableFileFormat(fileName) == TableFileFormat::XmlPacket)
         journal_->clear();

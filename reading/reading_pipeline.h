@@ -5,6 +5,7 @@
 // logged row until it is saved. Widget-free: it says what happened through its signals, and
 // each front end shows it.
 #include "decode/reading.h"
+#include "log/files/file_progress.h"
 #include "log/journal/record_journal.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
@@ -52,8 +53,10 @@ public:
     void clearLog();
     // The table files. A save empties the journal; a loaded XML packet replaces the logged
     // rows, so the journal holds nothing from then on. Both say what happened in the outcome.
-    FileOutcome saveTable(const QString& fileName);
-    FileOutcome loadTable(const QString& fileName);
+    // `progress` hears how far they got (log/files/file_progress.h); a load it stops leaves the
+    // table as it was. Rows logged while a save runs keep their safety copy.
+    FileOutcome saveTable(const QString& fileName, const FileProgress& progress = {});
+    FileOutcome loadTable(const QString& fileName, const FileProgress& progress = {});
     // The user chose not to keep the unsaved rows: their safety copy goes.
     void discardUnsaved();
     // A row kept by the journal of a session that ended without saving, appended as it was
