@@ -19,7 +19,7 @@ ChartToolBar::ChartToolBar(ChartToolPanel& tools, QWidget* parent) : QFrame(pare
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
 
-    BtFill = new QCheckBox(QStringLiteral("Fi&ll"), this);
+    BtFill = new QCheckBox(QStringLiteral("&Fill"), this);
     BtFill->setObjectName(QStringLiteral("BtFill"));
     BtFill->setToolTip(QStringLiteral("Graphic Fill"));
     BtFill->setGeometry(6, 8, 46, 25);
