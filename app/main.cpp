@@ -24,5 +24,8 @@ int main(int argc, char** argv)
     // Logout, shutdown or Ctrl+C: the journal keeps the rows for the next start.
     TerminationSignals termination([&window](int) { window.endBySignal(); });
     window.offerRestore();
+    // A signal during the start-up questions ends the program here, its rows kept.
+    if (window.isQuitting())
+        return 0;
     return app.exec();
 }

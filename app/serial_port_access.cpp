@@ -12,7 +12,7 @@ int DriverPortAccess::selectedPort() const
 
 bool DriverPortAccess::openPort(QString* reason)
 {
-    if (driver_.OpenPort())
+    if (keeper_.open())
         return true;
     if (reason)
         *reason = driver_.LastOpenError();
@@ -21,5 +21,5 @@ bool DriverPortAccess::openPort(QString* reason)
 
 void DriverPortAccess::closePort()
 {
-    driver_.ClosePort();
+    keeper_.close();   // also stops waiting for a lost port
 }

@@ -36,6 +36,9 @@ TerminationSignals::TerminationSignals(std::function<void(int)> arrived, QObject
     action.sa_flags = SA_RESTART;
     for (int s : kSignals)
         ::sigaction(s, &action, nullptr);
+    // A file-size limit (ulimit -f) fails the write instead of killing the program: the
+    // journal and the save then say "the disk is full" and keep the rows.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 TerminationSignals::~TerminationSignals()

@@ -1,7 +1,7 @@
 #pragma once
 // SIGTERM, SIGHUP and SIGINT (logout, shutdown, Ctrl+C in a terminal) turned into a call on the
 // user-interface thread. The handler only writes the signal's number into a pipe; a socket
-// notifier reads it in the event loop, where Qt may be used.
+// notifier reads it in the event loop, where Qt may be used. SIGXFSZ is ignored from then on.
 #include <QObject>
 
 #include <functional>

@@ -14,11 +14,14 @@
 #include "decode/range_table.h"
 #include "decode/unit_display.h"
 #include "link/comm_port_driver.h"
+#include "link/port_keeper.h"
 #include "link/serial_frame_assembly.h"
 #include "log/files/table_file_outcome.h"
+#include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
 #include "log/log_statistics.h"
+#include "log/log_time_text.h"
 #include "ui/bar_graph.h"
 #include "ui/chart_picture.h"
 #include "ui/chart_read_out.h"
@@ -64,7 +67,8 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     comm2_->SetComPortSpeed(br2400);
     comm2_->SetComPortPollingDelay(100);
     assembly_ = std::make_unique<SerialFrameAssembly>([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
-    portAccess_ = std::make_unique<DriverPortAccess>(*comm2_);
+    keeper_ = std::make_unique<PortKeeper>(*comm2_);
+    portAccess_ = std::make_unique<DriverPortAccess>(*comm2_, *keeper_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
     journal_ = std::make_unique<JournalController>(
@@ -103,6 +107,8 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });
     createUsbSide();
+    connect(keeper_.get(), &PortKeeper::lost, this, [this] { linkStatus_.lost(clock_->now()); showLinkStatus(); });
+    connect(keeper_.get(), &PortKeeper::regained, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
     showConnectionState();
     showPanel();
 
@@ -238,7 +244,10 @@ void TFCOMM::createUsbSide()
         else
             connection().usbGaveBack(c.caption);
         showConnectionState();
+        linkOpened(c.receiving, QStringLiteral("the USB cable"));
     });
+    connect(usb_.get(), &UsbSide::adapterLost, this, [this] { linkStatus_.lost(clock_->now()); showLinkStatus(); });
+    connect(usb_.get(), &UsbSide::adapterBack, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
 }
 
 void TFCOMM::showConnectionState()
@@ -246,11 +255,37 @@ void TFCOMM::showConnectionState()
     parts_.Panel5->show(connection().controls());
 }
 
+void TFCOMM::showLinkStatus()
+{
+    parts_.Panel5->showLinkStatus(linkStatus_.text(timeSeparatorOf(clock_->userLocale())));
+}
+
+// A link began or stopped receiving (or stayed as it was). Once it stops, the display no
+// longer shows a live value.
+void TFCOMM::linkOpened(bool open, const QString& source)
+{
+    const bool wasOpen = linkStatus_.isOpen() && linkStatus_.source() == source;
+    if (open == wasOpen || (!open && linkStatus_.isOpen() && !wasOpen))
+        return;   // unchanged, or the other link's
+    if (open) {
+        linkStatus_.opened(source, clock_->now(), comm2_->OverrunBytes());
+    } else {
+        linkStatus_.closed();
+        pipeline_->panel().setLinkAlive(false);
+        showPanel();
+    }
+    showLinkStatus();
+}
+
 void TFCOMM::showPanel()
 {
+    const bool alive = pipeline_->panel().linkAlive();
+    parts_.Panel1->setLive(alive);
     parts_.Panel1->refresh();
     showBar();
-    parts_.Panel4->showLink(pipeline_->panel().linkAlive(), badFrames(), comm2_->OverrunBytes());
+    parts_.Panel4->showLink(alive, badFrames(), comm2_->OverrunBytes());
+    if (linkStatus_.droppedBytes(comm2_->OverrunBytes()))
+        showLinkStatus();
 }
 
 void TFCOMM::showBar()
@@ -275,6 +310,8 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
         TFCOMM* w;
         ~Repaint() { w->showPanel(); w->parts_.Panel4->showVerdict(); }
     } repaint{this};
+    if (linkStatus_.frameArrived(clock_->now()))
+        showLinkStatus();
     pipeline_->showFrame(frameText);
 }
 
@@ -287,6 +324,7 @@ void TFCOMM::COMConClick(bool down)
 {
     const QString failure = connection().COMConClick(down);
     showConnectionState();
+    linkOpened(connection().controls().comConDown, QStringLiteral("COM%1").arg(portAccess_->selectedPort()));
     if (!failure.isEmpty())
         prompts().error(failure);
 }
@@ -309,7 +347,9 @@ void TFCOMM::ConTimerTimer()
         return;
     // On the tick the indicator turns, the USB side checks for its silence time-out.
     usb_->linkSilent();
+    linkStatus_.silent();
     showPanel();
+    showLinkStatus();
     showValueAxis();
 }
 
@@ -434,7 +474,12 @@ void TFCOMM::showOutcome(const FileOutcome& outcome)
 {
     switch (outcome.show) {
     case FileOutcome::Show::Information: prompts().inform(outcome.text); break;
-    case FileOutcome::Show::Error: prompts().error(outcome.text); break;
+    case FileOutcome::Show::Error:
+        // The reason goes under the message, unless the message already says it.
+        prompts().error(outcome.reason.isEmpty() || outcome.text.contains(outcome.reason)
+                            ? outcome.text
+                            : outcome.text + QLatin1Char('\n') + outcome.reason);
+        break;
     case FileOutcome::Show::Nothing: break;
     }
 }
@@ -457,15 +502,34 @@ bool TFCOMM::saveLog()
     return outcome.ok;
 }
 
+bool TFCOMM::saveRows(const LogTable& rows)
+{
+    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(saveTableDialogParams())));
+    if (name.isEmpty())
+        return false;
+    const FileOutcome outcome = saveTableFile(rows, name);
+    showOutcome(outcome);
+    return outcome.ok;
+}
+
 void TFCOMM::SpeedButton2Click()
 {
     const QString name = chosen(prompts().chooseOpenFile(inLastFolder(openTableDialogParams())));
     if (name.isEmpty())
         return;
-    const FileOutcome outcome = [&] {
+    // A packet replaces the log: unsaved rows are saved or discarded first, or nothing happens.
+    // A text table is appended and takes nothing away.
+    FileOutcome outcome;
+    {
         FileProgressDialog opening(this, QStringLiteral("Opening %1").arg(name), true);
-        return pipeline_->loadTable(name, opening.progress());
-    }();
+        outcome = pipeline_->loadTable(
+            name,
+            [&] {
+                opening.close();   // the file is read: the question comes alone
+                return mayEnd(JournalController::Ending::Replace);
+            },
+            opening.progress());
+    }
     showOutcome(outcome);
 }
 
@@ -499,26 +563,29 @@ void TFCOMM::TbSxClick()
 JournalController::Choose TFCOMM::choose()
 {
     return [this](const QString& text, const QStringList& buttons, int escapeIndex) {
-        return prompts().choose(QStringLiteral("Information"), text, buttons, escapeIndex);
+        // Once the program is ending (a signal), nothing more is asked: the rows stay kept.
+        return quitting_ ? -1 : prompts().choose(QStringLiteral("Information"), text, buttons, escapeIndex);
     };
 }
 
-bool TFCOMM::mayLeave()
+bool TFCOMM::mayEnd(JournalController::Ending ending)
 {
-    return journal_->mayLeave(choose(), [this] { return saveLog(); });
+    // Frames arriving: the log may grow while the question is open.
+    const bool rowsComing = pipeline_->panel().linkAlive();
+    return journal_->mayEnd(ending, rowsComing, choose(), [this] { return saveLog(); });
 }
 
 void TFCOMM::BitBtn1Click()
 {
     const QString question = QStringLiteral("Are you sure that you want to quit this application?");
-    if (hasUnsavedRows() ? mayLeave() : prompts().askYesNo(QStringLiteral("Information"), question))
+    if (hasUnsavedRows() ? mayEnd(JournalController::Ending::Quit) : prompts().askYesNo(QStringLiteral("Information"), question))
         quit();
 }
 
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
     // The close box asks before it leaves rows that were never saved.
-    if (!quitting_ && !mayLeave())
+    if (!quitting_ && !mayEnd(JournalController::Ending::Quit))
         return event->ignore();
     keepSettings();
     comm2_->ClosePort();
@@ -527,7 +594,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
 
 void TFCOMM::offerRestore()
 {
-    journal_->offerRestore(choose());
+    journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); });
 }
 
 void TFCOMM::endBySignal()
@@ -540,5 +607,7 @@ void TFCOMM::quit()
 {
     quitting_ = true;
     close();
-    QApplication::quit();
+    // Ends every event loop running, a question's among them, also before the main loop runs
+    // (quit() would wait for that one).
+    QApplication::exit(0);
 }

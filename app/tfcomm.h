@@ -3,6 +3,7 @@
 // The logic lives in the controllers and models it owns; handlers forward to them, and the
 // parts show what the reading pipeline says happened.
 #include "app/connection_controller.h"
+#include "app/link_status.h"
 #include "decode/model_variants.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
@@ -15,6 +16,7 @@
 #include <memory>
 
 class TCommPortDriver;
+class PortKeeper;
 class SerialFrameAssembly;
 class DriverPortAccess;
 class LogGridModel;
@@ -56,6 +58,8 @@ public:
     RecordLogger& logger() { return pipeline_->logger(); }
     const Reading& reading() const { return pipeline_->reading(); }
     TCommPortDriver& COMM2() { return *comm2_; }
+    PortKeeper& portKeeper() { return *keeper_; }
+    const LinkStatus& linkStatus() const { return linkStatus_; }
     SerialFrameAssembly& serialAssembly() { return *assembly_; }
     ConnectionController& connection() { return *connection_; }
     TChartControl& pager() { return *pager_; }
@@ -86,6 +90,8 @@ public:
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
     void offerRestore();
+    // The program is ending (Quit, or a signal, perhaps during a question).
+    bool isQuitting() const { return quitting_; }
     // SIGTERM, SIGHUP or SIGINT: the journal is committed and the program ends without a
     // question; the rows are offered at the next start.
     void endBySignal();
@@ -105,6 +111,8 @@ private:
     void wirePipeline();
     void createUsbSide();
     void showConnectionState();
+    void showLinkStatus();
+    void linkOpened(bool open, const QString& source);
     void showPanel();
     void showBar();
     void showRecordLimit();
@@ -120,7 +128,8 @@ private:
     QString chosen(const QString& fileName);
     bool saveLog();                  // the Save dialog and the save; true when it succeeded
     JournalController::Choose choose();
-    bool mayLeave();                 // Save / Discard / Cancel when rows are unsaved
+    bool saveRows(const LogTable& rows);   // the Save dialog for rows not in the log
+    bool mayEnd(JournalController::Ending ending);   // Save / Discard / Cancel when rows are unsaved
     void quit();
     UserPrompts& prompts() { return *prompts_; }
     template <typename F> void guard(F&& handler);
@@ -132,6 +141,8 @@ private:
     LocaleClock* clock_ = nullptr;
 
     std::unique_ptr<TCommPortDriver> comm2_;
+    std::unique_ptr<PortKeeper> keeper_;   // reopens COMM2's port when it comes back
+    LinkStatus linkStatus_;                // what the top bar says of the link
     std::unique_ptr<SerialFrameAssembly> assembly_;
     std::unique_ptr<DriverPortAccess> portAccess_;
     std::unique_ptr<ConnectionController> connection_;

@@ -88,6 +88,8 @@ void UsbSide::notice(UsbLinkNotice notice)
     switch (notice) {
     case UsbLinkNotice::NotConnected: prompts_.inform(kNotConnected); break;
     case UsbLinkNotice::MeterSilent: prompts_.inform(kMeterSilent); break;
+    case UsbLinkNotice::AdapterLost: emit adapterLost(); break;
+    case UsbLinkNotice::AdapterBack: emit adapterBack(); break;
     }
 }
 

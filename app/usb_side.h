@@ -59,6 +59,9 @@ public:
 signals:
     // The link began or stopped receiving: the top bar and the serial side follow.
     void controlsChanged(const UsbLinkControls& controls);
+    // The adapter was removed while reading and is waited for; it is back and read again.
+    void adapterLost();
+    void adapterBack();
 
 private:
     class GuardedPlatform;

@@ -5,6 +5,10 @@
 //   window-cpu-percent-at-17:  17 frames a second, each display state sent 8 times, as a
 //                              meter on a 2,400-baud line does
 //   window-cpu-percent-at-2:   2 frames a second, each a new display state
+//   window-cpu-percent-waiting-for-lost-port:  the meter's pseudo-terminal gone, the window
+//                              looking for it to return about once a second
+//   window-resumed-after-ms:   from the meter's return under the same name to the first row
+//                              the window logs after it
 // With --paints, standard error shows the paint events a second each widget got during each
 // figure (the counting itself costs time: those figures are not for comparing). With
 // --statistics the statistics window is open throughout, as the user opens it.
@@ -13,6 +17,7 @@
 #include "bench_window.h"
 #include "link/com_port_resolver.h"
 #include "link/comm_port_driver.h"
+#include "link/port_keeper.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "tools/meter-sim/meter_scenario.h"
@@ -20,6 +25,7 @@
 #include "ui/statistics_panel.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPaintEvent>
 #include <QTemporaryDir>
@@ -30,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <thread>
 #include <sys/resource.h>
 #include <time.h>
@@ -95,6 +102,30 @@ void runEventLoop(double seconds)
     loop.exec();
 }
 
+// Processor percent of one core over `seconds` of the event loop, with no meter sending.
+double measureIdle(double seconds)
+{
+    const auto wallStart = std::chrono::steady_clock::now();
+    const double cpuStart = processCpuSeconds();
+    runEventLoop(seconds);
+    const double cpu = processCpuSeconds() - cpuStart;
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    return 100.0 * cpu / wall;
+}
+
+std::unique_ptr<VirtualPort> publishMeter()
+{
+    auto port = std::make_unique<VirtualPort>();
+    try {
+        port->open();
+        port->publish(meterRuntimeDir(), 1);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "virtual meter: %s\n", e.what());
+        return nullptr;
+    }
+    return port;
+}
+
 // Processor percent of one core while the meter sends for `seconds`, after a settling second.
 double measure(VirtualPort& port, double rate, int hold, double seconds, bool countPaints)
 {
@@ -131,14 +162,10 @@ int main(int argc, char** argv)
     const bool countPaints = options.contains(QStringLiteral("--paints"));
     const bool withStatistics = options.contains(QStringLiteral("--statistics"));
 
-    VirtualPort port;
-    try {
-        port.open();
-        port.publish(meterRuntimeDir(), 1);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "virtual meter: %s\n", e.what());
+    std::unique_ptr<VirtualPort> meter = publishMeter();
+    if (!meter)
         return 1;
-    }
+    VirtualPort& port = *meter;
 
     BenchWindow bench;
     TFCOMM& w = *bench.w;
@@ -156,12 +183,37 @@ int main(int argc, char** argv)
     std::printf("window-cpu-percent-at-2: %.2f\n", measure(port, 2.0, 1, seconds, countPaints));
     const qint64 logged = w.cds1().rowCount() - rowsBefore;
     std::printf("window-rows-logged: %lld\n", (long long)logged);
+
+    // The meter goes away; after the settling second the window only waits for it.
+    meter.reset();
+    runEventLoop(1.0);
+    if (!w.portKeeper().waiting())
+        return std::fprintf(stderr, "the window did not notice that the port was lost\n"), 1;
+    std::printf("window-cpu-percent-waiting-for-lost-port: %.2f\n", measureIdle(seconds));
+    std::fflush(stdout);
+
+    // Back under the same name: the time to the first row logged from it.
+    meter = publishMeter();
+    if (!meter)
+        return 1;
+    const qint64 rowsAtReturn = w.cds1().rowCount();
+    std::atomic<bool> stop{false};
+    std::thread sender(sendFrames, std::ref(*meter), 2400.0 / 140.0, 8, std::cref(stop));
+    QElapsedTimer sinceReturn;
+    sinceReturn.start();
+    while (w.cds1().rowCount() == rowsAtReturn && sinceReturn.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    const qint64 resumedMs = sinceReturn.elapsed();
+    stop = true;
+    sender.join();
+    if (w.cds1().rowCount() == rowsAtReturn)
+        return std::fprintf(stderr, "the window did not log again after the port returned\n"), 1;
+    std::printf("window-resumed-after-ms: %lld\n", (long long)resumedMs);
     if (logged == 0 || prompts.shown != 0 || w.badFrames() != 0) {
         std::fprintf(stderr, "logged %lld rows, %lld bad frames, %d boxes\n", (long long)logged, w.badFrames(),
                      prompts.shown);
         return 1;
     }
     w.COMConClick(false);
-    port.unpublish();
     return 0;
 }

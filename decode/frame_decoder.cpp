@@ -4,6 +4,8 @@
 #include "decode/range_table.h"
 #include "decode/status_bits.h"
 
+#include <cmath>
+
 namespace {
 
 namespace fl = frame_layout;
@@ -202,7 +204,10 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
     for (const RangeRow& row : rangeRows()) {
         if (rangeRowMatches(row, f)) {
             f.range = &row;
-            f.readingValue = f.readingCount * row.factor;
+            // The factors are 1, 0.1, 0.01 and 0.001, none of them exact in binary: dividing
+            // by the power of ten gives the double nearest to the number shown (-5.012), where
+            // multiplying can miss it by a bit (-5.0120000000000005).
+            f.readingValue = row.factor < 1 ? f.readingCount / std::round(1 / row.factor) : f.readingCount * row.factor;
         }
     }
     f.progress = DecodeProgress::Complete;

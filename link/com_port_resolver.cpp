@@ -92,6 +92,20 @@ QString resolveComPort(const QString& comName, const QString& runtimeDir)
     return resolveComPort(comName, runtimeDir, ports);
 }
 
+bool comPortReturned(const QString& comName, const QString& runtimeDir, const QString& lostSystemPort)
+{
+    static const QRegularExpression comPattern(QStringLiteral("^COM[1-9][0-9]*$"));
+    if (comPattern.match(comName).hasMatch()) {
+        const QFileInfo link(QDir(runtimeDir).filePath(comName));
+        if (link.isSymLink() || link.exists())
+            return link.exists();   // a link that points nowhere yet is not back
+    }
+    // Checked first because it is cheap: listing the system's ports asks the device manager.
+    if (lostSystemPort.isEmpty() || !QFileInfo::exists(serialDevicePath(lostSystemPort)))
+        return false;
+    return serialDevicePath(resolveComPort(comName, runtimeDir)) == serialDevicePath(lostSystemPort);
+}
+
 QString serialDevicePath(const QString& name)
 {
     if (name.isEmpty() || name.startsWith(QLatin1Char('/')))

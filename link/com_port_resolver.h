@@ -24,6 +24,13 @@ QString resolveComPort(const QString& comName, const QString& runtimeDir, const 
 // The same with the serial ports the system lists now.
 QString resolveComPort(const QString& comName, const QString& runtimeDir);
 
+// Whether a port that went away is there again: `comName` (COM<n>, or any name or path the
+// resolver takes) leads to a device that exists, and it is either the device that was lost
+// (`lostSystemPort`, as resolved when it was opened) or one published under that name in the
+// runtime folder: a virtual meter started again publishes a new pseudo-terminal. Another port
+// the name falls back to meanwhile does not count.
+bool comPortReturned(const QString& comName, const QString& runtimeDir, const QString& lostSystemPort);
+
 // Where the serial port object looks for a port name: a name without a folder is a device
 // under /dev; a relative path is taken from the current folder.
 QString serialDevicePath(const QString& name);

@@ -161,6 +161,7 @@ void TCommPortDriver::portFailed()
     takeArrived();
     portLost_ = true;
     port_->close();
+    emit portLost();
 }
 
 void TCommPortDriver::ApplyLineSettings()

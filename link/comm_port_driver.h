@@ -98,6 +98,10 @@ public:
     // One poll: reads what has arrived, at most ComPortInBufSize bytes, and delivers it.
     void PollTimerMessage();
 
+signals:
+    // The open port went away (PortLost() is true from now on); the driver stays open.
+    void portLost();
+
 private:
     void startPolling();
     void portFailed();

@@ -240,7 +240,7 @@ void LogTable::append(const LogRow& row)
         const bool stamped = row.loggedAt.isValid();
         d.atMs[at] = stamped ? row.loggedAt.toMSecsSinceEpoch() : Chunk::kNoTime;
         d.offsetSeconds[at] = stamped ? row.loggedAt.offsetFromUtc() : 0;
-        d.rangeMode[at] = d_->rangeModes.idFor(row.rangeMode, index);
+        d.rangeMode[at] = d_->rangeModes.idFor(cut(row.rangeMode), index);
     }
     ++d_->rows;
 }

@@ -2,23 +2,67 @@
 
 #include "log/journal/journal_files.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace {
 
-QString restoreQuestion(const JournalSummary& s)
+QString rowsText(std::int64_t n)
 {
-    const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
-    return QStringLiteral("The last session ended without saving %1 logged %2 (from %3 to %4). Restore %5?")
-        .arg(s.rows)
-        .arg(s.rows == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
-        .arg(s.firstLoggedAt.toString(format), s.lastLoggedAt.toString(format))
-        .arg(s.rows == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    return n == 1 ? QStringLiteral("1 logged row") : QStringLiteral("%1 logged rows").arg(n);
 }
 
-QString unsavedQuestion(std::int64_t n)
+QString spanText(const JournalSummary& s)
 {
-    return n == 1 ? QStringLiteral("1 logged row is not saved. Save it before quitting?")
-                  : QStringLiteral("%1 logged rows are not saved. Save them before quitting?").arg(n);
+    const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+    return QStringLiteral("from %1 to %2").arg(s.firstLoggedAt.toString(format), s.lastLoggedAt.toString(format));
 }
+
+QString restoreQuestion(const JournalSummary& s, int index, int count, bool restoredOne)
+{
+    const QString them = s.rows == 1 ? QStringLiteral("it") : QStringLiteral("them");
+    if (count == 1)
+        return QStringLiteral("The last session ended without saving %1 (%2). Restore %3?")
+            .arg(rowsText(s.rows), spanText(s), them);
+    const QString session = QStringLiteral("Session %1 of %2: %3 %4 were not saved when it ended.")
+                                .arg(index + 1)
+                                .arg(count)
+                                .arg(rowsText(s.rows), spanText(s));
+    return restoredOne ? QStringLiteral("%1 The log holds the session restored before; save %2 to a file of %3 own?")
+                             .arg(session, them, s.rows == 1 ? QStringLiteral("its") : QStringLiteral("their"))
+                       : QStringLiteral("%1 Restore %2?").arg(session, them);
+}
+
+QString keptText(const QString& path, const JournalSummary& s)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    if (s.busy)
+        return QStringLiteral("The safety copy %1 is in use by another program. It is kept and offered again at the "
+                              "next start.")
+            .arg(name);
+    const QString read = s.rows > 0 ? QStringLiteral("%1 could be read").arg(rowsText(s.rows))
+                                    : QStringLiteral("no row could be read");
+    return QStringLiteral("The safety copy %1 is damaged (%2); %3. It is kept where meter-read --recover reads "
+                          "what it can.")
+        .arg(name, s.error, read);
+}
+
+QString unsavedQuestion(std::int64_t n, JournalController::Ending ending, bool rowsComing)
+{
+    const QString them = n == 1 ? QStringLiteral("it") : QStringLiteral("them");
+    const QString before = ending == JournalController::Ending::Quit ? QStringLiteral("quitting")
+                                                                     : QStringLiteral("the opened file replaces the log");
+    QString text = QStringLiteral("%1 %2 not saved").arg(rowsText(n), n == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+    // The count is the one when asked; what the answer does holds for every row logged until then.
+    if (rowsComing)
+        text += QStringLiteral(", and logging goes on: the answer holds for every row logged until it is given");
+    return QStringLiteral("%1. Save %2 before %3?").arg(text, them, before);
+}
+
+struct Offered {
+    LeftJournal left;
+    JournalSummary summary;
+};
 
 } // namespace
 
@@ -36,38 +80,60 @@ void JournalController::open(int maxPageCount)
     pipeline_.openJournal(std::move(o));
 }
 
-void JournalController::offerRestore(const Choose& choose)
+void JournalController::offerRestore(const Choose& choose, const SaveRows& saveRows)
 {
+    std::vector<Offered> sessions;
     for (LeftJournal& left : leftJournals(folder_)) {
-        const JournalSummary s = summariseJournal(left.path);
-        if (s.kind != kind_ && !s.damaged)
+        JournalSummary s = summariseJournal(left.path);
+        if (s.busy || s.damaged) {
+            // Nothing is decided about a file that could not be read: it stays, and the user
+            // hears why. Discard is theirs to choose.
+            const QStringList buttons = s.busy ? QStringList{QStringLiteral("OK")}
+                                               : QStringList{QStringLiteral("Keep"), QStringLiteral("Discard")};
+            if (choose(keptText(left.path, s), buttons, 0) == 1)
+                removeJournalFiles(left.path);
+            continue;
+        }
+        if (s.kind != kind_)
             continue;   // another front end's: meter-read --recover gives it back
         if (s.rows == 0) {
             removeJournalFiles(left.path);
             continue;
         }
-        switch (choose(restoreQuestion(s), {QStringLiteral("Restore"), QStringLiteral("Discard")}, -1)) {
-        case 0:
-            readJournal(left.path, [this](const LogRow& row) {
-                pipeline_.restoreRow(row);
+        sessions.push_back({std::move(left), std::move(s)});
+    }
+
+    bool restoredOne = false;
+    const int count = int(sessions.size());
+    for (int i = 0; i < count; ++i) {
+        Offered& o = sessions[std::size_t(i)];
+        const QString first = restoredOne ? QStringLiteral("Save") : QStringLiteral("Restore");
+        const int answer =
+            choose(restoreQuestion(o.summary, i, count, restoredOne), {first, QStringLiteral("Discard"), QStringLiteral("Later")}, 2);
+        if (answer == 1) {
+            removeJournalFiles(o.left.path);
+        } else if (answer == 0 && !restoredOne) {
+            restoredOne = pipeline_.restoreSession(std::move(o.left));
+        } else if (answer == 0 && saveRows) {
+            LogTable rows;
+            readJournal(o.left.path, [&rows](const LogRow& row) {
+                rows.append(row);
                 return true;
             });
-            // Taken over only once this session's own journal holds the rows.
-            pipeline_.flushJournal();
-            removeJournalFiles(left.path);
-            break;
-        case 1: removeJournalFiles(left.path); break;
-        default: break;   // closed without an answer: offered again next time
+            if (saveRows(rows))
+                removeJournalFiles(o.left.path);
         }
+        // Later, Escape or the close box: kept for the next start.
     }
 }
 
-bool JournalController::mayLeave(const Choose& choose, const std::function<bool()>& save)
+bool JournalController::mayEnd(Ending ending, bool rowsComing, const Choose& choose, const std::function<bool()>& save)
 {
     const std::int64_t n = pipeline_.unsavedRows();
     if (n == 0)
         return true;
-    switch (choose(unsavedQuestion(n), {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")}, 2)) {
+    switch (choose(unsavedQuestion(n, ending, rowsComing),
+                   {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")}, 2)) {
     case 0: return save();
     case 1: pipeline_.discardUnsaved(); return true;
     default: return false;
@@ -89,7 +155,7 @@ int JournalController::recover(const QString& folder, LogTable& table,
             table.append(row);   // rows keep their time stamps
             return true;
         });
-        if (s.rows == 0 && !s.damaged)
+        if (s.rows == 0 && !s.damaged && !s.busy)
             continue;
         ++sessions;
         if (session)

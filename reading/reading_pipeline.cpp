@@ -1,5 +1,7 @@
 #include "reading/reading_pipeline.h"
 
+#include "log/journal/journal_store.h"
+
 #include "decode/frame_decoder.h"
 #include "log/files/table_files.h"
 #include "log/log_time_text.h"
@@ -80,18 +82,30 @@ void ReadingPipeline::sample()
         rowAppended(*row);
 }
 
-void ReadingPipeline::restoreRow(const LogRow& row)
+bool ReadingPipeline::restoreSession(LeftJournal&& left)
 {
-    logger_.restoreRow(row);
-    rowAppended(row);
+    if (!journal_ || !journal_->canAdopt())
+        return false;
+    // The rows are already on disk in the journal taken over: they are not handed to it again.
+    const JournalSummary read = readJournal(left.path, [this](const LogRow& row) {
+        logger_.restoreRow(row);
+        rowShown(row);
+        return true;
+    });
+    return journal_->adopt(std::move(left), read.rows);
 }
 
 // The one place every logged row passes, over either link and in either front end.
 void ReadingPipeline::rowAppended(const LogRow& row)
 {
-    panel_.setBarPosition(barPosition(row.readingValue.value_or(0)));
     if (journal_)
         journal_->rowLogged(row);
+    rowShown(row);
+}
+
+void ReadingPipeline::rowShown(const LogRow& row)
+{
+    panel_.setBarPosition(barPosition(row.readingValue.value_or(0)));
     emit rowLogged(row);
 }
 
@@ -124,11 +138,24 @@ FileOutcome ReadingPipeline::saveTable(const QString& fileName, const FileProgre
     return outcome;
 }
 
-FileOutcome ReadingPipeline::loadTable(const QString& fileName, const FileProgress& progress)
+FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::function<bool()>& mayReplace,
+                                       const FileProgress& progress)
 {
-    const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
-    // A packet replaces the table: the logged rows are no longer there to be saved.
-    if (outcome.ok && journal_ && tableFileFormat(fileName) == TableFileFormat::XmlPacket)
+    if (tableFileFormat(fileName) != TableFileFormat::XmlPacket) {
+        const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
+        emit logLoaded();
+        return outcome;
+    }
+    // A packet is read whole before anyone is asked: a broken one changes nothing.
+    LogTable packet;
+    const FileOutcome outcome = LoadTableFile(fileName, packet, progress);
+    if (!outcome.ok)
+        return outcome;
+    if (mayReplace && !mayReplace())
+        return FileOutcome::silent(false);
+    table_.swap(packet);
+    // The logged rows were saved or given up: the journal holds nothing from now on.
+    if (journal_)
         journal_->clear();
     emit logLoaded();
     return outcome;

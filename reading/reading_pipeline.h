@@ -6,6 +6,7 @@
 // each front end shows it.
 #include "decode/reading.h"
 #include "log/files/file_progress.h"
+#include "log/journal/journal_files.h"
 #include "log/journal/record_journal.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
@@ -18,6 +19,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 struct FileOutcome;
@@ -51,17 +53,20 @@ public:
 
     // Close Data, once the question was answered Yes.
     void clearLog();
-    // The table files. A save empties the journal; a loaded XML packet replaces the logged
-    // rows, so the journal holds nothing from then on. Both say what happened in the outcome.
+    // The table files. A save empties the journal. A text table is appended; an XML packet,
+    // once read whole, replaces the logged rows if `mayReplace` agrees (it may save or give them
+    // up first), and the journal holds nothing from then on. Both say what happened.
     // `progress` hears how far they got (log/files/file_progress.h); a load it stops leaves the
     // table as it was. Rows logged while a save runs keep their safety copy.
     FileOutcome saveTable(const QString& fileName, const FileProgress& progress = {});
-    FileOutcome loadTable(const QString& fileName, const FileProgress& progress = {});
+    FileOutcome loadTable(const QString& fileName, const std::function<bool()>& mayReplace = {},
+                          const FileProgress& progress = {});
     // The user chose not to keep the unsaved rows: their safety copy goes.
     void discardUnsaved();
-    // A row kept by the journal of a session that ended without saving, appended as it was
-    // logged: table, chart and numbering, and into this session's journal.
-    void restoreRow(const LogRow& row);
+    // A session that ended without saving, given back: its rows are appended as they were
+    // logged (table, chart and numbering), and its journal becomes this session's. False, with
+    // nothing changed, once this session's journal took a row or a clear.
+    bool restoreSession(LeftJournal&& left);
 
     LcdPanelModel& panel() { return panel_; }
     const LcdPanelModel& panel() const { return panel_; }
@@ -89,6 +94,7 @@ signals:
 private:
     void offerToLog();
     void rowAppended(const LogRow& row);
+    void rowShown(const LogRow& row);
 
     const LocaleClock& clock_;
     LcdPanelModel panel_;

@@ -22,6 +22,8 @@ void catchStopSignals()
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file-size limit a write fails and is reported; the rows are not lost to a kill.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool stopRequested()

@@ -15,6 +15,8 @@ public:
     FileProgressDialog(QWidget* parent, const QString& label, bool cancellable);
     // The callback for the file operation; valid while this dialog lives.
     FileProgress progress();
+    // The work is done with the file (a question follows): the dialog goes.
+    void close() { dialog_.reset(); dialog_.hide(); }
 
 private:
     QProgressDialog dialog_;

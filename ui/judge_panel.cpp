@@ -162,9 +162,20 @@ void JudgeDisc::paintEvent(QPaintEvent*)
     p.drawText(disc, Qt::AlignCenter, caption_);
 }
 
+void JudgePanel::showNoVerdict()
+{
+    // The last value stays readable, greyed; neither colour claims it is judged now.
+    const QString style = QStringLiteral("background: rgb(255,255,225); color: gray");
+    if (T1VALUE->styleSheet() != style)
+        T1VALUE->setStyleSheet(style);
+    Shape1->setVerdict(QString(), kTooltipColour);
+}
+
 void JudgePanel::showLink(bool alive, long long badFrames, long long droppedBytes)
 {
     CONok->setAlive(alive);
+    if (!alive)
+        showNoVerdict();
     QStringList faults;
     if (badFrames)
         faults << (badFrames == 1 ? QStringLiteral("1 bad frame") : QStringLiteral("%1 bad frames").arg(badFrames));

@@ -20,6 +20,8 @@ public:
                std::function<QChar()> systemSeparator, QWidget* parent = nullptr);
 
     void showVerdict();            // after a judged frame: value text, colours, caption
+    // No frames arrive: the value is no longer judged, the disc shows no verdict.
+    void showNoVerdict();
     // The link lamp and its tool tip: frames arriving or not, and what went wrong on the way.
     void showLink(bool alive, long long badFrames, long long droppedBytes);
 

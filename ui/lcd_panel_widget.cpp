@@ -11,6 +11,7 @@ namespace {
 const QColor kInk(26, 26, 26);
 const QColor kGhost(236, 236, 236);
 const QColor kBackground(Qt::white);
+const QColor kFade(255, 255, 255, 180);   // over everything while no frames arrive
 
 // Digit geometry: upright size, slant of the top edge to the right, segment thickness.
 constexpr double kDigitWidth = 30;
@@ -360,6 +361,14 @@ void LcdPanelWidget::setGhostSegments(bool on)
     update();
 }
 
+void LcdPanelWidget::setLive(bool live)
+{
+    if (live == live_)
+        return;
+    live_ = live;
+    update();
+}
+
 QRect LcdPanelWidget::elementRect(Indicator indicator)
 {
     for (const ElementBox& e : kIndicatorBoxes)
@@ -396,12 +405,19 @@ std::uint8_t LcdPanelWidget::segmentsFor(const QString& caption)
 
 void LcdPanelWidget::paintEvent(QPaintEvent* event)
 {
+    QPainter p(this);
+    paintDisplay(p, event->rect());
+    if (!live_)
+        p.fillRect(event->rect(), kFade);
+}
+
+void LcdPanelWidget::paintDisplay(QPainter& p, const QRect& region)
+{
     // Only what the region touches is drawn; the painter clips to it, so every pixel inside
     // comes out as a whole repaint would draw it.
-    const QRect dirty = event->rect().marginsAdded(QMargins(2, 2, 2, 2));
-    QPainter p(this);
+    const QRect dirty = region.marginsAdded(QMargins(2, 2, 2, 2));
     p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(event->rect(), kBackground);
+    p.fillRect(region, kBackground);
 
     p.setPen(Qt::NoPen);
     for (int d = 0; d < 4; ++d)

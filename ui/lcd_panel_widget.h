@@ -5,6 +5,8 @@
 #include "reading/lcd_panel_model.h"
 
 #include <QRect>
+
+class QPainter;
 #include <QWidget>
 #include <array>
 #include <bitset>
@@ -27,6 +29,10 @@ public:
 
     // Faint unlit segments behind the digits, as on a real display. On by default.
     void setGhostSegments(bool on);
+    // Not live: no frames arrive, so what the display shows is the last reading, not the
+    // present one; it is drawn faded. Live by default.
+    void setLive(bool live);
+    bool isLive() const { return live_; }
 
     // Where each element is drawn, in widget pixels.
     static QRect elementRect(Indicator indicator);
@@ -47,8 +53,10 @@ private:
         std::bitset<static_cast<std::size_t>(PanelExtra::Count)> extras;
     };
     Look currentLook() const;
+    void paintDisplay(QPainter& p, const QRect& region);
 
     const LcdPanelModel* model_ = nullptr;
     bool ghost_ = true;
+    bool live_ = true;
     Look requested_;   // the look as of the last refresh or full update
 };

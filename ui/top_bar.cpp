@@ -1,5 +1,12 @@
 #include "ui/top_bar.h"
 
+#include <QChildEvent>
+
+namespace {
+// Between the connection buttons and Quit.
+const QRect kMessageArea(320, 1, 262, 30);
+} // namespace
+
 TopBar::TopBar(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Panel5"));
@@ -29,6 +36,51 @@ TopBar::TopBar(QWidget* parent) : QWidget(parent)
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(585, 3, 72, 24);
     connect(BitBtn1, &QPushButton::clicked, this, &TopBar::quitClicked);
+
+    LinkStatus = new QLabel(this);
+    LinkStatus->setObjectName(QStringLiteral("LinkStatus"));
+    LinkStatus->setWordWrap(true);
+    LinkStatus->setStyleSheet(QStringLiteral("color: #a04000;"));
+    LinkStatus->hide();
+    arrangeMessages();
+}
+
+void TopBar::showLinkStatus(const QString& text)
+{
+    if (LinkStatus->text() == text)
+        return;
+    LinkStatus->setText(text);
+    LinkStatus->setToolTip(text);
+    LinkStatus->setVisible(!text.isEmpty());
+}
+
+void TopBar::childEvent(QChildEvent* event)
+{
+    // Messages placed here by others (the safety copy's) share the area: each widget child is
+    // watched for showing and hiding, the labels among them are stacked.
+    if (event->added() && event->child()->isWidgetType())
+        event->child()->installEventFilter(this);
+    QWidget::childEvent(event);
+}
+
+bool TopBar::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) && qobject_cast<QLabel*>(watched))
+        arrangeMessages();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TopBar::arrangeMessages()
+{
+    QList<QLabel*> shown;
+    for (QLabel* label : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly))
+        if (label->isVisibleTo(this))
+            shown << label;
+    if (shown.isEmpty())
+        return;
+    const int height = kMessageArea.height() / int(shown.size());
+    for (int i = 0; i < shown.size(); ++i)
+        shown[i]->setGeometry(kMessageArea.x(), kMessageArea.y() + i * height, kMessageArea.width(), height);
 }
 
 void TopBar::show(const ConnectionControls& c)

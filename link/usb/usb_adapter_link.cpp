@@ -118,6 +118,14 @@ void UsbAdapterLink::SetFeatureClick()
 
 void UsbAdapterLink::USBConClick(bool down)
 {
+    if (!down && adapterLost_) {
+        // Disconnect while the removed adapter is waited for: the waiting ends, without
+        // telling once more that no cable is there.
+        collector_.resetSilentReports();
+        current_ = nullptr;
+        enterIdle();
+        return;
+    }
     usbConDown_ = down;
     const bool connecting = down;
     ReadBtnClick();
@@ -187,6 +195,7 @@ void UsbAdapterLink::enterReceiving()
 void UsbAdapterLink::enterIdle()
 {
     usbConDown_ = false;
+    adapterLost_ = false;
     if (current_)
         current_->setOnInputReport({});
     receiving_ = false;
@@ -234,8 +243,12 @@ void UsbAdapterLink::HidCtlDeviceChange()
     // object, or tell why that is not possible.
     THidDevice* adapter = selectedDevice();
     if (!adapter) {
-        enterIdle();
-        tell(UsbLinkNotice::NotConnected);
+        // Pulled out while reading: the link stays connected and waits for it.
+        if (!adapterLost_) {
+            adapterLost_ = true;
+            collector_.dropOpenBurst();
+            tell(UsbLinkNotice::AdapterLost);
+        }
         return;
     }
     if (!adapter->ReadWriteAccess()) {
@@ -248,6 +261,10 @@ void UsbAdapterLink::HidCtlDeviceChange()
     collector_.resetSilentReports();
     current_ = adapter;
     bindHandler(*adapter);
+    if (adapterLost_) {
+        adapterLost_ = false;
+        tell(UsbLinkNotice::AdapterBack);
+    }
 }
 
 void UsbAdapterLink::HidCtlArrival(THidDevice& HidDev)

@@ -24,6 +24,8 @@ struct UsbLinkVariant {
 enum class UsbLinkNotice {
     NotConnected,   // no adapter
     MeterSilent,    // adapter there, meter not sending
+    AdapterLost,    // the adapter was removed while reading; it is waited for
+    AdapterBack,    // the adapter waited for is plugged in again and read
 };
 
 class UsbAdapterLink {
@@ -75,6 +77,8 @@ public:
     static QString DeviceDescription(THidDevice& HidDev);
 
     bool receiving() const { return receiving_; }
+    // Receiving, but the adapter was removed: reading goes on when it is plugged in again.
+    bool waitingForAdapter() const { return adapterLost_; }
     QStringList deviceLines() const;
     int selectedIndex() const { return selected_; }
     THidDevice* CurrentHidDevice() const { return current_; }
@@ -107,5 +111,6 @@ private:
     THidDevice* current_ = nullptr;
     bool usbConDown_ = false;
     bool receiving_ = false;
+    bool adapterLost_ = false;
     QStringList history_;
 };

@@ -29,6 +29,12 @@ public:
     bool UsbBurstOpen() const { return burstOpen_; }
     int UsbSilentReports() const { return silentReports_; }
     void resetSilentReports() { silentReports_ = 0; }
+    // The adapter went away in the middle of a burst: its bytes would spoil the next frame.
+    void dropOpenBurst()
+    {
+        usbHexText_.clear();
+        burstOpen_ = false;
+    }
     const QString& FrameText() const { return frameText_; }
     // Frames the handler refused with a conversion error of the decoder.
     long long badFrameCount() const { return badFrames_; }

@@ -31,10 +31,38 @@ std::vector<Field> fieldsOf(const AnalysisRecord& r)
     };
 }
 
+// A spreadsheet runs a cell that begins like a formula (=, +, -, @, or TAB and CR before
+// one); such a text gets a leading apostrophe, which it shows as text. A number, negative too,
+// stays a number.
+bool runsAsFormula(const QString& text)
+{
+    if (text.isEmpty() || !QStringLiteral("=+-@\t\r").contains(text.at(0)))
+        return false;
+    bool number = false;
+    text.toDouble(&number);
+    return !number;
+}
+
+// Control characters (NUL, ESC, ...) become blanks, as on the terminal; line ends and TAB stay
+// inside a quoted cell.
+QString withoutControls(const QString& raw)
+{
+    QString text = raw;
+    for (QChar& c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || (u >= 0x7F && u <= 0x9F))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
 } // namespace
 
-void appendCsvField(std::string& out, const QString& text)
+void appendCsvField(std::string& out, const QString& raw)
 {
+    QString text = withoutControls(raw);
+    if (runsAsFormula(text))
+        text.prepend(QLatin1Char('\''));
     bool quote = false;
     for (QChar c : text)
         quote = quote || c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\r') || c == QLatin1Char('\n');

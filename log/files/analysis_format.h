@@ -10,7 +10,8 @@
 
 #include <string>
 
-// One CSV field, quoted when it must be; one JSON string with its quotes and escapes.
+// One CSV field as the records write it (quoted when it must be, never run as a formula);
+// one JSON string with its quotes and escapes.
 void appendCsvField(std::string& out, const QString& text);
 void appendJsonString(std::string& out, const QString& text);
 

@@ -249,6 +249,9 @@ public:
             case Value: {
                 const void* q = std::memchr(p + i, quote_, std::size_t(n - i));
                 const qsizetype end = q ? static_cast<const char*>(q) - p : n;
+                valueBytes_ += end - i;
+                if (!dropping_ && valueBytes_ > kMaxPacketValueBytes)
+                    malform(QStringLiteral("an attribute value is longer than %1 bytes").arg(kMaxPacketValueBytes));
                 if (dropping_) {
                     if (std::memchr(p + i, '<', std::size_t(end - i)))
                         malform("a '<' inside an attribute value");
@@ -306,6 +309,7 @@ private:
         if (++attributes_ > kMaxPacketAttributes)
             malform(QStringLiteral("an element has more than %1 attributes").arg(kMaxPacketAttributes));
         state_ = Value;
+        valueBytes_ = 0;
         quote_ = quote;
         inName_ = false;
         dropping_ = tagName_ == "PARAMS" && attrName_ == "CHANGE_LOG";
@@ -323,6 +327,7 @@ private:
     bool endTag_ = false;
     int run_ = 0;          // Bang, Comment, Instruction, CData: see there
     int attributes_ = 0;   // of the current tag
+    qint64 valueBytes_ = 0;   // of the current attribute value
     bool stopAtRows_ = false;
     qint64 consumed_ = 0;   // bytes fed before the current block
     qint64 rowsAt_ = -1;

@@ -16,6 +16,9 @@ class QFile;
 // time or memory out of proportion to their size.
 constexpr int kMaxPacketAttributes = 256;   // on one element
 constexpr int kMaxPacketDepth = 32;         // elements inside each other
+// One attribute's value: a row keeps a few characters of each field, and the XML reader holds
+// a value several times over while it reads it.
+constexpr int kMaxPacketValueBytes = 64 * 1024;
 
 // Row attribute names in field order, with "/" written as "."; empty for a field the packet
 // does not declare.

@@ -12,6 +12,13 @@
 // $XDG_DATA_HOME/meter-logger/journal (the program's data folder, whichever program asks).
 QString defaultJournalFolder();
 
+// The journal folder, made (with its parent) readable by its owner alone; false with `error`
+// set when it cannot be made.
+bool makePrivateFolder(const QString& folder, QString* error);
+// A journal file made, or closed to other users, before the database opens it, so that the
+// files the database adds beside it take the same private mode. Refuses a symbolic link.
+bool makePrivateFile(const QString& path, QString* error);
+
 // A lock on one journal, held while it lives.
 class JournalLock {
 public:

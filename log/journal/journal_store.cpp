@@ -1,11 +1,19 @@
 #include "log/journal/journal_store.h"
 
+#include "log/journal/journal_files.h"
+
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -19,6 +27,11 @@ const char* const kSchema =
 // Version 2 keeps the unit with the meter's prefix ("kHz"); version 1 (no "schema" key) left
 // kilo and mega off hertz. The columns are the same.
 const char* const kSchemaVersion = "2";
+
+// What a reader takes of one field: a row keeps a few characters of each, so a journal built to
+// hold a huge field costs no more than a normal one.
+constexpr int kMaxFieldBytes = 4096;
+constexpr int kFieldPrefixBytes = 256;
 
 const char* const kColumns = "seq, no, time, function, value, unit, judge, nval, reading, range_mode, logged_at";
 
@@ -79,30 +92,88 @@ QString reasonOf(sqlite3* db, int code)
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
 }
 
-// An open connection to a journal left on disk, for reading.
+// True when a database connection holds the file: every connection keeps a shared lock on it
+// while open, and its writer a stronger one. Open-file-description locks see the locks of this
+// process too; asking takes none.
+bool inUseElsewhere(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0x40000000;   // the database's lock bytes: pending, reserved, shared
+    lock.l_len = 512;
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
+// An open connection to a journal left on disk, for reading only: nothing of the journal, its
+// write-ahead log or its shared memory is changed, and no link is followed.
+//   - No write-ahead log: the database file alone holds every row, and is read as it stands.
+//   - A log with its shared memory (a killed writer): both are read, neither is written.
+//   - A log without its shared memory: a private copy of the two is read instead.
+// A field longer than a row keeps stops the walk (SQLITE_TOOBIG) before it takes memory.
 struct ReadConnection {
     sqlite3* db = nullptr;
     int rc = SQLITE_OK;
+    std::unique_ptr<QTemporaryDir> snapshot;
+
     explicit ReadConnection(const QString& path)
     {
-        const QByteArray name = QFile::encodeName(path);
-        // Read-write so a write-ahead log left by a killed writer is taken in; read-only
-        // when the folder does not allow more.
-        rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        if (inUseElsewhere(path)) {
+            rc = SQLITE_BUSY;
+            return;
+        }
+        const bool hasLog = QFileInfo::exists(path + QStringLiteral("-wal"));
+        const bool hasShared = QFileInfo::exists(path + QStringLiteral("-shm"));
+        QString target = path;
+        const char* query = "?immutable=1";
+        if (hasLog && hasShared) {
+            query = "?mode=ro&readonly_shm=1";
+        } else if (hasLog) {
+            snapshot = std::make_unique<QTemporaryDir>();
+            const QString copy = snapshot->filePath(QStringLiteral("journal.sqlite"));
+            if (!snapshot->isValid() || !QFile::copy(path, copy)
+                || !QFile::copy(path + QStringLiteral("-wal"), copy + QStringLiteral("-wal"))) {
+                rc = SQLITE_CANTOPEN;
+                return;
+            }
+            target = copy;
+            query = "";
+        }
+        const QByteArray uri = QUrl::fromLocalFile(target).toEncoded() + query;
+        const int flags = (snapshot ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_URI | SQLITE_OPEN_NOFOLLOW;
+        rc = sqlite3_open_v2(uri.constData(), &db, flags, nullptr);
         if (rc != SQLITE_OK) {
             sqlite3_close(db);
             db = nullptr;
-            rc = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+            return;
         }
-        if (rc != SQLITE_OK) {
-            sqlite3_close(db);
-            db = nullptr;
-        } else {
-            sqlite3_busy_timeout(db, 2000);
-        }
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kMaxFieldBytes);
     }
     ~ReadConnection() { sqlite3_close(db); }
 };
+
+// The first bytes of one field of one row, read without loading the rest of it; the text is
+// cut at a whole character. Null when the field holds no text.
+QString fieldPrefix(sqlite3* db, const char* column, qint64 seq)
+{
+    sqlite3_blob* blob = nullptr;
+    QString text;
+    if (sqlite3_blob_open(db, "main", "logged_row", column, seq, 0, &blob) == SQLITE_OK) {
+        QByteArray bytes(qMin(sqlite3_blob_bytes(blob), kFieldPrefixBytes), Qt::Uninitialized);
+        if (sqlite3_blob_read(blob, bytes.data(), int(bytes.size()), 0) == SQLITE_OK) {
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            text = utf8.decode(bytes);   // a character cut in half is left out
+        }
+    }
+    sqlite3_blob_close(blob);
+    return text;
+}
 
 QString sessionValue(sqlite3* db, const char* key)
 {
@@ -145,8 +216,11 @@ bool JournalStore::open(const QString& path, const QString& kind, const QDateTim
 {
     close();
     path_ = path;
+    QString why;
+    if (!makePrivateFile(path, &why))
+        return fail(why);
     const QByteArray name = QFile::encodeName(path);
-    const int rc = sqlite3_open_v2(name.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    const int rc = sqlite3_open_v2(name.constData(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr);
     if (rc != SQLITE_OK)
         return fail(reasonOf(db_, rc));
     sqlite3_busy_timeout(db_, 2000);
@@ -223,13 +297,74 @@ bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows)
     return fail(why);
 }
 
+namespace {
+
+enum Column { Seq, No, Time, Function, Value, Unit, Judge, Nval, ReadingColumn, RangeMode, LoggedAt, ColumnCount };
+const char* const kColumnNames[ColumnCount] = {"seq",  "no",   "time",    "function",   "value",    "unit",
+                                               "judge", "nval", "reading", "range_mode", "logged_at"};
+
+LogRow rowFrom(sqlite3_stmt* s, const std::function<QString(int column)>& text)
+{
+    LogRow r;
+    r.no = columnInteger(s, No);
+    r.time = text(Time);
+    r.function = text(Function);
+    r.value = text(Value);
+    r.unit = text(Unit);
+    r.judge = text(Judge);
+    r.nval = columnInteger(s, Nval);
+    if (sqlite3_column_type(s, ReadingColumn) != SQLITE_NULL)
+        r.readingValue = sqlite3_column_double(s, ReadingColumn);
+    r.rangeMode = text(RangeMode);
+    r.loggedAt = QDateTime::fromString(text(LoggedAt), Qt::ISODateWithMs);
+    return r;
+}
+
+// The row after `after` when one of its fields is too long to load: numbers whole, texts cut.
+// False when there is no such row or it cannot be read either.
+bool cutRowAfter(sqlite3* db, qint64 after, qint64* seq, LogRow* row)
+{
+    // typeof() and the numbers never load a text's content.
+    const char* sql = "SELECT seq, no, typeof(time), typeof(function), typeof(value), typeof(unit), typeof(judge),"
+                      " nval, reading, typeof(range_mode), typeof(logged_at)"
+                      " FROM logged_row WHERE seq > ? ORDER BY seq LIMIT 1";
+    sqlite3_stmt* s = nullptr;
+    bool found = false;
+    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK) {
+        sqlite3_bind_int64(s, 1, after);
+        if (sqlite3_step(s) == SQLITE_ROW) {
+            found = true;
+            *seq = sqlite3_column_int64(s, Seq);
+            *row = rowFrom(s, [&](int column) {
+                const bool isText = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(s, column))) == "text";
+                return isText ? fieldPrefix(db, kColumnNames[column], *seq) : QString();
+            });
+        }
+    }
+    sqlite3_finalize(s);
+    return found;
+}
+
+bool isBusy(int rc)
+{
+    return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
+}
+
+} // namespace
+
 JournalSummary readJournal(const QString& path, const std::function<bool(const LogRow&)>& row)
 {
     JournalSummary summary;
+    const auto failed = [&](int rc, sqlite3* db) {
+        summary.busy = isBusy(rc);
+        summary.damaged = !summary.busy;
+        summary.error = summary.busy ? QStringLiteral("another program is using it")
+                        : db         ? QString::fromUtf8(sqlite3_errmsg(db))
+                                     : QString::fromUtf8(sqlite3_errstr(rc));
+    };
     ReadConnection c(path);
     if (!c.db) {
-        summary.damaged = true;
-        summary.error = QString::fromUtf8(sqlite3_errstr(c.rc));
+        failed(c.rc, nullptr);
         return summary;
     }
     summary.kind = sessionValue(c.db, "kind");
@@ -237,12 +372,19 @@ JournalSummary readJournal(const QString& path, const std::function<bool(const L
 
     const QByteArray sql = QByteArray("SELECT ") + kColumns + " FROM logged_row WHERE seq > ? ORDER BY seq";
     sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(c.db, sql.constData(), -1, &s, nullptr) != SQLITE_OK) {
-        summary.damaged = true;
-        summary.error = QString::fromUtf8(sqlite3_errmsg(c.db));
+    const int prepared = sqlite3_prepare_v2(c.db, sql.constData(), -1, &s, nullptr);
+    if (prepared != SQLITE_OK) {
+        failed(prepared, c.db);
         sqlite3_finalize(s);
         return summary;
     }
+    const auto take = [&](const LogRow& r) {
+        ++summary.rows;
+        if (!summary.firstLoggedAt.isValid())
+            summary.firstLoggedAt = r.loggedAt;
+        summary.lastLoggedAt = r.loggedAt;
+        return !row || row(r);
+    };
     // A damaged page ends a walk; the walk starts again past it, further each time it fails
     // without reading anything, until a few tries were made.
     qint64 last = 0;
@@ -252,38 +394,29 @@ JournalSummary readJournal(const QString& path, const std::function<bool(const L
     while (more) {
         sqlite3_reset(s);
         sqlite3_bind_int64(s, 1, last + skip);
+        skip = 0;
         int rc;
         bool readAny = false;
+        bool stopped = false;
         while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-            LogRow r;
-            last = sqlite3_column_int64(s, 0);
-            r.no = columnInteger(s, 1);
-            r.time = columnText(s, 2);
-            r.function = columnText(s, 3);
-            r.value = columnText(s, 4);
-            r.unit = columnText(s, 5);
-            r.judge = columnText(s, 6);
-            r.nval = columnInteger(s, 7);
-            if (sqlite3_column_type(s, 8) != SQLITE_NULL)
-                r.readingValue = sqlite3_column_double(s, 8);
-            r.rangeMode = columnText(s, 9);
-            r.loggedAt = QDateTime::fromString(columnText(s, 10), Qt::ISODateWithMs);
+            last = sqlite3_column_int64(s, Seq);
             readAny = true;
-            ++summary.rows;
-            if (!summary.firstLoggedAt.isValid())
-                summary.firstLoggedAt = r.loggedAt;
-            summary.lastLoggedAt = r.loggedAt;
-            if (row && !row(r)) {
-                rc = SQLITE_DONE;
+            if (!take(rowFrom(s, [s](int column) { return columnText(s, column); }))) {
+                stopped = true;
                 break;
             }
         }
-        if (rc == SQLITE_DONE) {
+        LogRow cut;
+        if (rc == SQLITE_TOOBIG && cutRowAfter(c.db, last, &last, &cut)) {
+            more = take(cut);
+        } else if (rc == SQLITE_DONE || stopped) {
+            more = false;
+        } else if (isBusy(rc)) {
+            failed(rc, c.db);
             more = false;
         } else {
-            summary.damaged = true;
-            summary.error = QString::fromUtf8(sqlite3_errmsg(c.db));
-            skip = readAny || skip == 0 ? 1 : skip * 8;
+            failed(rc, c.db);
+            skip = readAny || tries == 0 ? 1 : qint64(1) << (3 * tries);
             more = ++tries < 12;
         }
     }

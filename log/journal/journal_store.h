@@ -50,12 +50,14 @@ struct JournalSummary {
     std::int64_t rows = 0;
     QDateTime firstLoggedAt, lastLoggedAt;
     bool damaged = false;         // reading stopped early or the file is not a journal
+    bool busy = false;            // another program holds it: nothing can be decided now
     QString error;
 };
 
 // Reads the rows in the order they were logged, handing each to `row` (which may return
-// false to stop). Rows past a damaged part are skipped where the file allows. A journal of the
-// first version kept hertz without the meter's prefix; its rows come back as it kept them.
+// false to stop), and changes nothing on disk. Rows past a damaged part are skipped where the
+// file allows; a text longer than a row keeps comes back cut. A journal of the first version
+// kept hertz without the meter's prefix; its rows come back as it kept them.
 JournalSummary readJournal(const QString& path, const std::function<bool(const LogRow&)>& row);
 JournalSummary summariseJournal(const QString& path);
 // The database's own consistency check; "ok" when sound, else what it found.

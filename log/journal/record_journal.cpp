@@ -3,8 +3,6 @@
 #include "log/journal/journal_files.h"
 #include "log/journal/journal_store.h"
 
-#include <QDir>
-
 #include <chrono>
 
 using std::chrono::milliseconds;
@@ -41,6 +39,24 @@ void RecordJournal::stopWriter()
     wake_.notify_all();
     if (writer_.joinable())
         writer_.join();
+}
+
+bool RecordJournal::canAdopt()
+{
+    std::lock_guard<std::mutex> lk(m_);
+    return handed_ == 0;
+}
+
+bool RecordJournal::adopt(LeftJournal&& left, std::int64_t rows)
+{
+    std::lock_guard<std::mutex> lk(m_);
+    // Nothing was ever handed to the writer, so it has made no file and holds no lock.
+    if (handed_ != 0)
+        return false;
+    path_ = left.path;
+    lock_ = std::move(left.lock);
+    held_ = rows;
+    return true;
 }
 
 void RecordJournal::rowLogged(const LogRow& row)
@@ -135,9 +151,9 @@ void RecordJournal::run()
         if (!store.isOpen()) {
             // Made when the first row comes, so a session that logs nothing leaves no file.
             QString why;
-            if (!QDir().mkpath(o_.folder))
-                why = QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(o_.folder));
-            else if (!lock_ && !(lock_ = JournalLock::take(path_, &why)) && why.isEmpty())
+            const bool placed = makePrivateFolder(o_.folder, &why)
+                                && (lock_ || (lock_ = JournalLock::take(path_, &why)));
+            if (!placed && why.isEmpty())
                 why = QStringLiteral("its lock is held by another program");
             if (!why.isEmpty()) {
                 ok = false;

@@ -19,6 +19,7 @@
 #include <vector>
 
 class JournalLock;
+struct LeftJournal;
 
 class RecordJournal : public QObject {
     Q_OBJECT
@@ -46,6 +47,12 @@ public:
     bool flush(int timeoutMs = 3000);
     // Drops the rows and removes the journal (the user chose not to keep them).
     void discard();
+
+    // Takes over the journal an ended session left, whose `rows` the log now holds: its file
+    // becomes this session's journal, so the rows are never copied and a crash at any moment
+    // leaves each of them in exactly one journal. Only before the first row or clear.
+    bool canAdopt();
+    bool adopt(LeftJournal&& left, std::int64_t rows);
 
     std::int64_t heldRows() const { return held_; }   // rows logged since the last save or clear
     bool isOn() const { return on_; }

@@ -11,6 +11,8 @@
 #include "far_end.h"
 #include "doubles/fixed_locale_clock.h"
 #include "link/comm_port_driver.h"
+#include "link/port_keeper.h"
+#include "ui/lcd_panel_widget.h"
 #include "link/serial_frame_assembly.h"
 #include "log/log_table.h"
 #include "scripted_prompts.h"
@@ -20,6 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QCoreApplication>
@@ -182,4 +185,83 @@ TEST_F(LinkFault, LivePortKeepsTheSilenceRule)
     ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
     EXPECT_FALSE(w->COMM2().PortLost());
     EXPECT_EQ(ticksUntilIndicatorOff(5), 3);
+}
+
+TEST_F(LinkFault, SilenceIsShownUntilFramesReturn)
+{
+    FarEnd far(runtime.path());
+    ASSERT_TRUE(far.ready());
+    connect();
+    ASSERT_TRUE(far.send(kFrame1234));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
+    auto* judge = part<JudgePanel>(*w, "Panel4");
+    auto* lcd = part<LcdPanelWidget>(*w, "Panel1");
+    QLabel& status = *part<TopBar>(*w, "Panel5")->LinkStatus;
+    EXPECT_EQ(judge->Shape1->caption(), "Pass");
+    EXPECT_TRUE(lcd->isLive());
+    EXPECT_TRUE(status.isHidden());
+
+    ticksUntilIndicatorOff(3);
+    EXPECT_FALSE(lcd->isLive());
+    EXPECT_EQ(judge->Shape1->caption(), "") << "no verdict while nothing is measured";
+    EXPECT_EQ(status.text(), "No data from COM1 since 10:15:30");
+    EXPECT_TRUE(status.isVisibleTo(w.get()));
+
+    clock.setTime(QTime(10, 16, 0));
+    ASSERT_TRUE(far.send(kFrame1235));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 2; }));
+    EXPECT_TRUE(lcd->isLive());
+    EXPECT_EQ(judge->Shape1->caption(), "Pass");
+    EXPECT_TRUE(status.isHidden());
+
+    // After Disconnect nothing is shown as live, and the bar has nothing to say.
+    part<TopBar>(*w, "Panel5")->COMCon->click();
+    EXPECT_FALSE(lcd->isLive());
+    EXPECT_EQ(judge->Shape1->caption(), "");
+    EXPECT_TRUE(status.isHidden());
+}
+
+TEST_F(LinkFault, PortLostAndBackUnderTheSameNameIsReadAgainByItself)
+{
+    w->portKeeper().setRetryInterval(50);
+    auto far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    connect();
+    ASSERT_TRUE(far->send(kFrame1234));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() == 1; }));
+    QLabel& status = *part<TopBar>(*w, "Panel5")->LinkStatus;
+
+    clock.setTime(QTime(10, 15, 40));
+    far->close();
+    ASSERT_TRUE(waitFor([&] { return w->portKeeper().waiting(); }));
+    EXPECT_EQ(status.text(), "COM1 was lost at 10:15:40; waiting for it to return");
+    runEvents(200);
+    EXPECT_EQ(w->portKeeper().reopenAttempts(), 0) << "nothing is opened while the name leads nowhere";
+    EXPECT_EQ(part<TopBar>(*w, "Panel5")->COMCon->text(), "COM Disconnect");
+
+    // The meter comes back under the same name, on a new pseudo-terminal.
+    far.reset();
+    clock.setTime(QTime(10, 15, 43));
+    far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    ASSERT_TRUE(waitFor([&] { return !w->portKeeper().waiting(); }));
+    EXPECT_TRUE(w->COMM2().IsOpen());
+    EXPECT_TRUE(status.isHidden()) << "the loss is no longer shown";
+    ASSERT_TRUE(far->send(kFrame1235 + kFrame1234));
+    ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() >= 2; }));
+    EXPECT_EQ(w->cds1().row(1).no, 2) << "row numbers go on";
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
+
+    // Lost again; Disconnect ends the waiting, and a port that returns then is left alone.
+    far->close();
+    ASSERT_TRUE(waitFor([&] { return w->portKeeper().waiting(); }));
+    part<TopBar>(*w, "Panel5")->COMCon->click();
+    EXPECT_FALSE(w->portKeeper().waiting());
+    EXPECT_TRUE(status.isHidden());
+    far.reset();
+    far = std::make_unique<FarEnd>(runtime.path());
+    ASSERT_TRUE(far->ready());
+    runEvents(200);
+    EXPECT_FALSE(w->COMM2().IsOpen());
+    EXPECT_EQ(part<TopBar>(*w, "Panel5")->COMCon->text(), "COM Connection");
 }

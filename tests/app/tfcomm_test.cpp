@@ -321,6 +321,8 @@ TEST(MainWindow, CloseBoxAsksOnlyWhenRowsAreUnsaved)
     u.w->show();
     u.feed(kVolts1234);
     u.feed(kVolts1235);
+    for (int tick = 0; tick < 3; ++tick)
+        u.w->ConTimerTimer();   // the link fell silent: no more rows come while it asks
     EXPECT_FALSE(u.w->close()) << "the box closed without an answer cancels";
     EXPECT_EQ(u.prompts.shown,
               QStringList{"choice: 2 logged rows are not saved. Save them before quitting? [Save/Discard/Cancel]"});

@@ -6,6 +6,7 @@
 #include "doubles/window_part.h"
 
 #include "ui/judge_panel.h"
+#include "ui/lcd_panel_widget.h"
 #include "ui/top_bar.h"
 #include "app/usb_side.h"
 #include "reading/lcd_panel_model.h"
@@ -314,7 +315,7 @@ TEST_F(UsbWindow, OtherDevicesComingAndGoingDoNotStopTheMeter)
     EXPECT_EQ(w->badFrames(), 0);
 }
 
-TEST_F(UsbWindow, AdapterUnpluggedWhileReadingGoesIdleWithTheMessage)
+TEST_F(UsbWindow, AdapterUnpluggedWhileReadingIsWaitedForAndReadAgain)
 {
     platform.plug(adapter());
     open();
@@ -324,22 +325,38 @@ TEST_F(UsbWindow, AdapterUnpluggedWhileReadingGoesIdleWithTheMessage)
     USBCon().click();
     sendFrame();
     ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 1; }));
+    QLabel& status = *part<TopBar>(*w, "Panel5")->LinkStatus;
 
+    clock.setTime(QTime(10, 20, 5));
     platform.unplug(kAdapter);
     platform.fireDeviceChange();
-    EXPECT_EQ(prompts.shown, QStringList{kNotConnected});
-    expectIdle(4);
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
+    expectReceiving();
     EXPECT_EQ(adapterObject(), nullptr);
-    EXPECT_EQ(w->usb().link()->deviceLines(), QStringList{"Optical Mouse"});
+    EXPECT_EQ(status.text(), "The USB cable was lost at 10:20:05; waiting for it to return");
+    for (int tick = 0; tick < 3; ++tick)
+        w->ConTimerTimer();
+    EXPECT_EQ(status.text(), "The USB cable was lost at 10:20:05; waiting for it to return") << "loss outranks silence";
 
-    // Plugged in again, one click reads it.
+    // Plugged in again: read without a click, the rows numbered on.
+    clock.setTime(QTime(10, 20, 9));
     platform.plug(adapter());
     platform.fireDeviceChange();
-    USBCon().click();
     expectReceiving();
+    EXPECT_EQ(status.text(), "No data from the USB cable since 10:20:09");
     sendFrame(kPart1Of1235);
     ASSERT_TRUE(waitUntil([&] { return w->cds1().rowCount() == 2; }));
-    EXPECT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(w->cds1().row(1).no, 2);
+    EXPECT_TRUE(status.isHidden());
+
+    // Gone again, then released: the waiting ends without a box, the serial side comes back.
+    platform.unplug(kAdapter);
+    platform.fireDeviceChange();
+    USBCon().click();
+    expectIdle(4);
+    EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
+    EXPECT_TRUE(status.isHidden());
+    EXPECT_FALSE(part<LcdPanelWidget>(*w, "Panel1")->isLive()) << "no stale value shown as live";
 }
 
 TEST_F(UsbWindow, RefusedBurstsAreCountedWithoutABox)

@@ -10,12 +10,14 @@
 #include "ui/chart_view.h"
 #include "chart/trend_chart_model.h"
 #include "link/serial_frame_assembly.h"
+#include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/journal/journal_store.h"
 #include "log/log_table.h"
 #include "log/journal/record_journal.h"
 #include "log/record_logger.h"
 #include "scripted_prompts.h"
+#include "doubles/journal_rows.h"
 #include "support/wait_for.h"
 
 #include <QDir>
@@ -25,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <sqlite3.h>
 
 namespace {
 
@@ -64,18 +67,13 @@ struct JournalWindow {
     }
 };
 
-std::vector<LogRow> journalRows(const QString& path)
-{
-    std::vector<LogRow> rows;
-    readJournal(path, [&](const LogRow& r) { rows.push_back(r); return true; });
-    return rows;
-}
-
 } // namespace
 
-TEST(WindowJournal, LeavingWithUnsavedRowsAsksToSaveThem)
+TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
 {
-    enum class Via { Quit, CloseBox };
+    // Quit and the close box ask once the link fell silent; Open of an XML packet asks while
+    // frames still come, so its count is the one when asked.
+    enum class Via { Quit, CloseBox, OpenPacket };
     struct Case {
         const char* what;
         Via via;
@@ -83,20 +81,35 @@ TEST(WindowJournal, LeavingWithUnsavedRowsAsksToSaveThem)
         bool goodFile;          // Save: a name that can be written, else one that cannot
         bool ends;
         bool journalStays;
+        int rowsAfter;          // the packet holds one row
     } cases[] = {
-        {"quit, save", Via::Quit, {"Save"}, true, true, false},
-        {"close box, save", Via::CloseBox, {"Save"}, true, true, false},
-        {"quit, save fails", Via::Quit, {"Save"}, false, false, true},
-        {"close box, save fails", Via::CloseBox, {"Save"}, false, false, true},
-        {"quit, save dialog cancelled", Via::Quit, {"Save"}, true, false, true},
-        {"quit, discard", Via::Quit, {"Discard"}, true, true, false},
-        {"close box, discard", Via::CloseBox, {"Discard"}, true, true, false},
-        {"quit, cancel", Via::Quit, {"Cancel"}, true, false, true},
-        {"close box, cancel", Via::CloseBox, {"Cancel"}, true, false, true},
+        {"quit, save", Via::Quit, {"Save"}, true, true, false, 3},
+        {"close box, save", Via::CloseBox, {"Save"}, true, true, false, 3},
+        {"quit, save fails", Via::Quit, {"Save"}, false, false, true, 3},
+        {"close box, save fails", Via::CloseBox, {"Save"}, false, false, true, 3},
+        {"quit, save dialog cancelled", Via::Quit, {"Save"}, true, false, true, 3},
+        {"quit, discard", Via::Quit, {"Discard"}, true, true, false, 3},
+        {"close box, discard", Via::CloseBox, {"Discard"}, true, true, false, 3},
+        {"quit, cancel", Via::Quit, {"Cancel"}, true, false, true, 3},
+        {"close box, cancel", Via::CloseBox, {"Cancel"}, true, false, true, 3},
+        {"open packet, save", Via::OpenPacket, {"Save"}, true, false, false, 1},
+        {"open packet, save fails", Via::OpenPacket, {"Save"}, false, false, true, 3},
+        {"open packet, discard", Via::OpenPacket, {"Discard"}, true, false, false, 1},
+        {"open packet, cancel", Via::OpenPacket, {"Cancel"}, true, false, true, 3},
+        {"open packet, escape", Via::OpenPacket, {}, true, false, true, 3},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
         const QString folder = dir.filePath("journal");
+        const QString packet = dir.filePath("other.xml");
+        {
+            LogTable other;
+            LogRow row;
+            row.no = 1;
+            row.value = "1.000";
+            other.append(row);
+            ASSERT_TRUE(saveTableFile(other, packet).ok);
+        }
         QString path;
         {
             JournalWindow t(folder);
@@ -104,22 +117,31 @@ TEST(WindowJournal, LeavingWithUnsavedRowsAsksToSaveThem)
             t.log(1, 3);
             path = t.w->journal().path();
             t.prompts.choices = std::deque<QString>(c.choices.begin(), c.choices.end());
-            if (QString::fromLatin1(c.what).endsWith(QLatin1String("cancelled")))
-                t.prompts.fileNames = {};
-            else
-                t.prompts.fileNames = {c.goodFile ? dir.filePath("run.txt") : dir.filePath("missing/run.txt")};
+            if (c.via == Via::OpenPacket)
+                t.prompts.fileNames.push_back(packet);
+            if (!QString::fromLatin1(c.what).endsWith(QLatin1String("cancelled")))
+                t.prompts.fileNames.push_back(c.goodFile ? dir.filePath("run.txt") : dir.filePath("missing/run.txt"));
+            if (c.via != Via::OpenPacket)
+                for (int tick = 0; tick < 3; ++tick)
+                    t.w->ConTimerTimer();
             if (c.via == Via::Quit)
                 t.w->BitBtn1Click();
-            else
+            else if (c.via == Via::CloseBox)
                 t.w->close();
+            else
+                t.w->SpeedButton2Click();
             ASSERT_GE(t.prompts.shown.size(), 1) << c.what;
             EXPECT_EQ(t.prompts.shown[0],
-                      "choice: 3 logged rows are not saved. Save them before quitting? [Save/Discard/Cancel]")
+                      c.via == Via::OpenPacket
+                          ? "choice: 3 logged rows are not saved, and logging goes on: the answer holds for every row "
+                            "logged until it is given. Save them before the opened file replaces the log? "
+                            "[Save/Discard/Cancel]"
+                          : "choice: 3 logged rows are not saved. Save them before quitting? [Save/Discard/Cancel]")
                 << c.what;
             EXPECT_EQ(!t.w->isVisible(), c.ends) << c.what;
             EXPECT_EQ(t.w->hasUnsavedRows(), c.journalStays) << c.what;
-            EXPECT_EQ(t.w->cds1().rowCount(), 3) << c.what;
-            if (c.choices == QStringList{"Save"} && c.goodFile && c.ends) {
+            EXPECT_EQ(t.w->cds1().rowCount(), c.rowsAfter) << c.what;
+            if (c.choices == QStringList{"Save"} && c.goodFile && !c.journalStays) {
                 EXPECT_TRUE(QFile::exists(dir.filePath("run.txt"))) << c.what;
             }
         }
@@ -152,7 +174,7 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
         ASSERT_EQ(b.prompts.shown.size(), 1);
         EXPECT_TRUE(b.prompts.shown[0].startsWith("choice: The last session ended without saving 6 logged rows (from "))
             << b.prompts.shown[0].toStdString();
-        EXPECT_TRUE(b.prompts.shown[0].endsWith("). Restore them? [Restore/Discard]"));
+        EXPECT_TRUE(b.prompts.shown[0].endsWith("). Restore them? [Restore/Discard/Later]"));
         EXPECT_EQ(b.w->cds1().rowCount(), 0) << "closed without an answer: nothing restored";
         EXPECT_TRUE(QFile::exists(oldPath)) << "and the journal is offered again next time";
 
@@ -164,8 +186,8 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
             EXPECT_EQ(b.w->cds1().row(std::int64_t(r)), logged[r]) << "row " << r;
         EXPECT_EQ(part<ChartView>(*b.w, "Chtshow")->model().pointCount(), 6u + 1u) << "on the chart too (after its placeholder)";
         EXPECT_EQ(b.w->pipeline().unsavedRows(), 6);
-        EXPECT_FALSE(QFile::exists(oldPath));
-        EXPECT_EQ(journalRows(b.w->journal().path()).size(), 6u) << "this window's journal holds them now";
+        EXPECT_EQ(b.w->journal().path(), oldPath) << "the old journal is taken over, not copied";
+        EXPECT_EQ(journalRows(oldPath).size(), 6u);
 
         b.log(200, 1);
         EXPECT_EQ(b.w->cds1().row(6).no, 7) << "numbering goes on after the restored rows";
@@ -174,6 +196,91 @@ TEST(WindowJournal, RowsOfASessionThatEndedWithoutSavingAreOfferedOnceAndRestore
         EXPECT_EQ(b.w->cds1().rowCount(), 7) << "a repeat of the last row is still a repeat";
         EXPECT_EQ(b.w->logger().loggedCount(), 7);
     }
+}
+
+TEST(WindowJournal, EachSessionIsOfferedByNameAndOnlyOneJoinsTheLog)
+{
+    struct Case {
+        const char* what;
+        QStringList choices;
+        int rowsRestored;       // the first session logged 4 rows, the second 2
+        bool firstKept, secondKept;
+    } cases[] = {
+        {"restore the first, the second later", {"Restore", "Later"}, 4, true, true},
+        {"the first later, restore the second", {"Later", "Restore"}, 2, true, true},
+        {"restore the first, save the second", {"Restore", "Save"}, 4, true, false},
+        {"discard the first, escape the second", {"Discard"}, 0, false, true},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("journal");
+        QString first, second;
+        {
+            JournalWindow a(folder), a2(folder);
+            a.log(1, 4);
+            a2.log(50, 2);
+            first = a.w->journal().path();
+            second = a2.w->journal().path();
+        }
+        JournalWindow b(folder);
+        b.prompts.choices = std::deque<QString>(c.choices.begin(), c.choices.end());
+        b.prompts.fileNames = {dir.filePath("second.txt")};
+        b.w->offerRestore();
+        ASSERT_GE(b.prompts.shown.size(), 2) << c.what;
+        EXPECT_TRUE(b.prompts.shown[0].startsWith("choice: Session 1 of 2: 4 logged rows from ")) << c.what;
+        EXPECT_TRUE(b.prompts.shown[1].startsWith("choice: Session 2 of 2: 2 logged rows from ")) << c.what;
+        EXPECT_EQ(b.prompts.shown[1].endsWith("[Save/Discard/Later]"), c.rowsRestored == 4) << c.what;
+        EXPECT_EQ(b.w->cds1().rowCount(), c.rowsRestored) << c.what;
+        if (c.rowsRestored > 0) {
+            EXPECT_EQ(b.w->cds1().row(0).no, 1) << c.what << ": numbered as its own session";
+        }
+        EXPECT_EQ(QFile::exists(first), c.firstKept) << c.what;
+        EXPECT_EQ(QFile::exists(second), c.secondKept) << c.what;
+        EXPECT_EQ(QFile::exists(dir.filePath("second.txt")), !c.secondKept) << c.what;
+    }
+}
+
+TEST(WindowJournal, AJournalThatCannotBeReadIsKeptAndSaid)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("journal");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString damaged = folder + "/journal-20260101T000000000-1-0.sqlite";
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, 'x'));
+    }
+    QString busy;
+    {
+        JournalWindow a(folder);
+        a.log(1, 3);
+        busy = a.w->journal().path();
+    }
+    // Another program holds the second one with a lock of its own.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(busy).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; DELETE FROM session WHERE 0;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    {
+        JournalWindow b(folder);
+        b.prompts.choices = {"Keep"};
+        b.w->offerRestore();
+        ASSERT_EQ(b.prompts.shown.size(), 2);
+        EXPECT_TRUE(b.prompts.shown[0].contains("is damaged (") && b.prompts.shown[0].endsWith("[Keep/Discard]"))
+            << b.prompts.shown[0].toStdString();
+        EXPECT_TRUE(b.prompts.shown[1].contains("is in use by another program") && b.prompts.shown[1].endsWith("[OK]"))
+            << b.prompts.shown[1].toStdString();
+        EXPECT_EQ(b.w->cds1().rowCount(), 0);
+    }
+    sqlite3_close(other);
+    EXPECT_TRUE(QFile::exists(damaged));
+    JournalWindow c(folder);
+    c.prompts.choices = {"Discard", "Restore"};
+    c.w->offerRestore();
+    EXPECT_FALSE(QFile::exists(damaged)) << "gone only when the user chose so";
+    EXPECT_EQ(c.w->cds1().rowCount(), 3) << "the busy one is offered once it is free";
 }
 
 TEST(WindowJournal, DiscardDeletesTheLeftJournal)

@@ -169,3 +169,77 @@ TEST(JournalKill, EveryRowLoggedASecondBeforeAKillComesBack)
     std::printf("kills: %d; most rows lost in one kill: %d\n", runs, mostLost);
     std::fflush(stdout);
 }
+
+// A session larger than the journal writer's queue, restored by the next start and killed at
+// random moments of it, or ended by SIGTERM while its question waits: every time the rows come
+// back exactly once, numbered without gaps or repeats, from one journal.
+TEST(JournalKill, ARestoreKilledAtAnyMomentGivesEveryRowBackOnce)
+{
+    const int rows = envInt("METER_RESTORE_ROWS", 300000);   // more than the writer's queue holds
+    const int runs = envInt("METER_KILL_RUNS", 20) / 4;
+    const unsigned seed = unsigned(envInt("METER_KILL_SEED", int(QDateTime::currentMSecsSinceEpoch() % 100000)));
+    std::mt19937 rng(seed);
+    std::printf("restore kills: seed %u, %d runs of %d rows\n", seed, runs, rows);
+
+    QTemporaryDir made;
+    const QString model = made.filePath("journal-20260329T005959250-1-0.sqlite");
+    {
+        std::vector<LogRow> all;
+        for (int no = 1; no <= rows; ++no) {
+            LogRow r;
+            r.no = no;
+            r.value = QString::number(no % 6000 * 0.001, 'f', 3);
+            r.unit = QStringLiteral("V");
+            r.function = QStringLiteral("DC");
+            r.loggedAt = QDateTime(QDate(2026, 3, 29), QTime(0, 59, 59), Qt::UTC).addMSecs(no);
+            all.push_back(r);
+        }
+        JournalStore store;
+        ASSERT_TRUE(store.open(model, QStringLiteral("window"), QDateTime::currentDateTime()));
+        ASSERT_TRUE(store.commit(false, all));
+    }
+    for (int run = 0; run <= runs; ++run) {
+        const bool held = run == runs;   // the last run: a signal while the question waits
+        SCOPED_TRACE("run " + std::to_string(run) + ", seed " + std::to_string(seed));
+        QTemporaryDir runtime, data;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+        const QString folder = data.filePath("meter-logger/journal");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(QFile::copy(model, folder + "/" + QFileInfo(model).fileName()));
+
+        QProcess host;
+        host.setProcessEnvironment(env);
+        host.start(kHost, {held ? QStringLiteral("--hold") : QStringLiteral("--restore")});
+        ASSERT_TRUE(host.waitForStarted(5000));
+        QByteArray err;
+        QDeadlineTimer asked(20000);
+        while (!err.contains("choice: ") && !asked.hasExpired() && host.state() == QProcess::Running) {
+            host.waitForReadyRead(50);
+            err += host.readAllStandardError();
+        }
+        ASSERT_TRUE(err.contains("choice: ")) << err.toStdString();
+        if (held) {
+            ::kill(pid_t(host.processId()), SIGTERM);
+            EXPECT_TRUE(host.waitForFinished(5000)) << "a signal during the question ends the program";
+        } else {
+            QThread::msleep(std::uniform_int_distribution<int>(0, 800)(rng));
+            ::kill(pid_t(host.processId()), SIGKILL);
+            host.waitForFinished(5000);
+        }
+        err += host.readAllStandardError();
+
+        QString why;
+        const std::vector<int> nos = recoveredNumbers(env, &why);
+        ASSERT_EQ(int(nos.size()), rows) << why.toStdString() << err.toStdString();
+        for (std::size_t i = 0; i < nos.size(); ++i)
+            ASSERT_EQ(nos[i], int(i + 1)) << "each row once, in order";
+        EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.sqlite")}).size(), 1) << "in one journal";
+        std::printf("restore run %d: %s\n", run + 1,
+                    held                          ? "SIGTERM while the question waits"
+                    : err.contains("restored: ") ? "killed after the restore"
+                                                  : "killed during the restore");
+    }
+    std::fflush(stdout);
+}

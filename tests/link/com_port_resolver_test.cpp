@@ -80,3 +80,29 @@ TEST(ComPortResolver, RuntimeFolderFollowsXdgRuntimeDir)
     if (wasSet)
         qputenv("XDG_RUNTIME_DIR", saved);
 }
+
+TEST(ComPortResolver, ALostPortIsBackOnlyWhereItWasOrWhereItsNameIsPublished)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    const QString device = runtime.filePath(QStringLiteral("tty-device"));
+    const QString link = runtime.filePath(QStringLiteral("COM1"));
+    auto touch = [](const QString& path) { QFile f(path); return f.open(QIODevice::WriteOnly); };
+
+    // A device path: back when the device is there again.
+    EXPECT_FALSE(comPortReturned(device, runtime.path(), device));
+    ASSERT_TRUE(touch(device));
+    EXPECT_TRUE(comPortReturned(device, runtime.path(), device));
+
+    // A published name: back when the link leads somewhere, wherever that is now.
+    ASSERT_TRUE(QFile::link(runtime.filePath(QStringLiteral("new-pty")), link));
+    EXPECT_FALSE(comPortReturned(QStringLiteral("COM1"), runtime.path(), QStringLiteral("/dev/pts/77")))
+        << "a link that points nowhere yet";
+    ASSERT_TRUE(touch(runtime.filePath(QStringLiteral("new-pty"))));
+    EXPECT_TRUE(comPortReturned(QStringLiteral("COM1"), runtime.path(), QStringLiteral("/dev/pts/77")));
+
+    // Without a link the name falls back to the listed ports: another device there is not the
+    // one that was lost.
+    ASSERT_TRUE(QFile::remove(link));
+    EXPECT_FALSE(comPortReturned(QStringLiteral("COM1"), runtime.path(), device));
+}

@@ -241,17 +241,45 @@ TEST_F(UsbLinkTest, AnyDeviceChangeWhileConnectedResumesOnTheNewObject)
     ASSERT_TRUE(waitFor([&] { return frames.size() == 1; }));
 }
 
-TEST_F(UsbLinkTest, AdapterRemovedWhileConnectedGoesIdleWithAMessage)
+TEST_F(UsbLinkTest, AdapterRemovedWhileConnectedIsWaitedForUntilReplugOrRelease)
 {
     platform.plug(adapterDevice());
     start();
     link->USBConClick(true);
+    platform.queueReport(kAdapterPath, kFramePart1);
+    ASSERT_TRUE(waitFor([&] { return link->collector().UsbBurstOpen(); }));
     platform.unplug(kAdapterPath);
     platform.fireDeviceChange();
     EXPECT_TRUE(link->history().contains(QStringLiteral("Removal of USB to Serial")));
     EXPECT_EQ(link->selectedIndex(), -1);
+    EXPECT_TRUE(shown.receiving) << "still connected: the cable is waited for";
+    EXPECT_TRUE(link->waitingForAdapter());
+    EXPECT_EQ(informs, QList<UsbLinkNotice>{UsbLinkNotice::AdapterLost});
+    EXPECT_TRUE(link->collector().UsbHexText().isEmpty()) << "half a frame from before is not joined to the next";
+
+    // Plugged in again (a new instance): the baud rate goes to it and reading resumes.
+    platform.plug(adapterDevice(kAdapterPath, 7));
+    platform.fireDeviceChange();
+    EXPECT_EQ(informs, (QList<UsbLinkNotice>{UsbLinkNotice::AdapterLost, UsbLinkNotice::AdapterBack}));
+    ASSERT_NE(link->CurrentHidDevice(), nullptr);
+    EXPECT_TRUE(link->CurrentHidDevice()->hasReader());
+    EXPECT_EQ(featureCount(), 1) << "the device plugged in anew got the baud rate";
+    platform.queueReport(kAdapterPath, kFramePart1);
+    platform.queueReport(kAdapterPath, kFramePart2);
+    platform.queueReport(kAdapterPath, kEmpty);
+    ASSERT_TRUE(waitFor([&] { return frames.size() == 1; }));
+
+    // Gone again, and released while waiting: idle, without the no-cable notice.
+    platform.unplug(kAdapterPath);
+    platform.fireDeviceChange();
+    link->USBConClick(false);
     EXPECT_FALSE(shown.receiving);
-    EXPECT_EQ(informs, QList<UsbLinkNotice>{UsbLinkNotice::NotConnected});
+    EXPECT_FALSE(link->waitingForAdapter());
+    EXPECT_EQ(informs.count(UsbLinkNotice::NotConnected), 0);
+    platform.plug(adapterDevice(kAdapterPath, 8));
+    platform.fireDeviceChange();
+    EXPECT_FALSE(shown.receiving) << "a released link does not come back by itself";
+    EXPECT_EQ(informs.count(UsbLinkNotice::AdapterBack), 1);
 }
 
 TEST_F(UsbLinkTest, DeviceChangeWhileIdleStaysQuiet)

@@ -324,6 +324,34 @@ TEST(AnalysisExport, RowsKeepTheirDateAndOffsetAcrossADayAndAClockChange)
 // Python's csv and json modules read the files back to the same fields, texts that need
 // quoting and escaping included. Skipped where there is no Python; the strict reader above
 // checks the same files either way.
+TEST(AnalysisExport, LoadedTextsNeverRunAsFormulasOrReachTheFileRaw)
+{
+    struct Cell {
+        const char* function;   // the loaded row's text
+        const char* cell;       // its CSV cell
+        const char* why;
+    } cells[] = {
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0", "a formula that runs a program"},
+        {"@SUM(1+1)", "'@SUM(1+1)", "the other sign a formula starts with"},
+        {"+1+1", "'+1+1", "a sum"},
+        {"-1+1", "'-1+1", "a minus that is no number"},
+        {"-5.012", "-5.012", "a negative number stays a number"},
+        {"+12", "+12", "so does a signed one"},
+        {"\t=1", "'\t=1", "a TAB before a formula"},
+        {"a\x1b[2Jb\x01", "a [2Jb ", "ESC and other control characters become blanks"},
+        {"DC", "DC", "a plain text as it is"},
+    };
+    for (const Cell& c : cells) {
+        LogRow row;
+        row.no = 1;
+        row.function = QString::fromUtf8(c.function);
+        std::string out;
+        appendCsvRecord(out, analysisRecord(row));
+        const std::string cell = out.substr(out.find(',', out.find(',', out.find(',') + 1) + 1) + 1);
+        EXPECT_EQ(cell.substr(0, cell.find(',')), c.cell) << c.why;
+    }
+}
+
 TEST(AnalysisExport, PythonReadsTheCsvAndTheJsonLinesAlike)
 {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));

@@ -3,11 +3,15 @@
 #include "log/journal/journal_files.h"
 #include "log/journal/journal_store.h"
 #include "log/journal/record_journal.h"
+#include "log/log_table.h"
 #include "log/record_logger.h"
 
+#include "doubles/journal_rows.h"
 #include "support/wait_for.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,11 +56,7 @@ RecordJournal::Options options(const QString& folder, Clock* clock)
 
 std::vector<LogRow> readAll(const QString& path, JournalSummary* summary = nullptr)
 {
-    std::vector<LogRow> rows;
-    const JournalSummary s = readJournal(path, [&](const LogRow& r) { rows.push_back(r); return true; });
-    if (summary)
-        *summary = s;
-    return rows;
+    return journalRows(path, summary);
 }
 
 // The folder refuses new files: a plain file stands where the journal folder belongs, which
@@ -290,4 +290,79 @@ TEST(RecordJournal, ADamagedJournalGivesWhatCanBeReadAndNeverFails)
     const JournalSummary none = summariseJournal(garbage);
     EXPECT_TRUE(none.damaged);
     EXPECT_EQ(none.rows, 0);
+}
+
+TEST(RecordJournal, JournalsArePrivateAndReadingThemChangesNothing)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("meter-logger/journal");
+    Clock clock;
+    RecordJournal j(options(folder, &clock));
+    for (qint32 no = 1; no <= 300; ++no)
+        j.rowLogged(rowNo(no));
+    LogRow huge = rowNo(301);
+    huge.function = QString(8 << 20, QLatin1Char('F'));   // a field no meter sends, 8 MB of it
+    huge.rangeMode = QString(1 << 20, QLatin1Char('M'));
+    j.rowLogged(huge);
+    j.rowLogged(rowNo(302));
+    ASSERT_TRUE(j.flush());
+
+    const auto mode = [](const QString& path) { return int(QFileInfo(path).permissions() & 0x7777); };
+    EXPECT_EQ(mode(folder), int(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+                                | QFile::WriteUser | QFile::ExeUser));
+    const int ownerReadWrite = int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+    QString lockFile = j.path();
+    lockFile.replace(".sqlite", ".lock");
+    for (const QString& file : {j.path(), j.path() + "-wal", j.path() + "-shm", lockFile})
+        EXPECT_EQ(mode(file), ownerReadWrite) << file.toStdString();
+
+    // The files a killed owner leaves, in three states: with its write-ahead log and shared
+    // memory, with the log alone, and folded into the database.
+    struct Case {
+        const char* what;
+        QStringList suffixes;
+    } cases[] = {
+        {"log and shared memory", {"", "-wal", "-shm"}},
+        {"log alone", {"", "-wal"}},
+        {"database alone", {""}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir left;
+        const QString copy = left.filePath("journal-20260329T005959250-1-0.sqlite");
+        for (const QString& suffix : c.suffixes)
+            ASSERT_TRUE(QFile::copy(j.path() + suffix, copy + suffix)) << c.what;
+        QString copiedLock = copy;
+        ASSERT_TRUE(QFile::copy(lockFile, copiedLock.replace(".sqlite", ".lock")));
+        if (c.suffixes.size() == 1) {
+            JournalStore fold;   // a writer that closes folds its log in
+            ASSERT_TRUE(fold.open(copy, "window", QDateTime::currentDateTime()));
+        }
+        // A link in the folder is never read, whatever it points at.
+        ASSERT_TRUE(QFile::link(copy, left.filePath("journal-20260329T005959250-1-1.sqlite")));
+        const auto snapshot = [&] {
+            QStringList files;
+            for (const QFileInfo& f : QDir(left.path()).entryInfoList(QDir::Files | QDir::System)) {
+                QFile file(f.filePath());
+                file.open(QIODevice::ReadOnly);
+                files << f.fileName() + ":" + QString::number(f.size()) + ":"
+                             + QString::fromLatin1(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex());
+            }
+            return files;
+        };
+        const QStringList before = snapshot();
+        LogTable table;
+        const std::vector<LeftJournal> found = leftJournals(left.path());
+        ASSERT_EQ(found.size(), 1u) << c.what << ": the link is not a journal";
+        readJournal(found[0].path, [&](const LogRow& row) {
+            table.append(row);
+            return true;
+        });
+        ASSERT_EQ(table.rowCount(), 302) << c.what;
+        EXPECT_EQ(table.row(300).function, QString(LogTable::kTextWidth, QLatin1Char('F'))) << c.what << ": cut, not refused";
+        EXPECT_EQ(table.row(300).rangeMode.size(), LogTable::kTextWidth) << c.what;
+        LogRow after = rowNo(302);
+        after.readingValue.reset();   // the table does not keep it
+        EXPECT_EQ(table.row(301), after) << c.what << ": the rows after it too";
+        EXPECT_EQ(snapshot(), before) << c.what << ": every file byte for byte as it was, and no new one";
+    }
 }

@@ -27,6 +27,8 @@ TEST(MeterReadOptions, SourcesAndSettings)
     EXPECT_EQ(o.source, MeterReadOptions::Source::Port);
     EXPECT_EQ(o.port, QStringLiteral("COM2"));
     EXPECT_EQ(o.baud, 19200);
+    EXPECT_FALSE(o.endAtHangup) << "a lost port is waited for";
+    EXPECT_TRUE(parseMeterReadOptions(args("--end-at-hangup --port /dev/ttyUSB0")).endAtHangup);
 }
 
 TEST(MeterReadOptions, LoggingTablesAndUsb)
@@ -93,6 +95,7 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "-x a.bin",                      // an unknown short option, not a second input
         "--format xml -",                // tsv, csv or jsonl
         "--format CSV -",
+        "--end-at-hangup a.bin",         // only a port hangs up
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;

@@ -36,6 +36,9 @@ TEST(ReadingLine, ColumnsOfADecodedFrame)
          "1,234\t1234\t1.234\tDC\tV\tAUTO\t6v\t6\t6000\t1\tLcdAuto,LcdDc1,LcdP1,LcdV", "comma separator, numbers unchanged"},
         {SAMPLE_OVERLOAD_KOHM_MINUS SAMPLE_SERIAL_END, ".", 6000,
          "0.L\t-6001\t-60.01\tOHM\tk*\tMANU\t60k*\t60\t6000\t2\tLCDk,LCDohm,LcdFH,LcdP2", "negative overload"},
+        {"2D3530313220313000008000" SAMPLE_SERIAL_END, ".", 6000,
+         "-5.012\t-5012\t-5.012\tDC\tV\tAUTO\t6v\t6\t6000\t1\tLcdAuto,LcdDc1,LcdFH,LcdP1,LcdV",
+         "the value is the number shown, not the count times an inexact factor"},
         {SAMPLE_HERTZ_NO_POINT SAMPLE_SERIAL_END, ".", 6000,
          "1234\t1234\t1234\tFreq\tHz\tMANU\t\t\t1000\t0\tLCDHz", "no range row: empty range columns"},
     };

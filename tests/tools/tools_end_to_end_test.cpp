@@ -177,6 +177,21 @@ TEST(ToolsEndToEnd, ReaderFailuresSayWhy)
     EXPECT_TRUE(noPort.err.startsWith("meter-read: could not open /nonexistent/tty: ")) << noPort.err.toStdString();
     EXPECT_GT(noPort.err.size(), qsizetype(strlen("meter-read: could not open /nonexistent/tty: \n")));
 
+    // Inputs that decode nothing say so. One whole frame is no reading: the byte after a
+    // frame's end is dropped, so the first frame of an input is never decoded.
+    const std::vector<ScenarioFrame> scenario = defaultScenario();
+    const ToolRun oneFrame = runReader({QStringLiteral("-")}, scenario[0].bytes);
+    EXPECT_EQ(oneFrame.exitCode, 0);
+    EXPECT_TRUE(oneFrame.out.isEmpty());
+    EXPECT_TRUE(oneFrame.err.contains("the input ended without a decoded frame; the first frame")) << oneFrame.err.toStdString();
+    const ToolRun openReport = runReader({QStringLiteral("--usb-reports"), QStringLiteral("-")}, "00 F7 2B 31 32 33 34 20 31\n");
+    EXPECT_TRUE(openReport.out.isEmpty());
+    EXPECT_TRUE(openReport.err.contains("the input ended inside a frame: 7 serial bytes")) << openReport.err.toStdString();
+    const ToolRun endedReports = runReader({QStringLiteral("--usb-reports"), QStringLiteral("-")},
+                                           "00 F7 2B 31 32 33 34 20 31\n00 F7 30 00 00 80 00 0D 0A\n00 F0\n");
+    EXPECT_TRUE(endedReports.out.startsWith("1.234\t1234\t1.234\tDC\tV\t")) << endedReports.out.toStdString();
+    EXPECT_TRUE(endedReports.err.isEmpty()) << endedReports.err.toStdString();
+
     const ToolRun usage = runReader({QStringLiteral("--baud"), QStringLiteral("12")});
     EXPECT_EQ(usage.exitCode, 2);
     EXPECT_TRUE(usage.err.contains("usage: meter-read")) << usage.err.toStdString();
@@ -189,10 +204,11 @@ TEST(ToolsEndToEnd, SimulatorPublishesComNAndTheReaderReadsIt)
     QProcess& sim = meter.sim;
     const QString& link = meter.link;
     QProcess reader;
-    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM2")}));
+    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM2"), QStringLiteral("--end-at-hangup")}));
     QByteArray out = outputUntil(reader, 6, 8000);
 
-    // The meter goes away: the simulator removes its link, the reader notices and ends.
+    // The meter goes away: the simulator removes its link, the reader notices and, as asked,
+    // ends.
     sim.terminate();
     ASSERT_TRUE(sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
@@ -412,7 +428,8 @@ TEST(ToolsEndToEnd, HangUpAndAClosedOutputStillSave)
                                QStringLiteral("10"), QStringLiteral("--count"), QString::number(count)});
         ASSERT_TRUE(waitUntil([&] { return QFileInfo(meter.link).isSymLink(); }, 5000));
         QProcess reader;
-        ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM6")}));
+        ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM6"),
+                                               QStringLiteral("--end-at-hangup")}));
         ASSERT_TRUE(reader.waitForFinished(15000));
         meter.sim.waitForFinished(5000);
         const QStringList lines = outputLines(reader.readAllStandardOutput());
@@ -457,6 +474,17 @@ TEST(ToolsEndToEnd, HangUpAndAClosedOutputStillSave)
     EXPECT_TRUE(err.contains("Scuss!")) << err.toStdString();
     const ToolRun all = runReader({QStringLiteral("--load"), table});
     EXPECT_EQ(outputLines(all.out).size(), 3000);
+
+    // Past a file-size limit (ulimit -f) a write fails and says so; the limit kills nothing.
+    const QString big = writeTempFile(dir, "big.bin", scenarioBytes(30000));
+    QProcess limited;
+    limited.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral("ulimit -f 200; exec \"$0\" --log --limit limitless --save \"$1\" \"$2\" >/dev/null"),
+                   kRead, dir.filePath(QStringLiteral("limited.xls")), big});
+    ASSERT_TRUE(limited.waitForFinished(20000));
+    EXPECT_EQ(limited.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(limited.exitCode(), 1) << "SIGXFSZ ends it with 128 + 25 when not ignored";
+    EXPECT_TRUE(limited.readAllStandardError().contains("File too large"));
 }
 
 TEST(ToolsEndToEnd, RefusalsAndEndsSayWhatHappened)
@@ -569,6 +597,10 @@ TEST(ToolsEndToEnd, AKilledLoggersRowsComeBackWithRecover)
         ASSERT_TRUE(p.waitForFinished(10000));
         EXPECT_EQ(p.exitCode(), 0);
         const QStringList recovered = outputLines(p.readAllStandardOutput());
+        if (args.contains("--save")) {
+            EXPECT_TRUE(recovered.isEmpty()) << "printed or saved, not both";
+            continue;
+        }
         ASSERT_GE(recovered.size(), printed.size()) << "and the journal stays until it is dealt with";
         EXPECT_EQ(recovered.mid(0, printed.size()), printed) << "the rows as --log printed them";
     }
@@ -602,4 +634,59 @@ TEST(ToolsEndToEnd, ALoggerWhoseJournalCannotBeWrittenSaysSoOnceAndLogsOn)
         EXPECT_EQ(outputLines(reader.readAllStandardOutput()).size(), 1499) << c.what << ": every row logged";
         EXPECT_EQ(err.count(QStringLiteral("safety copy of the log is off")), 1) << c.what << err.toStdString();
     }
+}
+
+TEST(ToolsEndToEnd, ReaderWaitsForALostPortAndLogsAfterItsReturn)
+{
+    PublishedMeter meter;
+    ASSERT_TRUE(meter.start(QStringLiteral("COM3"), 50)) << meter.sim.readAllStandardError().toStdString();
+    const QString saved = meter.runtime.filePath(QStringLiteral("across.xml"));
+    QProcess reader;
+    ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--log"),
+                                           QStringLiteral("--save"), saved}));
+    QByteArray out = outputUntil(reader, 3, 8000);
+    ASSERT_GE(outputLines(out).size(), 3);
+
+    // A second virtual meter may not take the name over while the first one publishes it.
+    QProcess second;
+    second.setProcessEnvironment(meter.env);
+    second.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM3")});
+    ASSERT_TRUE(second.waitForFinished(5000));
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(second.readAllStandardError().contains("COM3 is published by another virtual meter that is still running"));
+    EXPECT_TRUE(QFileInfo(meter.link).isSymLink()) << "the first meter's name is left as it was";
+
+    // The meter stops: the reader keeps running and says so.
+    meter.sim.terminate();
+    ASSERT_TRUE(meter.sim.waitForFinished(5000));
+    QByteArray err;
+    ASSERT_TRUE(waitUntil([&] { err += reader.readAllStandardError(); reader.waitForReadyRead(50);
+                                return err.contains("COM3 went away at"); }, 5000)) << err.toStdString();
+    EXPECT_EQ(reader.state(), QProcess::Running);
+    out += reader.readAllStandardOutput();
+    const int before = int(outputLines(out).size());
+
+    // A meter publishes the name again: the reader opens it and logs on.
+    PublishedMeter again;
+    again.runtime.setAutoRemove(true);
+    again.env = meter.env;
+    again.link = meter.link;
+    again.sim.setProcessEnvironment(meter.env);
+    again.sim.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM3"), QStringLiteral("--rate"), QStringLiteral("50")});
+    ASSERT_TRUE(again.sim.waitForStarted(5000));
+    out += outputUntil(reader, before + 3, 8000);
+    err += reader.readAllStandardError();
+    EXPECT_TRUE(err.contains("COM3 is back at")) << err.toStdString();
+    const QStringList rows = outputLines(out);
+    ASSERT_GE(rows.size(), before + 3);
+    for (int k = 0; k < rows.size(); ++k)
+        EXPECT_TRUE(rows[k].startsWith(QString::number(k + 1) + QLatin1Char('\t'))) << "row numbers go on: " << rows[k].toStdString();
+
+    ::kill(pid_t(reader.processId()), SIGTERM);
+    ASSERT_TRUE(reader.waitForFinished(5000));
+    EXPECT_EQ(reader.exitCode(), 0);
+    again.sim.terminate();
+    again.sim.waitForFinished(5000);
+    const ToolRun loaded = runReader({QStringLiteral("--load"), saved});
+    EXPECT_GE(outputLines(loaded.out).size(), rows.size()) << "the saved log holds the rows from before and after";
 }

@@ -3,9 +3,11 @@
 #include "link/com_port_resolver.h"
 #include "link/comm_port_driver.h"
 #include "link/hid/hidraw_platform.h"
+#include "link/port_keeper.h"
 #include "link/usb/usb_reports.h"
 #include "tools/meter-read/meter_reader.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -149,15 +151,31 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
     const auto speed = std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) - BaudRateTable.begin();
     driver.SetComPortSpeed(static_cast<TComPortBaudRate>(speed));
 
-    // COM1..COM4 go the window's way; other COM names and device paths are resolved here.
+    // COM1..COM4 go the window's way; other COM names and device paths are resolved here, at
+    // every open: a virtual meter started again publishes a new pseudo-terminal.
     static const QRegularExpression windowPort(QStringLiteral("^COM([1-4])$"));
     const auto m = windowPort.match(o.port);
     if (m.hasMatch()) {
         driver.SetComPort(static_cast<TComPortNumber>(m.captured(1).toInt() - 1));
     } else {
-        const QString device = serialDevicePath(resolveComPort(o.port, meterRuntimeDir()));
-        driver.SetPortResolver([device](const QString&) { return device; });
+        driver.SetPortResolver(
+            [name = o.port](const QString&) { return serialDevicePath(resolveComPort(name, meterRuntimeDir())); });
     }
+    PortKeeper keeper(driver, [name = o.port](const QString& lostSystemPort) {
+        return comPortReturned(name, meterRuntimeDir(), lostSystemPort);
+    });
+    keeper.setReopen(!o.endAtHangup);
+    const QByteArray name = local(o.port);
+    auto now = [] { return local(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); };
+    QObject::connect(&keeper, &PortKeeper::lost, &loop.app, [&] {
+        if (keeper.waiting())
+            std::fprintf(stderr, "meter-read: %s went away at %s; waiting for it to return\n", name.constData(),
+                         now().constData());
+    });
+    QObject::connect(&keeper, &PortKeeper::regained, &loop.app, [&] {
+        std::fprintf(stderr, "meter-read: %s is back at %s; reading on\n", name.constData(), now().constData());
+    });
+
     long long overrunShown = 0;
     driver.OnReceiveData = [&](TCommPortDriver*, const char* data, int size) {
         loop.reader.receiveBytes(data, size);
@@ -165,26 +183,27 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
             loop.afterInput();
         if (overrunShown == 0 && driver.OverrunBytes() > 0) {
             overrunShown = driver.OverrunBytes();
-            std::fprintf(stderr, "meter-read: %s sends faster than it is read: %lld bytes dropped\n",
-                         local(o.port).constData(), overrunShown);
+            std::fprintf(stderr, "meter-read: %s sends faster than it is read: %lld bytes dropped\n", name.constData(),
+                         overrunShown);
         }
     };
-    if (!driver.OpenPort()) {
+    if (!keeper.open()) {
         const QString tried = driver.SystemPortName();
         const QString named = tried.isEmpty() || tried == o.port ? o.port : QStringLiteral("%1 (%2)").arg(o.port, tried);
         std::fprintf(stderr, "meter-read: could not open %s: %s\n", local(named).constData(),
                      local(driver.LastOpenError()).constData());
         return 1;
     }
-    // A port that went away still hands over what it had taken in; then the reading ends.
-    runUntilDone(loop, [&] { return driver.PortLost() && driver.PendingBytes() == 0; });
-    const bool lost = driver.PortLost();
-    driver.ClosePort();
+    // A port that went away still hands over what it had taken in; then, with --end-at-hangup,
+    // the reading ends. Otherwise it goes on until a stop, across as many losses as come.
+    runUntilDone(loop, [&] { return o.endAtHangup && driver.PortLost() && driver.PendingBytes() == 0; });
+    const bool endedByLoss = o.endAtHangup && driver.PortLost();
+    keeper.close();
     if (driver.OverrunBytes() > 0)
         std::fprintf(stderr, "meter-read: %lld bytes dropped in all: %s sent faster than it was read\n",
-                     driver.OverrunBytes(), local(o.port).constData());
-    if (lost) {
-        std::fprintf(stderr, "meter-read: %s went away\n", local(o.port).constData());
+                     driver.OverrunBytes(), name.constData());
+    if (endedByLoss) {
+        std::fprintf(stderr, "meter-read: %s went away\n", name.constData());
         return 1;
     }
     return 0;

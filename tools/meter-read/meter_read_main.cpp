@@ -62,6 +62,14 @@ int saveTable(const LogTable& table, const QString& fileName)
     return outcome.ok ? 0 : 1;
 }
 
+// --summary of a table's rows, loaded or recovered.
+void printSummary(const LogTable& table, StreamFormat format)
+{
+    RowStatistics statistics;
+    statistics.addTableRows(table, 0, table.rowCount());
+    printText(summaryText(statistics, format));
+}
+
 int printTableFile(const MeterReadOptions& o)
 {
     LogTable table;
@@ -72,9 +80,7 @@ int printTableFile(const MeterReadOptions& o)
         return 1;
     }
     if (o.summary) {
-        RowStatistics statistics;
-        statistics.addTableRows(table, 0, table.rowCount());
-        printText(summaryText(statistics, o.format));
+        printSummary(table, o.format);
         return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
     }
     std::string out = rowStreamHeader(o.format);
@@ -89,21 +95,29 @@ int printTableFile(const MeterReadOptions& o)
     return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }
 
-// The rows of every journal whose session ended without saving, oldest session first; the
-// journals stay where they are.
+// The rows of every journal whose session ended without saving, oldest session first, printed
+// or (with --save) written to a table file; the journals stay as they are.
 int recoverJournals(const MeterReadOptions& o)
 {
     LogTable table;
-    if (!o.summary)
+    const bool print = o.saveFile.isEmpty() && !o.summary;
+    if (print)
         printText(rowStreamHeader(o.format));
     const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
     const int sessions = JournalController::recover(
         defaultJournalFolder(), table, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
-            std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", path.toLocal8Bit().constData(),
+            const QByteArray name = path.toLocal8Bit();
+            if (s.busy) {
+                std::fprintf(stderr, "meter-read: %s: in use by another program; not read\n", name.constData());
+                return;
+            }
+            std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", name.constData(),
                          static_cast<long long>(s.rows), s.firstLoggedAt.toString(format).toLocal8Bit().constData(),
                          s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
-                         s.damaged ? " (damaged; these are the rows that could be read)" : "");
-            for (std::int64_t r = first; r < table.rowCount() && !o.summary; ++r)
+                         s.damaged ? qPrintable(QStringLiteral(" (damaged: %1; these are the rows that could be read)")
+                                                    .arg(s.error))
+                                   : "");
+            for (std::int64_t r = first; print && r < table.rowCount(); ++r)
                 printText(rowStreamLine(table, r, o.format));
         });
     if (sessions == 0) {
@@ -112,9 +126,7 @@ int recoverJournals(const MeterReadOptions& o)
         return 0;
     }
     if (o.summary) {
-        RowStatistics statistics;
-        statistics.addTableRows(table, 0, table.rowCount());
-        printText(summaryText(statistics, o.format));
+        printSummary(table, o.format);
     }
     return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }
@@ -131,6 +143,27 @@ int readInput(const MeterReadOptions& o, const ReadLoop& loop)
     case MeterReadOptions::Source::Recover: break;
     }
     return 2;
+}
+
+// What an input that ended (a file, a pipe) left undecoded, said on standard error: the
+// printed lines alone would not tell an empty input from a misunderstood one.
+void reportInputEnd(const MeterReadOptions& o, const MeterReader& reader)
+{
+    using Source = MeterReadOptions::Source;
+    if (o.source != Source::File && o.source != Source::StandardInput && o.source != Source::UsbReports)
+        return;
+    if (o.source == Source::UsbReports && reader.pendingUsbBytes() > 0)
+        std::fprintf(stderr,
+                     "meter-read: the input ended inside a frame: %d serial bytes that no report without serial "
+                     "bytes (00 F0) ended; they were not decoded\n",
+                     reader.pendingUsbBytes());
+    if (reader.decodedFrames() > 0 || reader.refusedFrames() > 0)
+        return;
+    if (o.source == Source::UsbReports)
+        std::fprintf(stderr, "meter-read: the input ended without a decoded frame\n");
+    else
+        std::fprintf(stderr, "meter-read: the input ended without a decoded frame; the first frame of an input is "
+                             "never decoded, only the frames after it\n");
 }
 
 } // namespace
@@ -222,6 +255,8 @@ int main(int argc, char** argv)
         // Not a refused frame (those are counted and reported): the run ends, the log is still saved.
         std::fprintf(stderr, "meter-read: %s\n", e.what());
     }
+    if (rc == 0 && !stopRequested())
+        reportInputEnd(options, reader);
     // Input that ended (a file, a pipe) may end before the first tick: the latest reading
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)

@@ -19,11 +19,19 @@ QString meterReadUsage()
         "Decodes raw meter bytes and prints one TAB-separated line per frame:\n"
         "  ValueText, ReadingCount, ReadingValue, FunctionText, UnitText, RangeModeText,\n"
         "  range, range bound, FullScaleCount, PointPosition, indicators\n"
+        "Raw bytes are framed as on the serial line: the byte after a frame's end is dropped,\n"
+        "so the first frame of an input is never decoded (20 frames print 19 lines; a file\n"
+        "holding one frame prints nothing). An input that ends without a decoded frame is said\n"
+        "on standard error.\n"
         "Input:\n"
         "  FILE                     read the bytes from a file; - reads standard input\n"
-        "  --port COMn|DEVICE       read a serial port (COMn or a device path) until Ctrl+C\n"
+        "  --port COMn|DEVICE       read a serial port (COMn or a device path) until Ctrl+C; a\n"
+        "                           port that goes away is waited for and opened again\n"
+        "  --end-at-hangup          with --port: end when the port goes away (exit status 1)\n"
         "  --baud N                 line speed for --port, adapter rate for --hid (default 2400)\n"
-        "  --usb-reports FILE|-     USB input reports, one per line as hex bytes, report ID first\n"
+        "  --usb-reports FILE|-     USB input reports, one per line as hex bytes, report ID first;\n"
+        "                           a report without serial bytes (00 F0) ends a frame, and a\n"
+        "                           frame still open when the input ends is said on standard error\n"
         "  --hid PATH               read a USB adapter cable (/dev/hidrawN) until Ctrl+C\n"
         "  --decimal-separator C    separator in ValueText and the limits (default \".\")\n"
         "Output:\n"
@@ -47,7 +55,8 @@ QString meterReadUsage()
         "Tables:\n"
         "  --load FILE              print the rows of a table file (in the --format chosen)\n"
         "  --recover                print the rows kept by the journals of sessions that ended\n"
-        "                           without saving (the window's and meter-read's), oldest first\n"
+        "                           without saving (the window's and meter-read's), oldest first,\n"
+        "                           or with --save write them to FILE; the journals are only read\n"
         "  --help                   show this text\n"
         "  --version                show the program's name and version\n");
 }
@@ -110,6 +119,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
             static const QRegularExpression comName(QStringLiteral("^COM[1-9][0-9]*$"));
             if (comLike.match(o.port).hasMatch() && !comName.match(o.port).hasMatch())
                 usageError(QStringLiteral("%1 is not a port name: COM1, COM2, ... or a device path").arg(o.port));
+        } else if (a == QLatin1String("--end-at-hangup")) {
+            o.endAtHangup = true;
         } else if (a == QLatin1String("--usb-reports")) {
             setSource(MeterReadOptions::Source::UsbReports);
             o.file = valueOf(args, i);
@@ -173,6 +184,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
         return o;
     if (!haveSource)
         usageError(QStringLiteral("no input: give a file, -, --port, --usb-reports, --hid, --load or --recover"));
+    if (o.endAtHangup && o.source != MeterReadOptions::Source::Port)
+        usageError(QStringLiteral("--end-at-hangup goes with --port"));
     if (o.source == MeterReadOptions::Source::Table && loggingOption)
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
     if (o.source == MeterReadOptions::Source::Recover && loggingOption)

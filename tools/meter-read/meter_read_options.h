@@ -22,6 +22,7 @@ struct MeterReadOptions {
     QString file;                    // Source::File, UsbReports, Table
     QString port;                    // Source::Port: "COM1".."COM4" or a device path; Source::Hid: the node
     int baud = 2400;                 // the serial line, or the rate the adapter is set to
+    bool endAtHangup = false;        // Source::Port: end when the port goes away instead of waiting
     QString decimalSeparator = QStringLiteral(".");
     StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
     bool summary = false;            // figures per group at the end instead of the lines

@@ -56,6 +56,8 @@ public:
     int intervalMs() const { return logger().intervalMs(); }
 
     long long decodedFrames() const { return decoded_; }
+    // Serial bytes of USB reports that no report without serial bytes has ended yet.
+    int pendingUsbBytes() const { return int(usb_.UsbHexText().size() / 2); }
     long long refusedFrames() const { return assembly_.badFrameCount() + usb_.badFrameCount(); }
     int fullScaleCount() const { return pipeline_.fullScaleCount(); }
     const LogTable& table() const { return pipeline_.table(); }

@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -49,11 +50,40 @@ QByteArray linkTarget(const QByteArray& link)
     return n > 0 ? QByteArray(buffer, int(n)) : QByteArray();
 }
 
+// Locks the name for this process; refuses it while another running process holds the lock.
+// The system lets go of the lock when its holder ends, however it ends. The file stays.
+int lockName(const QByteArray& lockPath, const std::string& name)
+{
+    const int fd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        fail("cannot create " + lockPath.toStdString());
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        char holder[32] = {};
+        const ssize_t n = ::read(fd, holder, sizeof holder - 1);
+        ::close(fd);
+        if (error != EWOULDBLOCK)
+            fail("cannot lock " + lockPath.toStdString());
+        const std::string pid = n > 0 ? std::string(holder, size_t(n)) : std::string();
+        refuse(name + " is published by another virtual meter that is still running"
+               + (pid.empty() ? std::string() : " (process " + pid + ")")
+               + "; stop it first or choose another name with --port");
+    }
+    // The process number only helps the message of a refused second meter; the lock is what
+    // counts, so a failure to write it changes nothing.
+    const std::string pid = std::to_string(::getpid());
+    const bool written = ::ftruncate(fd, 0) == 0 && ::write(fd, pid.data(), pid.size()) == ssize_t(pid.size());
+    static_cast<void>(written);
+    return fd;
+}
+
 } // namespace
 
 VirtualPort::~VirtualPort()
 {
     unpublish();
+    if (lock_ >= 0)
+        ::close(lock_);
     if (slave_ >= 0)
         ::close(slave_);
     if (master_ >= 0)
@@ -89,6 +119,8 @@ void VirtualPort::publish(const QString& runtimeDir, int portNumber)
     const QByteArray folder = runtimeDir.toLocal8Bit();
     ensurePrivateFolder(folder);
     const QByteArray link = folder + "/COM" + QByteArray::number(portNumber);
+    if (lock_ < 0)
+        lock_ = lockName(link + ".lock", "COM" + std::to_string(portNumber));
 
     struct stat st {};
     if (::lstat(link.constData(), &st) == 0) {

@@ -17,8 +17,10 @@ public:
     const QString& slavePath() const { return slavePath_; }
 
     // Publishes the slave as <runtimeDir>/COM<n>, creating the folder (private to the user)
-    // when needed. A link left by an earlier run is replaced; anything else there is kept and
-    // publishing fails. Throws std::runtime_error with the reason.
+    // when needed. A name that another running virtual meter publishes is refused (each holds
+    // a lock on <runtimeDir>/COM<n>.lock while it runs); a link left by an earlier run is
+    // replaced; anything else there is kept and publishing fails. Throws std::runtime_error
+    // with the reason.
     void publish(const QString& runtimeDir, int portNumber);
     // Removes the link, if it still points at this pseudo-terminal.
     void unpublish();
@@ -38,6 +40,7 @@ public:
 private:
     int master_ = -1;
     int slave_ = -1;   // kept open so that the line stays up while no reader has it open
+    int lock_ = -1;    // the name's lock, held while this meter publishes it
     QString slavePath_;
     QString linkPath_;
     bool replacedStaleLink_ = false;
