@@ -195,8 +195,7 @@ void TFCOMM::wireParts()
 
 void TFCOMM::wirePipeline()
 {
-    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading& reading) {
-        Q_UNUSED(reading)
+    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading&) {
         parts_.Panel3->show(pipeline_->extremes().labels());
         showValueAxis();
         // Timer3 runs while the logger samples; a running one keeps its period.
