@@ -6,7 +6,8 @@
 
 void LogStatistics::rowLogged(const LogRow& row, std::int64_t x, std::int64_t tableRow)
 {
-    all_.add(row);
+    if (!allStale_)
+        all_.add(row);
     const bool continues = !runs_.empty() && lastRow_ >= 0 && x == lastX_ + 1 && tableRow == lastRow_ + 1;
     if (!continues)
         runs_.push_back({x, tableRow});
@@ -22,15 +23,25 @@ void LogStatistics::rowLogged(const LogRow& row, std::int64_t x, std::int64_t ta
 void LogStatistics::cleared()
 {
     all_.clear();
+    allStale_ = false;
     runs_.clear();
     lastX_ = lastRow_ = -1;
     pageValid_ = false;
 }
 
+const RowStatistics& LogStatistics::table()
+{
+    if (allStale_) {
+        all_.clear();
+        all_.addTableRows(table_, 0, table_.rowCount());
+        allStale_ = false;
+    }
+    return all_;
+}
+
 void LogStatistics::loaded()
 {
-    all_.clear();
-    all_.addTableRows(table_, 0, table_.rowCount());
+    allStale_ = true;
     // A packet replaces the table with rows that carry no time stamps: the logged rows the
     // chart shows are no longer in it.
     const bool replaced = lastRow_ >= 0 && (lastRow_ >= table_.rowCount() || !table_.row(lastRow_).loggedAt.isValid());

@@ -20,10 +20,11 @@ public:
     void rowLogged(const LogRow& row, std::int64_t x, std::int64_t tableRow);
     // Close Data: the table and the chart are empty.
     void cleared();
-    // A table file was loaded: appended to the table, or replaced its rows.
+    // A table file was loaded: appended to the table, or replaced its rows. The table's figures
+    // are counted again when next asked for (a tenth of a second a million rows), not at once.
     void loaded();
 
-    const RowStatistics& table() const { return all_; }
+    const RowStatistics& table();
     // The rows plotted at chart positions first..last (the page's record window).
     const RowStatistics& page(std::int64_t first, std::int64_t last);
     // The table row plotted at chart position x; -1 when none (the placeholder, or a row that a
@@ -39,6 +40,7 @@ private:
 
     const LogTable& table_;
     RowStatistics all_;
+    bool allStale_ = false;        // a load changed the table; all_ is counted at the next ask
     std::vector<Run> runs_;        // by firstX; a run lasts until the next one starts
     std::int64_t lastX_ = -1;      // the latest position plotted
     std::int64_t lastRow_ = -1;    // and its table row
