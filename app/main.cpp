@@ -1,6 +1,7 @@
 // Program entry: the application object and the main window, then the event loop.
 #include "app/termination_signals.h"
 #include "app/tfcomm.h"
+#include "app/window_settings.h"
 #include "app/window_usage.h"
 #include "program_version.h"
 
@@ -13,7 +14,9 @@ int main(int argc, char** argv)
         return 0;
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QString());
-    TFCOMM window;
+    TFCOMM::Services services;
+    services.settingsFile = defaultSettingsFile();   // the limits, Repeat, page size, ... of the last run
+    TFCOMM window(services);
     window.adjustSize();
     if (const QScreen* screen = window.screen())
         window.move(screen->availableGeometry().center() - window.rect().center());

@@ -4,9 +4,11 @@
 #include "app/platform_info.h"
 #include "app/serial_port_access.h"
 #include "app/usb_side.h"
+#include "app/window_settings.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
+#include "chart/page_value_axis.h"
 #include "chart/refresh_throttle.h"
 #include "chart/trend_chart_model.h"
 #include "decode/range_table.h"
@@ -18,13 +20,16 @@
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
+#include "log/log_statistics.h"
 #include "log/log_time_text.h"
 #include "ui/bar_graph.h"
 #include "ui/chart_picture.h"
+#include "ui/chart_read_out.h"
 #include "ui/chart_tool_bar.h"
 #include "ui/chart_view.h"
 #include "ui/extremes_panel.h"
 #include "ui/file_dialogs.h"
+#include "ui/file_progress_dialog.h"
 #include "ui/judge_panel.h"
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
@@ -32,11 +37,15 @@
 #include "ui/record_panel.h"
 #include "ui/report_preview.h"
 #include "ui/safety_copy_label.h"
+#include "ui/statistics_panel.h"
 #include "ui/top_bar.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QScopedValueRollback>
+#include <QScreen>
 
 template <typename F>
 void TFCOMM::guard(F&& handler)
@@ -76,9 +85,23 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
                 [this] { return clock_->userDecimalSeparator(); },
                 [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); }},
         clock_->userLocale());
+    statistics_ = std::make_unique<LogStatistics>(cds1());
+    statisticsPanel_ = new StatisticsPanel(
+        *statistics_,
+        [this] {
+            return ShownPage{pager_->CurrentPage(), qint64(chartModel_->recordAxisMinimum()),
+                             qint64(chartModel_->recordAxisMaximum())};
+        },
+        clock_->userLocale(), this);
+    parts_.Chtshow->setReadOut([this](qint64 record) {
+        const std::int64_t row = statistics_->tableRowAt(record);
+        return row < 0 ? QString() : chartReadOutText(cds1().row(row));
+    });
     FormCreate();
     wireParts();
     wirePipeline();
+    addShortcuts();
+    applySettings();
     journal_->open(services_.journalMaxPages);
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
@@ -100,9 +123,12 @@ TFCOMM::~TFCOMM()
 {
     usb_.reset();
     comm2_->ClosePort();
-    // The chart view draws the model this window keeps: it goes before the model does.
+    // The chart view draws the model this window keeps: it goes before the model does; so does
+    // the statistics window before the figures.
     delete parts_.Chtshow;
     parts_.Chtshow = nullptr;
+    delete statisticsPanel_;
+    statisticsPanel_ = nullptr;
 }
 
 long long TFCOMM::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
@@ -145,7 +171,12 @@ void TFCOMM::wireParts()
     connect(parts_.Panel5, &TopBar::usbConClicked, this, [this](bool down) { guard([&] { USBConClick(down); }); });
     connect(parts_.Panel5, &TopBar::quitClicked, this, [this] { guard([&] { BitBtn1Click(); }); });
     connect(parts_.Panel4, &JudgePanel::run, this, [this](const std::function<void()>& h) { guard(h); });
-    connect(parts_.TntPanel1, &ChartToolBar::run, this, [this](const std::function<void()>& h) { guard(h); });
+    // Paging changes the page the axis and the statistics show.
+    connect(parts_.TntPanel1, &ChartToolBar::run, this, [this](const std::function<void()>& h) {
+        guard(h);
+        showValueAxis();
+        statisticsPanel_->changed();
+    });
     connect(parts_.TntPanel1, &ChartToolBar::saveClicked, this, [this] { guard([&] { BtSaveClick(); }); });
     connect(parts_.TntPanel1, &ChartToolBar::enlargeClicked, this, [this] { guard([&] { TbFdClick(); }); });
     connect(parts_.TntPanel1, &ChartToolBar::restoreClicked, this, [this] { guard([&] { TbSxClick(); }); });
@@ -158,14 +189,15 @@ void TFCOMM::wireParts()
     connect(parts_.Panel2->saveas, &QPushButton::clicked, this, [this] { guard([&] { saveasClick(); }); });
     connect(parts_.Panel2->OpenDataFiles, &QPushButton::clicked, this, [this] { guard([&] { SpeedButton2Click(); }); });
     connect(parts_.Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
+    connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { showStatistics(on); });
+    connect(statisticsPanel_, &StatisticsPanel::hidden, this, [this] { parts_.Panel2->Statistics->setChecked(false); });
 }
 
 void TFCOMM::wirePipeline()
 {
-    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading& reading) {
+    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading&) {
         parts_.Panel3->show(pipeline_->extremes().labels());
-        if (reading.range)
-            parts_.Chtshow->setLeftAxisBounds(reading.range->bound, -reading.range->bound);
+        showValueAxis();
         // Timer3 runs while the logger samples; a running one keeps its period.
         if (!logger().samplingActive())
             Timer3.stop();
@@ -174,15 +206,15 @@ void TFCOMM::wirePipeline()
     });
     // The grid catches up once per burst of rows, not once per row, and no more often than the
     // chart redraws: with millions of rows each catch-up costs the grid's header a walk.
-    gridCatchUp_ = std::make_unique<RefreshThrottle>(ChartView::kMinRefreshGapMs, [this] {
-        gridModel_->rowsAppended();
-        parts_.DBGrid1->scrollToBottom();
-    });
+    // The grid keeps to the end by itself while it shows the end.
+    gridCatchUp_ = std::make_unique<RefreshThrottle>(ChartView::kMinRefreshGapMs, [this] { gridModel_->rowsAppended(); });
     connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this](const LogRow& row) {
         showBar();
         gridCatchUp_->request();
         showRecordLimit();
         pager_->AddValue(row.readingValue.value_or(0));
+        statistics_->rowLogged(row, std::int64_t(chartModel_->pointCount()) - 1, cds1().rowCount() - 1);
+        statisticsPanel_->changed();
         parts_.TntPanel1->showState();
     });
     connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] {
@@ -190,10 +222,14 @@ void TFCOMM::wirePipeline()
         parts_.TntPanel1->showState();
         gridModel_->tableReset();
         showRecordLimit();
+        statistics_->cleared();
+        statisticsPanel_->changed();
     });
     connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] {
         gridModel_->tableReset();
         parts_.DBGrid1->scrollToBottom();
+        statistics_->loaded();
+        statisticsPanel_->changed();
     });
 }
 
@@ -313,12 +349,113 @@ void TFCOMM::ConTimerTimer()
     linkStatus_.silent();
     showPanel();
     showLinkStatus();
+    showValueAxis();
 }
 
 void TFCOMM::setRecordLimit(int item)
 {
     logger().setRecordLimit(item);
     showRecordLimit();
+    showValueAxis();
+}
+
+void TFCOMM::showValueAxis()
+{
+    // An old page, or a page that no longer grows, drawn at the meter's present range would be
+    // clipped or flattened: it gets its own values' scale.
+    const bool live = !pager_->Browsing() && !logger().atLimit() && pipeline_->panel().linkAlive();
+    if (live) {
+        if (const RangeRow* range = reading().range)
+            setValueAxis(*chartModel_, {range->bound, -range->bound});
+    } else if (const std::optional<ValueAxisBounds> page = pageValueAxis(*chartModel_)) {
+        setValueAxis(*chartModel_, *page);
+    }
+}
+
+void TFCOMM::showStatistics(bool shown)
+{
+    if (!shown)
+        return statisticsPanel_->hide();
+    if (!statisticsPanel_->isVisible()) {
+        // Below the window, as far as the screen has room.
+        const QRect frame = frameGeometry();
+        QPoint at(frame.left(), frame.bottom() + 4);
+        if (const QScreen* s = screen()) {
+            const QRect room = s->availableGeometry();
+            at.setY(std::min(at.y(), room.bottom() - statisticsPanel_->frameGeometry().height()));
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - statisticsPanel_->frameGeometry().width())));
+        }
+        statisticsPanel_->move(at);
+    }
+    statisticsPanel_->show();
+    statisticsPanel_->raise();
+}
+
+void TFCOMM::addShortcuts()
+{
+    const struct {
+        QKeySequence keys;
+        void (TFCOMM::*handler)();
+    } shortcuts[] = {
+        {QKeySequence::Save, &TFCOMM::saveasClick},
+        {QKeySequence::Open, &TFCOMM::SpeedButton2Click},
+        {QKeySequence::Print, &TFCOMM::BtPrintClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &TFCOMM::BitBtn1Click},   // Quit, with its questions
+    };
+    for (const auto& s : shortcuts) {
+        auto* action = new QAction(this);
+        action->setShortcut(s.keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, handler = s.handler] { guard([&] { (this->*handler)(); }); });
+        addAction(action);
+    }
+}
+
+void TFCOMM::applySettings()
+{
+    if (services_.settingsFile.isEmpty())
+        return;
+    const WindowSettings s = loadWindowSettings(services_.settingsFile);
+    parts_.Panel4->T1HI->setText(s.high);
+    parts_.Panel4->T1LO->setText(s.low);
+    parts_.Panel2->RepeatSet->setChecked(s.repeat);
+    parts_.Panel2->RecordSITime->setText(QString::number(s.intervalSeconds));
+    setRecordLimit(s.recordLimitItem);
+    chartTools_->restore(s.pageSize, s.fill);
+    parts_.TntPanel1->showState();
+    connection().portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
+    showConnectionState();
+    lastFolder_ = s.lastFolder;
+}
+
+void TFCOMM::keepSettings()
+{
+    if (services_.settingsFile.isEmpty())
+        return;
+    WindowSettings s;
+    s.high = pipeline_->judge().limitCeilingText();
+    s.low = pipeline_->judge().limitFloorText();
+    s.repeat = logger().repeatSet();
+    s.intervalSeconds = logger().intervalMs() / 1000;
+    s.recordLimitItem = logger().checkedLimitItem() < 0 ? RecordLogger::kDefaultLimitItem : logger().checkedLimitItem();
+    s.pageSize = pager_->PageSize();
+    s.fill = chartTools_->fillChecked();
+    s.comPort = portAccess_->selectedPort();
+    s.lastFolder = lastFolder_;
+    saveWindowSettings(services_.settingsFile, s);
+}
+
+FileDialogParams TFCOMM::inLastFolder(FileDialogParams params) const
+{
+    params.folder = lastFolder_;
+    return params;
+}
+
+QString TFCOMM::chosen(const QString& fileName)
+{
+    if (!fileName.isEmpty())
+        lastFolder_ = QFileInfo(fileName).absolutePath();
+    return fileName;
 }
 
 void TFCOMM::showRecordLimit()
@@ -353,17 +490,20 @@ void TFCOMM::saveasClick()
 
 bool TFCOMM::saveLog()
 {
-    const QString name = prompts().chooseSaveFile(saveTableDialogParams());
+    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(saveTableDialogParams())));
     if (name.isEmpty())
         return false;
-    const FileOutcome outcome = pipeline_->saveTable(name);
+    const FileOutcome outcome = [&] {
+        FileProgressDialog saving(this, QStringLiteral("Saving %1").arg(name), false);
+        return pipeline_->saveTable(name, saving.progress());
+    }();
     showOutcome(outcome);
     return outcome.ok;
 }
 
 bool TFCOMM::saveRows(const LogTable& rows)
 {
-    const QString name = prompts().chooseSaveFile(saveTableDialogParams());
+    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(saveTableDialogParams())));
     if (name.isEmpty())
         return false;
     const FileOutcome outcome = saveTableFile(rows, name);
@@ -373,12 +513,23 @@ bool TFCOMM::saveRows(const LogTable& rows)
 
 void TFCOMM::SpeedButton2Click()
 {
-    const QString name = prompts().chooseOpenFile(openTableDialogParams());
+    const QString name = chosen(prompts().chooseOpenFile(inLastFolder(openTableDialogParams())));
     if (name.isEmpty())
         return;
     // A packet replaces the log: unsaved rows are saved or discarded first, or nothing happens.
     // A text table is appended and takes nothing away.
-    showOutcome(pipeline_->loadTable(name, [this] { return mayEnd(JournalController::Ending::Replace); }));
+    FileOutcome outcome;
+    {
+        FileProgressDialog opening(this, QStringLiteral("Opening %1").arg(name), true);
+        outcome = pipeline_->loadTable(
+            name,
+            [&] {
+                opening.close();   // the file is read: the question comes alone
+                return mayEnd(JournalController::Ending::Replace);
+            },
+            opening.progress());
+    }
+    showOutcome(outcome);
 }
 
 void TFCOMM::BtPrintClick()
@@ -391,7 +542,7 @@ void TFCOMM::BtPrintClick()
 
 void TFCOMM::BtSaveClick()
 {
-    const QString name = prompts().chooseSaveFile(chartPictureDialogParams());
+    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(chartPictureDialogParams())));
     if (name.isEmpty())
         return;
     parts_.Chtshow->refreshNow();
@@ -435,6 +586,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     // The close box asks before it leaves rows that were never saved.
     if (!quitting_ && !mayEnd(JournalController::Ending::Quit))
         return event->ignore();
+    keepSettings();
     comm2_->ClosePort();
     event->accept();
 }

@@ -27,6 +27,9 @@ class TrendChartModel;
 class HidPlatform;
 class UsbSide;
 class RefreshThrottle;
+class LogStatistics;
+class StatisticsPanel;
+struct FileDialogParams;
 struct FileOutcome;
 
 class TFCOMM : public QMainWindow {
@@ -39,6 +42,7 @@ public:
         HidPlatform* hidPlatform = nullptr;  // null: the system's HID devices; else outlives the window
         QString journalFolder;              // empty: the program's data folder
         int journalMaxPages = 0;            // tests: a journal that cannot grow, as on a full disk
+        QString settingsFile;               // empty: nothing kept between runs; the program passes the user's
     };
     explicit TFCOMM(const Services& services, QWidget* parent = nullptr);
     TFCOMM() : TFCOMM(Services()) {}
@@ -66,6 +70,8 @@ public:
     // Rows logged since the last save, Close Data or start; loaded rows are on disk already.
     bool hasUnsavedRows() const { return pipeline_->unsavedRows() > 0; }
     bool isChartEnlarged() const;
+    LogStatistics& statistics() { return *statistics_; }
+    StatisticsPanel& statisticsPanel() { return *statisticsPanel_; }
 
     // Handlers bound to the controls.
     void COMConClick(bool down);
@@ -111,6 +117,15 @@ private:
     void showBar();
     void showRecordLimit();
     void showOutcome(const FileOutcome& outcome);
+    // The value axis: the range rows' on the live page while logging goes on, else the page's own.
+    void showValueAxis();
+    void showStatistics(bool shown);
+    void addShortcuts();
+    void applySettings();
+    void keepSettings();
+    // A file dialog that starts in the folder of the last one, and remembers the folder chosen.
+    FileDialogParams inLastFolder(FileDialogParams params) const;
+    QString chosen(const QString& fileName);
     bool saveLog();                  // the Save dialog and the save; true when it succeeded
     JournalController::Choose choose();
     bool saveRows(const LogTable& rows);   // the Save dialog for rows not in the log
@@ -139,6 +154,9 @@ private:
     std::unique_ptr<ChartToolPanel> chartTools_;
     std::unique_ptr<ChartEnlarger> enlarger_;
     std::unique_ptr<RefreshThrottle> gridCatchUp_;   // DBGrid1 shows appended rows
+    std::unique_ptr<LogStatistics> statistics_;      // of the table and of the chart page shown
+    StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
+    QString lastFolder_;                             // of the last file dialog
 
     WindowParts parts_;   // named as in the window layout
 

@@ -10,8 +10,9 @@
 //   window-resumed-after-ms:   from the meter's return under the same name to the first row
 //                              the window logs after it
 // With --paints, standard error shows the paint events a second each widget got during each
-// figure (the counting itself costs time: those figures are not for comparing).
-// Arguments: [seconds per figure, default 30] [--paints]
+// figure (the counting itself costs time: those figures are not for comparing). With
+// --statistics the statistics window is open throughout, as the user opens it.
+// Arguments: [seconds per figure, default 30] [--paints] [--statistics]
 #include "app/tfcomm.h"
 #include "bench_window.h"
 #include "link/com_port_resolver.h"
@@ -21,6 +22,7 @@
 #include "log/record_logger.h"
 #include "tools/meter-sim/meter_scenario.h"
 #include "tools/meter-sim/virtual_port.h"
+#include "ui/statistics_panel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -156,7 +158,9 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication app(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
-    const bool countPaints = argc > 2 && QByteArray(argv[2]) == "--paints";
+    const QStringList options = app.arguments().mid(2);
+    const bool countPaints = options.contains(QStringLiteral("--paints"));
+    const bool withStatistics = options.contains(QStringLiteral("--statistics"));
 
     std::unique_ptr<VirtualPort> meter = publishMeter();
     if (!meter)
@@ -166,6 +170,8 @@ int main(int argc, char** argv)
     BenchWindow bench;
     TFCOMM& w = *bench.w;
     const CountingPrompts& prompts = bench.prompts;
+    if (withStatistics)
+        w.statisticsPanel().show();
     w.COMConClick(true);
     if (!w.COMM2().IsOpen())
         return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;

@@ -1,7 +1,5 @@
 #include "chart/chart_tool_panel.h"
 
-#include "decode/conversion_error.h"
-
 ChartToolPanel::ChartToolPanel(TChartControl& pager, TrendChartModel& chart) : pager_(pager), chart_(chart)
 {
     maxrecordText_ = QString::number(pager_.PageSize());
@@ -80,19 +78,31 @@ void ChartToolPanel::MaxrecordChange(const QString& text)
     timer2_.start();  // restarts the one-second delay
 }
 
-void ChartToolPanel::Timer2Timer()
+QString ChartToolPanel::Timer2Timer()
 {
     timer2_.stop();
     bool ok = false;
-    const int size = maxrecordText_.toInt(&ok, 10);
-    if (!ok)
-        throw ConversionError(maxrecordText_);
-    if (size < TChartControl::MinPageSize) {
-        // A page the chart cannot show (0 would even break the paging arithmetic): keep the
-        // size in force.
+    const qint64 size = maxrecordText_.toLongLong(&ok, 10);
+    QString refusal;
+    if (!ok || size < TChartControl::MinPageSize || size > MaxPageSize) {
+        // A page the chart cannot show (0 would even break the paging arithmetic), or one too
+        // large to draw: the size in force stays, and the box says so.
+        refusal = QStringLiteral("A page holds %1 to %2 records; it stays at %3.")
+                      .arg(TChartControl::MinPageSize)
+                      .arg(MaxPageSize)
+                      .arg(pager_.PageSize());
         maxrecordText_ = QString::number(pager_.PageSize());
     } else {
-        pager_.SetPageSize(size);
+        pager_.SetPageSize(int(size));
     }
     stateChanged();
+    return refusal;
+}
+
+void ChartToolPanel::restore(int pageSize, bool fill)
+{
+    if (pageSize >= TChartControl::MinPageSize && pageSize <= MaxPageSize)
+        pager_.SetPageSize(pageSize);
+    maxrecordText_ = QString::number(pager_.PageSize());
+    btFillClick(fill);
 }

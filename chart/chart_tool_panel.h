@@ -11,6 +11,9 @@
 class ChartToolPanel {
 public:
     static constexpr int Timer2Interval = 1000;  // ms between the last keystroke and the new size
+    // The largest page the box takes: the chart hands every point of a page to the plot at
+    // each redraw.
+    static constexpr int MaxPageSize = 100000;
 
     // Timer2 starts running here, as it does from start-up. Its timeout is not connected:
     // the tool bar connects it to Timer2Timer inside the window's error guard.
@@ -36,10 +39,10 @@ public:
 
     // The page-size box: every change restarts Timer2; when it fires the text is applied.
     void MaxrecordChange(const QString& text);
-    // Throws ConversionError when the box does not hold a decimal integer; Timer2 then
-    // stays stopped until the next change. A size below TChartControl::MinPageSize is
-    // refused: the box returns to the size in force and nothing else changes.
-    void Timer2Timer();
+    // Applies the box's size. A text that is not a size from MinPageSize to MaxPageSize (empty,
+    // 0, too large, not a number) is refused: the box returns to the size in force, nothing
+    // else changes, and the refusal's text, saying the range, is returned (empty when taken).
+    QString Timer2Timer();
     QTimer& Timer2() { return timer2_; }
 
     // State for the window's controls.
@@ -47,6 +50,8 @@ public:
     bool fillChecked() const { return fillChecked_; }          // BtFill
     bool fillMenuChecked() const { return fillMenuChecked_; }  // Graphic menu "Fill"
     QString maxrecordText() const { return maxrecordText_; }   // Maxrecord
+    // Settings kept between runs: the page size and Fill as they were left.
+    void restore(int pageSize, bool fill);
 
     // Called after any handler changed state the window shows.
     void setStateChangedListener(std::function<void()> listener) { listener_ = std::move(listener); }

@@ -151,3 +151,10 @@ void LimitJudge::checkLimit(LimitEdit e, const QString& localeSeparator)
     accepted = textOf(e);
     setTimer(e, false);
 }
+
+bool LimitJudge::limitsCrossed(const QString& localeSeparator) const
+{
+    const double high = parseLocaleNumber(highText_, localeSeparator);
+    const double low = parseLocaleNumber(lowText_, localeSeparator);
+    return high != kNotANumber && low != kNotANumber && low > high;
+}

@@ -52,6 +52,9 @@ public:
     QString limitFloorText() const { return floorText_; }
     bool timerRunning(LimitEdit e) const { return e == LimitEdit::High ? timer1_ : timer4_; }
 
+    // Both limits are numbers and the low one lies above the high one: every reading fails.
+    bool limitsCrossed(const QString& localeSeparator) const;
+
     Verdict verdict() const { return verdict_; }
     QString judgeText() const { return judgeText_; }        // "pass" / "Fail"; empty before the first verdict
     QString judgeCaption() const;                           // "Pass" / "Fail" / empty

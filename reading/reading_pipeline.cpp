@@ -128,24 +128,27 @@ void ReadingPipeline::clearLog()
     emit logCleared();
 }
 
-FileOutcome ReadingPipeline::saveTable(const QString& fileName)
+FileOutcome ReadingPipeline::saveTable(const QString& fileName, const FileProgress& progress)
 {
-    const FileOutcome outcome = saveTableFile(table_, fileName);
-    if (outcome.ok && journal_)
+    const std::int64_t rows = table_.rowCount();
+    const FileOutcome outcome = saveTableFile(table_, fileName, progress);
+    // Rows logged while the front end kept painting are not in the file: the journal keeps them.
+    if (outcome.ok && journal_ && table_.rowCount() == rows)
         journal_->clear();
     return outcome;
 }
 
-FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::function<bool()>& mayReplace)
+FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::function<bool()>& mayReplace,
+                                       const FileProgress& progress)
 {
     if (tableFileFormat(fileName) != TableFileFormat::XmlPacket) {
-        const FileOutcome outcome = LoadTableFile(fileName, table_);
+        const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
         emit logLoaded();
         return outcome;
     }
     // A packet is read whole before anyone is asked: a broken one changes nothing.
     LogTable packet;
-    const FileOutcome outcome = LoadTableFile(fileName, packet);
+    const FileOutcome outcome = LoadTableFile(fileName, packet, progress);
     if (!outcome.ok)
         return outcome;
     if (mayReplace && !mayReplace())

@@ -5,6 +5,7 @@
 // logged row until it is saved. Widget-free: it says what happened through its signals, and
 // each front end shows it.
 #include "decode/reading.h"
+#include "log/files/file_progress.h"
 #include "log/journal/journal_files.h"
 #include "log/journal/record_journal.h"
 #include "log/log_table.h"
@@ -55,8 +56,11 @@ public:
     // The table files. A save empties the journal. A text table is appended; an XML packet,
     // once read whole, replaces the logged rows if `mayReplace` agrees (it may save or give them
     // up first), and the journal holds nothing from then on. Both say what happened.
-    FileOutcome saveTable(const QString& fileName);
-    FileOutcome loadTable(const QString& fileName, const std::function<bool()>& mayReplace = {});
+    // `progress` hears how far they got (log/files/file_progress.h); a load it stops leaves the
+    // table as it was. Rows logged while a save runs keep their safety copy.
+    FileOutcome saveTable(const QString& fileName, const FileProgress& progress = {});
+    FileOutcome loadTable(const QString& fileName, const std::function<bool()>& mayReplace = {},
+                          const FileProgress& progress = {});
     // The user chose not to keep the unsaved rows: their safety copy goes.
     void discardUnsaved();
     // A session that ended without saving, given back: its rows are appended as they were

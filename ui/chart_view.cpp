@@ -2,8 +2,11 @@
 
 #include "ui/chart_look.h"
 
+#include <QLabel>
 #include <QLinearGradient>
 #include <QMetaObject>
+
+#include <cmath>
 
 namespace {
 
@@ -47,6 +50,58 @@ ChartView::ChartView(TrendChartModel& model, QWidget* parent) : QCustomPlot(pare
 
     model_.setChangeListener([this] { refresh_.request(); });
     refreshNow();
+
+    readOutLabel_ = new QLabel(this);
+    readOutLabel_->setObjectName(QStringLiteral("ChartReadOut"));
+    readOutLabel_->setStyleSheet(QStringLiteral(
+        "background: rgba(255, 255, 225, 235); border: 1px solid rgb(0, 64, 128); padding: 1px 3px"));
+    readOutLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    readOutLabel_->hide();
+    setMouseTracking(true);
+    connect(this, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) { showReadOut(e->pos()); });
+}
+
+qint64 ChartView::recordAt(const QPoint& pos) const
+{
+    if (!axisRect()->rect().contains(pos))
+        return -1;
+    const double x = std::round(xAxis->pixelToCoord(pos.x()));
+    if (x < model_.recordAxisMinimum() || x > model_.recordAxisMaximum() || x < 0
+        || x >= double(model_.pointCount()))
+        return -1;
+    return qint64(x);
+}
+
+QString ChartView::readOutText() const
+{
+    return readOutLabel_->isVisible() ? readOutLabel_->text() : QString();
+}
+
+void ChartView::showReadOut(const QPoint& pos)
+{
+    const qint64 record = recordAt(pos);
+    const QString text = record >= 0 && readOut_ ? readOut_(record) : QString();
+    if (text.isEmpty()) {
+        readOutLabel_->hide();
+        return;
+    }
+    if (readOutLabel_->text() != text) {
+        readOutLabel_->setText(text);
+        readOutLabel_->adjustSize();
+    }
+    // Beside the pointer, inside the chart.
+    QPoint at = pos + QPoint(12, -readOutLabel_->height() - 6);
+    at.setX(std::min(at.x(), width() - readOutLabel_->width() - 2));
+    at.setY(std::max(at.y(), 2));
+    readOutLabel_->move(at);
+    readOutLabel_->show();
+    readOutLabel_->raise();
+}
+
+void ChartView::leaveEvent(QEvent* event)
+{
+    readOutLabel_->hide();
+    QCustomPlot::leaveEvent(event);
 }
 
 ChartView::~ChartView()

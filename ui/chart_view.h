@@ -8,6 +8,7 @@
 #include "chart/trend_chart_model.h"
 
 #include <QImage>
+#include <functional>
 #include <optional>
 #include <qcustomplot.h>
 
@@ -40,11 +41,23 @@ public:
     // The chart as shown, at its current size, drawn on a white background.
     QImage renderImage();
 
+    // The read-out under the mouse: the text for the logged point at a record position, or an
+    // empty text when no logged row is there. Shown beside the pointer while it is over the plot.
+    using ReadOut = std::function<QString(qint64 record)>;
+    void setReadOut(ReadOut readOut) { readOut_ = std::move(readOut); }
+    // The record the read-out shows for a pointer at `pos`; -1 when none (off the page or the data).
+    qint64 recordAt(const QPoint& pos) const;
+    QString readOutText() const;   // what the read-out shows; empty when hidden
+
     QCPGraph* areaGraph() const { return area_; }
     QCPGraph* lineGraph() const { return line_; }
 
+protected:
+    void leaveEvent(QEvent* event) override;
+
 private:
     void applyLook();
+    void showReadOut(const QPoint& pos);
 
     // What the last full replot drew around the series: while it stays, a refresh redraws
     // only the series' own layer and the background, grid and axes come from their buffers.
@@ -63,5 +76,7 @@ private:
     QCPGraph* area_ = nullptr;  // Series2, index 0
     QCPGraph* line_ = nullptr;  // Series1, index 1
     QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to
+    ReadOut readOut_;
+    QLabel* readOutLabel_ = nullptr;
     RefreshThrottle refresh_{kMinRefreshGapMs, [this] { refreshNow(); }};
 };

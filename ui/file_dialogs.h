@@ -14,6 +14,7 @@ struct FileDialogParams {
     bool confirmOverwrite = false;
     bool clearNameBeforeShow = false;   // true: the name box starts empty each time
     bool resizable = true;
+    QString folder;                     // where the dialog starts; empty: the platform's choice
 };
 
 // The table's save dialog (`SaveDialog2`) and open dialog (`OpenDialog1`).

@@ -18,10 +18,11 @@ QLineEdit* makeEdit(QWidget* parent, const char* name, const QString& text, int 
     return e;
 }
 
-void addLabel(QWidget* parent, const QString& text, int y)
+QLabel* addLabel(QWidget* parent, const QString& text, int y)
 {
     auto* l = new QLabel(text, parent);
     l->setGeometry(8, y, 104, 24);
+    return l;
 }
 } // namespace
 
@@ -32,16 +33,25 @@ JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparat
 {
     setObjectName(QStringLiteral("Panel4"));
     setFrameShape(QFrame::StyledPanel);
-    addLabel(this, QStringLiteral("Set High Limit:"), 8);
+    QLabel* highLabel = addLabel(this, QStringLiteral("Set &High Limit:"), 8);
     addLabel(this, QStringLiteral("Measure Value:"), 45);
-    addLabel(this, QStringLiteral("Set Low Limit:"), 82);
+    QLabel* lowLabel = addLabel(this, QStringLiteral("Set &Low Limit:"), 82);
     T1HI = makeEdit(this, "T1HI", judge.highText(), 8);
     T1VALUE = makeEdit(this, "T1VALUE", judge.valueText(), 45);
     T1VALUE->setReadOnly(true);
+    T1VALUE->setFocusPolicy(Qt::NoFocus);   // shows the reading; nothing to type
     T1VALUE->setStyleSheet(QStringLiteral("background: rgb(255,255,225)"));
     T1LO = makeEdit(this, "T1LO", judge.lowText(), 82);
+    highLabel->setBuddy(T1HI);   // Alt+H and Alt+L reach the limits
+    lowLabel->setBuddy(T1LO);
     for (QLineEdit* e : {T1HI, T1LO})
         e->installEventFilter(this);
+    // Limits that cross fail every reading; said under the edits while they do.
+    CrossedLimits = new QLabel(QStringLiteral("Low limit above high limit: every reading fails"), this);
+    CrossedLimits->setObjectName(QStringLiteral("CrossedLimits"));
+    CrossedLimits->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0); font-weight: bold; font-size: 9px"));
+    CrossedLimits->setGeometry(8, 106, 300, 10);
+    CrossedLimits->hide();
 
     Shape1 = new JudgeDisc(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
@@ -59,6 +69,7 @@ JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparat
         QLineEdit* edit = editOf(e);
         const QSignalBlocker block(edit);
         edit->setText(text);
+        showLimitState();
     });
     connect(&judge_, &LimitJudge::checkTimerSet, this, [this](LimitEdit e, bool running) {
         QTimer& t = e == LimitEdit::High ? Timer1 : Timer4;
@@ -67,10 +78,27 @@ JudgePanel::JudgePanel(LimitJudge& judge, std::function<QString()> localeSeparat
         else
             t.stop();
     });
-    connect(T1HI, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.limitEdited(LimitEdit::High, t); }); });
-    connect(T1LO, &QLineEdit::textChanged, this, [this](const QString& t) { emit run([this, t] { judge_.limitEdited(LimitEdit::Low, t); }); });
+    connect(T1HI, &QLineEdit::textChanged, this, [this](const QString& t) {
+        emit run([this, t] { judge_.limitEdited(LimitEdit::High, t); });
+        showLimitState();
+    });
+    connect(T1LO, &QLineEdit::textChanged, this, [this](const QString& t) {
+        emit run([this, t] { judge_.limitEdited(LimitEdit::Low, t); });
+        showLimitState();
+    });
     connect(&Timer1, &QTimer::timeout, this, [this] { emit run([this] { judge_.checkLimit(LimitEdit::High, localeSeparator_()); }); });
     connect(&Timer4, &QTimer::timeout, this, [this] { emit run([this] { judge_.checkLimit(LimitEdit::Low, localeSeparator_()); }); });
+}
+
+void JudgePanel::showLimitState()
+{
+    const bool crossed = judge_.limitsCrossed(localeSeparator_());
+    if (CrossedLimits->isVisibleTo(this) == crossed)
+        return;
+    CrossedLimits->setVisible(crossed);
+    const QString style = crossed ? QStringLiteral("background: rgb(255, 208, 208)") : QString();
+    T1HI->setStyleSheet(style);
+    T1LO->setStyleSheet(style);
 }
 
 void JudgePanel::showVerdict()

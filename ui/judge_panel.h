@@ -9,6 +9,7 @@
 #include <functional>
 
 class LinkIndicatorWidget;
+class QLabel;
 class JudgeDisc;
 
 class JudgePanel : public QFrame {
@@ -27,6 +28,7 @@ public:
     QLineEdit* T1HI = nullptr;
     QLineEdit* T1VALUE = nullptr;
     QLineEdit* T1LO = nullptr;
+    QLabel* CrossedLimits = nullptr;   // shown while the low limit lies above the high one
     JudgeDisc* Shape1 = nullptr;
     LinkIndicatorWidget* CONok = nullptr;   // shows CONok or CONokN
     QTimer Timer1;
@@ -40,6 +42,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showLimitState();
     QLineEdit* editOf(LimitEdit e) const { return e == LimitEdit::High ? T1HI : T1LO; }
     LimitJudge& judge_;
     std::function<QString()> localeSeparator_;

@@ -1,7 +1,13 @@
 #include "ui/log_grid_view.h"
 
+#include "ui/grid_copy.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QStyleOptionSlider>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -42,7 +48,12 @@ void LogGridView::setModel(QAbstractItemModel* model)
     if (model) {
         // Rows added at the end only move the scroll bar's range, and perhaps what is shown;
         // anything else starts the view afresh.
-        connect(model, &QAbstractItemModel::rowsInserted, this, [this] { updateGeometries(); });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this] {
+            const bool follow = atEnd();
+            updateGeometries();
+            if (follow)
+                verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        });
         connect(model, &QAbstractItemModel::rowsRemoved, this, &LogGridView::sourceReset);
         connect(model, &QAbstractItemModel::modelReset, this, &LogGridView::sourceReset);
         connect(model, &QAbstractItemModel::layoutChanged, this, &LogGridView::sourceReset);
@@ -102,23 +113,91 @@ void LogGridView::place(const Placement& p)
         }
     }
 
-    // The current row stays with its model row.
+    // The current row and the selection stay with their model rows.
     if (currentSourceRow_ < 0 || !selectionModel())
         return;
     remapping_ = true;
     const int row = currentSourceRow_ - p.top;
     const int column = std::max(0, currentIndex().column());
     if (row >= 0 && row < p.count)
-        selectionModel()->setCurrentIndex(window_.index(row, column),
-                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectionModel()->setCurrentIndex(window_.index(row, column), QItemSelectionModel::NoUpdate);
     else
-        selectionModel()->clear();
+        selectionModel()->clearCurrentIndex();
+    showSelection();
     remapping_ = false;
+}
+
+void LogGridView::showSelection()
+{
+    const int first = std::max(selectionFirst() - placed_.top, 0);
+    const int last = std::min(selectionLast() - placed_.top, placed_.count - 1);
+    QItemSelection shown;
+    if (selectionFirst() >= 0 && first <= last && window_.columnCount() > 0)
+        shown.select(window_.index(first, 0), window_.index(last, window_.columnCount() - 1));
+    selectionModel()->select(shown, QItemSelectionModel::ClearAndSelect);
+}
+
+bool LogGridView::atEnd() const
+{
+    return verticalScrollBar()->value() >= verticalScrollBar()->maximum();
+}
+
+int LogGridView::selectionFirst() const
+{
+    if (currentSourceRow_ < 0)
+        return -1;
+    return anchorSourceRow_ < 0 ? currentSourceRow_ : std::min(currentSourceRow_, anchorSourceRow_);
+}
+
+int LogGridView::selectionLast() const
+{
+    return currentSourceRow_ < 0 ? -1 : std::max(currentSourceRow_, anchorSourceRow_);
+}
+
+QString LogGridView::selectionAsText() const
+{
+    if (!window_.source() || selectionFirst() < 0)
+        return QString();
+    return rowsAsTabText(*window_.source(), selectionFirst(), selectionLast());
+}
+
+void LogGridView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags)
+{
+    // A click or key selects the row under it; the selection is then the rows from the anchor.
+    QTableView::setSelection(rect, flags);
+    if (!remapping_ && currentSourceRow_ >= 0) {
+        remapping_ = true;
+        showSelection();
+        remapping_ = false;
+    }
+}
+
+QItemSelectionModel::SelectionFlags LogGridView::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    // The click or key that moves the current row says whether it extends the selection.
+    const auto* input = dynamic_cast<const QInputEvent*>(event);
+    extending_ = input && (input->modifiers() & Qt::ShiftModifier);
+    return QTableView::selectionCommand(index, event);
+}
+
+void LogGridView::keyPressEvent(QKeyEvent* event)
+{
+    if (!event->matches(QKeySequence::Copy))
+        return QTableView::keyPressEvent(event);
+    if (selectionFirst() < 0)
+        return;
+    if (selectionLast() - selectionFirst() + 1 > kMostCopiedRows) {
+        QToolTip::showText(mapToGlobal(QPoint(0, 0)),
+                           QStringLiteral("Select at most %1 rows to copy them.").arg(kMostCopiedRows), this);
+        return;
+    }
+    QGuiApplication::clipboard()->setText(selectionAsText());
 }
 
 void LogGridView::sourceReset()
 {
     currentSourceRow_ = -1;
+    anchorSourceRow_ = -1;
     if (selectionModel())
         selectionModel()->clear();
     placed_ = Placement();
@@ -172,8 +251,17 @@ void LogGridView::scrollTo(const QModelIndex& index, ScrollHint)
 
 void LogGridView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    if (!remapping_)
+    if (!remapping_) {
         currentSourceRow_ = current.isValid() ? window_.sourceRow(current.row()) : -1;
+        // Shift extends the selection from its anchor; anything else starts it afresh.
+        if (!extending_ || anchorSourceRow_ < 0)
+            anchorSourceRow_ = currentSourceRow_;
+        if (selectionModel()) {
+            remapping_ = true;
+            showSelection();
+            remapping_ = false;
+        }
+    }
     QTableView::currentChanged(current, previous);
 }
 

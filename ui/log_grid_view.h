@@ -47,7 +47,23 @@ public:
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
+    // The view shows the last row: new rows keep it there, as a terminal does. Scrolled back,
+    // the rows stay where the user put them.
+    bool atEnd() const;
+    // The model rows selected, first and last; -1 and -1 when none. A click selects one row,
+    // Shift with a click or the arrow keys extends it from the row clicked first.
+    int selectionFirst() const;
+    int selectionLast() const;
+    // The selected rows as TAB text with the header line, as Ctrl+C puts them on the clipboard.
+    QString selectionAsText() const;
+    static constexpr int kMostCopiedRows = 1000000;   // beyond, Ctrl+C says so and copies nothing
+
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
+
     void updateGeometries() override;
     void scrollContentsBy(int dx, int dy) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
@@ -66,6 +82,7 @@ private:
     void place(const Placement& p);
     void sourceReset();
     void revealSourceRow(int row);
+    void showSelection();   // selects the rows in sight that lie in the selection
     int sourceRows() const;
     int fullRows() const;   // rows that fit whole in the viewport
     int rowHeight() const;
@@ -75,4 +92,6 @@ private:
     bool fitting_ = false;        // updateGeometries is bringing the scroll bar up to date
     bool remapping_ = false;      // the current row is being moved with what is shown
     int currentSourceRow_ = -1;   // the model row of the current (selected) row; -1: none
+    int anchorSourceRow_ = -1;    // where a Shift selection starts; -1: none
+    mutable bool extending_ = false;   // the event moving the current row holds Shift
 };

@@ -9,7 +9,7 @@
 RecordMenu::RecordMenu(QMenuBar& bar, const std::array<QString, 6>& limitCaptions, int checkedItem) : QObject(&bar)
 {
     static const char* const names[] = {"N10001", "N50001", "N100001", "N500001", "N1000001", "limitess"};
-    QMenu* menu = bar.addMenu(QStringLiteral("Record"));
+    QMenu* menu = bar.addMenu(QStringLiteral("&Record"));
     menu->setObjectName(QStringLiteral("RecordMenu"));
     auto* group = new QActionGroup(menu);
     for (int i = 0; i < int(items_.size()); ++i) {

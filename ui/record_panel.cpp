@@ -8,14 +8,14 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     setObjectName(QStringLiteral("Panel2"));
     setFrameShape(QFrame::StyledPanel);
 
-    RepeatSet = new QCheckBox(QStringLiteral("Repeat"), this);
+    RepeatSet = new QCheckBox(QStringLiteral("R&epeat"), this);
     RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
     RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
     RepeatSet->setChecked(true);
     RepeatSet->setGeometry(5, 2, 70, 18);
 
     // The interval box sits over the blanks of the check box's caption.
-    RecordSI = new QCheckBox(QStringLiteral("Sampling Interval           'S"), this);
+    RecordSI = new QCheckBox(QStringLiteral("Sampling &Interval           'S"), this);
     RecordSI->setObjectName(QStringLiteral("RecordSI"));
     RecordSI->setGeometry(5, 20, 170, 18);
     RecordSITime = new QLineEdit(QStringLiteral("1"), this);
@@ -23,15 +23,20 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     RecordSITime->setGeometry(126, 20, 34, 18);
     RecordSITime->setValidator(new DigitsValidator(RecordSITime));
 
-    RecordNew = panelButton(this, "RecordNew", QStringLiteral("Clear"), QStringLiteral("Close Data"), 176, 42);
-    saveas = panelButton(this, "saveas", QStringLiteral("Save"), QStringLiteral("Save data files"), 220, 40);
-    OpenDataFiles = panelButton(this, "OpenDataFiles", QStringLiteral("Open"), QStringLiteral("Open old data files"), 262, 40);
-    BtPrint = panelButton(this, "BtPrint", QStringLiteral("Print"), QStringLiteral("Print"), 176, 0);
+    RecordNew = panelButton(this, "RecordNew", QStringLiteral("&Clear"), QStringLiteral("Close Data"), 176, 42);
+    saveas = panelButton(this, "saveas", QStringLiteral("&Save"), QStringLiteral("Save data files (Ctrl+S)"), 220, 40);
+    OpenDataFiles = panelButton(this, "OpenDataFiles", QStringLiteral("&Open"), QStringLiteral("Open old data files (Ctrl+O)"), 262, 40);
+    BtPrint = panelButton(this, "BtPrint", QStringLiteral("&Print"), QStringLiteral("Print (Ctrl+P)"), 176, 0);
     // Print shares the row: the four buttons are narrower than the panel allows otherwise.
     RecordNew->setGeometry(176, 2, 62, 18);
     BtPrint->setGeometry(240, 2, 62, 18);
     saveas->setGeometry(176, 20, 62, 18);
     OpenDataFiles->setGeometry(240, 20, 62, 18);
+    // In the free space after Repeat: the figures of what was logged, one click away.
+    Statistics = panelButton(this, "Statistics", QStringLiteral("S&tatistics"),
+                             QStringLiteral("Min, max, mean and deviation of the logged rows"), 80, 0);
+    Statistics->setGeometry(82, 2, 88, 18);
+    Statistics->setCheckable(true);
 
     connect(RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_.setRepeatSet(on); });
     connect(RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger_.setRecordSI(on); });

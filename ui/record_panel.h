@@ -20,6 +20,7 @@ public:
     QPushButton* saveas = nullptr;          // Save data files
     QPushButton* OpenDataFiles = nullptr;   // Open old data files
     QPushButton* BtPrint = nullptr;
+    QPushButton* Statistics = nullptr;   // shows or hides the statistics window
 
 signals:
     // The sampling timer's new interval, in milliseconds.

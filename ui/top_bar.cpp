@@ -32,7 +32,7 @@ TopBar::TopBar(QWidget* parent) : QWidget(parent)
     USBCon->setGeometry(194, 3, 120, 24);
     connect(USBCon, &QPushButton::clicked, this, &TopBar::usbConClicked);
 
-    BitBtn1 = new QPushButton(QStringLiteral("Quit"), this);
+    BitBtn1 = new QPushButton(QStringLiteral("&Quit"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(585, 3, 72, 24);
     connect(BitBtn1, &QPushButton::clicked, this, &TopBar::quitClicked);

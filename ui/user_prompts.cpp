@@ -39,7 +39,7 @@ namespace {
 QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDialog::AcceptMode mode,
                       const QString& startName = QString())
 {
-    QFileDialog dialog(parent, d.title, QString(), d.filter);
+    QFileDialog dialog(parent, d.title, d.folder, d.filter);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(d.defaultSuffix);

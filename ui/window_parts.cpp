@@ -22,6 +22,8 @@
 #include <QMainWindow>
 #include <QMenuBar>
 
+#include <algorithm>
+
 namespace {
 
 // The grid as the layout draws it: read-only rows chosen whole, a small font, no row header.
@@ -38,6 +40,31 @@ void lookLikeTheLayoutsGrid(LogGridView& grid)
     grid.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid.verticalHeader()->setDefaultSectionSize(18);
     grid.horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+}
+
+// Tab goes as the eye reads the window: the top bar, then the left column (logging controls,
+// grid), then the right one (limits, chart tools); inside a part by rows, left to right.
+void setTabOrderByLayout(const std::initializer_list<QWidget*>& parts)
+{
+    QWidget* previous = nullptr;
+    for (QWidget* part : parts) {
+        QList<QWidget*> stops;
+        if (part->focusPolicy() & Qt::TabFocus)
+            stops << part;
+        for (QWidget* w : part->findChildren<QWidget*>())
+            if (w->focusPolicy() & Qt::TabFocus)
+                stops << w;
+        std::stable_sort(stops.begin(), stops.end(), [part](QWidget* a, QWidget* b) {
+            const QPoint pa = a == part ? QPoint() : a->mapTo(part, QPoint());
+            const QPoint pb = b == part ? QPoint() : b->mapTo(part, QPoint());
+            return pa.y() != pb.y() ? pa.y() < pb.y() : pa.x() < pb.x();
+        });
+        for (QWidget* w : stops) {
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+    }
 }
 
 } // namespace
@@ -79,6 +106,8 @@ WindowParts buildWindowParts(QMainWindow& window, const PartModels& m, const QLo
     for (QWidget* part : client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         part->setGeometry(placeOf(part->objectName()));
     fitGridColumns(*p.DBGrid1, widestGridTexts(locale, m.localeSeparator()));
+
+    setTabOrderByLayout({p.Panel5, p.Panel2, p.DBGrid1, p.Panel4, p.TntPanel1});
 
     std::array<QString, RecordLogger::kLimitCount> captions;
     for (int i = 0; i < RecordLogger::kLimitCount; ++i)

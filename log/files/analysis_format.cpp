@@ -56,6 +56,8 @@ QString withoutControls(const QString& raw)
     return text;
 }
 
+} // namespace
+
 void appendCsvField(std::string& out, const QString& raw)
 {
     QString text = withoutControls(raw);
@@ -100,8 +102,6 @@ void appendJsonString(std::string& out, const QString& text)
     }
     out.push_back('"');
 }
-
-} // namespace
 
 void appendCsvHeader(std::string& out, bool withIndicators)
 {

@@ -10,6 +10,11 @@
 
 #include <string>
 
+// One CSV field as the records write it (quoted when it must be, never run as a formula);
+// one JSON string with its quotes and escapes.
+void appendCsvField(std::string& out, const QString& text);
+void appendJsonString(std::string& out, const QString& text);
+
 void appendCsvHeader(std::string& out, bool withIndicators);
 void appendCsvRecord(std::string& out, const AnalysisRecord& record);
 void appendJsonRecord(std::string& out, const AnalysisRecord& record);

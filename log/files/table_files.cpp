@@ -14,31 +14,40 @@ TableFileFormat tableFileFormat(const QString& fileName)
     return TableFileFormat::Text;
 }
 
-FileOutcome saveTableFile(const LogTable& table, const QString& fileName)
+FileOutcome saveTableFile(const LogTable& table, const QString& fileName, const FileProgress& progress)
 {
     const QString saved = QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!");
     QString reason;
     const TableFileFormat format = tableFileFormat(fileName);
     if (format == TableFileFormat::XmlPacket || format == TableFileFormat::Csv) {
         const bool written = format == TableFileFormat::Csv ? saveTableCsv(table, fileName, &reason)
-                                                            : saveTableXml(table, fileName, &reason);
+                                                            : saveTableXml(table, fileName, &reason, progress);
         if (!written)
             return FileOutcome::error(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
         return FileOutcome::information(saved);
     }
-    if (!SaveTableAsText(table, fileName, &reason))
+    if (!SaveTableAsText(table, fileName, &reason, progress))
         return FileOutcome::error(QStringLiteral("Could not save table to specified file: ") + fileName, reason);
     return FileOutcome::information(saved);
 }
 
-FileOutcome LoadTableFile(const QString& fileName, LogTable& table)
+FileOutcome LoadTableFile(const QString& fileName, LogTable& table, const FileProgress& progress)
 {
     if (tableFileFormat(fileName) == TableFileFormat::Csv)
         return FileOutcome::error(QStringLiteral("A CSV file is an export for other programs and cannot be opened "
                                                  "here. Open a table saved as text (.xls, .txt) or XML (.xml)."),
                                   QStringLiteral("CSV files are written for other programs, not read"));
     QString reason;
-    const bool loaded = tableFileFormat(fileName) == TableFileFormat::XmlPacket ? loadTableXml(fileName, table, &reason)
-                                                                                 : loadTableText(fileName, table, &reason);
+    bool cancelled = false;
+    const FileProgress watched = progress ? FileProgress([&](qint64 done, qint64 total) {
+        cancelled = cancelled || !progress(done, total);
+        return !cancelled;
+    })
+                                          : FileProgress();
+    const bool loaded = tableFileFormat(fileName) == TableFileFormat::XmlPacket
+                            ? loadTableXml(fileName, table, &reason, watched)
+                            : loadTableText(fileName, table, &reason, watched);
+    if (cancelled && !loaded)
+        return FileOutcome::silent(false);   // stopped by the user: the table is as it was
     return loaded ? FileOutcome::silent(true) : FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Saving and loading the log table as the user asks for it: the format follows the file
 // name, and the outcome carries the message the window shows.
+#include "log/files/file_progress.h"
 #include "log/files/table_file_outcome.h"
 
 #include <QString>
@@ -16,9 +17,12 @@ TableFileFormat tableFileFormat(const QString& fileName);
 // Writes the table in the format its name selects. The table is never changed.
 // Text: "Save table to specified file: <name> Scuss!" or "Could not save table to specified
 // file: <name>". XML and CSV: the same success text, or "Cannot create file "<name>". <reason>".
-FileOutcome saveTableFile(const LogTable& table, const QString& fileName);
+// `progress` hears of the rows written (text and XML).
+FileOutcome saveTableFile(const LogTable& table, const QString& fileName, const FileProgress& progress = {});
 
 // Reads either format into the table: text appends, XML replaces the rows. On any failure the
 // table is as it was and the outcome is the error "Failed to Load File!". Success shows nothing.
-// A CSV file is refused with a message that says it is an export only.
-FileOutcome LoadTableFile(const QString& fileName, LogTable& table);
+// A CSV file is refused with a message that says it is an export only. `progress` hears of the
+// bytes read; when it answers false the load stops, the table stays as it was and the outcome
+// is silent.
+FileOutcome LoadTableFile(const QString& fileName, LogTable& table, const FileProgress& progress = {});

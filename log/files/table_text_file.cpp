@@ -335,7 +335,7 @@ void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t ro
     }
 }
 
-bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* error)
+bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* error, const FileProgress& progress)
 {
     TableFileWriter writer(fileName);
     if (!writer.open()) {
@@ -350,6 +350,8 @@ bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* er
         appendTableTextRow(out, table, r);
         out.append("\r\n");
         writer.flushIfFull();
+        if (progress && (r & kProgressRowMask) == kProgressRowMask)
+            progress(r + 1, rows);
     }
     if (!writer.commit()) {
         if (error)
@@ -359,14 +361,14 @@ bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* er
     return true;
 }
 
-bool loadTableText(const QString& fileName, LogTable& table, QString* error)
+bool loadTableText(const QString& fileName, LogTable& table, QString* error, const FileProgress& progress)
 {
     auto fail = [error](const QString& why) {
         if (error)
             *error = why;
         return false;
     };
-    QFile file(fileName);
+    ProgressFile file(fileName, progress);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
     LineReader lines(file);

@@ -12,6 +12,7 @@
 // characters 1..32 separate; quoted tokens as above) and the tokens fill the fields by
 // position. Both directions stream, so the file is never held in memory whole: the first line
 // is passed over at any length, and a later line longer than a mebibyte is refused.
+#include "log/files/file_progress.h"
 #include <QString>
 
 #include <cstdint>
@@ -30,10 +31,12 @@ void appendTableTextRow(std::string& out, const LogTable& table, std::int64_t ro
 
 // Writes the text form. False when the file cannot be written; then *error (if given) holds
 // the system's reason and a file that was there before is left as it was.
-bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* error = nullptr);
+bool SaveTableAsText(const LogTable& table, const QString& fileName, QString* error = nullptr,
+                     const FileProgress& progress = {});
 
 // Reads a text file and appends its rows to table. All or nothing: on any error (the file
 // cannot be read or is empty, a No or NVal token is not an integer, a line has more than
 // seven tokens) the table is left exactly as it was and false is returned, with the reason in
 // *error when it is given.
-bool loadTableText(const QString& fileName, LogTable& table, QString* error = nullptr);
+bool loadTableText(const QString& fileName, LogTable& table, QString* error = nullptr,
+                   const FileProgress& progress = {});

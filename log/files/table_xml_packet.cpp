@@ -411,7 +411,7 @@ bool readRow(const QXmlStreamAttributes& attributes, const PacketFields& fields,
 
 }   // namespace
 
-bool saveTableXml(const LogTable& table, const QString& fileName, QString* error)
+bool saveTableXml(const LogTable& table, const QString& fileName, QString* error, const FileProgress& progress)
 {
     TableFileWriter writer(fileName);
     if (!writer.open()) {
@@ -465,6 +465,8 @@ bool saveTableXml(const LogTable& table, const QString& fileName, QString* error
         }
         out.append("/>");
         writer.flushIfFull();
+        if (progress && (r & kProgressRowMask) == kProgressRowMask)
+            progress(r + 1, rows);
     }
     out.append(kTail);
     if (!writer.commit()) {
@@ -605,9 +607,9 @@ bool readPacket(QFile& file, LogTable& loaded, PacketFields& fields, bool header
 
 }   // namespace
 
-bool loadTableXmlGeneral(const QString& fileName, LogTable& table, QString* error)
+bool loadTableXmlGeneral(const QString& fileName, LogTable& table, QString* error, const FileProgress& progress)
 {
-    QFile file(fileName);
+    ProgressFile file(fileName, progress);
     QString why;
     LogTable loaded;
     PacketFields fields;
@@ -623,13 +625,13 @@ bool loadTableXmlGeneral(const QString& fileName, LogTable& table, QString* erro
     return false;
 }
 
-bool loadTableXml(const QString& fileName, LogTable& table, QString* error)
+bool loadTableXml(const QString& fileName, LogTable& table, QString* error, const FileProgress& progress)
 {
     // The rows of a packet in the form this program writes are read by a fast scanner once the
     // general reader has checked everything before them; whatever the scanner does not know
     // sends the whole file to the general reader, which has the last word.
     {
-        QFile file(fileName);
+        ProgressFile file(fileName, progress);
         if (!file.open(QIODevice::ReadOnly)) {
             if (error)
                 *error = file.errorString();
@@ -645,5 +647,5 @@ bool loadTableXml(const QString& fileName, LogTable& table, QString* error)
             return true;
         }
     }
-    return loadTableXmlGeneral(fileName, table, error);
+    return loadTableXmlGeneral(fileName, table, error, progress);
 }

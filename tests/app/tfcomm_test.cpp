@@ -8,6 +8,7 @@
 #include "ui/judge_panel.h"
 #include "ui/record_panel.h"
 #include "chart/chart_control.h"
+#include "chart/chart_tool_panel.h"
 #include "reading/extremes.h"
 #include "reading/lcd_panel_model.h"
 #include "doubles/fixed_locale_clock.h"
@@ -23,6 +24,7 @@
 #include "ui/log_grid_view.h"
 #include "ui/link_indicator_widget.h"
 
+#include <QDir>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
@@ -558,4 +560,83 @@ TEST(MainWindow, TheScreenShowsWhatAFullRepaintDraws)
         EXPECT_TRUE(differing.isNull()) << "stale pixels within " << differing.x() << "," << differing.y() << " "
                                         << differing.width() << "x" << differing.height();
     }
+}
+
+// What the user set comes back at the next start; the first start shows the defaults.
+TEST(MainWindow, SettingsComeBackAtTheNextStart)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("config/meter-logger/meter-logger.conf"));
+    const QString folder = dir.filePath(QStringLiteral("tables"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ScriptedPrompts prompts;
+    FixedLocaleClock clock;
+    TFCOMM::Services s;
+    s.prompts = &prompts;
+    s.clock = &clock;
+    s.settingsFile = file;
+    {
+        TFCOMM w(s);
+        JudgePanel& judge = *part<JudgePanel>(w, "Panel4");
+        RecordPanel& record = *part<RecordPanel>(w, "Panel2");
+        ChartToolBar& tools = *part<ChartToolBar>(w, "TntPanel1");
+        EXPECT_EQ(judge.T1HI->text(), "6000") << "first start";
+        EXPECT_EQ(tools.Maxrecord->text(), "100");
+        EXPECT_EQ(w.logger().checkedLimitItem(), RecordLogger::kDefaultLimitItem);
+
+        judge.T1HI->setText(QStringLiteral("12.5"));
+        judge.T1LO->setText(QStringLiteral("-3"));
+        w.pipeline().judge().checkLimit(LimitEdit::High, QStringLiteral("."));
+        w.pipeline().judge().checkLimit(LimitEdit::Low, QStringLiteral("."));
+        record.RepeatSet->setChecked(false);
+        record.RecordSITime->setText(QStringLiteral("7"));
+        w.setRecordLimit(4);
+        w.chartTools().MaxrecordChange(QStringLiteral("250"));
+        w.chartTools().Timer2Timer();
+        tools.BtFill->click();
+        w.connection().portPanelClicked(2);   // COM3
+        prompts.fileNames.push_back(folder + QStringLiteral("/picture.bmp"));
+        w.BtSaveClick();
+        prompts.answers.push_back(true);
+        w.BitBtn1Click();
+    }
+    TFCOMM w(s);
+    EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1HI->text(), "12.5");
+    EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1LO->text(), "-3");
+    EXPECT_FALSE(w.logger().repeatSet());
+    EXPECT_EQ(w.logger().intervalMs(), 7000);
+    EXPECT_EQ(w.logger().checkedLimitItem(), 4);
+    EXPECT_EQ(w.pager().PageSize(), 250);
+    EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Maxrecord->text(), "250");
+    EXPECT_FALSE(w.chartTools().fillChecked());
+    EXPECT_EQ(w.COMM2().ComPort(), pnCOM3);
+    prompts.fileNames.push_back(QString());
+    w.SpeedButton2Click();
+    EXPECT_EQ(prompts.dialogs.last().folder, folder) << "the file dialogs start in the last folder";
+}
+
+// A page shown while browsing keeps its own scale, whatever range the meter is in now; the
+// live page follows the range rows.
+TEST(MainWindow, AnOldPageKeepsItsOwnScale)
+{
+    Window t;
+    t.w->chartTools().MaxrecordChange(QStringLiteral("2"));
+    t.w->chartTools().Timer2Timer();
+    for (const char* frame : {kVolts1234, kVolts1235})
+        t.feed(frame);
+    for (int i = 0; i < 3; ++i)
+        t.feed(kVolts1234In60);
+    const TrendChartModel& chart = part<ChartView>(*t.w, "Chtshow")->model();
+    EXPECT_EQ(chart.leftAxisMaximum(), 60) << "the live page: the 60 V range row";
+    t.w->chartTools().BtFirstClick();
+    t.feed(kVolts1234In60);
+    t.w->chartTools().BtFirstClick();
+    EXPECT_NEAR(chart.leftAxisMaximum(), 1.23505, 1e-9) << "page 1 holds 1.234 and 1.235";
+    EXPECT_NEAR(chart.leftAxisMinimum(), 1.23395, 1e-9);
+    t.feed(kVolts1234In60);
+    EXPECT_NEAR(chart.leftAxisMaximum(), 1.23505, 1e-9) << "new frames do not rescale the page shown";
+    t.w->chartTools().BTlastClick();
+    t.feed(kVolts1234In60);
+    EXPECT_EQ(chart.leftAxisMaximum(), 60) << "back on the live page";
 }

@@ -1,5 +1,6 @@
 // The chart facility under the pager: axis refusals, the limit-checked scroll and the
 // slice of points the view hands to the plot.
+#include "chart/page_value_axis.h"
 #include "chart/trend_chart_model.h"
 
 #include <gtest/gtest.h>
@@ -144,3 +145,32 @@ TEST(TrendChartModelTest, PointsOutsideTheDrawnWindowDoNotAskForARedraw)
     EXPECT_EQ(notified, 12);
 }
 
+
+// A page shown while browsing is scaled to its own values, not to the meter's present range.
+TEST(TrendChartModelTest, PageValueAxisFitsThePageShown)
+{
+    TrendChartModel m;
+    m.addPointToAllSeries(0);   // the placeholder at X = 0 lies left of page 1
+    for (double v : {0.5, 1.5, 1.0, 4000.0, -4000.0})
+        m.addPointToAllSeries(v);
+    struct Case {
+        double from, to;
+        std::optional<ValueAxisBounds> want;
+        const char* why;
+    };
+    const Case cases[] = {
+        {1, 3, ValueAxisBounds{1.55, 0.45}, "a twentieth of the span beyond the page's values"},
+        {4, 4, ValueAxisBounds{4400, 3600}, "one value: a tenth of it each way"},
+        {1, 10, ValueAxisBounds{4400, -4400}, "a page not yet full"},
+        {6, 10, std::nullopt, "a page without points"},
+    };
+    for (const Case& c : cases) {
+        m.setRecordAxisWindow(c.from, c.to);
+        const std::optional<ValueAxisBounds> got = pageValueAxis(m);
+        ASSERT_EQ(got.has_value(), c.want.has_value()) << c.why;
+        if (got) {
+            EXPECT_DOUBLE_EQ(got->maximum, c.want->maximum) << c.why;
+            EXPECT_DOUBLE_EQ(got->minimum, c.want->minimum) << c.why;
+        }
+    }
+}

@@ -109,3 +109,36 @@ TEST(TableFiles, SaveFailureMessages)
     EXPECT_TRUE(xmlFailed.text.startsWith("Cannot create file \"" + xml + "\". ")) << xmlFailed.text.toStdString();
     EXPECT_GT(xmlFailed.text.size(), QString("Cannot create file \"" + xml + "\". ").size()) << "a reason follows";
 }
+
+// Stopped part way by its progress, a load leaves the table as it was, text (which appends)
+// and XML (which replaces) alike; let run, it reports up to the whole file.
+TEST(TableFiles, ACancelledLoadLeavesTheTableAsItWas)
+{
+    QTemporaryDir dir;
+    LogTable big;
+    for (qint32 no = 1; no <= 200000; ++no)   // several reads' worth
+        big.append(loggedRow(no));
+    for (const char* name : {"big.xls", "big.xml"}) {
+        SCOPED_TRACE(name);
+        const QString file = dir.filePath(QString::fromLatin1(name));
+        qint64 saveReports = 0;
+        ASSERT_TRUE(saveTableFile(big, file, [&](qint64, qint64) { return ++saveReports, true; }).ok);
+        EXPECT_GT(saveReports, 0);
+
+        LogTable t;
+        t.append(loggedRow(7));
+        t.append(loggedRow(8));
+        int reports = 0;
+        const FileOutcome stopped = LoadTableFile(file, t, [&](qint64, qint64) { return ++reports < 2; });
+        EXPECT_FALSE(stopped.ok);
+        EXPECT_EQ(stopped.show, FileOutcome::Show::Nothing) << "the user stopped it: nothing to report";
+        ASSERT_EQ(t.rowCount(), 2);
+        EXPECT_EQ(t.row(0), loggedRow(7));
+        EXPECT_EQ(t.row(1), loggedRow(8));
+
+        qint64 last = 0, whole = 0;
+        EXPECT_TRUE(LoadTableFile(file, t, [&](qint64 done, qint64 total) { return last = done, whole = total, true; }).ok);
+        EXPECT_EQ(last, whole);
+        EXPECT_EQ(t.rowCount(), QByteArray(name).endsWith("xml") ? 200000 : 200002);
+    }
+}

@@ -328,6 +328,23 @@ TEST(ToolsEndToEnd, LoggedRowsAreSavedAndLoadBackAsTheSameLines)
         EXPECT_EQ(o.value(QStringLiteral("display")).toString(), scenario[size_t(k)].display) << k;
         EXPECT_TRUE(o.value(QStringLiteral("indicators")).isArray()) << objects[k].toStdString();
     }
+
+    // The summary of the loaded packet counts its rows, group by group, without time stamps;
+    // the same log summed as it is logged carries them.
+    for (const QStringList& args : {QStringList{QStringLiteral("--load"), xml},
+                                    QStringList{QStringLiteral("--log"), QStringLiteral("--limit"), QStringLiteral("8"), capture}}) {
+        const ToolRun summary = runReader(args + QStringList{QStringLiteral("--summary"), QStringLiteral("--format"),
+                                                             QStringLiteral("jsonl")});
+        EXPECT_EQ(summary.exitCode, 0) << summary.err.toStdString();
+        int counted = 0;
+        for (const QString& line : outputLines(summary.out)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            counted += o.value(QStringLiteral("rows")).toInt();
+            EXPECT_EQ(o.value(QStringLiteral("first")).isNull(), args.contains(xml)) << line.toStdString();
+            EXPECT_EQ(o.keys().size(), 10) << line.toStdString();
+        }
+        EXPECT_EQ(counted, 8);
+    }
 }
 
 TEST(ToolsEndToEnd, UsbReportCaptureDecodesLikeTheSerialBytes)

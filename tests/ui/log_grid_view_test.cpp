@@ -3,6 +3,7 @@
 #include "ui/log_grid_view.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTest>
@@ -113,4 +114,39 @@ TEST(LogGridView, TheCurrentRowStaysWithItsRowAndTheKeysScrollToIt)
     QCoreApplication::processEvents();
     EXPECT_EQ(grid.model()->rowCount(), 0);
     EXPECT_FALSE(grid.currentIndex().isValid());
+}
+
+// New rows keep the view at the end only while it shows the end; a Shift selection copies as
+// TAB text with the header line.
+TEST(LogGridView, FollowsTheEndOnlyFromTheEndAndCopiesTheSelectedRows)
+{
+    QStandardItemModel model(0, 3);
+    model.setHorizontalHeaderLabels({QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Value")});
+    appendRows(model, 100);
+    LogGridView grid;
+    setUp(grid, model);
+    QScrollBar* bar = grid.verticalScrollBar();
+    bar->setValue(bar->maximum());
+    appendRows(model, 5);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "at the end: it follows";
+    bar->setValue(20);
+    appendRows(model, 5);
+    EXPECT_EQ(bar->value(), 20) << "scrolled back: the rows stay";
+    bar->setValue(bar->maximum());
+    appendRows(model, 1);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "back at the end: it follows again";
+
+    bar->setValue(0);
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&grid, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(grid.selectionFirst(), 1);
+    EXPECT_EQ(grid.selectionLast(), 3);
+    EXPECT_EQ(grid.selectionModel()->selectedRows().size(), 3);
+    QTest::keyClick(&grid, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("No.\tTime\tValue\n2\t10:15:2\t0.002\n3\t10:15:3\t0.003\n4\t10:15:4\t0.004\n"));
+    QTest::keyClick(&grid, Qt::Key_Down);
+    EXPECT_EQ(grid.selectionFirst(), 4) << "without Shift the selection starts afresh";
+    EXPECT_EQ(grid.selectionLast(), 4);
 }

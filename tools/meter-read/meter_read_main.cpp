@@ -5,6 +5,8 @@
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_table.h"
+#include "log/record_logger.h"
+#include "log/row_statistics.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
 #include "tools/meter-read/log_settings.h"
@@ -12,6 +14,7 @@
 #include "tools/meter-read/meter_read_options.h"
 #include "tools/meter-read/meter_reader.h"
 #include "tools/meter-read/stream_format.h"
+#include "tools/meter-read/summary_lines.h"
 #include "tools/stop_signals.h"
 #include "program_version.h"
 
@@ -59,6 +62,14 @@ int saveTable(const LogTable& table, const QString& fileName)
     return outcome.ok ? 0 : 1;
 }
 
+// --summary of a table's rows, loaded or recovered.
+void printSummary(const LogTable& table, StreamFormat format)
+{
+    RowStatistics statistics;
+    statistics.addTableRows(table, 0, table.rowCount());
+    printText(summaryText(statistics, format));
+}
+
 int printTableFile(const MeterReadOptions& o)
 {
     LogTable table;
@@ -67,6 +78,10 @@ int printTableFile(const MeterReadOptions& o)
         std::fprintf(stderr, "meter-read: %s: %s (%s)\n", o.file.toLocal8Bit().constData(),
                      outcome.text.toLocal8Bit().constData(), outcome.reason.toLocal8Bit().constData());
         return 1;
+    }
+    if (o.summary) {
+        printSummary(table, o.format);
+        return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
     }
     std::string out = rowStreamHeader(o.format);
     for (std::int64_t r = 0; r < table.rowCount(); ++r) {
@@ -85,7 +100,7 @@ int printTableFile(const MeterReadOptions& o)
 int recoverJournals(const MeterReadOptions& o)
 {
     LogTable table;
-    const bool print = o.saveFile.isEmpty();
+    const bool print = o.saveFile.isEmpty() && !o.summary;
     if (print)
         printText(rowStreamHeader(o.format));
     const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
@@ -115,7 +130,10 @@ int recoverJournals(const MeterReadOptions& o)
                      defaultJournalFolder().toLocal8Bit().constData());
         return 0;
     }
-    return print ? 0 : saveTable(table, o.saveFile);
+    if (o.summary) {
+        printSummary(table, o.format);
+    }
+    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
 }
 
 int readInput(const MeterReadOptions& o, const ReadLoop& loop)
@@ -179,15 +197,27 @@ int main(int argc, char** argv)
     const SystemLocaleClock clock(options.decimalSeparator);
     MeterReader reader(settings, startupVariant(ModelFlags::layout()).fullScaleCount, clock);
     ReadingPipeline& pipeline = reader.pipeline();
-    // Reading lines unless the rows are printed; refusals always.
-    ReadingPrinter printing(options.log ? nullptr : stdout, stderr, options.format, clock);
-    printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
+    // Reading lines unless the rows or the summary are printed; refusals always.
+    const bool lines = !options.summary;
+    ReadingPrinter printing(options.log || !lines ? nullptr : stdout, stderr, options.format, clock);
+    if (lines)
+        printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
     QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
+    // The summary's figures: of the logged rows, or of every reading as it was decoded.
+    RowStatistics statistics;
+    if (options.summary && options.log)
+        QObject::connect(&pipeline, &ReadingPipeline::rowLogged, [&statistics](const LogRow& row) { statistics.add(row); });
+    else if (options.summary)
+        QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&statistics, &clock](const Reading& r) {
+            LogRow row = offeredRow(r);
+            row.loggedAt = clock.now();
+            statistics.add(row);
+        });
     QObject::connect(&reader, &MeterReader::frameRefused, [](const QString& message) {
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
         std::fflush(stderr);
     });
-    if (options.log)
+    if (options.log && lines)
         QObject::connect(&pipeline, &ReadingPipeline::rowLogged, [&pipeline, format = options.format] {
             printText(rowStreamLine(pipeline.table(), pipeline.table().rowCount() - 1, format));
         });
@@ -236,6 +266,8 @@ int main(int argc, char** argv)
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.sample();
+    if (options.summary)
+        printText(summaryText(statistics, options.format));
     bool kept = true;   // the rows are in the file, or were printed as they came
     if (!options.saveFile.isEmpty()) {
         const int saved = saveTable(reader.table(), options.saveFile);

@@ -40,6 +40,10 @@ QString meterReadUsage()
         "                           JSON give no, timestamp, time, function, value, unit,\n"
         "                           value_si, si_unit, range, judge, display (and indicators for\n"
         "                           readings), numbers with \".\" whatever the separator\n"
+        "  --summary                instead of the lines, print at the end of the input (or on\n"
+        "                           Ctrl+C) per function and base unit: function, si_unit,\n"
+        "                           rows, overloads, min, max, mean, stdev (sample), first,\n"
+        "                           last; figures in the base unit, times in ISO 8601\n"
         "Logging (prints the rows of the log: No, Time, DC/AC, Value, Unit, Auto):\n"
         "  --log                    log the readings and print each row as it is logged\n"
         "  --high X, --low Y        limits of the judge (default 6000 and -6000)\n"
@@ -143,6 +147,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
             const QString v = valueOf(args, i);
             if (!parseStreamFormat(v, &o.format))
                 usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
+        } else if (a == QLatin1String("--summary")) {
+            o.summary = true;
         } else if (a == QLatin1String("--log")) {
             o.log = true;
             loggingOption = true;

@@ -25,6 +25,7 @@ struct MeterReadOptions {
     bool endAtHangup = false;        // Source::Port: end when the port goes away instead of waiting
     QString decimalSeparator = QStringLiteral(".");
     StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
+    bool summary = false;            // figures per group at the end instead of the lines
     bool help = false;
 
     // Logging: rows of the log instead of reading lines.

@@ -1,0 +1,25 @@
+#pragma once
+// What the window keeps between runs: the limits, Repeat, the sampling interval, the record
+// limit, the page size, Fill, the COM port and the folder of the last file dialog. Kept with
+// QSettings as an INI file in the user's configuration folder
+// ($XDG_CONFIG_HOME/meter-logger/meter-logger.conf); a missing or unreadable entry gives the
+// window's own default, so the first start shows the defaults.
+#include <QString>
+
+struct WindowSettings {
+    QString high = QStringLiteral("6000");
+    QString low = QStringLiteral("-6000");
+    bool repeat = true;
+    int intervalSeconds = 1;
+    int recordLimitItem = 2;     // "10000"
+    int pageSize = 100;
+    bool fill = true;
+    int comPort = 1;             // 1..4
+    QString lastFolder;          // empty: none yet
+};
+
+// The user's settings file.
+QString defaultSettingsFile();
+WindowSettings loadWindowSettings(const QString& file);
+// False when the file could not be written.
+bool saveWindowSettings(const QString& file, const WindowSettings& settings);

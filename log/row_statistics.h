@@ -1,0 +1,69 @@
+#pragma once
+// Running figures of a set of logged rows: how many, how many overloads, minimum, maximum,
+// mean, sample standard deviation and the first and last time stamp, per group of function
+// and base unit (a log that went from mV to V is one group of volts). Values are in the base
+// unit; each row updates the sums once, so the figures of ten million rows cost no rescan.
+#include "log/log_row.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class LogTable;
+
+struct StatisticsGroup {
+    QString function;            // "DC", "OHM", ...
+    QString baseUnit;            // "V", "\u03A9", "\u00B0C"; a unit this system does not know: as shown
+    QString latestUnit;          // stored unit of the group's latest row ("mV"), the one the meter shows now
+    std::int64_t rows = 0;
+    std::int64_t overloads = 0;
+    std::int64_t numbers = 0;    // rows whose value is a number
+    double minimum = 0;          // base units; meaningful when numbers > 0
+    double maximum = 0;
+    double mean = 0;
+    double squares = 0;          // sum of squared differences from the mean (Welford)
+    QDateTime first;             // time stamps of logged rows; invalid when only loaded rows
+    QDateTime last;
+
+    // Sample standard deviation; empty below two numbers.
+    std::optional<double> stdev() const;
+};
+
+class RowStatistics {
+public:
+    void add(const LogRow& row);
+    // Rows [first, end) of the table.
+    void addTableRows(const LogTable& table, std::int64_t first, std::int64_t end);
+    void clear();
+
+    // In the order the groups first appeared.
+    const std::vector<StatisticsGroup>& groups() const { return groups_; }
+    std::int64_t rows() const { return rows_; }
+    // Record numbers of the first and last row counted; empty when they had none.
+    std::optional<qint32> firstNo() const { return firstNo_; }
+    std::optional<qint32> lastNo() const { return lastNo_; }
+
+private:
+    void add(const QString& function, const QString& unit, const QString& value, const QDateTime& at,
+             std::optional<qint32> no);
+    std::size_t groupOf(const QString& function, const QString& unit);
+
+    std::vector<StatisticsGroup> groups_;
+    std::int64_t rows_ = 0;
+    std::optional<qint32> firstNo_, lastNo_;
+    // The last (function, unit) seen and its group with its power of ten: rows mostly repeat it.
+    QString lastFunction_, lastUnit_;
+    std::size_t lastGroup_ = 0;
+    int lastExponent_ = 0;
+    bool haveLast_ = false;
+};
+
+// The number a meter value text shows, times 10^exponent; empty for an overload or a text that
+// is not a plain number. The one mark between digits is the decimal separator, whichever the
+// locale was at logging.
+std::optional<double> meterNumber(const QString& valueText, int exponent);
+// An overload as the meter shows it: "0.L", "-0,L", "OL".
+bool isOverloadText(const QString& valueText);

@@ -1,0 +1,78 @@
+#include "tools/meter-read/summary_lines.h"
+
+#include "log/files/analysis_format.h"
+#include "log/files/analysis_record.h"
+#include "log/files/table_file_writer.h"
+
+#include <QLocale>
+
+namespace {
+
+const char* const kKeys[] = {"function", "si_unit", "rows", "overloads", "min", "max", "mean", "stdev", "first", "last"};
+
+struct Figure {
+    QString text;
+    bool number;
+};
+
+QString shortest(double v)
+{
+    return QString::number(v, 'g', QLocale::FloatingPointShortest);
+}
+
+std::vector<Figure> figuresOf(const StatisticsGroup& g)
+{
+    const bool any = g.numbers > 0;
+    const std::optional<double> stdev = g.stdev();
+    return {
+        {g.function, false},
+        {g.baseUnit, false},
+        {QString::number(g.rows), true},
+        {QString::number(g.overloads), true},
+        {any ? shortest(g.minimum) : QString(), true},
+        {any ? shortest(g.maximum) : QString(), true},
+        {any ? shortest(g.mean) : QString(), true},
+        {stdev ? shortest(*stdev) : QString(), true},
+        {isoTimestamp(g.first), false},
+        {isoTimestamp(g.last), false},
+    };
+}
+
+} // namespace
+
+std::string summaryText(const RowStatistics& statistics, StreamFormat format)
+{
+    std::string out;
+    if (format == StreamFormat::Csv) {
+        for (const char* key : kKeys)
+            out += std::string(key == kKeys[0] ? "" : ",") + key;
+        out += "\r\n";
+    }
+    for (const StatisticsGroup& g : statistics.groups()) {
+        const std::vector<Figure> figures = figuresOf(g);
+        if (format == StreamFormat::Jsonl)
+            out.push_back('{');
+        for (std::size_t i = 0; i < figures.size(); ++i) {
+            const Figure& f = figures[i];
+            if (i)
+                out.push_back(format == StreamFormat::Tsv ? '\t' : ',');
+            if (format == StreamFormat::Tsv) {
+                // A TAB or line end inside a loaded file's text would split the line.
+                QString text = f.text;
+                appendUtf8(out, text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+            } else if (format == StreamFormat::Csv) {
+                appendCsvField(out, f.text);
+            } else {
+                out += std::string("\"") + kKeys[i] + "\":";
+                if (f.text.isEmpty())
+                    out += "null";
+                else if (f.number)
+                    appendUtf8(out, f.text);
+                else
+                    appendJsonString(out, f.text);
+            }
+        }
+        out += format == StreamFormat::Jsonl ? "}\n" : format == StreamFormat::Csv ? "\r\n" : "\n";
+    }
+    return out;
+}

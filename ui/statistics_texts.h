@@ -1,0 +1,19 @@
+#pragma once
+// The statistics as a person reads them: each figure in the unit the meter shows now for its
+// group (a log that went from mV to V reads in V once the meter shows V), with the locale's
+// separator, and what the figures cover.
+#include "log/row_statistics.h"
+
+#include <QLocale>
+#include <QStringList>
+
+// Column titles, then for a group: function, unit, rows, overloads, min, max, mean, std dev,
+// first, last. Figures that do not exist are "-".
+QStringList statisticsColumnTitles();
+QStringList statisticsRowTexts(const StatisticsGroup& group, const QLocale& locale);
+
+// "All 1,234 rows of the table (No. 1 to 1,300)".
+QString tableCoverText(const RowStatistics& statistics, const QLocale& locale);
+// "Chart page 3, records 201 to 300: 100 logged rows".
+QString pageCoverText(const RowStatistics& statistics, int page, qint64 firstRecord, qint64 lastRecord,
+                      const QLocale& locale);
