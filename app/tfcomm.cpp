@@ -1,6 +1,7 @@
 #include "app/tfcomm.h"
 
 #include "app/entry_guard.h"
+#include "app/file_choices.h"
 #include "app/platform_info.h"
 #include "app/serial_port_access.h"
 #include "app/usb_side.h"
@@ -43,7 +44,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QScopedValueRollback>
 #include <QScreen>
 
@@ -58,6 +58,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     setObjectName(QStringLiteral("FCOMM"));
     if (!(prompts_ = services_.prompts))
         prompts_ = (ownPrompts_ = std::make_unique<DialogPrompts>(this)).get();
+    files_ = std::make_unique<FileChoices>(*prompts_);
     if (!(clock_ = services_.clock))
         clock_ = (ownClock_ = std::make_unique<SystemLocaleClock>()).get();
 
@@ -425,7 +426,7 @@ void TFCOMM::applySettings()
     parts_.TntPanel1->showState();
     connection().portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     showConnectionState();
-    lastFolder_ = s.lastFolder;
+    files_->setLastFolder(s.lastFolder);
 }
 
 void TFCOMM::keepSettings()
@@ -441,21 +442,8 @@ void TFCOMM::keepSettings()
     s.pageSize = pager_->PageSize();
     s.fill = chartTools_->fillChecked();
     s.comPort = portAccess_->selectedPort();
-    s.lastFolder = lastFolder_;
+    s.lastFolder = files_->lastFolder();
     saveWindowSettings(services_.settingsFile, s);
-}
-
-FileDialogParams TFCOMM::inLastFolder(FileDialogParams params) const
-{
-    params.folder = lastFolder_;
-    return params;
-}
-
-QString TFCOMM::chosen(const QString& fileName)
-{
-    if (!fileName.isEmpty())
-        lastFolder_ = QFileInfo(fileName).absolutePath();
-    return fileName;
 }
 
 void TFCOMM::showRecordLimit()
@@ -469,20 +457,6 @@ void TFCOMM::RecordNewClick()
         pipeline_->clearLog();
 }
 
-void TFCOMM::showOutcome(const FileOutcome& outcome)
-{
-    switch (outcome.show) {
-    case FileOutcome::Show::Information: prompts().inform(outcome.text); break;
-    case FileOutcome::Show::Error:
-        // The reason goes under the message, unless the message already says it.
-        prompts().error(outcome.reason.isEmpty() || outcome.text.contains(outcome.reason)
-                            ? outcome.text
-                            : outcome.text + QLatin1Char('\n') + outcome.reason);
-        break;
-    case FileOutcome::Show::Nothing: break;
-    }
-}
-
 void TFCOMM::saveasClick()
 {
     saveLog();
@@ -490,30 +464,30 @@ void TFCOMM::saveasClick()
 
 bool TFCOMM::saveLog()
 {
-    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(saveTableDialogParams())));
+    const QString name = files_->saveName(saveTableDialogParams());
     if (name.isEmpty())
         return false;
     const FileOutcome outcome = [&] {
         FileProgressDialog saving(this, QStringLiteral("Saving %1").arg(name), false);
         return pipeline_->saveTable(name, saving.progress());
     }();
-    showOutcome(outcome);
+    files_->show(outcome);
     return outcome.ok;
 }
 
 bool TFCOMM::saveRows(const LogTable& rows)
 {
-    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(saveTableDialogParams())));
+    const QString name = files_->saveName(saveTableDialogParams());
     if (name.isEmpty())
         return false;
     const FileOutcome outcome = saveTableFile(rows, name);
-    showOutcome(outcome);
+    files_->show(outcome);
     return outcome.ok;
 }
 
 void TFCOMM::SpeedButton2Click()
 {
-    const QString name = chosen(prompts().chooseOpenFile(inLastFolder(openTableDialogParams())));
+    const QString name = files_->openName(openTableDialogParams());
     if (name.isEmpty())
         return;
     // A packet replaces the log: unsaved rows are saved or discarded first, or nothing happens.
@@ -529,7 +503,7 @@ void TFCOMM::SpeedButton2Click()
             },
             opening.progress());
     }
-    showOutcome(outcome);
+    files_->show(outcome);
 }
 
 void TFCOMM::BtPrintClick()
@@ -542,11 +516,11 @@ void TFCOMM::BtPrintClick()
 
 void TFCOMM::BtSaveClick()
 {
-    const QString name = chosen(prompts().chooseSaveFile(inLastFolder(chartPictureDialogParams())));
+    const QString name = files_->saveName(chartPictureDialogParams());
     if (name.isEmpty())
         return;
     parts_.Chtshow->refreshNow();
-    showOutcome(saveChartPicture(parts_.Chtshow->renderImage(), name));
+    files_->show(saveChartPicture(parts_.Chtshow->renderImage(), name));
 }
 
 void TFCOMM::TbFdClick()

@@ -27,6 +27,7 @@ class TrendChartModel;
 class HidPlatform;
 class UsbSide;
 class RefreshThrottle;
+class FileChoices;
 class LogStatistics;
 class StatisticsPanel;
 struct FileDialogParams;
@@ -116,16 +117,12 @@ private:
     void showPanel();
     void showBar();
     void showRecordLimit();
-    void showOutcome(const FileOutcome& outcome);
     // The value axis: the range rows' on the live page while logging goes on, else the page's own.
     void showValueAxis();
     void showStatistics(bool shown);
     void addShortcuts();
     void applySettings();
     void keepSettings();
-    // A file dialog that starts in the folder of the last one, and remembers the folder chosen.
-    FileDialogParams inLastFolder(FileDialogParams params) const;
-    QString chosen(const QString& fileName);
     bool saveLog();                  // the Save dialog and the save; true when it succeeded
     JournalController::Choose choose();
     bool saveRows(const LogTable& rows);   // the Save dialog for rows not in the log
@@ -138,6 +135,7 @@ private:
     std::unique_ptr<UserPrompts> ownPrompts_;
     std::unique_ptr<LocaleClock> ownClock_;
     UserPrompts* prompts_ = nullptr;
+    std::unique_ptr<FileChoices> files_;   // the file dialogs, from the last folder chosen
     LocaleClock* clock_ = nullptr;
 
     std::unique_ptr<TCommPortDriver> comm2_;
@@ -156,7 +154,6 @@ private:
     std::unique_ptr<RefreshThrottle> gridCatchUp_;   // DBGrid1 shows appended rows
     std::unique_ptr<LogStatistics> statistics_;      // of the table and of the chart page shown
     StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
-    QString lastFolder_;                             // of the last file dialog
 
     WindowParts parts_;   // named as in the window layout
 
