@@ -2,65 +2,16 @@
 
 #include "decode/unit_display.h"
 #include "log/log_table.h"
+#include "log/meter_value_text.h"
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
-// Exact powers of ten up to 10^22; beyond, the product of two.
-double powerOfTen(int n)
-{
-    static const double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    return n <= 22 ? exact[n] : std::pow(10.0, n);
-}
-
-} // namespace
 
 std::optional<double> StatisticsGroup::stdev() const
 {
     if (numbers < 2)
         return std::nullopt;
     return std::sqrt(squares / double(numbers - 1));
-}
-
-bool isOverloadText(const QString& valueText)
-{
-    return valueText.contains(QLatin1Char('L'));
-}
-
-std::optional<double> meterNumber(const QString& valueText, int exponent)
-{
-    // The digits as one whole number and the count of digits after the separator: dividing by
-    // an exact power of ten rounds once, to the same double the decimal text reads as.
-    double whole = 0;
-    int decimals = 0;
-    int digits = 0;
-    bool separatorSeen = false;
-    bool negative = false;
-    for (int i = 0; i < valueText.size(); ++i) {
-        const QChar c = valueText.at(i);
-        if (isDigit(c)) {
-            whole = whole * 10 + (c.unicode() - '0');
-            ++digits;
-            decimals += separatorSeen ? 1 : 0;
-        } else if (i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+'))) {
-            negative = c == QLatin1Char('-');
-        } else if (!separatorSeen && !c.isLetterOrNumber() && !c.isSpace() && c.isPrint() && c != QLatin1Char('-')
-                   && c != QLatin1Char('+')) {
-            separatorSeen = true;
-        } else {
-            return std::nullopt;   // an overload's "L", a second separator, a file's own text
-        }
-    }
-    if (digits == 0 || digits > 15)
-        return std::nullopt;
-    const int shift = exponent - decimals;
-    const double v = shift >= 0 ? whole * powerOfTen(shift) : whole / powerOfTen(-shift);
-    return negative ? -v : v;
 }
 
 void RowStatistics::add(const LogRow& row)

@@ -60,10 +60,3 @@ private:
     int lastExponent_ = 0;
     bool haveLast_ = false;
 };
-
-// The number a meter value text shows, times 10^exponent; empty for an overload or a text that
-// is not a plain number. The one mark between digits is the decimal separator, whichever the
-// locale was at logging.
-std::optional<double> meterNumber(const QString& valueText, int exponent);
-// An overload as the meter shows it: "0.L", "-0,L", "OL".
-bool isOverloadText(const QString& valueText);

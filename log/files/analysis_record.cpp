@@ -2,6 +2,7 @@
 
 #include "decode/unit_display.h"
 #include "log/log_table.h"
+#include "log/meter_value_text.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -34,34 +35,12 @@ namespace {
 
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-// The position of a meter value text's decimal separator: -1 when it has none, -2 when the
-// text is not one a meter shows (a sign, digits or the overload's "0" and "L", and at most one
-// separator, which may be any mark but a sign: it is the locale's at logging).
-int separatorAt(const QString& text)
-{
-    int at = -1;
-    bool shown = false;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (isDigit(c) || c == QLatin1Char('L'))
-            shown = true;
-        else if (i == 0 && (c == QLatin1Char('-') || c == QLatin1Char('+')))
-            continue;
-        else if (at < 0 && !c.isLetterOrNumber() && !c.isSpace() && c.isPrint() && c != QLatin1Char('-')
-                 && c != QLatin1Char('+'))
-            at = i;
-        else
-            return -2;
-    }
-    return shown ? at : -2;
-}
-
 } // namespace
 
 QString plainDecimal(const QString& valueText, int exponent)
 {
-    const int separator = separatorAt(valueText);
-    if (separator == -2 || valueText.contains(QLatin1Char('L')))
+    const int separator = meterSeparatorAt(valueText);
+    if (separator == -2 || isOverloadText(valueText))
         return QString();   // no number, or an overload
     QString digits;
     for (QChar c : valueText)
@@ -90,7 +69,7 @@ QString plainDecimal(const QString& valueText, int exponent)
 
 QString meterDisplayText(const QString& valueText)
 {
-    const int separator = separatorAt(valueText);
+    const int separator = meterSeparatorAt(valueText);
     if (separator < 0)
         return valueText;
     QString shown = valueText;

@@ -26,6 +26,21 @@ inline void clearRowField(LogRow& row, int field)
         (field == LogTable::No ? row.no : row.nval).reset();
 }
 
+// A field set from a value read from a file; an empty value is an empty text, not NULL. False
+// when an integer field's value is not a whole number.
+inline bool setRowField(LogRow& row, int field, QStringView value)
+{
+    if (QString* text = rowText(row, field)) {
+        *text = value.isEmpty() ? QStringLiteral("") : value.toString();
+        return true;
+    }
+    bool ok = false;
+    const int number = value.toInt(&ok);
+    if (ok)
+        (field == LogTable::No ? row.no : row.nval) = number;
+    return ok;
+}
+
 // Single-byte text into `out`, reusing its buffer: the rows of one file mostly hold texts of
 // the same lengths, so reading millions of them allocates next to nothing. `size` > 0.
 inline void assignLatin1(QString& out, const char* data, qsizetype size)

@@ -394,17 +394,8 @@ bool readRow(const QXmlStreamAttributes& attributes, const PacketFields& fields,
         const int field = fields.fieldOf(a.name());
         if (field < 0)
             continue;   // RowState, or a value of a further field
-        const QStringView value = a.value();
-        if (LogTable::isIntegerField(field)) {
-            bool ok = false;
-            const int number = value.toInt(&ok);
-            if (!ok)
-                return false;
-            (field == LogTable::No ? row.no : row.nval) = number;
-            continue;
-        }
-        if (QString* text = rowText(row, field))
-            *text = value.isEmpty() ? QStringLiteral("") : value.toString();
+        if (!setRowField(row, field, a.value()))
+            return false;
     }
     return true;
 }

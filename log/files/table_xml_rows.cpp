@@ -157,21 +157,6 @@ void clearAbsent(LogRow& row, unsigned present)
             clearRowField(row, f);
 }
 
-bool assign(LogRow& row, int field, const QString& value)
-{
-    if (LogTable::isIntegerField(field)) {
-        bool ok = false;
-        const int number = value.toInt(&ok);
-        if (!ok)
-            return false;
-        (field == LogTable::No ? row.no : row.nval) = number;
-        return true;
-    }
-    if (QString* text = rowText(row, field))
-        *text = value;
-    return true;
-}
-
 // The common case of an integer value: digits with an optional minus, nothing else.
 bool assignPlainInteger(LogRow& row, int field, const char* p, qsizetype n)
 {
@@ -268,7 +253,7 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
                     break;
                 }
                 QString text;
-                if (!decodeValue(value, size, text) || !assign(row, f, text))
+                if (!decodeValue(value, size, text) || !setRowField(row, f, text))
                     return Step::Foreign;
                 break;
             }
