@@ -1,9 +1,9 @@
 #include "log/files/table_xml_rows.h"
 
 #include "log/files/log_row_fields.h"
+#include "log/files/xml_values.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <charconv>
 #include <cstring>
@@ -32,77 +32,6 @@ bool sameName(const char* a, qsizetype an, const char* b, qsizetype bn)
     return true;
 }
 
-bool isXmlChar(char32_t u)
-{
-    return u == 0x9 || u == 0xA || u == 0xD || (u >= 0x20 && u <= 0xD7FF) || (u >= 0xE000 && u <= 0xFFFD)
-           || (u >= 0x10000 && u <= 0x10FFFF);
-}
-
-void appendCodePoint(QByteArray& out, char32_t u)
-{
-    const QString s = QString::fromUcs4(&u, 1);
-    out.append(s.toUtf8());
-}
-
-// Predefined entities, one row each.
-struct Entity {
-    const char* name;
-    char c;
-};
-constexpr Entity kEntities[] = {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}};
-
-bool decodeReference(const char* p, qsizetype n, QByteArray& out)
-{
-    for (const Entity& e : kEntities)
-        if (qsizetype(std::strlen(e.name)) == n && std::memcmp(p, e.name, std::size_t(n)) == 0) {
-            out.append(e.c);
-            return true;
-        }
-    if (n < 2 || p[0] != '#' || n > 10)
-        return false;
-    const bool hex = p[1] == 'x';
-    qsizetype i = hex ? 2 : 1;
-    if (i == n)
-        return false;
-    char32_t u = 0;
-    for (; i < n; ++i) {
-        const char c = p[i];
-        int digit = -1;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        if (digit < 0)
-            return false;
-        u = u * (hex ? 16 : 10) + char32_t(digit);
-        if (u > 0x10FFFF)
-            return false;
-    }
-    if (!isXmlChar(u))
-        return false;
-    appendCodePoint(out, u);
-    return true;
-}
-
-enum class ValueForm { Bad, Plain, Encoded };
-
-// Plain: printable ASCII only, taken as it stands. Encoded: references or UTF-8 to decode.
-// Bad: white space the general reader would normalise, or not well-formed.
-ValueForm valueForm(const char* p, qsizetype n)
-{
-    ValueForm form = ValueForm::Plain;
-    for (qsizetype i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(p[i]);
-        if (c < 0x20 || c == '<')
-            return ValueForm::Bad;
-        if (c == '&' || c >= 0x80)
-            form = ValueForm::Encoded;
-    }
-    return form;
-}
-
 // A plain value into `out`, reusing its buffer.
 void setPlain(QString& out, const char* p, qsizetype n)
 {
@@ -110,43 +39,6 @@ void setPlain(QString& out, const char* p, qsizetype n)
         out = QStringLiteral("");   // empty, not NULL
     else
         assignLatin1(out, p, n);
-}
-
-// An attribute value between its quotes, as the general reader would give it.
-bool decodeValue(const char* p, qsizetype n, QString& out)
-{
-    const ValueForm form = valueForm(p, n);
-    if (form == ValueForm::Bad)
-        return false;
-    if (form == ValueForm::Plain) {
-        out = n == 0 ? QStringLiteral("") : QString::fromLatin1(p, n);
-        return true;
-    }
-    QByteArray utf8;
-    utf8.reserve(n);
-    for (qsizetype i = 0; i < n;) {
-        if (p[i] != '&') {
-            utf8.append(p[i++]);
-            continue;
-        }
-        const void* semi = std::memchr(p + i, ';', std::size_t(n - i));
-        if (!semi)
-            return false;
-        const qsizetype end = static_cast<const char*>(semi) - p;
-        if (!decodeReference(p + i + 1, end - i - 1, utf8))
-            return false;
-        i = end + 1;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    out = decoder.decode(utf8);
-    if (decoder.hasError())
-        return false;
-    for (const QChar ch : out)
-        if (ch.unicode() == 0xFFFE || ch.unicode() == 0xFFFF)
-            return false;
-    if (out.isEmpty())
-        out = QStringLiteral("");
-    return true;
 }
 
 // The fields a row did not name are NULL.
@@ -175,22 +67,80 @@ bool isReservedName(const char* name, qsizetype size)
     return size >= 3 && (name[0] | 0x20) == 'x' && (name[1] | 0x20) == 'm' && (name[2] | 0x20) == 'l';
 }
 
+// One attribute of an element: its name and its value between the quotes, as they stand.
+struct RawAttribute {
+    const char* name;
+    qsizetype nameSize;
+    const char* value;
+    qsizetype valueSize;
+};
+
+// name, blanks, "=", blanks, a quoted value, starting at q (a name's first character); q then
+// points after the closing quote.
+Step parseAttribute(const char*& q, const char* end, RawAttribute& a)
+{
+    a.name = q;
+    while (q < end && isNameChar(*q))
+        ++q;
+    a.nameSize = q - a.name;
+    while (q < end && isSpace(*q))
+        ++q;
+    if (q == end)
+        return Step::NeedMore;
+    if (*q++ != '=')
+        return Step::Foreign;
+    while (q < end && isSpace(*q))
+        ++q;
+    if (q == end)
+        return Step::NeedMore;
+    const char quote = *q++;
+    if (quote != '"' && quote != '\'')
+        return Step::Foreign;
+    const void* close = std::memchr(q, quote, std::size_t(end - q));
+    if (!close)
+        return Step::NeedMore;
+    a.value = q;
+    a.valueSize = static_cast<const char*>(close) - q;
+    q = static_cast<const char*>(close) + 1;
+    return Step::Done;
+}
+
+// Sets the row's field that the attribute names; `present` gains its bit. Foreign when the
+// value is one the general reader would read otherwise, or refuse.
+Step assignAttribute(const RawAttribute& a, const PacketRowNames& names, LogRow& row, unsigned& present)
+{
+    for (int f = 0; f < LogTable::FieldCount; ++f) {
+        const QByteArray& want = names[std::size_t(f)];
+        if (want.isEmpty() || !sameName(want.constData(), want.size(), a.name, a.nameSize))
+            continue;
+        present |= 1u << f;
+        if (LogTable::isIntegerField(f) && assignPlainInteger(row, f, a.value, a.valueSize))
+            return Step::Done;
+        if (!LogTable::isIntegerField(f) && valueForm(a.value, a.valueSize) == ValueForm::Plain) {
+            setPlain(*rowText(row, f), a.value, a.valueSize);
+            return Step::Done;
+        }
+        QString text;
+        return decodeValue(a.value, a.valueSize, text) && setRowField(row, f, text) ? Step::Done : Step::Foreign;
+    }
+    // The value of an attribute the table ignores must still be well-formed, as the general
+    // reader demands.
+    QString ignored;
+    return decodeValue(a.value, a.valueSize, ignored) ? Step::Done : Step::Foreign;
+}
+
 // One "<ROW .../>" element starting at p. `row` is the previous row's; every field is set anew.
 Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRow& row, const char*& next)
 {
-    unsigned present = 0;
     if (end - p < 5)
         return Step::NeedMore;
     if (std::memcmp(p, "<ROW", 4) != 0)
         return Step::Foreign;
-    struct Seen {
-        const char* name;
-        qsizetype size;
-    } seen[kMaxAttributes];
+    RawAttribute seen[kMaxAttributes];
     int seenCount = 0;
-    const char* q = p + 4;
+    unsigned present = 0;
     bool spaced = false;
-    for (;;) {
+    for (const char* q = p + 4;;) {
         if (q == end)
             return Step::NeedMore;
         if (isSpace(*q)) {
@@ -209,84 +159,19 @@ Step parseRow(const char* p, const char* end, const PacketRowNames& names, LogRo
         }
         if (!spaced || !isNameStart(*q) || seenCount == kMaxAttributes)
             return Step::Foreign;
-        const char* name = q;
-        while (q < end && isNameChar(*q))
-            ++q;
-        const qsizetype nameSize = q - name;
-        while (q < end && isSpace(*q))
-            ++q;
-        if (q == end)
-            return Step::NeedMore;
-        if (*q++ != '=')
-            return Step::Foreign;
-        while (q < end && isSpace(*q))
-            ++q;
-        if (q == end)
-            return Step::NeedMore;
-        const char quote = *q++;
-        if (quote != '"' && quote != '\'')
-            return Step::Foreign;
-        const void* close = std::memchr(q, quote, std::size_t(end - q));
-        if (!close)
-            return Step::NeedMore;
-        const char* value = q;
-        q = static_cast<const char*>(close) + 1;
+        RawAttribute& a = seen[seenCount];
+        if (const Step step = parseAttribute(q, end, a); step != Step::Done)
+            return step;
         spaced = false;
-
-        if (isReservedName(name, nameSize))
+        if (isReservedName(a.name, a.nameSize))
             return Step::Foreign;   // reserved names: the general reader decides
         for (int k = 0; k < seenCount; ++k)
-            if (sameName(seen[k].name, seen[k].size, name, nameSize))
+            if (sameName(seen[k].name, seen[k].nameSize, a.name, a.nameSize))
                 return Step::Foreign;
-        seen[seenCount++] = {name, nameSize};
-        const qsizetype size = static_cast<const char*>(close) - value;
-        bool known = false;
-        for (int f = 0; f < LogTable::FieldCount; ++f) {
-            const QByteArray& want = names[std::size_t(f)];
-            if (!want.isEmpty() && sameName(want.constData(), want.size(), name, nameSize)) {
-                known = true;
-                present |= 1u << f;
-                if (LogTable::isIntegerField(f) && assignPlainInteger(row, f, value, size))
-                    break;
-                if (!LogTable::isIntegerField(f) && valueForm(value, size) == ValueForm::Plain) {
-                    setPlain(*rowText(row, f), value, size);
-                    break;
-                }
-                QString text;
-                if (!decodeValue(value, size, text) || !setRowField(row, f, text))
-                    return Step::Foreign;
-                break;
-            }
-        }
-        // The value of an attribute the table ignores must still be well-formed, as the
-        // general reader demands.
-        QString ignored;
-        if (!known && !decodeValue(value, size, ignored))
+        ++seenCount;
+        if (assignAttribute(a, names, row, present) != Step::Done)
             return Step::Foreign;
     }
-}
-
-// Text of a comment or an instruction that the general reader takes as it stands: XML
-// characters in UTF-8.
-bool isPlainText(const char* p, qsizetype n)
-{
-    bool ascii = true;
-    for (qsizetype i = 0; i < n; ++i) {
-        const unsigned char c = static_cast<unsigned char>(p[i]);
-        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r')
-            return false;
-        ascii = ascii && c < 0x80;
-    }
-    if (ascii)
-        return true;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = decoder.decode(QByteArrayView(p, n));
-    if (decoder.hasError())
-        return false;
-    for (const QChar ch : text)
-        if (ch.unicode() == 0xFFFE || ch.unicode() == 0xFFFF)
-            return false;
-    return true;
 }
 
 // A comment ("<!--" text without "--" "-->") or a processing instruction ("<?" target, then
@@ -360,68 +245,96 @@ Step parseEndTag(const char* p, const char* end, const char* name, const char*& 
     return Step::Done;
 }
 
+// Where the scanner is after the ROWDATA start tag: among the rows, after the ROWDATA end
+// tag, or after the DATAPACKET end tag.
+enum class Place { Rows, AfterRows, AfterPacket };
+
+// The element at p (its first character '<'), as the place allows it.
+Step scanElement(const char* p, const char* end, Place place, const PacketRowNames& names, LogRow& row,
+                 const char*& next)
+{
+    if (p[1] == '!' || p[1] == '?')
+        return skipMisc(p, end, next);
+    if (place == Place::Rows && p[1] == '/')
+        return parseEndTag(p, end, "ROWDATA", next);
+    if (place == Place::AfterRows)
+        return parseEndTag(p, end, "DATAPACKET", next);
+    if (place == Place::Rows)
+        return parseRow(p, end, names, row, next);
+    return Step::Foreign;
+}
+
+// The file's bytes from its position on, a block at a time; what was taken is dropped.
+class ScanBuffer {
+public:
+    explicit ScanBuffer(QFile& file) : file_(file) {}
+    // False when the file cannot be read.
+    bool fill()
+    {
+        bytes_.remove(0, pos_);
+        pos_ = 0;
+        const qsizetype kept = bytes_.size();
+        bytes_.resize(kept + kBlock);
+        const qint64 n = file_.read(bytes_.data() + kept, kBlock);
+        bytes_.resize(kept + (n > 0 ? n : 0));
+        if (n <= 0)
+            atEnd_ = true;
+        return n >= 0;
+    }
+    void skipBlanks()
+    {
+        while (pos_ < bytes_.size() && isSpace(bytes_.at(pos_)))
+            ++pos_;
+    }
+    const char* at() const { return bytes_.constData() + pos_; }
+    const char* end() const { return bytes_.constData() + bytes_.size(); }
+    qsizetype left() const { return bytes_.size() - pos_; }
+    bool atEnd() const { return atEnd_; }
+    void take(const char* next) { pos_ = next - bytes_.constData(); }
+
+private:
+    QFile& file_;
+    QByteArray bytes_;
+    qsizetype pos_ = 0;
+    bool atEnd_ = false;
+};
+
 }   // namespace
 
 bool readPacketRows(QFile& file, const PacketRowNames& names, LogTable& rows)
 {
-    QByteArray buffer;
-    qsizetype pos = 0;
-    bool atEnd = false;
+    ScanBuffer buffer(file);
     LogRow row;   // reused: its texts keep their buffers from row to row
-    const auto fill = [&]() {
-        buffer.remove(0, pos);
-        pos = 0;
-        const qsizetype kept = buffer.size();
-        buffer.resize(kept + kBlock);
-        const qint64 n = file.read(buffer.data() + kept, kBlock);
-        buffer.resize(kept + (n > 0 ? n : 0));
-        if (n <= 0)
-            atEnd = true;
-        return n >= 0;
-    };
     // The rows, then the two end tags; comments, instructions and blanks anywhere between.
-    enum Place { Rows, AfterRows, AfterPacket };
-    Place place = Rows;
+    Place place = Place::Rows;
     for (;;) {
-        const char* data = buffer.constData();
-        while (pos < buffer.size() && isSpace(data[pos]))
-            ++pos;
-        if (pos == buffer.size() && place == AfterPacket) {
-            if (atEnd)
+        buffer.skipBlanks();
+        if (buffer.left() == 0 && place == Place::AfterPacket) {
+            if (buffer.atEnd())
                 return true;
-            if (!fill())
+            if (!buffer.fill())
                 return false;
             continue;
         }
-        if (pos + 2 > buffer.size()) {
-            if (atEnd || !fill())
+        if (buffer.left() < 2) {
+            if (buffer.atEnd() || !buffer.fill())
                 return false;
             continue;
         }
-        if (data[pos] != '<')
+        const char* at = buffer.at();
+        if (at[0] != '<')
             return false;
         const char* next = nullptr;
-        const char* at = data + pos;
-        const char* end = data + buffer.size();
-        Step step = Step::Foreign;
-        if (data[pos + 1] == '!' || data[pos + 1] == '?')
-            step = skipMisc(at, end, next);
-        else if (place == Rows && data[pos + 1] == '/')
-            step = parseEndTag(at, end, "ROWDATA", next);
-        else if (place == AfterRows)
-            step = parseEndTag(at, end, "DATAPACKET", next);
-        else if (place == Rows)
-            step = parseRow(at, end, names, row, next);
-        switch (step) {
+        switch (scanElement(at, buffer.end(), place, names, row, next)) {
         case Step::Done:
-            if (data[pos + 1] == '/')
-                place = place == Rows ? AfterRows : AfterPacket;
-            else if (data[pos + 1] != '!' && data[pos + 1] != '?')
+            if (at[1] == '/')
+                place = place == Place::Rows ? Place::AfterRows : Place::AfterPacket;
+            else if (at[1] != '!' && at[1] != '?')
                 rows.append(row);
-            pos = next - data;
+            buffer.take(next);
             break;
         case Step::NeedMore:
-            if (atEnd || buffer.size() - pos > kMaxElement || !fill())
+            if (buffer.atEnd() || buffer.left() > kMaxElement || !buffer.fill())
                 return false;
             break;
         case Step::Foreign:
