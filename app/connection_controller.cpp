@@ -10,7 +10,7 @@ void ConnectionController::selectPort(int n)
     port_.selectPort(n);
 }
 
-QString ConnectionController::connectSteps()
+QString ConnectionController::openAndShowConnected()
 {
     QString reason;
     if (!port_.openPort(&reason)) {
@@ -28,7 +28,7 @@ QString ConnectionController::connectSteps()
     return QString();
 }
 
-void ConnectionController::disconnectSteps()
+void ConnectionController::closeAndShowDisconnected()
 {
     c_.comSetupEnabled = true;
     c_.start1Checked = false;
@@ -44,7 +44,7 @@ void ConnectionController::disconnectSteps()
 QString ConnectionController::COMConClick(bool down)
 {
     if (down) {
-        const QString failure = connectSteps();
+        const QString failure = openAndShowConnected();
         if (!failure.isEmpty()) {
             c_.comConDown = false;
             return failure;
@@ -55,7 +55,7 @@ QString ConnectionController::COMConClick(bool down)
         return QString();
     }
     c_.usbConVisible = true;
-    disconnectSteps();
+    closeAndShowDisconnected();
     c_.comConDown = false;
     c_.comConCaption = QStringLiteral("COM Connection");
     return QString();
@@ -63,7 +63,7 @@ QString ConnectionController::COMConClick(bool down)
 
 QString ConnectionController::BTCon1Click()
 {
-    const QString failure = connectSteps();
+    const QString failure = openAndShowConnected();
     if (failure.isEmpty())
         c_.comConDown = true;
     return failure;
@@ -71,7 +71,7 @@ QString ConnectionController::BTCon1Click()
 
 void ConnectionController::BtDiscon1Click()
 {
-    disconnectSteps();
+    closeAndShowDisconnected();
     c_.comConDown = false;
 }
 

@@ -37,8 +37,10 @@ public:
 
 private:
     void selectPort(int n);
-    QString connectSteps();       // steps 2 to 6 of connecting; error text when the port failed
-    void disconnectSteps();       // steps 2 to 6 of disconnecting
+    // Opens the port and sets the controls of a connected link; the error text when the port
+    // failed, which leaves every control as it was.
+    QString openAndShowConnected();
+    void closeAndShowDisconnected();   // closes the port and sets the controls back
 
     SerialPortAccess& port_;
     ConnectionControls c_;

@@ -113,20 +113,20 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
     f.readingValue = in.previousReadingCount;  // stays only if the frame fails
     f.progress = DecodeProgress::Started;
 
-    // Step 4: every character must be a hex digit; the decoder reads the first 22.
+    // Every character must be a hex digit; the decoder reads the first 22.
     for (QChar c : text)
         hexValue(c);
     if (text.size() < fl::kDecodedChars)
         throw ConversionError(text);
     f.progress = DecodeProgress::TextsCleared;
 
-    // Step 8: digits and the point code.
+    // Digits and the point code.
     for (int d = 0; d < fl::kDigitCount; ++d)
         f.digits[d] = QString(lowDigit(text, fl::kFirstDigitByte + d));
     const int pointCode = parseDecimal(QString(lowDigit(text, fl::kPointByte)));
     f.progress = DecodeProgress::PointRead;
 
-    // Step 9: status bits.
+    // Status bits: icons, and the function they name.
     for (const StatusBit& b : kStatusBits) {
         if (statusByte(text, b.statusByte) & b.mask) {
             f.indicators.show(b.indicator);
@@ -144,22 +144,22 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
     if (f.indicators.shown(Indicator::LCDohm))
         f.functionText = QStringLiteral("OHM");
 
-    // Step 10: range mode.
+    // Range mode.
     f.rangeModeText = f.indicators.shown(Indicator::LcdAuto) ? QStringLiteral("AUTO") : QStringLiteral("MANU");
 
-    // Step 11: overload shows "0L" ("@" draws the letter L).
+    // Overload shows "0L" ("@" draws the letter L).
     if (lowDigit(text, fl::kFirstDigitByte) == QLatin1Char(fl::kOverloadDigit)) {
         f.digits = {QString(), QStringLiteral("0"), QStringLiteral("@"), QString()};
     }
 
-    // Step 12: sign.
+    // Sign.
     QString sign;
     if (lowDigit(text, fl::kSignByte) == QLatin1Char(fl::kMinusDigit)) {
         f.indicators.show(Indicator::LcdFH);
         sign = QStringLiteral("-");
     }
 
-    // Step 13: decimal point.
+    // Decimal point: at most one of the three, in the locale's separator.
     static const Indicator points[] = {Indicator::LcdP1, Indicator::LcdP2, Indicator::LcdP3};
     int shownPoint = 0;
     for (int p = 1; p <= 3; ++p)
@@ -172,10 +172,10 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
             separators[p - 1] = in.decimalSeparator;
     }
 
-    // Step 15: function and unit texts.
+    // Function and unit texts.
     setTexts(f);
 
-    // Step 16: value text.
+    // Value text as the display shows it.
     if (f.overload())
         f.valueText = separators[0] + QStringLiteral("0") + separators[1] + QStringLiteral("L") + separators[2];
     else
@@ -184,7 +184,7 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
 
     f.progress = DecodeProgress::ValueText;
 
-    // Step 17: count, overload from the full scale the previous frame left.
+    // Count, overload from the full scale the previous frame left.
     const QString signedDigit3 = sign + f.digits[2];
     if (signedDigit3 == QLatin1String("@"))
         f.readingCount = in.fullScaleCount + 1.0;
@@ -193,13 +193,13 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
     else
         f.readingCount = parseDecimal(sign + f.digits[0] + f.digits[1] + f.digits[2] + f.digits[3]);
 
-    // Step 18.
+    // Where the point stands.
     f.pointPosition = shownPoint;
 
-    // Step 21.
+    // The full scale for the next frame, after this frame's unit.
     f.fullScaleCount = fullScaleForUnit(f.unitText);
 
-    // Step 22: the last matching range row wins; with none the count stands as it is.
+    // The value from the range row: the last matching range row wins; with none the count stands as it is.
     f.readingValue = f.readingCount;
     for (const RangeRow& row : rangeRows()) {
         if (rangeRowMatches(row, f)) {

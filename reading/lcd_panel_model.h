@@ -37,18 +37,19 @@ public:
     bool linkAlive() const { return linkAlive_; } // true: CONok shown, false: CONokN shown
 
     // --- the frame handling, in the window's order ---
-    // Step 3: frames are arriving (the window also restarts its watchdog count).
+    // Frames are arriving (the window also restarts its watchdog count).
     void markLinkAlive();
-    // Steps 5 and 7 and the indicator steps 9 to 14, as far as the frame got: a frame that
-    // failed before its point code was read clears the indicators but keeps the points.
+    // The frame's icons: cleared, then set from its status bits, overload, sign and point, as
+    // far as the frame got: a frame that failed before its point code was read clears the
+    // indicators but keeps the points.
     void applyIndicators(const Reading& frame);
-    // Step 20: the digit captions; ignored for a frame that did not get that far.
+    // The digit captions; ignored for a frame that did not get that far.
     void applyDigitCaptions(const Reading& frame);
-    // Step 22: the value axis runs -B..+B for the frame's range row; no row, no change.
+    // The value axis runs -B..+B for the frame's range row; no row, no change.
     void applyRangeBounds(const Reading& frame);
-    // Step 25: a changed axis maximum becomes the bar graph maximum (fraction cut off).
+    // A changed axis maximum becomes the bar graph maximum (fraction cut off).
     void applyBarGraphMaximum();
-    // Step 27.
+    // The axis maximum the next frame's change is measured against.
     void rememberAxisMaximum();
 
     // --- start-up, watchdog and logging ---

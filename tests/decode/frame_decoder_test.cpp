@@ -528,7 +528,7 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
     QString lowerCase = good;
     lowerCase[1] = QLatin1Char('b');
     QString badTail = good;
-    badTail[24] = QLatin1Char('X');           // past character 22, still converted in step 4
+    badTail[24] = QLatin1Char('X');           // past character 22, still checked as a hex digit
 
     struct Case { QString text; const char* message; DecodeProgress progress; const char* why; };
     const Case cases[] = {
@@ -549,7 +549,7 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
         EXPECT_EQ(f.progress, c.progress) << c.why;
         EXPECT_EQ(f.readingValue, 77) << c.why << ": the previous count stands";
         EXPECT_FALSE(bool(f.range)) << c.why;
-        EXPECT_EQ(f.fullScaleCount, 1000) << c.why << ": step 21 never ran";
+        EXPECT_EQ(f.fullScaleCount, 1000) << c.why << ": the full scale was never set from the unit";
         if (c.progress == DecodeProgress::TextsCleared) {
             EXPECT_TRUE(f.indicators.empty()) << c.why;
             EXPECT_EQ(f.functionText, "") << c.why;
