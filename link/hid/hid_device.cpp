@@ -20,16 +20,8 @@ THidDevice::THidDevice(HidPlatform& platform, const THidPnPInfo& info, THidDevic
         inputFromController_ = true;
         onReadError_ = controller_->OnDeviceDataError();
         readErrorFromController_ = true;
-        onUnplugged_ = controller_->OnDeviceUnplug();
-        unpluggedFromController_ = true;
     }
-    int error = 0;
-    main_ = platform_.open(pnp_.InterfacePath, HidAccess::ReadWrite, &error);
-    readWriteAccess_ = main_ != nullptr;
-    readWriteError_ = readWriteAccess_ ? 0 : error;
-    if (!main_)
-        main_ = platform_.open(pnp_.InterfacePath, HidAccess::None, nullptr);
-    if (!main_)
+    if (!openMainHandle())
         throw EControllerError("device cannot be opened");
     if (!main_->attributes(attributes_))
         throw EControllerError("device cannot be identified");
@@ -38,8 +30,7 @@ THidDevice::THidDevice(HidPlatform& platform, const THidPnPInfo& info, THidDevic
 
 THidDevice::~THidDevice()
 {
-    THidDeviceController::KeptHandlers kept{onInputReport_, inputFromController_, onUnplugged_,
-                                            unpluggedFromController_, readWaitMs_};
+    THidDeviceController::KeptHandlers kept{onInputReport_, inputFromController_, onUnplugged_, readWaitMs_};
     setOnInputReport({});
     onUnplugged_ = {};
     closeHandles();
@@ -56,6 +47,13 @@ bool THidDevice::openMain()
         return true;
     if (!plugged_ || !(checkedOut_ || inCallback_))
         return false;
+    return openMainHandle();
+}
+
+bool THidDevice::openMainHandle()
+{
+    // Read/write access where the system grants it; else a handle without access, which still
+    // reads the attributes and strings.
     int error = 0;
     main_ = platform_.open(pnp_.InterfacePath, HidAccess::ReadWrite, &error);
     readWriteAccess_ = main_ != nullptr;
@@ -143,7 +141,6 @@ void THidDevice::setOnReadError(THidDataErrorEvent handler)
 void THidDevice::setOnUnplugged(THidPlugEvent handler)
 {
     onUnplugged_ = std::move(handler);
-    unpluggedFromController_ = false;
 }
 
 void THidDevice::startReaderIfReady()

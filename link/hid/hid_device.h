@@ -50,7 +50,6 @@ public:
     int ReadWaitMs() const { return readWaitMs_; }
     void setReadWaitMs(int ms);   // values outside 10..10000 are ignored
 
-    const THidDataEvent& OnInputReport() const { return onInputReport_; }
     // An empty handler stops the reader first; a handler starts it when the device is
     // plugged in, checked out, readable and writable.
     void setOnInputReport(THidDataEvent handler);
@@ -68,7 +67,8 @@ public:
 private:
     friend class THidDeviceController;
 
-    bool openMain();
+    bool openMain();         // while the device is plugged and held
+    bool openMainHandle();   // the open itself
     void closeMain() { main_.reset(); }
     void closeHandles();
     void startReaderIfReady();
@@ -107,7 +107,6 @@ private:
     THidDataErrorEvent onReadError_;
     bool readErrorFromController_ = false;
     THidPlugEvent onUnplugged_;
-    bool unpluggedFromController_ = false;
 
     std::shared_ptr<THidDeviceReadThread> reader_;
 };

@@ -36,7 +36,6 @@ THidDeviceController::~THidDeviceController()
 {
     --liveControllers;
     onDeviceChange_ = {};
-    onDeviceUnplug_ = {};
     onEnumerate_ = {};
     platform_.setDeviceChangeHandler({});
     std::vector<Slot> devices;
@@ -219,26 +218,6 @@ void THidDeviceController::setOnDeviceDataError(THidDataErrorEvent h)
     }
 }
 
-void THidDeviceController::setOnDeviceUnplug(THidPlugEvent h)
-{
-    onDeviceUnplug_ = std::move(h);
-    for (THidDevice* device : listed()) {
-        if (device->unpluggedFromController_)
-            device->onUnplugged_ = onDeviceUnplug_;
-    }
-}
-
-void THidDeviceController::setDevThreadSleepTime(int ms)
-{
-    if (ms == devThreadSleepTime_)
-        return;
-    for (THidDevice* device : listed()) {
-        if (device->ReadWaitMs() == devThreadSleepTime_)
-            device->setReadWaitMs(ms);
-    }
-    devThreadSleepTime_ = ms;
-}
-
 void THidDeviceController::checkIn(THidDevice* device, KeptHandlers kept)
 {
     auto it = slotOf(device);
@@ -259,7 +238,6 @@ void THidDeviceController::checkIn(THidDevice* device, KeptHandlers kept)
     replacement->onInputReport_ = std::move(kept.input);
     replacement->inputFromController_ = kept.inputFromController;
     replacement->onUnplugged_ = std::move(kept.unplugged);
-    replacement->unpluggedFromController_ = kept.unpluggedFromController;
     replacement->setReadWaitMs(kept.readWaitMs);
     it->kept = std::move(replacement);
     it->lent = nullptr;

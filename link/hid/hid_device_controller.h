@@ -32,11 +32,7 @@ public:
 
     int Count() const { return static_cast<int>(devices_.size()); }
     THidDevice* DeviceAt(int Idx) const;
-    bool ChangeReported() const { return changeReported_; }
     static QString Version() { return QStringLiteral("1.0.22"); }
-
-    int DevThreadSleepTime() const { return devThreadSleepTime_; }
-    void setDevThreadSleepTime(int ms);
 
     void setOnArrival(THidPlugEvent h) { onArrival_ = std::move(h); }
     void setOnRemoval(THidPlugEvent h) { onRemoval_ = std::move(h); }
@@ -47,10 +43,8 @@ public:
     // Defaults for the devices' handlers; devices still on the old default follow.
     void setOnDeviceData(THidDataEvent h);
     void setOnDeviceDataError(THidDataErrorEvent h);
-    void setOnDeviceUnplug(THidPlugEvent h);
     const THidDataEvent& OnDeviceData() const { return onDeviceData_; }
     const THidDataErrorEvent& OnDeviceDataError() const { return onDeviceDataError_; }
-    const THidPlugEvent& OnDeviceUnplug() const { return onDeviceUnplug_; }
 
     HidPlatform& platform() const { return platform_; }
     // Expires when the controller is destroyed, for holders that may outlive it.
@@ -62,7 +56,6 @@ private:
         THidDataEvent input;
         bool inputFromController = false;
         THidPlugEvent unplugged;
-        bool unpluggedFromController = false;
         int readWaitMs = 100;
     };
     // One listed device: owned here until it is checked out, then only pointed at.
@@ -84,8 +77,7 @@ private:
     std::shared_ptr<const int> lifetime_ = std::make_shared<const int>(0);
     std::vector<Slot> devices_;
     bool changeReported_ = false;
-    int devThreadSleepTime_ = 100;
-    THidPlugEvent onArrival_, onRemoval_, onDeviceUnplug_;
+    THidPlugEvent onArrival_, onRemoval_;
     THidEnumerateEvent onEnumerate_;
     THidNotifyEvent onDeviceChange_;
     THidDataEvent onDeviceData_;
