@@ -1,16 +1,16 @@
 #include "app/termination_signals.h"
 
+#include "reading/stop_signals.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 int pipeFds[2] = {-1, -1};
-constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 
 void onSignal(int signal)
 {
@@ -30,21 +30,12 @@ TerminationSignals::TerminationSignals(std::function<void(int)> arrived, QObject
         return;
     notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
     connect(notifier_, &QSocketNotifier::activated, this, [this] { drain(); });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int s : kSignals)
-        ::sigaction(s, &action, nullptr);
-    // A file-size limit (ulimit -f) fails the write instead of killing the program: the
-    // journal and the save then say "the disk is full" and keep the rows.
-    ::signal(SIGXFSZ, SIG_IGN);
+    routeStopSignals(onSignal, true);
 }
 
 TerminationSignals::~TerminationSignals()
 {
-    for (int s : kSignals)
-        ::signal(s, SIG_DFL);
+    restoreStopSignals();
     delete notifier_;
     for (int& fd : pipeFds) {
         if (fd >= 0)

@@ -1,5 +1,7 @@
 #include "tools/stop_signals.h"
 
+#include "reading/stop_signals.h"
+
 #include <csignal>
 
 namespace {
@@ -15,15 +17,8 @@ void requestStop(int)
 
 void catchStopSignals()
 {
-    struct sigaction action {};
-    action.sa_handler = requestStop;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-    // Past a file-size limit a write fails and is reported; the rows are not lost to a kill.
-    std::signal(SIGXFSZ, SIG_IGN);
+    routeStopSignals(requestStop, false);
+    std::signal(SIGPIPE, SIG_IGN);   // a reader that went away fails the write
 }
 
 bool stopRequested()
