@@ -5,11 +5,10 @@
 #include "ui/lcd_panel_widget.h"
 
 #include <QColor>
+#include <QPolygonF>
 #include <QRect>
 
 class QPainter;
-
-#include <QPolygonF>
 
 inline const QColor kLcdInk(26, 26, 26);
 constexpr double kLcdSegment = 7;   // thickness of a digit's segment and of the minus sign
