@@ -11,21 +11,21 @@ QString capitalised(QString s)
 }
 } // namespace
 
-void LinkStatus::opened(const QString& source, const QDateTime& at, long long droppedSoFar)
+LinkStatus::Change LinkStatus::receiving(const QString& source, bool receiving, const QDateTime& at,
+                                         long long droppedSoFar)
 {
+    const bool thisOne = open_ && source_ == source;
+    if (receiving == thisOne)
+        return Change::None;   // unchanged, or the close of a link that is not the open one
+    open_ = receiving;
+    silent_ = lost_ = false;
+    dropped_ = 0;
+    if (!receiving)
+        return Change::Closed;
     source_ = source;
-    open_ = true;
-    silent_ = false;
-    lost_ = false;
     lastData_ = at;
     droppedBase_ = droppedSoFar;
-    dropped_ = 0;
-}
-
-void LinkStatus::closed()
-{
-    open_ = silent_ = lost_ = false;
-    dropped_ = 0;
+    return Change::Opened;
 }
 
 bool LinkStatus::frameArrived(const QDateTime& at)

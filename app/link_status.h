@@ -7,12 +7,12 @@
 
 class LinkStatus {
 public:
-    // `source` names the link within a sentence: "COM1", "the USB cable". `droppedSoFar` is
-    // the overrun count at this moment; the text counts from here.
-    void opened(const QString& source, const QDateTime& at, long long droppedSoFar = 0);
-    void closed();
-    bool isOpen() const { return open_; }
-    const QString& source() const { return source_; }
+    enum class Change { None, Opened, Closed };
+    // The link `source` ("COM1", "the USB cable": named within a sentence) began or stopped
+    // receiving, or stayed as it was. One link is open at a time: the close of one that is not
+    // the open one changes nothing. `droppedSoFar` is the overrun count at this moment; the
+    // text counts from here.
+    Change receiving(const QString& source, bool receiving, const QDateTime& at, long long droppedSoFar = 0);
 
     // A frame arrived. True when that ends a silence: the text changes.
     bool frameArrived(const QDateTime& at);

@@ -1,42 +1,34 @@
 #include "app/tfcomm.h"
 
 #include "app/entry_guard.h"
-#include "app/file_choices.h"
+#include "app/file_commands.h"
 #include "app/platform_info.h"
 #include "app/serial_port_access.h"
 #include "app/usb_side.h"
-#include "app/window_settings.h"
+#include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
-#include "chart/page_value_axis.h"
-#include "chart/refresh_throttle.h"
 #include "chart/trend_chart_model.h"
-#include "decode/range_table.h"
 #include "decode/unit_display.h"
 #include "link/comm_port_driver.h"
 #include "link/port_keeper.h"
 #include "link/serial_frame_assembly.h"
-#include "log/files/table_file_outcome.h"
-#include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
-#include "log/log_statistics.h"
 #include "log/log_time_text.h"
 #include "ui/bar_graph.h"
-#include "ui/chart_picture.h"
+#include "ui/chart_follower.h"
 #include "ui/chart_read_out.h"
 #include "ui/chart_tool_bar.h"
 #include "ui/chart_view.h"
 #include "ui/extremes_panel.h"
-#include "ui/file_dialogs.h"
-#include "ui/file_progress_dialog.h"
+#include "ui/grid_follower.h"
 #include "ui/judge_panel.h"
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
-#include "ui/report_preview.h"
 #include "ui/safety_copy_label.h"
 #include "ui/statistics_panel.h"
 #include "ui/top_bar.h"
@@ -45,20 +37,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScopedValueRollback>
-#include <QScreen>
 
 template <typename F>
-void TFCOMM::guard(F&& handler)
-{
-    guarded(prompts(), std::forward<F>(handler));
-}
+void TFCOMM::guard(F&& handler) { guarded(prompts(), std::forward<F>(handler)); }
 
 TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent), services_(services)
 {
     setObjectName(QStringLiteral("FCOMM"));
     if (!(prompts_ = services_.prompts))
         prompts_ = (ownPrompts_ = std::make_unique<DialogPrompts>(this)).get();
-    files_ = std::make_unique<FileChoices>(*prompts_);
     if (!(clock_ = services_.clock))
         clock_ = (ownClock_ = std::make_unique<SystemLocaleClock>()).get();
 
@@ -86,18 +73,14 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
                 [this] { return clock_->userDecimalSeparator(); },
                 [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); }},
         clock_->userLocale());
-    statistics_ = std::make_unique<LogStatistics>(cds1());
-    statisticsPanel_ = new StatisticsPanel(
-        *statistics_,
-        [this] {
-            return ShownPage{pager_->CurrentPage(), qint64(chartModel_->recordAxisMinimum()),
-                             qint64(chartModel_->recordAxisMaximum())};
-        },
-        clock_->userLocale(), this);
-    parts_.Chtshow->setReadOut([this](qint64 record) {
-        const std::int64_t row = statistics_->tableRowAt(record);
-        return row < 0 ? QString() : chartReadOutText(cds1().row(row));
-    });
+    statisticsPanel_ = new StatisticsPanel(*pipeline_, *pager_, *chartModel_, clock_->userLocale(), this);
+    parts_.Chtshow->setReadOut(chartReadOut(cds1(), pipeline_->plotIndex()));
+    files_ = std::make_unique<FileCommands>(FileCommands::Parts{
+        *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return mayEnd(JournalController::Ending::Replace); }});
+    settings_ = std::make_unique<WindowSettingsBinder>(
+        services_.settingsFile,
+        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *connection_,
+                                    *portAccess_, *files_, [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
     wirePipeline();
@@ -133,7 +116,6 @@ TFCOMM::~TFCOMM()
 }
 
 long long TFCOMM::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
-bool TFCOMM::isChartEnlarged() const { return enlarger_->isEnlarged(); }
 
 void TFCOMM::FormCreate()
 {
@@ -175,7 +157,7 @@ void TFCOMM::wireParts()
     // Paging changes the page the axis and the statistics show.
     connect(parts_.TntPanel1, &ChartToolBar::run, this, [this](const std::function<void()>& h) {
         guard(h);
-        showValueAxis();
+        chart_->showValueAxis();
         statisticsPanel_->changed();
     });
     connect(parts_.TntPanel1, &ChartToolBar::saveClicked, this, [this] { guard([&] { BtSaveClick(); }); });
@@ -190,7 +172,7 @@ void TFCOMM::wireParts()
     connect(parts_.Panel2->saveas, &QPushButton::clicked, this, [this] { guard([&] { saveasClick(); }); });
     connect(parts_.Panel2->OpenDataFiles, &QPushButton::clicked, this, [this] { guard([&] { SpeedButton2Click(); }); });
     connect(parts_.Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
-    connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { showStatistics(on); });
+    connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { statisticsPanel_->showBelow(*this, on); });
     connect(statisticsPanel_, &StatisticsPanel::hidden, this, [this] { parts_.Panel2->Statistics->setChecked(false); });
 }
 
@@ -198,40 +180,19 @@ void TFCOMM::wirePipeline()
 {
     connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading&) {
         parts_.Panel3->show(pipeline_->extremes().labels());
-        showValueAxis();
         // Timer3 runs while the logger samples; a running one keeps its period.
         if (!logger().samplingActive())
             Timer3.stop();
         else if (!Timer3.isActive())
             Timer3.start();
     });
-    // The grid catches up once per burst of rows, not once per row, and no more often than the
-    // chart redraws: with millions of rows each catch-up costs the grid's header a walk.
-    // The grid keeps to the end by itself while it shows the end.
-    gridCatchUp_ = std::make_unique<RefreshThrottle>(ChartView::kMinRefreshGapMs, [this] { gridModel_->rowsAppended(); });
-    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this](const LogRow& row) {
+    new GridFollower(*pipeline_, *gridModel_, *parts_.DBGrid1, this);
+    chart_ = new ChartFollower({*pipeline_, *pager_, *chartTools_, *chartModel_, *parts_.TntPanel1}, this);
+    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] {
         showBar();
-        gridCatchUp_->request();
         showRecordLimit();
-        pager_->AddValue(row.readingValue.value_or(0));
-        statistics_->rowLogged(row, std::int64_t(chartModel_->pointCount()) - 1, cds1().rowCount() - 1);
-        statisticsPanel_->changed();
-        parts_.TntPanel1->showState();
     });
-    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] {
-        pager_->ClearChart();
-        parts_.TntPanel1->showState();
-        gridModel_->tableReset();
-        showRecordLimit();
-        statistics_->cleared();
-        statisticsPanel_->changed();
-    });
-    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] {
-        gridModel_->tableReset();
-        parts_.DBGrid1->scrollToBottom();
-        statistics_->loaded();
-        statisticsPanel_->changed();
-    });
+    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] { showRecordLimit(); });
 }
 
 void TFCOMM::createUsbSide()
@@ -250,10 +211,7 @@ void TFCOMM::createUsbSide()
     connect(usb_.get(), &UsbSide::adapterBack, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
 }
 
-void TFCOMM::showConnectionState()
-{
-    parts_.Panel5->show(connection().controls());
-}
+void TFCOMM::showConnectionState() { parts_.Panel5->show(connection().controls()); }
 
 void TFCOMM::showLinkStatus()
 {
@@ -264,17 +222,13 @@ void TFCOMM::showLinkStatus()
 // longer shows a live value.
 void TFCOMM::linkOpened(bool open, const QString& source)
 {
-    const bool wasOpen = linkStatus_.isOpen() && linkStatus_.source() == source;
-    if (open == wasOpen || (!open && linkStatus_.isOpen() && !wasOpen))
-        return;   // unchanged, or the other link's
-    if (open) {
-        linkStatus_.opened(source, clock_->now(), comm2_->OverrunBytes());
-    } else {
-        linkStatus_.closed();
+    const LinkStatus::Change change = linkStatus_.receiving(source, open, clock_->now(), comm2_->OverrunBytes());
+    if (change == LinkStatus::Change::Closed) {
         pipeline_->panel().setLinkAlive(false);
         showPanel();
     }
-    showLinkStatus();
+    if (change != LinkStatus::Change::None)
+        showLinkStatus();
 }
 
 void TFCOMM::showPanel()
@@ -288,10 +242,7 @@ void TFCOMM::showPanel()
         showLinkStatus();
 }
 
-void TFCOMM::showBar()
-{
-    parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition());
-}
+void TFCOMM::showBar() { parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition()); }
 
 void TFCOMM::RECEIVE_COM_Data(const char* data, int size)
 {
@@ -299,10 +250,7 @@ void TFCOMM::RECEIVE_COM_Data(const char* data, int size)
     showPanel();
 }
 
-void TFCOMM::H20BRData(const char* data, int size)
-{
-    assembly_->receiveNibbles(data, size);
-}
+void TFCOMM::H20BRData(const char* data, int size) { assembly_->receiveNibbles(data, size); }
 
 void TFCOMM::LcdDisplayVK31C(const QString& frameText)
 {
@@ -315,10 +263,7 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
     pipeline_->showFrame(frameText);
 }
 
-void TFCOMM::Timer3Timer()
-{
-    pipeline_->sample();
-}
+void TFCOMM::Timer3Timer() { pipeline_->sample(); }
 
 void TFCOMM::COMConClick(bool down)
 {
@@ -350,100 +295,36 @@ void TFCOMM::ConTimerTimer()
     linkStatus_.silent();
     showPanel();
     showLinkStatus();
-    showValueAxis();
+    chart_->showValueAxis();
 }
 
 void TFCOMM::setRecordLimit(int item)
 {
     logger().setRecordLimit(item);
     showRecordLimit();
-    showValueAxis();
-}
-
-void TFCOMM::showValueAxis()
-{
-    // An old page, or a page that no longer grows, drawn at the meter's present range would be
-    // clipped or flattened: it gets its own values' scale.
-    const bool live = !pager_->Browsing() && !logger().atLimit() && pipeline_->panel().linkAlive();
-    if (live) {
-        if (const RangeRow* range = reading().range)
-            setValueAxis(*chartModel_, {range->bound, -range->bound});
-    } else if (const std::optional<ValueAxisBounds> page = pageValueAxis(*chartModel_)) {
-        setValueAxis(*chartModel_, *page);
-    }
-}
-
-void TFCOMM::showStatistics(bool shown)
-{
-    if (!shown)
-        return statisticsPanel_->hide();
-    if (!statisticsPanel_->isVisible()) {
-        // Below the window, as far as the screen has room.
-        const QRect frame = frameGeometry();
-        QPoint at(frame.left(), frame.bottom() + 4);
-        if (const QScreen* s = screen()) {
-            const QRect room = s->availableGeometry();
-            at.setY(std::min(at.y(), room.bottom() - statisticsPanel_->frameGeometry().height()));
-            at.setX(std::max(room.left(), std::min(at.x(), room.right() - statisticsPanel_->frameGeometry().width())));
-        }
-        statisticsPanel_->move(at);
-    }
-    statisticsPanel_->show();
-    statisticsPanel_->raise();
+    chart_->showValueAxis();
 }
 
 void TFCOMM::addShortcuts()
 {
-    const struct {
-        QKeySequence keys;
-        void (TFCOMM::*handler)();
-    } shortcuts[] = {
-        {QKeySequence::Save, &TFCOMM::saveasClick},
-        {QKeySequence::Open, &TFCOMM::SpeedButton2Click},
+    const std::pair<QKeySequence, void (TFCOMM::*)()> shortcuts[] = {
+        {QKeySequence::Save, &TFCOMM::saveasClick}, {QKeySequence::Open, &TFCOMM::SpeedButton2Click},
         {QKeySequence::Print, &TFCOMM::BtPrintClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_Q), &TFCOMM::BitBtn1Click},   // Quit, with its questions
-    };
-    for (const auto& s : shortcuts) {
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &TFCOMM::BitBtn1Click}};   // Quit, with its questions
+    for (const auto& [keys, handler] : shortcuts) {
         auto* action = new QAction(this);
-        action->setShortcut(s.keys);
+        action->setShortcut(keys);
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [this, handler = s.handler] { guard([&] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, h = handler] { guard([&] { (this->*h)(); }); });
         addAction(action);
     }
 }
 
 void TFCOMM::applySettings()
 {
-    if (services_.settingsFile.isEmpty())
-        return;
-    const WindowSettings s = loadWindowSettings(services_.settingsFile);
-    parts_.Panel4->T1HI->setText(s.high);
-    parts_.Panel4->T1LO->setText(s.low);
-    parts_.Panel2->RepeatSet->setChecked(s.repeat);
-    parts_.Panel2->RecordSITime->setText(QString::number(s.intervalSeconds));
-    setRecordLimit(s.recordLimitItem);
-    chartTools_->restore(s.pageSize, s.fill);
+    settings_->apply();
     parts_.TntPanel1->showState();
-    connection().portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     showConnectionState();
-    files_->setLastFolder(s.lastFolder);
-}
-
-void TFCOMM::keepSettings()
-{
-    if (services_.settingsFile.isEmpty())
-        return;
-    WindowSettings s;
-    s.high = pipeline_->judge().limitCeilingText();
-    s.low = pipeline_->judge().limitFloorText();
-    s.repeat = logger().repeatSet();
-    s.intervalSeconds = logger().intervalMs() / 1000;
-    s.recordLimitItem = logger().checkedLimitItem() < 0 ? RecordLogger::kDefaultLimitItem : logger().checkedLimitItem();
-    s.pageSize = pager_->PageSize();
-    s.fill = chartTools_->fillChecked();
-    s.comPort = portAccess_->selectedPort();
-    s.lastFolder = files_->lastFolder();
-    saveWindowSettings(services_.settingsFile, s);
 }
 
 void TFCOMM::showRecordLimit()
@@ -457,81 +338,18 @@ void TFCOMM::RecordNewClick()
         pipeline_->clearLog();
 }
 
-void TFCOMM::saveasClick()
-{
-    saveLog();
-}
+void TFCOMM::saveasClick() { files_->save(); }
+void TFCOMM::SpeedButton2Click() { files_->open(); }
 
-bool TFCOMM::saveLog()
-{
-    const QString name = files_->saveName(saveTableDialogParams());
-    if (name.isEmpty())
-        return false;
-    const FileOutcome outcome = [&] {
-        FileProgressDialog saving(this, QStringLiteral("Saving %1").arg(name), false);
-        return pipeline_->saveTable(name, saving.progress());
-    }();
-    files_->show(outcome);
-    return outcome.ok;
-}
-
-bool TFCOMM::saveRows(const LogTable& rows)
-{
-    const QString name = files_->saveName(saveTableDialogParams());
-    if (name.isEmpty())
-        return false;
-    const FileOutcome outcome = saveTableFile(rows, name);
-    files_->show(outcome);
-    return outcome.ok;
-}
-
-void TFCOMM::SpeedButton2Click()
-{
-    const QString name = files_->openName(openTableDialogParams());
-    if (name.isEmpty())
-        return;
-    // A packet replaces the log: unsaved rows are saved or discarded first, or nothing happens.
-    // A text table is appended and takes nothing away.
-    FileOutcome outcome;
-    {
-        FileProgressDialog opening(this, QStringLiteral("Opening %1").arg(name), true);
-        outcome = pipeline_->loadTable(
-            name,
-            [&] {
-                opening.close();   // the file is read: the question comes alone
-                return mayEnd(JournalController::Ending::Replace);
-            },
-            opening.progress());
-    }
-    files_->show(outcome);
-}
-
-void TFCOMM::BtPrintClick()
-{
-    if (cds1().rowCount() == 0)
-        return prompts().inform(QStringLiteral("There is nothing to print."));
-    showReportPreview(this, cds1(), [](const QString& u) { return displayUnit(u); });
-    repaint();
-}
-
-void TFCOMM::BtSaveClick()
-{
-    const QString name = files_->saveName(chartPictureDialogParams());
-    if (name.isEmpty())
-        return;
-    parts_.Chtshow->refreshNow();
-    files_->show(saveChartPicture(parts_.Chtshow->renderImage(), name));
-}
+void TFCOMM::BtPrintClick() { files_->print(); }
+void TFCOMM::BtSaveClick() { files_->picture(); }
 
 void TFCOMM::TbFdClick()
 {
     parts_.place(enlarger_->TbFdClick(parts_.Chtshow->geometry(), parts_.TntPanel1->pos(), centralWidget()->size()));
 }
 
-void TFCOMM::TbSxClick()
-{
-    parts_.place(enlarger_->TbSxClick());
-}
+void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
 
 JournalController::Choose TFCOMM::choose()
 {
@@ -545,7 +363,7 @@ bool TFCOMM::mayEnd(JournalController::Ending ending)
 {
     // Frames arriving: the log may grow while the question is open.
     const bool rowsComing = pipeline_->panel().linkAlive();
-    return journal_->mayEnd(ending, rowsComing, choose(), [this] { return saveLog(); });
+    return journal_->mayEnd(ending, rowsComing, choose(), [this] { return files_->save(); });
 }
 
 void TFCOMM::BitBtn1Click()
@@ -560,14 +378,14 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     // The close box asks before it leaves rows that were never saved.
     if (!quitting_ && !mayEnd(JournalController::Ending::Quit))
         return event->ignore();
-    keepSettings();
+    settings_->keep();
     comm2_->ClosePort();
     event->accept();
 }
 
 void TFCOMM::offerRestore()
 {
-    journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); });
+    journal_->offerRestore(choose(), [this](const LogTable& rows) { return files_->saveRows(rows); });
 }
 
 void TFCOMM::endBySignal()

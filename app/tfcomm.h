@@ -26,12 +26,10 @@ class ChartEnlarger;
 class TrendChartModel;
 class HidPlatform;
 class UsbSide;
-class RefreshThrottle;
-class FileChoices;
-class LogStatistics;
+class FileCommands;
+class WindowSettingsBinder;
 class StatisticsPanel;
-struct FileDialogParams;
-struct FileOutcome;
+class ChartFollower;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -60,7 +58,6 @@ public:
     const Reading& reading() const { return pipeline_->reading(); }
     TCommPortDriver& COMM2() { return *comm2_; }
     PortKeeper& portKeeper() { return *keeper_; }
-    const LinkStatus& linkStatus() const { return linkStatus_; }
     SerialFrameAssembly& serialAssembly() { return *assembly_; }
     ConnectionController& connection() { return *connection_; }
     TChartControl& pager() { return *pager_; }
@@ -70,9 +67,6 @@ public:
     long long badFrames() const;
     // Rows logged since the last save, Close Data or start; loaded rows are on disk already.
     bool hasUnsavedRows() const { return pipeline_->unsavedRows() > 0; }
-    bool isChartEnlarged() const;
-    LogStatistics& statistics() { return *statistics_; }
-    StatisticsPanel& statisticsPanel() { return *statisticsPanel_; }
 
     // Handlers bound to the controls.
     void COMConClick(bool down);
@@ -117,15 +111,9 @@ private:
     void showPanel();
     void showBar();
     void showRecordLimit();
-    // The value axis: the range rows' on the live page while logging goes on, else the page's own.
-    void showValueAxis();
-    void showStatistics(bool shown);
     void addShortcuts();
     void applySettings();
-    void keepSettings();
-    bool saveLog();                  // the Save dialog and the save; true when it succeeded
     JournalController::Choose choose();
-    bool saveRows(const LogTable& rows);   // the Save dialog for rows not in the log
     bool mayEnd(JournalController::Ending ending);   // Save / Discard / Cancel when rows are unsaved
     void quit();
     UserPrompts& prompts() { return *prompts_; }
@@ -135,7 +123,6 @@ private:
     std::unique_ptr<UserPrompts> ownPrompts_;
     std::unique_ptr<LocaleClock> ownClock_;
     UserPrompts* prompts_ = nullptr;
-    std::unique_ptr<FileChoices> files_;   // the file dialogs, from the last folder chosen
     LocaleClock* clock_ = nullptr;
 
     std::unique_ptr<TCommPortDriver> comm2_;
@@ -151,9 +138,10 @@ private:
     std::unique_ptr<TChartControl> pager_;
     std::unique_ptr<ChartToolPanel> chartTools_;
     std::unique_ptr<ChartEnlarger> enlarger_;
-    std::unique_ptr<RefreshThrottle> gridCatchUp_;   // DBGrid1 shows appended rows
-    std::unique_ptr<LogStatistics> statistics_;      // of the table and of the chart page shown
     StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
+    ChartFollower* chart_ = nullptr;                  // the chart follows the log
+    std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<WindowSettingsBinder> settings_;
 
     WindowParts parts_;   // named as in the window layout
 

@@ -22,12 +22,13 @@
 #include "log/record_logger.h"
 #include "tools/meter-sim/meter_scenario.h"
 #include "tools/meter-sim/virtual_port.h"
-#include "ui/statistics_panel.h"
+#include "ui/record_panel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPaintEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -171,7 +172,7 @@ int main(int argc, char** argv)
     TFCOMM& w = *bench.w;
     const CountingPrompts& prompts = bench.prompts;
     if (withStatistics)
-        w.statisticsPanel().show();
+        w.findChild<QPushButton*>(QStringLiteral("Statistics"))->setChecked(true);   // as the user opens it
     w.COMConClick(true);
     if (!w.COMM2().IsOpen())
         return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;

@@ -3,6 +3,20 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+// Sets both bounds in the order the chart accepts whatever they were before (a new maximum
+// below the old minimum goes in after the minimum).
+void setValueAxis(TrendChartModel& chart, const ValueAxisBounds& bounds)
+{
+    if (bounds.maximum < chart.leftAxisMinimum()) {
+        chart.setLeftAxisMinimum(bounds.minimum);
+        chart.setLeftAxisMaximum(bounds.maximum);
+    } else {
+        chart.setLeftAxisBounds(bounds.maximum, bounds.minimum);
+    }
+}
+} // namespace
+
 std::optional<ValueAxisBounds> pageValueAxis(const TrendChartModel& chart)
 {
     const double count = double(chart.pointCount());
@@ -17,12 +31,11 @@ std::optional<ValueAxisBounds> pageValueAxis(const TrendChartModel& chart)
     return ValueAxisBounds{*high + margin, *low - margin};
 }
 
-void setValueAxis(TrendChartModel& chart, const ValueAxisBounds& bounds)
+void showValueAxis(TrendChartModel& chart, const TChartControl& pager, bool rowsArriving,
+                   const ValueAxisBounds& meterRange)
 {
-    if (bounds.maximum < chart.leftAxisMinimum()) {
-        chart.setLeftAxisMinimum(bounds.minimum);
-        chart.setLeftAxisMaximum(bounds.maximum);
-    } else {
-        chart.setLeftAxisBounds(bounds.maximum, bounds.minimum);
-    }
+    if (rowsArriving && !pager.Browsing())
+        setValueAxis(chart, meterRange);
+    else if (const std::optional<ValueAxisBounds> page = pageValueAxis(chart))
+        setValueAxis(chart, *page);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The value axis of a page that is not the live one (browsing, or logging stopped): fitted to
-// the values the page holds, so a curve logged in another range than the meter's present one
-// is neither clipped away nor drawn as a solid block. The live page keeps the range rows' axis.
+// The value axis of the page shown. The live page (followed while rows arrive on it) is drawn
+// at the meter's range; any other page (browsing, or logging stopped) is fitted to the values
+// it holds, so a curve logged in another range than the meter's present one is neither
+// clipped away nor drawn as a solid block.
+#include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 
 #include <optional>
@@ -15,6 +17,8 @@ struct ValueAxisBounds {
 // a tenth of its value, or 1 at zero); empty when the page holds no point.
 std::optional<ValueAxisBounds> pageValueAxis(const TrendChartModel& chart);
 
-// Sets both bounds in the order the chart accepts whatever they were before (a new maximum
-// below the old minimum goes in after the minimum).
-void setValueAxis(TrendChartModel& chart, const ValueAxisBounds& bounds);
+// Sets the axis of the page `pager` shows: `meterRange` (the range rows' -B..+B) while the pager
+// follows the newest page and `rowsArriving`, else the page's own.
+void showValueAxis(TrendChartModel& chart, const TChartControl& pager, bool rowsArriving,
+                   const ValueAxisBounds& meterRange);
+

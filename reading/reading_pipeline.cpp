@@ -106,6 +106,7 @@ void ReadingPipeline::rowAppended(const LogRow& row)
 void ReadingPipeline::rowShown(const LogRow& row)
 {
     panel_.setBarPosition(barPosition(row.readingValue.value_or(0)));
+    plotIndex_.rowLogged(table_.rowCount() - 1);
     emit rowLogged(row);
 }
 
@@ -125,6 +126,7 @@ void ReadingPipeline::clearLog()
     logger_.clear();
     if (journal_)
         journal_->clear();
+    plotIndex_.cleared();
     emit logCleared();
 }
 
@@ -143,6 +145,7 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
 {
     if (tableFileFormat(fileName) != TableFileFormat::XmlPacket) {
         const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
+        plotIndex_.loaded(false);
         emit logLoaded();
         return outcome;
     }
@@ -157,6 +160,7 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
     // The logged rows were saved or given up: the journal holds nothing from now on.
     if (journal_)
         journal_->clear();
+    plotIndex_.loaded(true);
     emit logLoaded();
     return outcome;
 }

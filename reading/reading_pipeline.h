@@ -9,6 +9,7 @@
 #include "log/journal/journal_files.h"
 #include "log/journal/record_journal.h"
 #include "log/log_table.h"
+#include "log/plot_index.h"
 #include "log/record_logger.h"
 #include "reading/extremes.h"
 #include "reading/lcd_panel_model.h"
@@ -76,6 +77,8 @@ public:
     const LogTable& table() const { return table_; }
     RecordLogger& logger() { return logger_; }
     const RecordLogger& logger() const { return logger_; }
+    // Which table row each chart record shows; up to date when the signals below arrive.
+    const PlotIndex& plotIndex() const { return plotIndex_; }
     // The latest reading; after a refused frame, what its steps got to.
     const Reading& reading() const { return reading_; }
     int fullScaleCount() const { return fullScaleCount_; }
@@ -102,6 +105,7 @@ private:
     LimitJudge judge_;
     LogTable table_;
     RecordLogger logger_;
+    PlotIndex plotIndex_;
     Reading reading_;
     int fullScaleCount_;
     double lastCount_ = 0;          // the count of the last frame that got that far

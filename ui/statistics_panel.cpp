@@ -1,12 +1,17 @@
 #include "ui/statistics_panel.h"
 
-#include "log/log_statistics.h"
+#include "chart/chart_control.h"
+#include "chart/trend_chart_model.h"
+#include "reading/reading_pipeline.h"
 #include "ui/statistics_texts.h"
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -53,10 +58,23 @@ void showText(QLabel& label, const QString& text)
 
 } // namespace
 
-StatisticsPanel::StatisticsPanel(LogStatistics& statistics, std::function<ShownPage()> shownPage, QLocale locale,
-                                 QWidget* parent)
-    : QWidget(parent, Qt::Tool), statistics_(statistics), shownPage_(std::move(shownPage)), locale_(std::move(locale))
+StatisticsPanel::StatisticsPanel(ReadingPipeline& pipeline, const TChartControl& pager, const TrendChartModel& chart,
+                                 QLocale locale, QWidget* parent)
+    : QWidget(parent, Qt::Tool), statistics_(pipeline.table(), pipeline.plotIndex()), pager_(pager), chart_(chart),
+      locale_(std::move(locale))
 {
+    connect(&pipeline, &ReadingPipeline::rowLogged, this, [this](const LogRow& row) {
+        statistics_.rowLogged(row);
+        changed();
+    });
+    connect(&pipeline, &ReadingPipeline::logCleared, this, [this] {
+        statistics_.cleared();
+        changed();
+    });
+    connect(&pipeline, &ReadingPipeline::logLoaded, this, [this] {
+        statistics_.loaded();
+        changed();
+    });
     // Figures as the meter and the grid write numbers: without group separators.
     locale_.setNumberOptions(QLocale::OmitGroupSeparator);
     setObjectName(QStringLiteral("StatisticsPanel"));
@@ -83,6 +101,24 @@ void StatisticsPanel::changed()
         refresh_.request();
 }
 
+void StatisticsPanel::showBelow(const QWidget& window, bool shown)
+{
+    if (!shown)
+        return hide();
+    if (!isVisible()) {
+        const QRect frame = window.frameGeometry();
+        QPoint at(frame.left(), frame.bottom() + 4);
+        if (const QScreen* s = window.screen()) {
+            const QRect room = s->availableGeometry();
+            at.setY(std::min(at.y(), room.bottom() - frameGeometry().height()));
+            at.setX(std::max(room.left(), std::min(at.x(), room.right() - frameGeometry().width())));
+        }
+        move(at);
+    }
+    show();
+    raise();
+}
+
 void StatisticsPanel::showEvent(QShowEvent* event)
 {
     refreshNow();
@@ -100,8 +136,10 @@ void StatisticsPanel::refreshNow()
     const RowStatistics& all = statistics_.table();
     showText(*tableCover, tableCoverText(all, locale_));
     showFigures(*tableFigures, all, locale_);
-    const ShownPage page = shownPage_();
-    const RowStatistics& onPage = statistics_.page(page.first, page.last);
-    showText(*pageCover, pageCoverText(onPage, page.number, page.first, page.last, locale_));
+    // The page's record window.
+    const qint64 first = qint64(chart_.recordAxisMinimum());
+    const qint64 last = qint64(chart_.recordAxisMaximum());
+    const RowStatistics& onPage = statistics_.page(first, last);
+    showText(*pageCover, pageCoverText(onPage, pager_.CurrentPage(), first, last, locale_));
     showFigures(*pageFigures, onPage, locale_);
 }

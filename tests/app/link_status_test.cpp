@@ -15,7 +15,8 @@ TEST(LinkStatus, SaysTheWorstNewsFirstAndCountsOverrunsFromTheOpen)
     serial.silent();
     EXPECT_EQ(serial.text(":"), "") << "no link, no silence";
 
-    serial.opened("COM1", at(10, 15, 0), 40);
+    EXPECT_EQ(serial.receiving("COM1", true, at(10, 15, 0), 40), LinkStatus::Change::Opened);
+    EXPECT_EQ(serial.receiving("COM1", true, at(10, 15, 1), 45), LinkStatus::Change::None) << "open already";
     EXPECT_EQ(serial.text(":"), "");
     EXPECT_FALSE(serial.droppedBytes(40)) << "the count shown starts at the open";
     serial.droppedBytes(52);
@@ -32,11 +33,14 @@ TEST(LinkStatus, SaysTheWorstNewsFirstAndCountsOverrunsFromTheOpen)
     EXPECT_EQ(serial.text(":"), "No data from COM1 since 10:15:33; 12 bytes dropped: sent faster than they were read");
     EXPECT_TRUE(serial.frameArrived(at(10, 15, 34))) << "a frame ends the silence";
 
-    serial.closed();
+    EXPECT_EQ(serial.receiving("the USB cable", false, at(10, 15, 35)), LinkStatus::Change::None)
+        << "the close of the link that is not open";
+    EXPECT_NE(serial.text(":"), "");
+    EXPECT_EQ(serial.receiving("COM1", false, at(10, 15, 35)), LinkStatus::Change::Closed);
     EXPECT_EQ(serial.text(":"), "");
 
     LinkStatus usb;
-    usb.opened("the USB cable", at(9, 0, 0));
+    usb.receiving("the USB cable", true, at(9, 0, 0));
     usb.lost(at(9, 1, 2));
     EXPECT_EQ(usb.text(":"), "The USB cable was lost at 09:01:02; waiting for it to return");
 }

@@ -440,8 +440,9 @@ TEST(MainWindow, EnlargeAndRestoreTheChart)
         return all;
     };
     const auto before = places();
+    const QSize chartBefore = part<ChartView>(w, "Chtshow")->size();
     w.TbFdClick();
-    EXPECT_TRUE(w.isChartEnlarged());
+    EXPECT_GT(part<ChartView>(w, "Chtshow")->width(), chartBefore.width()) << "enlarged";
     EXPECT_FALSE(part<RecordPanel>(w, "Panel2")->isVisible());
     EXPECT_FALSE(part<TopBar>(w, "Panel5")->isVisible());
     EXPECT_EQ(part<ChartView>(w, "Chtshow")->geometry().topLeft(), QPoint(2, 28));

@@ -82,11 +82,14 @@ TEST(RowStatistics, KnownFiguresPerGroup)
 TEST(LogStatistics, PageCoversThePlottedRowsAcrossLoads)
 {
     LogTable table;
-    LogStatistics stats(table);
+    PlotIndex index;
+    LogStatistics stats(table, index);
     auto log = [&](const char* value, std::int64_t x) {
         LogRow r = rowOf({"DC", value, "V"}, qint32(x));
         table.append(r);
-        stats.rowLogged(r, x, table.rowCount() - 1);
+        index.rowLogged(table.rowCount() - 1);
+        ASSERT_EQ(index.lastRecord(), x);
+        stats.rowLogged(r);
     };
     log("1.000", 1);
     log("2.000", 2);
@@ -96,10 +99,11 @@ TEST(LogStatistics, PageCoversThePlottedRowsAcrossLoads)
         loaded.loggedAt = QDateTime();
         table.append(loaded);
     }
+    index.loaded(false);
     stats.loaded();
     log("3.000", 3);
     EXPECT_EQ(stats.table().rows(), 5);
-    EXPECT_EQ(stats.tableRowAt(3), 4);
+    EXPECT_EQ(index.tableRowAt(3), 4);
 
     const RowStatistics& page = stats.page(2, 4);   // positions 2 and 3 hold 2 V and 3 V
     ASSERT_EQ(page.groups().size(), 1u);
@@ -115,8 +119,9 @@ TEST(LogStatistics, PageCoversThePlottedRowsAcrossLoads)
     LogTable replaced;
     replaced.append(unstamped);
     table.swap(replaced);
+    index.loaded(true);
     stats.loaded();
     EXPECT_EQ(stats.page(1, 4).rows(), 0);
-    EXPECT_EQ(stats.tableRowAt(1), -1);
+    EXPECT_EQ(index.tableRowAt(1), -1);
     EXPECT_EQ(stats.table().rows(), 1);
 }

@@ -1,0 +1,46 @@
+#include "app/window_settings_binder.h"
+
+#include "app/connection_controller.h"
+#include "app/file_commands.h"
+#include "app/window_settings.h"
+#include "chart/chart_control.h"
+#include "chart/chart_tool_panel.h"
+#include "reading/reading_pipeline.h"
+#include "ui/judge_panel.h"
+#include "ui/record_panel.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+void WindowSettingsBinder::apply()
+{
+    if (file_.isEmpty())
+        return;
+    const WindowSettings s = loadWindowSettings(file_);
+    parts_.limits.T1HI->setText(s.high);
+    parts_.limits.T1LO->setText(s.low);
+    parts_.record.RepeatSet->setChecked(s.repeat);
+    parts_.record.RecordSITime->setText(QString::number(s.intervalSeconds));
+    parts_.setRecordLimit(s.recordLimitItem);
+    parts_.chartTools.restore(s.pageSize, s.fill);
+    parts_.connection.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
+    parts_.files.setLastFolder(s.lastFolder);
+}
+
+bool WindowSettingsBinder::keep() const
+{
+    if (file_.isEmpty())
+        return true;
+    const RecordLogger& logger = parts_.pipeline.logger();
+    WindowSettings s;
+    s.high = parts_.pipeline.judge().limitCeilingText();
+    s.low = parts_.pipeline.judge().limitFloorText();
+    s.repeat = logger.repeatSet();
+    s.intervalSeconds = logger.intervalMs() / 1000;
+    s.recordLimitItem = logger.checkedLimitItem() < 0 ? RecordLogger::kDefaultLimitItem : logger.checkedLimitItem();
+    s.pageSize = parts_.pager.PageSize();
+    s.fill = parts_.chartTools.fillChecked();
+    s.comPort = parts_.port.selectedPort();
+    s.lastFolder = parts_.files.lastFolder();
+    return saveWindowSettings(file_, s);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The settings kept between runs, put into the window's parts at start-up and read back from
+// them at the end: the limit boxes, Repeat and the interval, the record limit, the chart's page
+// size and Fill, the COM port and the file dialogs' folder.
+#include <QString>
+
+#include <functional>
+
+class ChartToolPanel;
+class ConnectionController;
+class FileCommands;
+class JudgePanel;
+class ReadingPipeline;
+class RecordPanel;
+class SerialPortAccess;
+class TChartControl;
+
+class WindowSettingsBinder {
+public:
+    struct Parts {
+        JudgePanel& limits;
+        RecordPanel& record;
+        ReadingPipeline& pipeline;
+        ChartToolPanel& chartTools;
+        const TChartControl& pager;
+        ConnectionController& connection;
+        const SerialPortAccess& port;
+        FileCommands& files;
+        std::function<void(int item)> setRecordLimit;   // the Record menu's handler
+    };
+    // `file` empty: nothing is kept between runs.
+    WindowSettingsBinder(QString file, Parts parts) : file_(std::move(file)), parts_(std::move(parts)) {}
+
+    // Reads the file into the parts (the defaults for what it lacks).
+    void apply();
+    // Writes what the parts hold; false when the file could not be written.
+    bool keep() const;
+
+private:
+    QString file_;
+    Parts parts_;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// Which table row each chart record shows. The chart plots one record per logged row, record 1
+// first after start-up or Close Data (record 0 is the chart's empty start); loads put rows of
+// their own in the table between them, or replace them. Kept as runs of (first record, first
+// table row), a few per load, not one per row. The statistics of a page and the chart's
+// read-out ask it; the pipeline keeps it up to date.
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class PlotIndex {
+public:
+    static constexpr std::int64_t kFirstRecord = 1;
+
+    // A row was logged and went to the table at `tableRow`: it is the next record.
+    void rowLogged(std::int64_t tableRow);
+    // Close Data: the table and the chart are empty.
+    void cleared();
+    // A table file was loaded: appended (the records keep their rows), or `replaced` the
+    // table's rows, when the records show no row any more.
+    void loaded(bool replaced);
+
+    // The table row of `record`; -1 when none (the empty start, or a row a load replaced).
+    std::int64_t tableRowAt(std::int64_t record) const;
+    // The newest record; kFirstRecord - 1 while there is none.
+    std::int64_t lastRecord() const { return lastRecord_; }
+    // Hands on the table rows [fromRow, toRow) of records first..last, run by run.
+    void forEachRowSpan(std::int64_t first, std::int64_t last,
+                        const std::function<void(std::int64_t fromRow, std::int64_t toRow)>& span) const;
+
+private:
+    struct Run {
+        std::int64_t firstRecord;
+        std::int64_t firstRow;   // -1: the rows were replaced
+    };
+
+    std::vector<Run> runs_;   // by firstRecord; a run lasts until the next one starts
+    std::int64_t lastRecord_ = kFirstRecord - 1;
+    std::int64_t lastRow_ = -1;
+};
