@@ -75,20 +75,12 @@ void ConnectionController::BtDiscon1Click()
     c_.comConDown = false;
 }
 
-void ConnectionController::usbTookOver(const QString& caption)
+void ConnectionController::usbChanged(bool receiving, const QString& caption)
 {
-    c_.portPanelVisible = {false, false, false, false};
-    c_.comConVisible = false;
-    c_.usbConDown = true;
-    c_.usbConCaption = caption;
-}
-
-void ConnectionController::usbGaveBack(const QString& caption)
-{
-    const int n = port_.selectedPort();
+    const int n = receiving ? 0 : port_.selectedPort();
     for (int i = 0; i < 4; ++i)
         c_.portPanelVisible[i] = (i + 1 == n);
-    c_.comConVisible = true;
-    c_.usbConDown = false;
+    c_.comConVisible = !receiving;
+    c_.usbConDown = receiving;
     c_.usbConCaption = caption;
 }

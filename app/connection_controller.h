@@ -31,9 +31,8 @@ public:
     QString BTCon1Click();
     void BtDiscon1Click();
 
-    // The USB link takes over or gives back the top bar.
-    void usbTookOver(const QString& caption);
-    void usbGaveBack(const QString& caption);
+    // The USB link takes over the top bar while `receiving`, or gives it back.
+    void usbChanged(bool receiving, const QString& caption);
 
 private:
     void selectPort(int n);

@@ -2,21 +2,19 @@
 
 #include "app/entry_guard.h"
 #include "app/file_commands.h"
-#include "app/platform_info.h"
+#include "app/leaving_questions.h"
+#include "app/meter_links.h"
 #include "app/serial_port_access.h"
-#include "app/usb_side.h"
+#include "app/platform_info.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
 #include "chart/trend_chart_model.h"
 #include "decode/unit_display.h"
-#include "link/comm_port_driver.h"
-#include "link/port_keeper.h"
 #include "link/serial_frame_assembly.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
-#include "log/log_time_text.h"
 #include "ui/bar_graph.h"
 #include "ui/chart_follower.h"
 #include "ui/chart_read_out.h"
@@ -49,15 +47,10 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     if (!(clock_ = services_.clock))
         clock_ = (ownClock_ = std::make_unique<SystemLocaleClock>()).get();
 
-    // COMM2 as the layout has it: COM1, 2400 bit/s, polled every 100 ms.
-    comm2_ = std::make_unique<TCommPortDriver>(this);
-    comm2_->SetComPort(pnCOM1);
-    comm2_->SetComPortSpeed(br2400);
-    comm2_->SetComPortPollingDelay(100);
-    assembly_ = std::make_unique<SerialFrameAssembly>([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
-    keeper_ = std::make_unique<PortKeeper>(*comm2_);
-    portAccess_ = std::make_unique<DriverPortAccess>(*comm2_, *keeper_);
-    connection_ = std::make_unique<ConnectionController>(*portAccess_);
+    links_ = std::make_unique<MeterLinks>(MeterLinks::Needs{
+        services_.hidPlatform, services_.flags, *prompts_, *clock_, [this](const QString& frame) { LcdDisplayVK31C(frame); },
+        [this](const char* data, int size) { guard([&] { RECEIVE_COM_Data(data, size); }); },
+        [this](const char* data, int size) { guard([&] { H20BRData(data, size); }); }});
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
     journal_ = std::make_unique<JournalController>(
         *pipeline_, services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder,
@@ -76,11 +69,12 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     statisticsPanel_ = new StatisticsPanel(*pipeline_, *pager_, *chartModel_, clock_->userLocale(), this);
     parts_.Chtshow->setReadOut(chartReadOut(cds1(), pipeline_->plotIndex()));
     files_ = std::make_unique<FileCommands>(FileCommands::Parts{
-        *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return mayEnd(JournalController::Ending::Replace); }});
+        *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return leaving_->mayEnd(JournalController::Ending::Replace); }});
+    leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
-        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *connection_,
-                                    *portAccess_, *files_, [this](int item) { setRecordLimit(item); }});
+        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, connection(),
+                                    links_->port(), *files_, [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
     wirePipeline();
@@ -90,9 +84,12 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });
-    createUsbSide();
-    connect(keeper_.get(), &PortKeeper::lost, this, [this] { linkStatus_.lost(clock_->now()); showLinkStatus(); });
-    connect(keeper_.get(), &PortKeeper::regained, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
+    connect(links_.get(), &MeterLinks::controlsChanged, this, [this] { showConnectionState(); });
+    connect(links_.get(), &MeterLinks::statusChanged, this, [this] { showLinkStatus(); });
+    connect(links_.get(), &MeterLinks::linkStopped, this, [this] {
+        pipeline_->panel().setLinkAlive(false);
+        showPanel();
+    });
     showConnectionState();
     showPanel();
 
@@ -105,8 +102,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 
 TFCOMM::~TFCOMM()
 {
-    usb_.reset();
-    comm2_->ClosePort();
+    links_.reset();
     // The chart view draws the model this window keeps: it goes before the model does; so does
     // the statistics window before the figures.
     delete parts_.Chtshow;
@@ -115,24 +111,13 @@ TFCOMM::~TFCOMM()
     statisticsPanel_ = nullptr;
 }
 
-long long TFCOMM::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
+long long TFCOMM::badFrames() const { return links_->badFrames(); }
+bool TFCOMM::isQuitting() const { return leaving_->programEnding(); }
 
 void TFCOMM::FormCreate()
 {
     const StartupVariant variant = startupVariant(services_.flags);
     systeminfomation_ = clock_->systemDecimalSeparator();   // the locale probe
-
-    // Receive path and speed after the model flags.
-    if (variant.serialHandler == SerialHandler::HexPair)
-        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
-            guard([&] { RECEIVE_COM_Data(data, size); });
-        };
-    else if (variant.serialHandler == SerialHandler::Nibble)
-        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
-            guard([&] { H20BRData(data, size); });
-        };
-    if (variant.serialBaud == 19200)
-        comm2_->SetComPortSpeed(br19200);
     if (variant.digit1Caption)
         pipeline_->panel().setDigitCaption(0, *variant.digit1Caption);
 
@@ -147,9 +132,7 @@ void TFCOMM::FormCreate()
 
 void TFCOMM::wireParts()
 {
-    connect(parts_.Panel5, &TopBar::portPanelClicked, this, [this](int panel) {
-        guard([&] { connection().portPanelClicked(panel); showConnectionState(); });
-    });
+    connect(parts_.Panel5, &TopBar::portPanelClicked, this, [this](int panel) { guard([&] { links_->portPanelClicked(panel); }); });
     connect(parts_.Panel5, &TopBar::comConClicked, this, [this](bool down) { guard([&] { COMConClick(down); }); });
     connect(parts_.Panel5, &TopBar::usbConClicked, this, [this](bool down) { guard([&] { USBConClick(down); }); });
     connect(parts_.Panel5, &TopBar::quitClicked, this, [this] { guard([&] { BitBtn1Click(); }); });
@@ -195,41 +178,8 @@ void TFCOMM::wirePipeline()
     connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] { showRecordLimit(); });
 }
 
-void TFCOMM::createUsbSide()
-{
-    usb_ = std::make_unique<UsbSide>(services_.hidPlatform, services_.flags, prompts(),
-                                     [this](const QString& frameText) { LcdDisplayVK31C(frameText); });
-    connect(usb_.get(), &UsbSide::controlsChanged, this, [this](const UsbLinkControls& c) {
-        if (c.receiving)
-            connection().usbTookOver(c.caption);
-        else
-            connection().usbGaveBack(c.caption);
-        showConnectionState();
-        linkOpened(c.receiving, QStringLiteral("the USB cable"));
-    });
-    connect(usb_.get(), &UsbSide::adapterLost, this, [this] { linkStatus_.lost(clock_->now()); showLinkStatus(); });
-    connect(usb_.get(), &UsbSide::adapterBack, this, [this] { linkStatus_.regained(clock_->now()); showLinkStatus(); });
-}
-
-void TFCOMM::showConnectionState() { parts_.Panel5->show(connection().controls()); }
-
-void TFCOMM::showLinkStatus()
-{
-    parts_.Panel5->showLinkStatus(linkStatus_.text(timeSeparatorOf(clock_->userLocale())));
-}
-
-// A link began or stopped receiving (or stayed as it was). Once it stops, the display no
-// longer shows a live value.
-void TFCOMM::linkOpened(bool open, const QString& source)
-{
-    const LinkStatus::Change change = linkStatus_.receiving(source, open, clock_->now(), comm2_->OverrunBytes());
-    if (change == LinkStatus::Change::Closed) {
-        pipeline_->panel().setLinkAlive(false);
-        showPanel();
-    }
-    if (change != LinkStatus::Change::None)
-        showLinkStatus();
-}
+void TFCOMM::showConnectionState() { parts_.Panel5->show(links_->controls()); }
+void TFCOMM::showLinkStatus() { parts_.Panel5->showLinkStatus(links_->statusText()); }
 
 void TFCOMM::showPanel()
 {
@@ -237,20 +187,19 @@ void TFCOMM::showPanel()
     parts_.Panel1->setLive(alive);
     parts_.Panel1->refresh();
     showBar();
-    parts_.Panel4->showLink(alive, badFrames(), comm2_->OverrunBytes());
-    if (linkStatus_.droppedBytes(comm2_->OverrunBytes()))
-        showLinkStatus();
+    parts_.Panel4->showLink(alive, badFrames(), links_->overrunBytes());
+    links_->checkOverrun();
 }
 
 void TFCOMM::showBar() { parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition()); }
 
 void TFCOMM::RECEIVE_COM_Data(const char* data, int size)
 {
-    assembly_->receiveHexPairs(data, size);
+    links_->assembly().receiveHexPairs(data, size);
     showPanel();
 }
 
-void TFCOMM::H20BRData(const char* data, int size) { assembly_->receiveNibbles(data, size); }
+void TFCOMM::H20BRData(const char* data, int size) { links_->assembly().receiveNibbles(data, size); }
 
 void TFCOMM::LcdDisplayVK31C(const QString& frameText)
 {
@@ -258,8 +207,7 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
         TFCOMM* w;
         ~Repaint() { w->showPanel(); w->parts_.Panel4->showVerdict(); }
     } repaint{this};
-    if (linkStatus_.frameArrived(clock_->now()))
-        showLinkStatus();
+    links_->frameArrived();
     pipeline_->showFrame(frameText);
 }
 
@@ -267,19 +215,11 @@ void TFCOMM::Timer3Timer() { pipeline_->sample(); }
 
 void TFCOMM::COMConClick(bool down)
 {
-    const QString failure = connection().COMConClick(down);
-    showConnectionState();
-    linkOpened(connection().controls().comConDown, QStringLiteral("COM%1").arg(portAccess_->selectedPort()));
-    if (!failure.isEmpty())
+    if (const QString failure = links_->COMConClick(down); !failure.isEmpty())
         prompts().error(failure);
 }
 
-void TFCOMM::USBConClick(bool down)
-{
-    usb_->USBConClick(down);
-    // A click the link refused still leaves the button as the link sees it.
-    showConnectionState();
-}
+void TFCOMM::USBConClick(bool down) { links_->USBConClick(down); }
 
 void TFCOMM::ConTimerTimer()
 {
@@ -290,11 +230,8 @@ void TFCOMM::ConTimerTimer()
     const QScopedValueRollback<bool> busy(inConTimer_, true);
     if (!pipeline_->watchdogTick())
         return;
-    // On the tick the indicator turns, the USB side checks for its silence time-out.
-    usb_->linkSilent();
-    linkStatus_.silent();
+    links_->watchdogSilent();
     showPanel();
-    showLinkStatus();
     chart_->showValueAxis();
 }
 
@@ -340,7 +277,6 @@ void TFCOMM::RecordNewClick()
 
 void TFCOMM::saveasClick() { files_->save(); }
 void TFCOMM::SpeedButton2Click() { files_->open(); }
-
 void TFCOMM::BtPrintClick() { files_->print(); }
 void TFCOMM::BtSaveClick() { files_->picture(); }
 
@@ -351,42 +287,23 @@ void TFCOMM::TbFdClick()
 
 void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
 
-JournalController::Choose TFCOMM::choose()
-{
-    return [this](const QString& text, const QStringList& buttons, int escapeIndex) {
-        // Once the program is ending (a signal), nothing more is asked: the rows stay kept.
-        return quitting_ ? -1 : prompts().choose(QStringLiteral("Information"), text, buttons, escapeIndex);
-    };
-}
-
-bool TFCOMM::mayEnd(JournalController::Ending ending)
-{
-    // Frames arriving: the log may grow while the question is open.
-    const bool rowsComing = pipeline_->panel().linkAlive();
-    return journal_->mayEnd(ending, rowsComing, choose(), [this] { return files_->save(); });
-}
-
 void TFCOMM::BitBtn1Click()
 {
-    const QString question = QStringLiteral("Are you sure that you want to quit this application?");
-    if (hasUnsavedRows() ? mayEnd(JournalController::Ending::Quit) : prompts().askYesNo(QStringLiteral("Information"), question))
+    if (leaving_->mayQuit())
         quit();
 }
 
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
     // The close box asks before it leaves rows that were never saved.
-    if (!quitting_ && !mayEnd(JournalController::Ending::Quit))
+    if (!leaving_->programEnding() && !leaving_->mayEnd(JournalController::Ending::Quit))
         return event->ignore();
     settings_->keep();
-    comm2_->ClosePort();
+    links_->closePort();
     event->accept();
 }
 
-void TFCOMM::offerRestore()
-{
-    journal_->offerRestore(choose(), [this](const LogTable& rows) { return files_->saveRows(rows); });
-}
+void TFCOMM::offerRestore() { leaving_->offerRestore(); }
 
 void TFCOMM::endBySignal()
 {
@@ -396,7 +313,7 @@ void TFCOMM::endBySignal()
 
 void TFCOMM::quit()
 {
-    quitting_ = true;
+    leaving_->programEnds();
     close();
     // Ends every event loop running, a question's among them, also before the main loop runs
     // (quit() would wait for that one).

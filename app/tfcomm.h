@@ -2,8 +2,7 @@
 // The main window: composes the meter display, the links, the log and the chart.
 // The logic lives in the controllers and models it owns; handlers forward to them, and the
 // parts show what the reading pipeline says happened.
-#include "app/connection_controller.h"
-#include "app/link_status.h"
+#include "app/meter_links.h"
 #include "decode/model_variants.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
@@ -15,19 +14,15 @@
 #include <QTimer>
 #include <memory>
 
-class TCommPortDriver;
-class PortKeeper;
-class SerialFrameAssembly;
-class DriverPortAccess;
 class LogGridModel;
 class TChartControl;
 class ChartToolPanel;
 class ChartEnlarger;
 class TrendChartModel;
 class HidPlatform;
-class UsbSide;
 class FileCommands;
 class WindowSettingsBinder;
+class LeavingQuestions;
 class StatisticsPanel;
 class ChartFollower;
 
@@ -56,17 +51,15 @@ public:
     LogTable& cds1() { return pipeline_->table(); }
     RecordLogger& logger() { return pipeline_->logger(); }
     const Reading& reading() const { return pipeline_->reading(); }
-    TCommPortDriver& COMM2() { return *comm2_; }
-    PortKeeper& portKeeper() { return *keeper_; }
-    SerialFrameAssembly& serialAssembly() { return *assembly_; }
-    ConnectionController& connection() { return *connection_; }
+    TCommPortDriver& COMM2() { return links_->driver(); }
+    PortKeeper& portKeeper() { return links_->keeper(); }
+    SerialFrameAssembly& serialAssembly() { return links_->assembly(); }
+    ConnectionController& connection() { return links_->connection(); }
     TChartControl& pager() { return *pager_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
-    UsbSide& usb() { return *usb_; }
+    UsbSide& usb() { return links_->usb(); }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
-    // Rows logged since the last save, Close Data or start; loaded rows are on disk already.
-    bool hasUnsavedRows() const { return pipeline_->unsavedRows() > 0; }
 
     // Handlers bound to the controls.
     void COMConClick(bool down);
@@ -86,7 +79,7 @@ public:
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
     void offerRestore();
     // The program is ending (Quit, or a signal, perhaps during a question).
-    bool isQuitting() const { return quitting_; }
+    bool isQuitting() const;
     // SIGTERM, SIGHUP or SIGINT: the journal is committed and the program ends without a
     // question; the rows are offered at the next start.
     void endBySignal();
@@ -104,17 +97,13 @@ private:
     void FormCreate();
     void wireParts();
     void wirePipeline();
-    void createUsbSide();
     void showConnectionState();
     void showLinkStatus();
-    void linkOpened(bool open, const QString& source);
     void showPanel();
     void showBar();
     void showRecordLimit();
     void addShortcuts();
     void applySettings();
-    JournalController::Choose choose();
-    bool mayEnd(JournalController::Ending ending);   // Save / Discard / Cancel when rows are unsaved
     void quit();
     UserPrompts& prompts() { return *prompts_; }
     template <typename F> void guard(F&& handler);
@@ -125,12 +114,6 @@ private:
     UserPrompts* prompts_ = nullptr;
     LocaleClock* clock_ = nullptr;
 
-    std::unique_ptr<TCommPortDriver> comm2_;
-    std::unique_ptr<PortKeeper> keeper_;   // reopens COMM2's port when it comes back
-    LinkStatus linkStatus_;                // what the top bar says of the link
-    std::unique_ptr<SerialFrameAssembly> assembly_;
-    std::unique_ptr<DriverPortAccess> portAccess_;
-    std::unique_ptr<ConnectionController> connection_;
     std::unique_ptr<ReadingPipeline> pipeline_;
     std::unique_ptr<JournalController> journal_;
     std::unique_ptr<LogGridModel> gridModel_;
@@ -142,12 +125,12 @@ private:
     ChartFollower* chart_ = nullptr;                  // the chart follows the log
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<WindowSettingsBinder> settings_;
+    std::unique_ptr<LeavingQuestions> leaving_;
 
     WindowParts parts_;   // named as in the window layout
 
     QString systeminfomation_;          // the system's decimal separator, for the key filters
-    bool quitting_ = false;
     bool inConTimer_ = false;           // a ConTimer tick is running
 
-    std::unique_ptr<UsbSide> usb_;      // last: its reader hands frames to everything above
+    std::unique_ptr<MeterLinks> links_;   // last: its readers hand frames to everything above
 };

@@ -145,10 +145,10 @@ TEST(ConnectionControl, UsbGivesBackThePanelOfTheSelectedPort)
     FakePort port;
     ConnectionController cc(port);
     cc.portPanelClicked(1);   // COM 2
-    cc.usbTookOver(QStringLiteral("USB Disconnect"));
+    cc.usbChanged(true, QStringLiteral("USB Disconnect"));
     EXPECT_EQ(visiblePanel(cc.controls()), 0);
     EXPECT_FALSE(cc.controls().comConVisible);
-    cc.usbGaveBack(QStringLiteral("USB Connection"));
+    cc.usbChanged(false, QStringLiteral("USB Connection"));
     EXPECT_EQ(visiblePanel(cc.controls()), 2);
     EXPECT_TRUE(cc.controls().comConVisible);
     EXPECT_EQ(cc.controls().usbConCaption, "USB Connection");

@@ -331,7 +331,7 @@ TEST(MainWindow, CloseBoxAsksOnlyWhenRowsAreUnsaved)
     EXPECT_EQ(u.w->cds1().rowCount(), 2);
     u.prompts.choices = {"Discard"};
     EXPECT_TRUE(u.w->close());
-    EXPECT_FALSE(u.w->hasUnsavedRows());
+    EXPECT_EQ(u.w->pipeline().unsavedRows(), 0);
 }
 
 TEST(MainWindow, PrintWithAnEmptyTableSaysSoInsteadOfAPreview)
@@ -354,7 +354,7 @@ TEST(MainWindow, CloseDataAsksItsOwnQuestion)
     EXPECT_EQ(t.prompts.shown.last(), "question: Are you sure that you want to clear all logged data?");
     EXPECT_EQ(t.w->cds1().rowCount(), 0);
     EXPECT_EQ(t.w->logger().recordNo(), 1);
-    EXPECT_FALSE(t.w->hasUnsavedRows());
+    EXPECT_EQ(t.w->pipeline().unsavedRows(), 0);
 }
 
 TEST(MainWindow, RecordLimitMenuKeepsOneItemChecked)

@@ -1,0 +1,37 @@
+#pragma once
+// The window's questions before logged rows would go: at Quit and the close box, before an
+// opened packet replaces the log, and at start-up for the sessions that ended without saving.
+// Once the program is ending (Quit answered, or a signal) nothing more is asked: the rows stay
+// in their journal.
+#include "reading/journal_controller.h"
+
+class FileCommands;
+class UserPrompts;
+
+class LeavingQuestions {
+public:
+    // All of them outlive the questions.
+    LeavingQuestions(JournalController& journal, ReadingPipeline& pipeline, UserPrompts& prompts, FileCommands& files)
+        : journal_(journal), pipeline_(pipeline), prompts_(prompts), files_(files)
+    {
+    }
+
+    // Save / Discard / Cancel while rows are unsaved; true when they may go.
+    bool mayEnd(JournalController::Ending ending);
+    // Quit: that question while rows are unsaved, else whether to quit at all.
+    bool mayQuit();
+    // Start-up: the sessions that ended without saving, each given back, saved or kept.
+    void offerRestore();
+
+    void programEnds() { ending_ = true; }
+    bool programEnding() const { return ending_; }
+
+private:
+    JournalController::Choose choose();
+
+    JournalController& journal_;
+    ReadingPipeline& pipeline_;
+    UserPrompts& prompts_;
+    FileCommands& files_;
+    bool ending_ = false;
+};
