@@ -1,5 +1,5 @@
 #pragma once
-// The serial connection controls of the top bar and the hidden menus, kept in step.
+// The serial connection controls of the top bar, kept in step with the port and the USB link.
 // Plain state: the window shows it; tests read it.
 #include "ui/connection_controls.h"
 
@@ -28,18 +28,12 @@ public:
     // The toggle button was clicked; `down` is its state after the click. Returns the
     // error text to show when the port could not be opened (the controls stay Idle).
     QString COMConClick(bool down);
-    QString BTCon1Click();
-    void BtDiscon1Click();
 
     // The USB link takes over the top bar while `receiving`, or gives it back.
     void usbChanged(bool receiving, const QString& caption);
 
 private:
     void selectPort(int n);
-    // Opens the port and sets the controls of a connected link; the error text when the port
-    // failed, which leaves every control as it was.
-    QString openAndShowConnected();
-    void closeAndShowDisconnected();   // closes the port and sets the controls back
 
     SerialPortAccess& port_;
     ConnectionControls c_;

@@ -100,6 +100,7 @@ void MeterLinks::checkOverrun()
 }
 
 QString MeterLinks::statusText() const { return status_.text(timeSeparatorOf(clock_.userLocale())); }
+SerialPortAccess& MeterLinks::port() { return *portAccess_; }
 void MeterLinks::closePort() { comm2_->ClosePort(); }
 long long MeterLinks::badFrames() const { return assembly_->badFrameCount() + usb_->badFrames(); }
 long long MeterLinks::overrunBytes() const { return comm2_->OverrunBytes(); }

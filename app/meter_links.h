@@ -59,7 +59,7 @@ public:
     PortKeeper& keeper() { return *keeper_; }
     SerialFrameAssembly& assembly() { return *assembly_; }
     ConnectionController& connection() { return *connection_; }
-    DriverPortAccess& port() { return *portAccess_; }
+    SerialPortAccess& port();
     UsbSide& usb() { return *usb_; }
 
 signals:

@@ -4,7 +4,6 @@
 #include "app/file_commands.h"
 #include "app/leaving_questions.h"
 #include "app/meter_links.h"
-#include "app/serial_port_access.h"
 #include "app/platform_info.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
@@ -73,23 +72,20 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
-        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, connection(),
-                                    links_->port(), *files_, [this](int item) { setRecordLimit(item); }});
+        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_,
+                                    [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
     wirePipeline();
     addShortcuts();
-    applySettings();
+    settings_->apply();
     journal_->open(services_.journalMaxPages);
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });
     connect(links_.get(), &MeterLinks::controlsChanged, this, [this] { showConnectionState(); });
     connect(links_.get(), &MeterLinks::statusChanged, this, [this] { showLinkStatus(); });
-    connect(links_.get(), &MeterLinks::linkStopped, this, [this] {
-        pipeline_->panel().setLinkAlive(false);
-        showPanel();
-    });
+    connect(links_.get(), &MeterLinks::linkStopped, this, [this] { pipeline_->panel().setLinkAlive(false); showPanel(); });
     showConnectionState();
     showPanel();
 
@@ -139,9 +135,7 @@ void TFCOMM::wireParts()
     connect(parts_.Panel4, &JudgePanel::run, this, [this](const std::function<void()>& h) { guard(h); });
     // Paging changes the page the axis and the statistics show.
     connect(parts_.TntPanel1, &ChartToolBar::run, this, [this](const std::function<void()>& h) {
-        guard(h);
-        chart_->showValueAxis();
-        statisticsPanel_->changed();
+        guard(h); chart_->showValueAxis(); statisticsPanel_->changed();
     });
     connect(parts_.TntPanel1, &ChartToolBar::saveClicked, this, [this] { guard([&] { BtSaveClick(); }); });
     connect(parts_.TntPanel1, &ChartToolBar::enlargeClicked, this, [this] { guard([&] { TbFdClick(); }); });
@@ -171,10 +165,7 @@ void TFCOMM::wirePipeline()
     });
     new GridFollower(*pipeline_, *gridModel_, *parts_.DBGrid1, this);
     chart_ = new ChartFollower({*pipeline_, *pager_, *chartTools_, *chartModel_, *parts_.TntPanel1}, this);
-    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] {
-        showBar();
-        showRecordLimit();
-    });
+    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] { showBar(); showRecordLimit(); });
     connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] { showRecordLimit(); });
 }
 
@@ -193,11 +184,7 @@ void TFCOMM::showPanel()
 
 void TFCOMM::showBar() { parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition()); }
 
-void TFCOMM::RECEIVE_COM_Data(const char* data, int size)
-{
-    links_->assembly().receiveHexPairs(data, size);
-    showPanel();
-}
+void TFCOMM::RECEIVE_COM_Data(const char* data, int size) { links_->assembly().receiveHexPairs(data, size); showPanel(); }
 
 void TFCOMM::H20BRData(const char* data, int size) { links_->assembly().receiveNibbles(data, size); }
 
@@ -257,13 +244,6 @@ void TFCOMM::addShortcuts()
     }
 }
 
-void TFCOMM::applySettings()
-{
-    settings_->apply();
-    parts_.TntPanel1->showState();
-    showConnectionState();
-}
-
 void TFCOMM::showRecordLimit()
 {
     parts_.recordMenu->showLimit(logger().checkedLimitItem(), logger().atLimit(), logger().maxRecords());
@@ -287,11 +267,7 @@ void TFCOMM::TbFdClick()
 
 void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
 
-void TFCOMM::BitBtn1Click()
-{
-    if (leaving_->mayQuit())
-        quit();
-}
+void TFCOMM::BitBtn1Click() { if (leaving_->mayQuit()) quit(); }
 
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
@@ -305,11 +281,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
 
 void TFCOMM::offerRestore() { leaving_->offerRestore(); }
 
-void TFCOMM::endBySignal()
-{
-    journal_->endWithoutQuestion();
-    quit();
-}
+void TFCOMM::endBySignal() { journal_->endWithoutQuestion(); quit(); }
 
 void TFCOMM::quit()
 {

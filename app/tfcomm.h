@@ -103,7 +103,6 @@ private:
     void showBar();
     void showRecordLimit();
     void addShortcuts();
-    void applySettings();
     void quit();
     UserPrompts& prompts() { return *prompts_; }
     template <typename F> void guard(F&& handler);

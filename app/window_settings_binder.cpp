@@ -1,7 +1,7 @@
 #include "app/window_settings_binder.h"
 
-#include "app/connection_controller.h"
 #include "app/file_commands.h"
+#include "app/meter_links.h"
 #include "app/window_settings.h"
 #include "chart/chart_control.h"
 #include "chart/chart_tool_panel.h"
@@ -23,7 +23,7 @@ void WindowSettingsBinder::apply()
     parts_.record.RecordSITime->setText(QString::number(s.intervalSeconds));
     parts_.setRecordLimit(s.recordLimitItem);
     parts_.chartTools.restore(s.pageSize, s.fill);
-    parts_.connection.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
+    parts_.links.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     parts_.files.setLastFolder(s.lastFolder);
 }
 
@@ -40,7 +40,7 @@ bool WindowSettingsBinder::keep() const
     s.recordLimitItem = logger.checkedLimitItem() < 0 ? RecordLogger::kDefaultLimitItem : logger.checkedLimitItem();
     s.pageSize = parts_.pager.PageSize();
     s.fill = parts_.chartTools.fillChecked();
-    s.comPort = parts_.port.selectedPort();
+    s.comPort = parts_.links.port().selectedPort();
     s.lastFolder = parts_.files.lastFolder();
     return saveWindowSettings(file_, s);
 }

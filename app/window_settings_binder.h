@@ -7,12 +7,11 @@
 #include <functional>
 
 class ChartToolPanel;
-class ConnectionController;
 class FileCommands;
 class JudgePanel;
+class MeterLinks;
 class ReadingPipeline;
 class RecordPanel;
-class SerialPortAccess;
 class TChartControl;
 
 class WindowSettingsBinder {
@@ -23,8 +22,7 @@ public:
         ReadingPipeline& pipeline;
         ChartToolPanel& chartTools;
         const TChartControl& pager;
-        ConnectionController& connection;
-        const SerialPortAccess& port;
+        MeterLinks& links;   // the COM port
         FileCommands& files;
         std::function<void(int item)> setRecordLimit;   // the Record menu's handler
     };

@@ -50,16 +50,6 @@ void ChartToolPanel::ShowChosenSeries()
 void ChartToolPanel::btFillClick(bool checked)
 {
     fillChecked_ = checked;
-    fillMenuChecked_ = checked;
-    ShowChosenSeries();
-    stateChanged();
-}
-
-void ChartToolPanel::FillClick()
-{
-    const bool fill = !fillChecked_;
-    fillChecked_ = fill;
-    fillMenuChecked_ = fill;
     ShowChosenSeries();
     stateChanged();
 }

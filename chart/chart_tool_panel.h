@@ -1,6 +1,6 @@
 #pragma once
-// The handlers behind the chart's tool panel (TntPanel1) and the hidden Graphic menu. The window builds the controls, calls these handlers
-// and mirrors the state read from here (page caption, check marks, page-size text).
+// The handlers behind the chart's tool panel (TntPanel1). The window builds the controls, calls
+// these handlers and mirrors the state read from here (page caption, check mark, page-size text).
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 
@@ -19,16 +19,14 @@ public:
     // the tool bar connects it to Timer2Timer inside the window's error guard.
     ChartToolPanel(TChartControl& pager, TrendChartModel& chart);
 
-    // Page buttons and the Graphic menu's First/Previous/Next/Last.
+    // Page buttons First/Previous/Next/Last.
     void BtFirstClick();
     void BTPreviousClick();
     void BtNextClick();
     void BTlastClick();
 
-    // Series choice: the BtFill check box was clicked (its new state), and the Graphic
-    // menu's "Fill" item.
+    // Series choice: the BtFill check box was clicked (its new state).
     void btFillClick(bool checked);
-    void FillClick();
     void ShowSeries(int index);
     // The series BtFill chooses: 0 (area) when checked, else 1 (line).
     void ShowChosenSeries();
@@ -48,7 +46,6 @@ public:
     // State for the window's controls.
     QString pageCaption() const { return QString::number(pager_.CurrentPage()); }  // Bt10
     bool fillChecked() const { return fillChecked_; }          // BtFill
-    bool fillMenuChecked() const { return fillMenuChecked_; }  // Graphic menu "Fill"
     QString maxrecordText() const { return maxrecordText_; }   // Maxrecord
     // Settings kept between runs: the page size and Fill as they were left.
     void restore(int pageSize, bool fill);
@@ -63,7 +60,6 @@ private:
     TrendChartModel& chart_;
     QTimer timer2_;
     bool fillChecked_ = true;
-    bool fillMenuChecked_ = true;
     QString maxrecordText_ = QStringLiteral("100");
     std::function<void()> listener_;
 };
