@@ -174,3 +174,31 @@ TEST(TrendChartModelTest, PageValueAxisFitsThePageShown)
         }
     }
 }
+
+// The live page follows the meter's range; a page paged back to, or one that no longer grows,
+// keeps its own values' scale.
+TEST(TrendChartModelTest, ValueAxisFollowsTheMeterOnlyOnTheLivePage)
+{
+    struct Case {
+        bool pagedBack, rowsArriving;
+        double maximum, minimum;
+        const char* why;
+    };
+    const Case cases[] = {
+        {false, true, 60, -60, "the live page: the range rows' axis"},
+        {false, false, 3.3, 2.7, "logging stopped: record 3 alone on the last page"},
+        {true, true, 2.05, 0.95, "page 1 holds 1 and 2, whatever the meter shows now"},
+    };
+    for (const Case& c : cases) {
+        TrendChartModel m;
+        TChartControl pager(m, 2);
+        m.fillSeriesWithPlaceholder();
+        for (double v : {1.0, 2.0, 3.0})
+            pager.AddValue(v);
+        if (c.pagedBack)
+            pager.FirstPage();
+        showValueAxis(m, pager, c.rowsArriving, {60, -60});
+        EXPECT_DOUBLE_EQ(m.leftAxisMaximum(), c.maximum) << c.why;
+        EXPECT_DOUBLE_EQ(m.leftAxisMinimum(), c.minimum) << c.why;
+    }
+}

@@ -124,4 +124,12 @@ TEST(LogStatistics, PageCoversThePlottedRowsAcrossLoads)
     EXPECT_EQ(stats.page(1, 4).rows(), 0);
     EXPECT_EQ(index.tableRowAt(1), -1);
     EXPECT_EQ(stats.table().rows(), 1);
+
+    // Close Data: the chart starts again at record 1, on the table's first row.
+    table.clear();
+    index.cleared();
+    stats.cleared();
+    log("7.000", 1);
+    EXPECT_EQ(index.tableRowAt(1), 0);
+    EXPECT_EQ(stats.page(1, 4).rows(), 1);
 }
