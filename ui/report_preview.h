@@ -2,7 +2,21 @@
 // Shows the report of the log table in a print preview, from which the user prints.
 #include "log/files/report_layout.h"
 
+#include <QPrintPreviewDialog>
+
 class QWidget;
+
+// The preview of the rows the table holds when it opens. Logging goes on while it is shown; the
+// pages it prints are the pages it shows, and a line under them says which rows those are.
+class ReportPreview : public QPrintPreviewDialog {
+public:
+    ReportPreview(const LogTable& table, ReportUnitText unitText, QWidget* parent = nullptr);
+
+private:
+    const LogTable& table_;
+    const std::int64_t rows_;
+    const ReportUnitText unitText_;
+};
 
 // Returns when the preview window is closed. An empty table shows no pages.
 void showReportPreview(QWidget* parent, const LogTable& table, const ReportUnitText& unitText);
