@@ -5,25 +5,24 @@
 
 #include <QBoxLayout>
 #include <QLabel>
-#include <QPrinter>
 
 #include <algorithm>
 
 ReportPreview::ReportPreview(const LogTable& table, ReportUnitText unitText, QWidget* parent)
-    : QPrintPreviewDialog(parent), table_(table), rows_(table.rowCount()), unitText_(std::move(unitText))
+    : table_(table), rows_(table.rowCount()), unitText_(std::move(unitText)), dialog_(&printer_, parent)
 {
     // The dialog paints again for the printer when the user prints, by then over a longer table.
     // The table only grows while the modal preview is up; the bound is kept anyway.
-    connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+    QObject::connect(&dialog_, &QPrintPreviewDialog::paintRequested, &dialog_, [this](QPrinter* target) {
         paintReport({table_, std::min(rows_, table_.rowCount())}, *target, unitText_);
     });
     const QString rows = reportRowsCaption({table_, rows_});
-    auto* box = qobject_cast<QBoxLayout*>(layout());
+    auto* box = qobject_cast<QBoxLayout*>(dialog_.layout());
     if (!box) {
-        setWindowTitle(rows);
+        dialog_.setWindowTitle(rows);
         return;
     }
-    auto* caption = new QLabel(rows, this);
+    auto* caption = new QLabel(rows, &dialog_);
     caption->setObjectName(QStringLiteral("ReportRows"));
     caption->setWordWrap(true);
     caption->setContentsMargins(8, 4, 8, 4);
@@ -33,5 +32,5 @@ ReportPreview::ReportPreview(const LogTable& table, ReportUnitText unitText, QWi
 void showReportPreview(QWidget* parent, const LogTable& table, const ReportUnitText& unitText)
 {
     ReportPreview preview(table, unitText, parent);
-    preview.exec();
+    preview.dialog().exec();
 }

@@ -45,11 +45,11 @@ TEST(ReportPdf, WritesOnePdfPagePerReportPage)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath("printed.pdf"));
-    emit preview.paintRequested(&printer);
+    emit preview.dialog().paintRequested(&printer);
     QFile printed(dir.filePath("printed.pdf"));
     ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromLatin1(printed.readAll()).count(page), 2);
-    const QLabel* rows = preview.findChild<QLabel*>(QStringLiteral("ReportRows"));
+    const QLabel* rows = preview.dialog().findChild<QLabel*>(QStringLiteral("ReportRows"));
     ASSERT_TRUE(rows);
     EXPECT_TRUE(rows->text().startsWith("This report holds rows 1 to 45 of the log (No. 1 to 45)")) << rows->text().toStdString();
 }
