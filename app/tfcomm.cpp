@@ -218,18 +218,25 @@ void TFCOMM::wirePipeline()
         statisticsPanel_->changed();
         parts_.TntPanel1->showState();
     });
-    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] {
+    // A log emptied or replaced starts the chart as at start-up: the next row is record 1.
+    const auto chartStartsAgain = [this] {
         pager_->ClearChart();
+        chartTools_->ResetSeries();
         parts_.TntPanel1->showState();
-        gridModel_->tableReset();
         showRecordLimit();
+    };
+    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this, chartStartsAgain] {
+        chartStartsAgain();
+        gridModel_->tableReset();
         statistics_->cleared();
         statisticsPanel_->changed();
     });
-    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] {
+    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this, chartStartsAgain](bool replaced) {
+        if (replaced)
+            chartStartsAgain();
         gridModel_->tableReset();
         parts_.DBGrid1->scrollToBottom();
-        statistics_->loaded();
+        statistics_->loaded(replaced);
         statisticsPanel_->changed();
     });
 }

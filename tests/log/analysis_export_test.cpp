@@ -237,7 +237,7 @@ TEST(AnalysisExport, EveryFunctionAndPrefixGivesTheSameBytesUnderEitherSeparator
     logCases(logged, separators[1]);
     const LogGridModel grid(logged, displayUnit);
     QStringList reportTexts;
-    for (const ReportText& t : reportPageTexts(logged, 0, displayUnit))
+    for (const ReportText& t : reportPageTexts({logged, logged.rowCount()}, 0, displayUnit))
         reportTexts << t.text;
     LogTable fromText, fromXml;
     ASSERT_TRUE(saveTableFile(logged, dir.filePath("run.txt")).ok);
