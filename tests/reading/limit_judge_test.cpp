@@ -103,6 +103,10 @@ TEST(LimitKeyFilter, CommaLocale)
     EXPECT_TRUE(acceptLimitKey(QStringLiteral("1"), QString(), QLatin1Char(','), QLatin1Char(','), kComma));
     EXPECT_FALSE(acceptLimitKey(QStringLiteral("1,5"), QString(), QLatin1Char(','), QLatin1Char(','), kComma));
     EXPECT_FALSE(acceptLimitKey(QStringLiteral("1"), QString(), QLatin1Char('.'), QLatin1Char(','), kComma));
+    // ... so the "." key and the keypad's decimal key type the locale's separator instead.
+    EXPECT_EQ(limitKeyCharacter(QLatin1Char('.'), false, kComma), QLatin1Char(','));
+    EXPECT_EQ(limitKeyCharacter(QLatin1Char(','), true, kDot), QLatin1Char('.'));
+    EXPECT_EQ(limitKeyCharacter(QLatin1Char(','), false, kDot), QLatin1Char(',')) << "only the keypad's is taken";
 }
 
 TEST(LimitJudgeVerdict, InclusiveLimitsAndFailures)
@@ -220,6 +224,14 @@ TEST(LimitJudgeChecks, BadLimitIsPutBackAfterTheDelay)
     j.limitEdited(LimitEdit::Low, QString());
     j.checkLimit(LimitEdit::Low, kDot);
     EXPECT_EQ(j.lowText(), QStringLiteral("-5"));
+
+    // A limit put back is stored by the time the edit shows it, so the crossed pair is seen.
+    j.limitEdited(LimitEdit::Low, QStringLiteral("7000"));
+    j.limitEdited(LimitEdit::High, QStringLiteral("abc"));
+    bool crossedWhenShown = false;
+    QObject::connect(&j, &LimitJudge::textShown, [&] { crossedWhenShown = j.limitsCrossed(kDot); });
+    j.checkLimit(LimitEdit::High, kDot);
+    EXPECT_TRUE(crossedWhenShown);
 }
 
 TEST(LimitJudgeChecks, CheckUsesTheLocaleSeparator)
