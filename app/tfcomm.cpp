@@ -45,7 +45,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QScopedValueRollback>
 #include <QScreen>
 
@@ -451,8 +450,8 @@ void TFCOMM::keepSettings()
     s.lastFolder = files_->lastFolder();
     // The window is going: the reason goes to standard error, the quit goes on.
     if (const QString why = saveWindowSettings(services_.settingsFile, s); !why.isEmpty())
-        std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n",
-                     qPrintable(QDir::toNativeSeparators(services_.settingsFile)), qPrintable(why));
+        std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(services_.settingsFile),
+                     qPrintable(why));
 }
 
 void TFCOMM::showRecordLimit()
