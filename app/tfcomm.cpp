@@ -38,6 +38,7 @@
 #include "ui/record_panel.h"
 #include "ui/report_preview.h"
 #include "ui/safety_copy_label.h"
+#include "ui/settings_note_label.h"
 #include "ui/statistics_panel.h"
 #include "ui/top_bar.h"
 
@@ -46,6 +47,8 @@
 #include <QCloseEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
+
+#include <cstdio>
 
 template <typename F>
 void TFCOMM::guard(F&& handler)
@@ -423,7 +426,9 @@ void TFCOMM::applySettings()
 {
     if (services_.settingsFile.isEmpty())
         return;
-    const WindowSettings s = loadWindowSettings(services_.settingsFile);
+    const LoadedSettings loaded = loadWindowSettings(services_.settingsFile);
+    parts_.SettingsNote->showProblem(loaded.problem, services_.settingsFile);
+    const WindowSettings& s = loaded.settings;
     parts_.Panel4->T1HI->setText(s.high);
     parts_.Panel4->T1LO->setText(s.low);
     parts_.Panel2->RepeatSet->setChecked(s.repeat);
@@ -450,7 +455,10 @@ void TFCOMM::keepSettings()
     s.fill = chartTools_->fillChecked();
     s.comPort = portAccess_->selectedPort();
     s.lastFolder = files_->lastFolder();
-    saveWindowSettings(services_.settingsFile, s);
+    // The window is going: the reason goes to standard error, the quit goes on.
+    if (const QString why = saveWindowSettings(services_.settingsFile, s); !why.isEmpty())
+        std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(services_.settingsFile),
+                     qPrintable(why));
 }
 
 void TFCOMM::showRecordLimit()
