@@ -36,18 +36,19 @@ std::size_t RowStatistics::groupOf(const QString& function, const QString& unit)
         return lastGroup_;
     const UnitMeaning meaning = unitMeaning(unit);
     const QString base = meaning.baseUnit.isEmpty() ? meaning.shown : meaning.baseUnit;
-    auto found = std::find_if(groups_.begin(), groups_.end(),
-                              [&](const StatisticsGroup& g) { return g.function == function && g.baseUnit == base; });
-    if (found == groups_.end()) {
+    const auto found = groupAt_.constFind({function, base});
+    if (found != groupAt_.cend()) {
+        lastGroup_ = found.value();
+    } else {
         StatisticsGroup g;
         g.function = function;
         g.baseUnit = base;
+        lastGroup_ = groups_.size();
         groups_.push_back(g);
-        found = groups_.end() - 1;
+        groupAt_.insert({function, base}, lastGroup_);
     }
     lastFunction_ = function;
     lastUnit_ = unit;
-    lastGroup_ = std::size_t(found - groups_.begin());
     lastExponent_ = meaning.baseUnit.isEmpty() ? 0 : meaning.exponent;
     haveLast_ = true;
     return lastGroup_;

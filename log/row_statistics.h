@@ -6,10 +6,12 @@
 #include "log/log_row.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class LogTable;
@@ -52,6 +54,8 @@ private:
     std::size_t groupOf(const QString& function, const QString& unit);
 
     std::vector<StatisticsGroup> groups_;
+    // Group positions by (function, base unit): a log of many groups costs what one costs.
+    QHash<std::pair<QString, QString>, std::size_t> groupAt_;
     std::int64_t rows_ = 0;
     std::optional<qint32> firstNo_, lastNo_;
     // The last (function, unit) seen and its group with its power of ten: rows mostly repeat it.
