@@ -67,11 +67,13 @@ void TopBar::showForeignJournals(const std::vector<ForeignJournal>& journals)
     QStringList lines;
     for (const ForeignJournal& j : journals)
         lines << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(j.path), j.reason);
-    const QString text = journals.empty() ? QString()
-                         : journals.size() == 1
-                             ? QStringLiteral("Safety copy not offered: %1 (%2)")
-                                   .arg(QFileInfo(journals.front().path).fileName(), journals.front().reason)
-                             : QStringLiteral("%1 safety copies not offered: not yours alone").arg(journals.size());
+    // Two lines fit: why, then the file's name (the tooltip has every path).
+    const QString first = journals.empty() ? QString() : QFileInfo(journals.front().path).fileName();
+    const QString text = journals.empty()       ? QString()
+                         : journals.size() == 1 ? QStringLiteral("Not offered, %1:\n%2").arg(journals.front().reason, first)
+                                                : QStringLiteral("%1 journals not offered, not yours alone:\n%2, \u2026")
+                                                      .arg(journals.size())
+                                                      .arg(first);
     ForeignJournals->setText(text);
     ForeignJournals->setToolTip(journals.empty() ? QString()
                                                  : QStringLiteral("Not yours alone, so neither restored nor removed:\n")
