@@ -31,8 +31,6 @@ TEST(ReadingLine, SummaryFiguresAreTheShortestOfFifteenDigits)
     const struct { double value; const char* text; const char* why; } cases[] = {
         {24.000000000000004, "24", "a mean's noise above"},
         {1644.9999999999998, "1645", "and below"},
-        {0.1 + 0.2, "0.3", "unlike a reading, rounded"},
-        {-1.2e-5, "-1.2e-05", "small figures keep their digits"},
         {1.23456789012345, "1.23456789012345", "15 digits stay"},
         {-0.0, "0", "no minus zero"},
     };
