@@ -582,7 +582,8 @@ void TFCOMM::closeEvent(QCloseEvent* event)
 
 void TFCOMM::offerRestore()
 {
-    journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); });
+    parts_.Panel5->showForeignJournals(
+        journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); }));
 }
 
 void TFCOMM::endBySignal()

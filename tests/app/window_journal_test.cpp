@@ -263,6 +263,7 @@ TEST(WindowJournal, AJournalThatCannotBeReadIsKeptAndSaid)
         QFile f(damaged);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(8192, 'x'));
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);   // as the window makes its journals
     }
     QString busy;
     {
