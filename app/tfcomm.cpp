@@ -67,7 +67,9 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     comm2_->SetComPort(pnCOM1);
     comm2_->SetComPortSpeed(br2400);
     comm2_->SetComPortPollingDelay(100);
-    assembly_ = std::make_unique<SerialFrameAssembly>([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
+    comm2_->SetArrivalClock([this] { return clock_->now(); });
+    assembly_ = std::make_unique<SerialFrameAssembly>(
+        [this](const QString& frameText) { LcdDisplayVK31C(frameText, assembly_->frameArrivedAt()); });
     keeper_ = std::make_unique<PortKeeper>(*comm2_);
     portAccess_ = std::make_unique<DriverPortAccess>(*comm2_, *keeper_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
@@ -142,11 +144,11 @@ void TFCOMM::FormCreate()
 
     // Receive path and speed after the model flags.
     if (variant.serialHandler == SerialHandler::HexPair)
-        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
-            guard([&] { RECEIVE_COM_Data(data, size); });
+        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size, const ByteArrivals& arrivals) {
+            guard([&] { RECEIVE_COM_Data(data, size, arrivals); });
         };
     else if (variant.serialHandler == SerialHandler::Nibble)
-        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
+        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size, const ByteArrivals&) {
             guard([&] { H20BRData(data, size); });
         };
     if (variant.serialBaud == 19200)
@@ -236,8 +238,10 @@ void TFCOMM::wirePipeline()
 
 void TFCOMM::createUsbSide()
 {
-    usb_ = std::make_unique<UsbSide>(services_.hidPlatform, services_.flags, prompts(),
-                                     [this](const QString& frameText) { LcdDisplayVK31C(frameText); });
+    usb_ = std::make_unique<UsbSide>(
+        services_.hidPlatform, services_.flags, prompts(),
+        [this](const QString& frameText, const QDateTime& arrivedAt) { LcdDisplayVK31C(frameText, arrivedAt); },
+        [this] { return clock_->now(); });
     connect(usb_.get(), &UsbSide::controlsChanged, this, [this](const UsbLinkControls& c) {
         if (c.receiving)
             connection().usbTookOver(c.caption);
@@ -293,9 +297,9 @@ void TFCOMM::showBar()
     parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition());
 }
 
-void TFCOMM::RECEIVE_COM_Data(const char* data, int size)
+void TFCOMM::RECEIVE_COM_Data(const char* data, int size, const ByteArrivals& arrivals)
 {
-    assembly_->receiveHexPairs(data, size);
+    assembly_->receiveHexPairs(data, size, arrivals);
     showPanel();
 }
 
@@ -304,7 +308,7 @@ void TFCOMM::H20BRData(const char* data, int size)
     assembly_->receiveNibbles(data, size);
 }
 
-void TFCOMM::LcdDisplayVK31C(const QString& frameText)
+void TFCOMM::LcdDisplayVK31C(const QString& frameText, const QDateTime& arrivedAt)
 {
     struct Repaint {
         TFCOMM* w;
@@ -312,7 +316,7 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
     } repaint{this};
     if (linkStatus_.frameArrived(clock_->now()))
         showLinkStatus();
-    pipeline_->showFrame(frameText);
+    pipeline_->showFrame(frameText, arrivedAt);
 }
 
 void TFCOMM::Timer3Timer()

@@ -16,6 +16,7 @@
 #include "bench_window.h"
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
+#include "decode/frame_layout.h"
 #include "link/comm_port_driver.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
@@ -91,6 +92,12 @@ int main(int argc, char** argv)
     QByteArray stream = "\n" + cycle;
     const qint64 rowsBefore = w.cds1().rowCount();
 
+    // As the driver hands them on: a batch of bytes per frame, each with its time of arrival.
+    ByteArrivals arrivals;
+    const QDateTime arrivedAt = QDateTime::currentDateTime();
+    for (int b = 0; b < batch; b += frame_layout::kFrameBytes)
+        arrivals.batches.push_back({std::min(frame_layout::kFrameBytes, batch - b), arrivedAt});
+
     using clock = std::chrono::steady_clock;
     const auto start = clock::now();
     const double cpuStart = threadCpuSeconds();
@@ -107,7 +114,7 @@ int main(int argc, char** argv)
         }
         const char* bytes = stream.constData() + at;
         pushed += long(std::count(bytes, bytes + batch, '\r'));
-        port.OnReceiveData(&port, bytes, batch);
+        port.OnReceiveData(&port, bytes, batch, arrivals);
         at += batch;
         ++batches;
         app.processEvents();

@@ -64,13 +64,24 @@ QString meterReadUsage()
 namespace {
 
 // A decimal separator must not be mistaken for a part of a number or of the value text, nor
-// split a printed line.
+// split a printed line, nor join the digit before it as a combining mark or an invisible
+// format character would.
 bool isSeparatorCharacter(const QString& s)
 {
     if (s.size() != 1)
         return false;
     const QChar c = s.at(0);
-    return c.isPrint() && !c.isSpace() && !c.isLetterOrNumber() && c != QLatin1Char('+') && c != QLatin1Char('-');
+    return c.isPrint() && !c.isSpace() && !c.isLetterOrNumber() && !c.isMark() && !c.isSurrogate()
+           && c.category() != QChar::Other_Format && c != QLatin1Char('+') && c != QLatin1Char('-');
+}
+
+// "U+0301" for each character: a mark or an invisible character cannot be seen in the text itself.
+QString codePoints(const QString& s)
+{
+    QStringList points;
+    for (const char32_t u : s.toUcs4())
+        points << QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0')).toUpper();
+    return points.join(QLatin1Char(' '));
 }
 
 qint32 parseLimit(const QString& v)
@@ -142,7 +153,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
             o.decimalSeparator = valueOf(args, i);
             if (!isSeparatorCharacter(o.decimalSeparator))
                 usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
-                                          "a letter, a digit or a sign; not \"%1\"").arg(o.decimalSeparator));
+                                          "a letter, a digit, a sign or a combining mark; not \"%1\" (%2)")
+                               .arg(o.decimalSeparator, codePoints(o.decimalSeparator)));
         } else if (a == QLatin1String("--format")) {
             const QString v = valueOf(args, i);
             if (!parseStreamFormat(v, &o.format))
