@@ -16,7 +16,6 @@
 #include "bench_window.h"
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
-#include "decode/frame_layout.h"
 #include "link/comm_port_driver.h"
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
@@ -87,16 +86,19 @@ int main(int argc, char** argv)
     // The line feed in front of the first sign, then the frames over and over; each frame's
     // own line feed leads the next one.
     QByteArray cycle;
-    for (const QByteArray& f : voltFrames())
+    int frameBytes = 0;
+    for (const QByteArray& f : voltFrames()) {
         cycle += f;
+        frameBytes = int(f.size());
+    }
     QByteArray stream = "\n" + cycle;
     const qint64 rowsBefore = w.cds1().rowCount();
 
     // As the driver hands them on: a batch of bytes per frame, each with its time of arrival.
     ByteArrivals arrivals;
     const QDateTime arrivedAt = QDateTime::currentDateTime();
-    for (int b = 0; b < batch; b += frame_layout::kFrameBytes)
-        arrivals.batches.push_back({std::min(frame_layout::kFrameBytes, batch - b), arrivedAt});
+    for (int b = 0; b < batch; b += frameBytes)
+        arrivals.batches.push_back({std::min(frameBytes, batch - b), arrivedAt});
 
     using clock = std::chrono::steady_clock;
     const auto start = clock::now();
