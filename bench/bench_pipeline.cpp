@@ -96,7 +96,10 @@ int main(int argc, char** argv)
 
     // As the driver hands them on: a batch of bytes per frame, each with its time of arrival.
     ByteArrivals arrivals;
-    const QDateTime arrivedAt = QDateTime::currentDateTime();
+    // With its offset from UTC, as the window's clock gives it: a time in the local-time zone
+    // spec would cost a time-zone lookup each time a row is printed or journalled.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime arrivedAt = now.toOffsetFromUtc(now.offsetFromUtc());
     for (int b = 0; b < batch; b += frameBytes)
         arrivals.batches.push_back({std::min(frameBytes, batch - b), arrivedAt});
 

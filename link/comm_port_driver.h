@@ -137,7 +137,11 @@ private:
     std::vector<char> ReadBuffer;
     QByteArray pending_;   // received, not yet polled; at most InputLimit() bytes
     std::deque<ByteArrivals::Batch> pendingArrivals_;   // when the bytes of pending_ came, in order
-    ArrivalClock arrivalClock_ = [] { return QDateTime::currentDateTime(); };
+    // With the offset from UTC fixed in it: a local-time stamp costs a zone lookup at every use.
+    ArrivalClock arrivalClock_ = [] {
+        const QDateTime now = QDateTime::currentDateTime();
+        return now.toOffsetFromUtc(now.offsetFromUtc());
+    };
     long long overrunBytes_ = 0;
     long long receivedBytes_ = 0;
     QString lastOpenError_;
