@@ -25,7 +25,7 @@ bool LeavingQuestions::mayQuit()
                              QStringLiteral("Are you sure that you want to quit this application?"));
 }
 
-void LeavingQuestions::offerRestore()
+std::vector<ForeignJournal> LeavingQuestions::offerRestore()
 {
-    journal_.offerRestore(choose(), [this](const LogTable& rows) { return files_.saveRows(rows); });
+    return journal_.offerRestore(choose(), [this](const LogTable& rows) { return files_.saveRows(rows); });
 }

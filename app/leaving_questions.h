@@ -20,8 +20,9 @@ public:
     bool mayEnd(JournalController::Ending ending);
     // Quit: that question while rows are unsaved, else whether to quit at all.
     bool mayQuit();
-    // Start-up: the sessions that ended without saving, each given back, saved or kept.
-    void offerRestore();
+    // Start-up: the sessions that ended without saving, each given back, saved or kept; the
+    // journals that are not the user's alone, left as they are.
+    std::vector<ForeignJournal> offerRestore();
 
     void programEnds() { ending_ = true; }
     bool programEnding() const { return ending_; }

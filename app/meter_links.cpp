@@ -15,19 +15,24 @@ MeterLinks::MeterLinks(Needs needs, QObject* parent) : QObject(parent), clock_(n
     comm2_->SetComPort(pnCOM1);
     comm2_->SetComPortSpeed(variant.serialBaud == 19200 ? br19200 : br2400);
     comm2_->SetComPortPollingDelay(100);
+    comm2_->SetArrivalClock([this] { return clock_.now(); });
     const Bytes receive = variant.serialHandler == SerialHandler::HexPair  ? needs.hexPairs
                           : variant.serialHandler == SerialHandler::Nibble ? needs.nibbles
                                                                            : Bytes();
     if (receive)
-        comm2_->OnReceiveData = [receive](TCommPortDriver*, const char* data, int size) { receive(data, size); };
-    assembly_ = std::make_unique<SerialFrameAssembly>(needs.frames);
+        comm2_->OnReceiveData = [receive](TCommPortDriver*, const char* data, int size, const ByteArrivals& at) {
+            receive(data, size, at);
+        };
+    assembly_ = std::make_unique<SerialFrameAssembly>(
+        [this, frames = needs.frames](const QString& frameText) { frames(frameText, assembly_->frameArrivedAt()); });
     keeper_ = std::make_unique<PortKeeper>(*comm2_);
     portAccess_ = std::make_unique<DriverPortAccess>(*comm2_, *keeper_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
     connect(keeper_.get(), &PortKeeper::lost, this, [this] { statusEvent(&LinkStatus::lost); });
     connect(keeper_.get(), &PortKeeper::regained, this, [this] { statusEvent(&LinkStatus::regained); });
 
-    usb_ = std::make_unique<UsbSide>(needs.hidPlatform, needs.flags, needs.prompts, needs.frames);
+    usb_ = std::make_unique<UsbSide>(needs.hidPlatform, needs.flags, needs.prompts, needs.frames,
+                                     [this] { return clock_.now(); });
     connect(usb_.get(), &UsbSide::controlsChanged, this, [this](const UsbLinkControls& c) {
         connection_->usbChanged(c.receiving, c.caption);
         emit controlsChanged();

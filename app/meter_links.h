@@ -7,6 +7,7 @@
 #include "app/connection_controller.h"
 #include "app/link_status.h"
 #include "decode/model_variants.h"
+#include "link/byte_arrivals.h"
 
 #include <QObject>
 
@@ -25,8 +26,9 @@ class UserPrompts;
 class MeterLinks : public QObject {
     Q_OBJECT
 public:
-    using Frames = std::function<void(const QString& frameText)>;
-    using Bytes = std::function<void(const char* data, int size)>;
+    // A frame's text, with the time its last byte arrived.
+    using Frames = std::function<void(const QString& frameText, const QDateTime& arrivedAt)>;
+    using Bytes = std::function<void(const char* data, int size, const ByteArrivals& arrivals)>;
     struct Needs {
         HidPlatform* hidPlatform;   // null: the system's HID devices
         ModelFlags flags;

@@ -27,6 +27,7 @@
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
 #include "ui/safety_copy_label.h"
+#include "ui/settings_note_label.h"
 #include "ui/statistics_panel.h"
 #include "ui/top_bar.h"
 
@@ -34,6 +35,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QScopedValueRollback>
+
 
 template <typename F>
 void TFCOMM::guard(F&& handler) { guarded(prompts(), std::forward<F>(handler)); }
@@ -47,9 +49,10 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         clock_ = (ownClock_ = std::make_unique<SystemLocaleClock>()).get();
 
     links_ = std::make_unique<MeterLinks>(MeterLinks::Needs{
-        services_.hidPlatform, services_.flags, *prompts_, *clock_, [this](const QString& frame) { LcdDisplayVK31C(frame); },
-        [this](const char* data, int size) { guard([&] { RECEIVE_COM_Data(data, size); }); },
-        [this](const char* data, int size) { guard([&] { H20BRData(data, size); }); }});
+        services_.hidPlatform, services_.flags, *prompts_, *clock_,
+        [this](const QString& frame, const QDateTime& arrivedAt) { LcdDisplayVK31C(frame, arrivedAt); },
+        [this](const char* data, int size, const ByteArrivals& at) { guard([&] { RECEIVE_COM_Data(data, size, at); }); },
+        [this](const char* data, int size, const ByteArrivals&) { guard([&] { H20BRData(data, size); }); }});
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
     journal_ = std::make_unique<JournalController>(
         *pipeline_, services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder,
@@ -78,7 +81,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     wireParts();
     wirePipeline();
     addShortcuts();
-    settings_->apply();
+    parts_.SettingsNote->showProblem(settings_->apply(), services_.settingsFile);
     journal_->open(services_.journalMaxPages);
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
@@ -167,6 +170,7 @@ void TFCOMM::wirePipeline()
     chart_ = new ChartFollower({*pipeline_, *pager_, *chartTools_, *chartModel_, *parts_.TntPanel1}, this);
     connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] { showBar(); showRecordLimit(); });
     connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] { showRecordLimit(); });
+    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] { showRecordLimit(); });
 }
 
 void TFCOMM::showConnectionState() { parts_.Panel5->show(links_->controls()); }
@@ -184,18 +188,22 @@ void TFCOMM::showPanel()
 
 void TFCOMM::showBar() { parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition()); }
 
-void TFCOMM::RECEIVE_COM_Data(const char* data, int size) { links_->assembly().receiveHexPairs(data, size); showPanel(); }
+void TFCOMM::RECEIVE_COM_Data(const char* data, int size, const ByteArrivals& arrivals)
+{
+    links_->assembly().receiveHexPairs(data, size, arrivals);
+    showPanel();
+}
 
 void TFCOMM::H20BRData(const char* data, int size) { links_->assembly().receiveNibbles(data, size); }
 
-void TFCOMM::LcdDisplayVK31C(const QString& frameText)
+void TFCOMM::LcdDisplayVK31C(const QString& frameText, const QDateTime& arrivedAt)
 {
     struct Repaint {
         TFCOMM* w;
         ~Repaint() { w->showPanel(); w->parts_.Panel4->showVerdict(); }
     } repaint{this};
     links_->frameArrived();
-    pipeline_->showFrame(frameText);
+    pipeline_->showFrame(frameText, arrivedAt);
 }
 
 void TFCOMM::Timer3Timer() { pipeline_->sample(); }
@@ -279,7 +287,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TFCOMM::offerRestore() { leaving_->offerRestore(); }
+void TFCOMM::offerRestore() { parts_.Panel5->showForeignJournals(leaving_->offerRestore()); }
 
 void TFCOMM::endBySignal() { journal_->endWithoutQuestion(); quit(); }
 

@@ -12,11 +12,14 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-void WindowSettingsBinder::apply()
+#include <cstdio>
+
+QString WindowSettingsBinder::apply()
 {
     if (file_.isEmpty())
-        return;
-    const WindowSettings s = loadWindowSettings(file_);
+        return QString();
+    const LoadedSettings loaded = loadWindowSettings(file_);
+    const WindowSettings& s = loaded.settings;
     parts_.limits.T1HI->setText(s.high);
     parts_.limits.T1LO->setText(s.low);
     parts_.record.RepeatSet->setChecked(s.repeat);
@@ -25,12 +28,13 @@ void WindowSettingsBinder::apply()
     parts_.chartTools.restore(s.pageSize, s.fill);
     parts_.links.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     parts_.files.setLastFolder(s.lastFolder);
+    return loaded.problem;
 }
 
-bool WindowSettingsBinder::keep() const
+void WindowSettingsBinder::keep() const
 {
     if (file_.isEmpty())
-        return true;
+        return;
     const RecordLogger& logger = parts_.pipeline.logger();
     WindowSettings s;
     s.high = parts_.pipeline.judge().limitCeilingText();
@@ -42,5 +46,6 @@ bool WindowSettingsBinder::keep() const
     s.fill = parts_.chartTools.fillChecked();
     s.comPort = parts_.links.port().selectedPort();
     s.lastFolder = parts_.files.lastFolder();
-    return saveWindowSettings(file_, s);
+    if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
+        std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

@@ -29,10 +29,11 @@ public:
     // `file` empty: nothing is kept between runs.
     WindowSettingsBinder(QString file, Parts parts) : file_(std::move(file)), parts_(std::move(parts)) {}
 
-    // Reads the file into the parts (the defaults for what it lacks).
-    void apply();
-    // Writes what the parts hold; false when the file could not be written.
-    bool keep() const;
+    // Reads the file into the parts (the defaults for what it lacks); for the user, why the
+    // file was not read or cannot be kept, empty when there is nothing to say.
+    QString apply();
+    // Writes what the parts hold. The window is going: a failure is said on standard error.
+    void keep() const;
 
 private:
     QString file_;

@@ -3,6 +3,7 @@
 // (units in their own characters, the time) are made from it where they are shown.
 #include "decode/indicators.h"
 
+#include <QDateTime>
 #include <QString>
 #include <array>
 
@@ -36,6 +37,7 @@ struct Reading {
     const RangeRow* range = nullptr;    // the last matching range row (its name, axis bound B and
                                         // factor); null when none matched
     DecodeProgress progress = DecodeProgress::Started;
+    QDateTime arrivedAt;                // when the frame's last byte arrived; a logged row takes this time
 
     bool overload() const { return digits[2] == QLatin1String("@"); }
 };

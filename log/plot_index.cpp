@@ -5,7 +5,7 @@
 void PlotIndex::rowLogged(std::int64_t tableRow)
 {
     const std::int64_t record = lastRecord_ + 1;
-    if (runs_.empty() || lastRow_ < 0 || tableRow != lastRow_ + 1)
+    if (runs_.empty() || tableRow != lastRow_ + 1)
         runs_.push_back({record, tableRow});
     lastRecord_ = record;
     lastRow_ = tableRow;
@@ -20,11 +20,8 @@ void PlotIndex::cleared()
 
 void PlotIndex::loaded(bool replaced)
 {
-    // The chart keeps its records; the rows they showed are gone from the table.
-    if (replaced && lastRow_ >= 0) {
-        runs_.clear();
-        lastRow_ = -1;
-    }
+    if (replaced)
+        cleared();
 }
 
 std::int64_t PlotIndex::tableRowAt(std::int64_t record) const
@@ -34,7 +31,7 @@ std::int64_t PlotIndex::tableRowAt(std::int64_t record) const
     if (after == runs_.begin() || record > lastRecord_)
         return -1;
     const Run& run = *(after - 1);
-    return run.firstRow < 0 ? -1 : run.firstRow + (record - run.firstRecord);
+    return run.firstRow + (record - run.firstRecord);
 }
 
 void PlotIndex::forEachRowSpan(std::int64_t first, std::int64_t last,
@@ -44,7 +41,7 @@ void PlotIndex::forEachRowSpan(std::int64_t first, std::int64_t last,
         const std::int64_t runEnd = i + 1 < runs_.size() ? runs_[i + 1].firstRecord - 1 : lastRecord_;
         const std::int64_t from = std::max(first, runs_[i].firstRecord);
         const std::int64_t to = std::min(last, runEnd);
-        if (from <= to && runs_[i].firstRow >= 0)
+        if (from <= to)
             span(runs_[i].firstRow + (from - runs_[i].firstRecord), runs_[i].firstRow + (to - runs_[i].firstRecord) + 1);
     }
 }

@@ -1,7 +1,7 @@
 #pragma once
 // Which table row each chart record shows. The chart plots one record per logged row, record 1
-// first after start-up or Close Data (record 0 is the chart's empty start); loads put rows of
-// their own in the table between them, or replace them. Kept as runs of (first record, first
+// first after start-up, Close Data or an opened packet (record 0 is the chart's empty start); a
+// text table puts rows of its own in the table between them. Kept as runs of (first record, first
 // table row), a few per load, not one per row. The statistics of a page and the chart's
 // read-out ask it; the pipeline keeps it up to date.
 #include <cstdint>
@@ -16,11 +16,11 @@ public:
     void rowLogged(std::int64_t tableRow);
     // Close Data: the table and the chart are empty.
     void cleared();
-    // A table file was loaded: appended (the records keep their rows), or `replaced` the
-    // table's rows, when the records show no row any more.
+    // A table file was loaded: appended (the records keep their rows), or `replaced` the log,
+    // when the chart starts again as after Close Data.
     void loaded(bool replaced);
 
-    // The table row of `record`; -1 when none (the empty start, or a row a load replaced).
+    // The table row of `record`; -1 when none (the empty start).
     std::int64_t tableRowAt(std::int64_t record) const;
     // The newest record; kFirstRecord - 1 while there is none.
     std::int64_t lastRecord() const { return lastRecord_; }
@@ -31,7 +31,7 @@ public:
 private:
     struct Run {
         std::int64_t firstRecord;
-        std::int64_t firstRow;   // -1: the rows were replaced
+        std::int64_t firstRow;
     };
 
     std::vector<Run> runs_;   // by firstRecord; a run lasts until the next one starts

@@ -30,7 +30,7 @@ bool ReadingPipeline::flushJournal()
     return !journal_ || journal_->flush();
 }
 
-void ReadingPipeline::showFrame(const QString& frameText)
+void ReadingPipeline::showFrame(const QString& frameText, const QDateTime& arrivedAt)
 {
     const QString separator = clock_.userDecimalSeparator();
     judge_.normaliseLimits(separator);
@@ -63,15 +63,17 @@ void ReadingPipeline::showFrame(const QString& frameText)
     judge_.judge(reading_.valueText, separator);
     reading_.judgeText = judge_.judgeText();   // a reading left unjudged keeps the last verdict
     panel_.applyBarGraphMaximum();
-    offerToLog();
+    // One time for the reading, its row's time text and the row's full stamp.
+    reading_.arrivedAt = arrivedAt.isValid() ? arrivedAt : clock_.now();
+    offerToLog(reading_.arrivedAt);
     panel_.rememberAxisMaximum();
     emit frameShown(reading_);
 }
 
-void ReadingPipeline::offerToLog()
+void ReadingPipeline::offerToLog(const QDateTime& at)
 {
     const std::optional<LogRow> row =
-        logger_.readingDecoded(offeredRow(reading_), clock_.now(), timeSeparatorOf(clock_.userLocale()));
+        logger_.readingDecoded(offeredRow(reading_), at, timeSeparatorOf(clock_.userLocale()));
     if (row)
         rowAppended(*row);
 }
@@ -146,7 +148,7 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
     if (tableFileFormat(fileName) != TableFileFormat::XmlPacket) {
         const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
         plotIndex_.loaded(false);
-        emit logLoaded();
+        emit logLoaded(false);
         return outcome;
     }
     // A packet is read whole before anyone is asked: a broken one changes nothing.
@@ -157,11 +159,12 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
     if (mayReplace && !mayReplace())
         return FileOutcome::silent(false);
     table_.swap(packet);
+    logger_.tableReplaced();
     // The logged rows were saved or given up: the journal holds nothing from now on.
     if (journal_)
         journal_->clear();
     plotIndex_.loaded(true);
-    emit logLoaded();
+    emit logLoaded(true);
     return outcome;
 }
 

@@ -14,11 +14,19 @@ ChartFollower::ChartFollower(Parts parts, QObject* parent) : QObject(parent), pa
         parts_.pager.AddValue(row.readingValue.value_or(0));
         parts_.toolBar.showState();
     });
-    connect(pipeline, &ReadingPipeline::logCleared, this, [this] {
-        parts_.pager.ClearChart();
-        parts_.tools.ResetSeries();   // the next row is record 1 again
-        parts_.toolBar.showState();
+    // A log emptied or replaced starts the chart as at start-up: the next row is record 1.
+    connect(pipeline, &ReadingPipeline::logCleared, this, [this] { startAgain(); });
+    connect(pipeline, &ReadingPipeline::logLoaded, this, [this](bool replaced) {
+        if (replaced)
+            startAgain();
     });
+}
+
+void ChartFollower::startAgain()
+{
+    parts_.pager.ClearChart();
+    parts_.tools.ResetSeries();
+    parts_.toolBar.showState();
 }
 
 void ChartFollower::showValueAxis()

@@ -1,7 +1,7 @@
 #pragma once
 // The trend chart follows what the pipeline does to the log: each logged row is plotted as the
-// next record, a cleared log starts the chart again at record 1, and the value axis is decided
-// afresh whenever what it depends on may have changed.
+// next record, a log cleared or replaced by a packet starts the chart again at record 1, and the
+// value axis is decided afresh whenever what it depends on may have changed.
 #include <QObject>
 
 class ChartToolBar;
@@ -26,5 +26,7 @@ public:
     void showValueAxis();
 
 private:
+    void startAgain();
+
     Parts parts_;
 };
