@@ -107,7 +107,7 @@ void ReadingPipeline::rowAppended(const LogRow& row)
 
 void ReadingPipeline::rowShown(const LogRow& row)
 {
-    panel_.setBarPosition(barPosition(row.readingValue.value_or(0)));
+    panel_.showLoggedValue(row.readingValue.value_or(0));
     plotIndex_.rowLogged(table_.rowCount() - 1);
     emit rowLogged(row);
 }
