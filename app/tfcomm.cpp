@@ -102,8 +102,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 TFCOMM::~TFCOMM()
 {
     links_.reset();
-    // The chart view draws the model this window keeps: it goes before the model does; so does
-    // the statistics window before the figures.
+    // The chart view and the statistics window show what this window keeps: they go first.
     delete parts_.Chtshow;
     parts_.Chtshow = nullptr;
     delete statisticsPanel_;
