@@ -20,7 +20,6 @@ public:
     explicit ConnectionController(SerialPortAccess& port) : port_(port) {}
 
     const ConnectionControls& controls() const { return c_; }
-    ConnectionControls& controls() { return c_; }
 
     // Port panels step to the next port: BtCOM1 selects COM2, ..., BtCOM4 selects COM1.
     void portPanelClicked(int visiblePanel) { selectPort(visiblePanel % 4 + 1); }
