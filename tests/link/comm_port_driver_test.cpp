@@ -120,12 +120,8 @@ TEST(CommPortDriverDefaults, StartClosedWithTheComponentDefaults)
     EXPECT_FALSE(d.IsOpen());
     EXPECT_EQ(d.ComPort(), pnCOM2);
     EXPECT_EQ(d.ComPortSpeed(), br9600);
-    EXPECT_EQ(d.ComPortDataBits(), db8BITS);
-    EXPECT_EQ(d.ComPortStopBits(), sb1BITS);
-    EXPECT_EQ(d.ComPortParity(), ptNONE);
     EXPECT_EQ(d.ComPortInBufSize(), 2048);
     EXPECT_EQ(d.ComPortPollingDelay(), 50);
-    EXPECT_TRUE(d.EnableDTROnOpen());
     d.ClosePort();   // closing a closed driver does nothing
     EXPECT_FALSE(d.IsOpen());
 }
@@ -197,11 +193,11 @@ TEST_F(CommPortDriverTest, LineSettingsApplyAtOnceWhileOpen)
 {
     ASSERT_TRUE(driver.OpenPort());
     driver.SetComPortSpeed(br19200);
-    driver.SetComPortStopBits(sb2BITS);
-    // Pseudo-terminals keep 8 bits without parity, so only speed and stop bits show here.
+    // The meter's line: 8 data bits, no parity, one stop bit, no flow control.
     const termios t = pty.line();
     EXPECT_EQ(cfgetispeed(&t), speed_t(B19200));
-    EXPECT_NE(t.c_cflag & CSTOPB, tcflag_t(0));
+    EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
 
     driver.ClosePort();
     driver.SetComPortSpeed(br4800);   // stored while closed, applied by the next open
