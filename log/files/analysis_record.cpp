@@ -77,15 +77,3 @@ QString meterDisplayText(const QString& valueText)
     return shown;
 }
 
-QString isoTimestamp(const QDateTime& at)
-{
-    if (!at.isValid())
-        return QString();
-    const int offset = at.offsetFromUtc();
-    const int offsetMinutes = std::abs(offset) / 60;
-    const QDate d = at.date();
-    const QTime t = at.time();
-    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
-                             t.minute(), t.second(), t.msec(), offset < 0 ? '-' : '+', offsetMinutes / 60,
-                             offsetMinutes % 60);
-}
