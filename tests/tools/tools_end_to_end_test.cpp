@@ -618,7 +618,9 @@ TEST(ToolsEndToEnd, AKilledLoggersRowsComeBackWithRecover)
             rows += journalRows(journals.filePath(name)).size();
         return rows;
     };
-    ASSERT_TRUE(waitUntil([&] { return journalled() >= std::size_t(outputLines(out).size()); }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return journalled() >= std::size_t(outputLines(out).size()); }, 10000))
+        << journalled() << " rows journalled of " << outputLines(out).size() << " printed: "
+        << journals.entryList().join(' ').toStdString();
     ::kill(pid_t(reader.processId()), SIGKILL);
     reader.waitForFinished(5000);
     meter.sim.terminate();
