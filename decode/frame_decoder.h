@@ -19,8 +19,8 @@ Reading decodeFrame(const DecodeInput& in);
 // before the failure produced (cleared texts, indicators shown so far, value text, ...).
 void decodeFrameInto(const DecodeInput& in, Reading& out);
 
-// Full scale that a frame of this unit leaves for the next frame.
-int fullScaleForUnit(const QString& unitText);
+// Full scale that a frame of this quantity leaves for the next frame.
+int fullScaleFor(Quantity quantity);
 
 // Every FunctionText and UnitText a frame can decode to, for sizing what shows them.
 const QStringList& decodedFunctionTexts();

@@ -14,6 +14,7 @@ LogRow offeredRow(const Reading& r)
     row.judge = r.judgeText;
     row.rangeMode = r.rangeModeText;
     row.readingValue = r.readingValue;
+    row.measurement = r.measurement;
     return row;
 }
 

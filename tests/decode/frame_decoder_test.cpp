@@ -576,14 +576,15 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
     }
 }
 
-TEST(FrameDecoder, FullScaleForUnit)
+TEST(FrameDecoder, FullScaleForQuantity)
 {
-    struct Case { const char* unit; int fullScale; };
+    struct Case { Quantity quantity; int fullScale; };
     const Case cases[] = {
-        {"Hz", 1000}, {"kHz", 1000}, {"MHz", 1000}, {"%", 100}, {"#", 1000}, {"?", 6000}, {"V", 6000}, {"k*", 6000}, {"", 6000},
+        {Quantity::Hertz, 1000}, {Quantity::Percent, 100}, {Quantity::Celsius, 1000}, {Quantity::Fahrenheit, 6000},
+        {Quantity::Volt, 6000}, {Quantity::Ohm, 6000}, {Quantity::None, 6000},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(fullScaleForUnit(QLatin1String(c.unit)), c.fullScale) << c.unit;
+        EXPECT_EQ(fullScaleFor(c.quantity), c.fullScale) << int(c.quantity);
 }
 
 TEST(IndicatorSet, ShowsHidesAndNamesItsMembers)
