@@ -119,19 +119,6 @@ void setChartValue(Reading& f)
 
 } // namespace
 
-const QStringList& decodedFunctionTexts()
-{
-    static const QStringList texts = {"AC", "DC", "CAP", "TMP", "Freq", "DutyCycle", "Diode", "CTN", "OHM"};
-    return texts;
-}
-
-const QStringList& decodedUnitTexts()
-{
-    static const QStringList texts = {"V",  "A",  "*",  "F",  "#",  "?",  "Hz", "%",  "nV", "mV",
-                                      "uV", "nA", "mA", "uA", "nF", "mF", "uF", "k*", "M*", "kHz", "MHz"};
-    return texts;
-}
-
 int fullScaleFor(Quantity quantity)
 {
     // Frequencies count to 1000 whatever prefix the display shows.

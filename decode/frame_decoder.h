@@ -3,7 +3,7 @@
 #include "decode/conversion_error.h"
 #include "decode/reading.h"
 
-#include <QStringList>
+#include <QString>
 
 struct DecodeInput {
     QString frameText;               // two upper-case hex digits per byte, sign byte first
@@ -21,7 +21,3 @@ void decodeFrameInto(const DecodeInput& in, Reading& out);
 
 // Full scale that a frame of this quantity leaves for the next frame.
 int fullScaleFor(Quantity quantity);
-
-// Every FunctionText and UnitText a frame can decode to, for sizing what shows them.
-const QStringList& decodedFunctionTexts();
-const QStringList& decodedUnitTexts();

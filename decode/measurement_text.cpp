@@ -147,3 +147,25 @@ QString decimalText(const Measurement& m, int exponent)
         return text + digits;
     return text + digits.left(digits.size() - shift) + QLatin1Char('.') + digits.right(shift);
 }
+
+const QStringList& decodedFunctionTexts()
+{
+    static const QStringList texts = [] {
+        QStringList all;
+        for (const FunctionName& n : kFunctionNames)
+            all << QLatin1String(n.text);
+        return all;
+    }();
+    return texts;
+}
+
+const QStringList& decodedUnitTexts()
+{
+    static const QStringList texts = [] {
+        QStringList all;
+        for (const UnitName& n : kUnitNames)
+            all << QLatin1String(n.text);
+        return all;
+    }();
+    return texts;
+}

@@ -5,6 +5,7 @@
 #include "decode/measurement.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -27,3 +28,7 @@ QString decimalText(const Measurement& m, int exponent = 0);
 // The other way, for rows that have only texts: the exact texts above, else false.
 bool functionFromText(const QString& text, MeterFunction& f);
 bool unitFromText(const QString& text, Quantity& q, Prefix& p);
+
+// Every function and unit text a frame can decode to, for sizing what shows them.
+const QStringList& decodedFunctionTexts();
+const QStringList& decodedUnitTexts();
