@@ -39,6 +39,9 @@ struct Measurement {
     bool ac() const { return function == MeterFunction::AC; }
     bool dc() const { return function == MeterFunction::DC; }
     bool isNumber() const { return !overload; }
+    // The count has at most 15 digits, so shown and base are the doubles nearest the number.
+    // Only a value typed into a table file can have more.
+    bool isExact() const { return !overload && count < 1000000000000000 && count > -1000000000000000; }
 
     // Sets count, shown and base from the magnitude of the digits shown and the decimals.
     void setNumber(bool minus, std::int64_t magnitude, int pointDecimals);

@@ -138,9 +138,9 @@ QString decimalText(const Measurement& m, int exponent)
     QString digits = QString::number(m.count < 0 ? -m.count : m.count);
     // Digits after the point: the display's own, less the exponent's shift to the right.
     const int shift = m.decimals - exponent;
-    if (shift <= 0)
+    if (shift <= 0 && m.count != 0)
         digits += QString(-shift, QLatin1Char('0'));
-    else if (digits.size() <= shift)
+    else if (shift > 0 && digits.size() <= shift)
         digits.prepend(QString(shift - digits.size() + 1, QLatin1Char('0')));
     QString text = m.count < 0 ? QStringLiteral("-") : QString();
     if (shift <= 0)

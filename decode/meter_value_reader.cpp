@@ -64,8 +64,8 @@ std::optional<Measurement> measurementFromTexts(const QString& function, const Q
             ++digits;
         }
     }
-    // Beyond 15 digits the count would no longer be an exact double.
-    if (digits > 15)
+    // A count of up to 18 digits is exact; the number from more than 15 is not (isExact()).
+    if (digits > 18)
         return std::nullopt;
     m.setNumber(value.startsWith(QLatin1Char('-')), magnitude, separator < 0 ? 0 : int(value.size()) - separator - 1);
     return m;

@@ -10,7 +10,7 @@
 #include <optional>
 
 // The measurement the texts of a row say. An overload is any value text with an "L" in it;
-// otherwise a number needs a sign, at most 15 digits and at most one separator. Empty when
+// otherwise a number needs digits (at most 18), an optional sign and at most one separator. Empty when
 // the value text is neither. Unknown function or unit texts give None.
 std::optional<Measurement> measurementFromTexts(const QString& function, const QString& value, const QString& unit,
                                                 const QString& rangeMode, const QString& judge);
