@@ -3,17 +3,27 @@
 #include "log/files/table_file_outcome.h"
 #include "ui/user_prompts.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+QString FileChoices::startFolder() const
+{
+    // A folder that went away (a removed stick) would be taken by the dialog as a file name in
+    // its parent: the home folder instead.
+    if (lastFolder_.isEmpty() || QFileInfo(lastFolder_).isDir())
+        return lastFolder_;
+    return QDir::homePath();
+}
 
 QString FileChoices::saveName(FileDialogParams dialog)
 {
-    dialog.folder = lastFolder_;
+    dialog.folder = startFolder();
     return remember(prompts_.chooseSaveFile(dialog));
 }
 
 QString FileChoices::openName(FileDialogParams dialog)
 {
-    dialog.folder = lastFolder_;
+    dialog.folder = startFolder();
     return remember(prompts_.chooseOpenFile(dialog));
 }
 

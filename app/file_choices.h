@@ -1,6 +1,6 @@
 #pragma once
 // The window's file dialogs and file messages: every dialog starts in the folder of the file
-// chosen last (kept between runs with the settings), and what a file operation reports is
+// chosen last (kept between runs with the settings; the home folder once it is gone), and what a file operation reports is
 // shown with its reason under it.
 #include "ui/file_dialogs.h"
 
@@ -23,6 +23,7 @@ public:
     void setLastFolder(const QString& folder) { lastFolder_ = folder; }
 
 private:
+    QString startFolder() const;
     QString remember(const QString& fileName);
 
     UserPrompts& prompts_;

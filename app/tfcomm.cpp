@@ -38,6 +38,7 @@
 #include "ui/record_panel.h"
 #include "ui/report_preview.h"
 #include "ui/safety_copy_label.h"
+#include "ui/settings_note_label.h"
 #include "ui/statistics_panel.h"
 #include "ui/top_bar.h"
 
@@ -46,6 +47,8 @@
 #include <QCloseEvent>
 #include <QScopedValueRollback>
 #include <QScreen>
+
+#include <cstdio>
 
 template <typename F>
 void TFCOMM::guard(F&& handler)
@@ -218,18 +221,25 @@ void TFCOMM::wirePipeline()
         statisticsPanel_->changed();
         parts_.TntPanel1->showState();
     });
-    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] {
+    // A log emptied or replaced starts the chart as at start-up: the next row is record 1.
+    const auto chartStartsAgain = [this] {
         pager_->ClearChart();
+        chartTools_->ResetSeries();
         parts_.TntPanel1->showState();
-        gridModel_->tableReset();
         showRecordLimit();
+    };
+    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this, chartStartsAgain] {
+        chartStartsAgain();
+        gridModel_->tableReset();
         statistics_->cleared();
         statisticsPanel_->changed();
     });
-    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] {
+    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this, chartStartsAgain](bool replaced) {
+        if (replaced)
+            chartStartsAgain();
         gridModel_->tableReset();
         parts_.DBGrid1->scrollToBottom();
-        statistics_->loaded();
+        statistics_->loaded(replaced);
         statisticsPanel_->changed();
     });
 }
@@ -416,7 +426,9 @@ void TFCOMM::applySettings()
 {
     if (services_.settingsFile.isEmpty())
         return;
-    const WindowSettings s = loadWindowSettings(services_.settingsFile);
+    const LoadedSettings loaded = loadWindowSettings(services_.settingsFile);
+    parts_.SettingsNote->showProblem(loaded.problem, services_.settingsFile);
+    const WindowSettings& s = loaded.settings;
     parts_.Panel4->T1HI->setText(s.high);
     parts_.Panel4->T1LO->setText(s.low);
     parts_.Panel2->RepeatSet->setChecked(s.repeat);
@@ -443,7 +455,10 @@ void TFCOMM::keepSettings()
     s.fill = chartTools_->fillChecked();
     s.comPort = portAccess_->selectedPort();
     s.lastFolder = files_->lastFolder();
-    saveWindowSettings(services_.settingsFile, s);
+    // The window is going: the reason goes to standard error, the quit goes on.
+    if (const QString why = saveWindowSettings(services_.settingsFile, s); !why.isEmpty())
+        std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(services_.settingsFile),
+                     qPrintable(why));
 }
 
 void TFCOMM::showRecordLimit()
@@ -567,7 +582,8 @@ void TFCOMM::closeEvent(QCloseEvent* event)
 
 void TFCOMM::offerRestore()
 {
-    journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); });
+    parts_.Panel5->showForeignJournals(
+        journal_->offerRestore(choose(), [this](const LogTable& rows) { return saveRows(rows); }));
 }
 
 void TFCOMM::endBySignal()

@@ -1,5 +1,7 @@
 #include "app/window_settings.h"
 
+#include "app/private_settings_file.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -26,8 +28,11 @@ QString defaultSettingsFile()
            + QStringLiteral("/meter-logger/meter-logger.conf");
 }
 
-WindowSettings loadWindowSettings(const QString& file)
+LoadedSettings loadWindowSettings(const QString& file)
 {
+    if (const QString refusal = settingsFileRefusal(file); !refusal.isEmpty())
+        return {WindowSettings(), QStringLiteral("Settings file not read (%1): started from the defaults and left as it is")
+                                      .arg(refusal)};
     const QSettings s(file, QSettings::IniFormat);
     const WindowSettings d;
     WindowSettings w;
@@ -40,21 +45,25 @@ WindowSettings loadWindowSettings(const QString& file)
     w.fill = boolOf(s, "chart/fill", d.fill);
     w.comPort = intIn(s, "link/comPort", d.comPort, 1, 4);
     w.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
-    return w;
+    // Told now rather than found at quit, when nobody reads the window any more.
+    const QString problem = settingsFolderProblem(file);
+    return {w, problem.isEmpty() ? QString() : QStringLiteral("Settings will not be kept: ") + problem};
 }
 
-bool saveWindowSettings(const QString& file, const WindowSettings& w)
+QString saveWindowSettings(const QString& file, const WindowSettings& w)
 {
-    QSettings s(file, QSettings::IniFormat);
-    s.setValue(QStringLiteral("limits/high"), w.high);
-    s.setValue(QStringLiteral("limits/low"), w.low);
-    s.setValue(QStringLiteral("record/repeat"), w.repeat);
-    s.setValue(QStringLiteral("record/interval"), w.intervalSeconds);
-    s.setValue(QStringLiteral("record/limit"), w.recordLimitItem);
-    s.setValue(QStringLiteral("chart/pageSize"), w.pageSize);
-    s.setValue(QStringLiteral("chart/fill"), w.fill);
-    s.setValue(QStringLiteral("link/comPort"), w.comPort);
-    s.setValue(QStringLiteral("files/lastFolder"), w.lastFolder);
-    s.sync();
-    return s.status() == QSettings::NoError;
+    return replaceSettingsFile(file, [&w](const QString& newFile) {
+        QSettings s(newFile, QSettings::IniFormat);
+        s.setValue(QStringLiteral("limits/high"), w.high);
+        s.setValue(QStringLiteral("limits/low"), w.low);
+        s.setValue(QStringLiteral("record/repeat"), w.repeat);
+        s.setValue(QStringLiteral("record/interval"), w.intervalSeconds);
+        s.setValue(QStringLiteral("record/limit"), w.recordLimitItem);
+        s.setValue(QStringLiteral("chart/pageSize"), w.pageSize);
+        s.setValue(QStringLiteral("chart/fill"), w.fill);
+        s.setValue(QStringLiteral("link/comPort"), w.comPort);
+        s.setValue(QStringLiteral("files/lastFolder"), w.lastFolder);
+        s.sync();
+        return s.status() != QSettings::AccessError;   // a format error in the old text is not one in the new
+    });
 }

@@ -3,7 +3,8 @@
 // limit, the page size, Fill, the COM port and the folder of the last file dialog. Kept with
 // QSettings as an INI file in the user's configuration folder
 // ($XDG_CONFIG_HOME/meter-logger/meter-logger.conf); a missing or unreadable entry gives the
-// window's own default, so the first start shows the defaults.
+// window's own default, so the first start shows the defaults. The file is its user's alone
+// (see private_settings_file.h).
 #include <QString>
 
 struct WindowSettings {
@@ -18,8 +19,14 @@ struct WindowSettings {
     QString lastFolder;          // empty: none yet
 };
 
+// What a start found in the settings file.
+struct LoadedSettings {
+    WindowSettings settings;
+    QString problem;   // for the user: why the file was not read or cannot be kept; empty when none
+};
+
 // The user's settings file.
 QString defaultSettingsFile();
-WindowSettings loadWindowSettings(const QString& file);
-// False when the file could not be written.
-bool saveWindowSettings(const QString& file, const WindowSettings& settings);
+LoadedSettings loadWindowSettings(const QString& file);
+// Empty when written; else why not.
+QString saveWindowSettings(const QString& file, const WindowSettings& settings);

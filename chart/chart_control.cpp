@@ -1,5 +1,6 @@
 #include "chart/chart_control.h"
 
+#include <algorithm>
 #include <limits>
 #include <stdexcept>
 
@@ -15,9 +16,14 @@ TChartControl::TChartControl(TrendChartModel& chart, int pageSize) : Chart(chart
 
 void TChartControl::recomputePageCount()
 {
+    // Page p holds the record positions 1 + (p - 1) * size to p * size; position 0 (the
+    // placeholder, or the first point after a clear) lies left of page 1. Counting the points
+    // instead of the highest position would make a page of its own out of a full last page,
+    // and paging back from it would end left of record 1.
     const std::size_t n = Chart.pointCount();
     const auto size = static_cast<std::size_t>(pageSize_);
-    const std::size_t pages = n / size + (n % size > 0 ? 1 : 0);
+    const std::size_t highest = n > 0 ? n - 1 : 0;
+    const std::size_t pages = std::max<std::size_t>(1, highest / size + (highest % size > 0 ? 1 : 0));
     // More pages than an int holds needs more points than memory does; clamp anyway.
     pageCount_ = pages > static_cast<std::size_t>(std::numeric_limits<int>::max())
                      ? std::numeric_limits<int>::max()
@@ -97,4 +103,7 @@ void TChartControl::ClearChart()
     FirstPage();
     Chart.emptyAllSeries();
     browsing_ = false;
+    // No page beyond the first is left to step to: a count kept from before would let the
+    // page buttons walk the window past record 1.
+    recomputePageCount();
 }

@@ -4,15 +4,15 @@
 // the user pages away ("browsing"); new points then only raise the page count.
 //
 // The window is only ever moved by whole page steps from where it stands, and each
-// step is limit-checked by the chart, so the page number counts the steps even when
-// the chart keeps the window where it is.
+// step is limit-checked by the chart. The page count is what the highest record position
+// needs, so every step the pager counts finds data to move to, and the page number is
+// always the page the window shows.
 #include "chart/trend_chart_model.h"
 
 class TChartControl {
 public:
-    // The smallest page. A page of one record would be a window of no width, and its newest
-    // record would always lie on the page's right edge, where the placeholder point puts the
-    // page count one ahead of the window: the chart could never show the page it names.
+    // The smallest page. A page of one record would be a window of no width, with its only
+    // record on both edges at once.
     static constexpr int MinPageSize = 2;
 
     // Create: the chart is not owned and is left alone when the pager goes.
@@ -28,8 +28,7 @@ public:
     void PreviousPage();
     void NextPage();
     void LastPage();
-    // Back to the first page, every series emptied, following again. The page count
-    // keeps its value until the next AddValue.
+    // Back to the first page, every series emptied, following again; one page.
     void ClearChart();
 
     int CurrentPage() const { return currentPage_; }

@@ -1,5 +1,7 @@
 #include "decode/unit_display.h"
 
+#include <cmath>
+
 namespace {
 
 struct UnitName {
@@ -54,4 +56,25 @@ QString displayUnit(const QString& storedUnit)
         if (storedUnit == QLatin1String(name.stored))
             return QString::fromUtf16(name.shown);
     return storedUnit;
+}
+
+std::optional<UnitMeaning> fittingUnit(const QString& baseUnit, double value)
+{
+    const UnitName* best = nullptr;      // the largest prefix that shows 1 or more
+    const UnitName* smallest = nullptr;
+    const UnitName* base = nullptr;
+    for (const UnitName& name : kUnitNames) {
+        if (!name.scales || baseUnit != QString::fromUtf16(name.base))
+            continue;
+        if (name.exponent == 0)
+            base = &name;
+        if (!smallest || name.exponent < smallest->exponent)
+            smallest = &name;
+        if (std::fabs(value) >= std::pow(10.0, name.exponent) && (!best || name.exponent > best->exponent))
+            best = &name;
+    }
+    const UnitName* chosen = value == 0 ? base : best ? best : smallest;
+    if (!chosen)
+        return std::nullopt;
+    return UnitMeaning{QString::fromUtf16(chosen->shown), baseUnit, chosen->exponent, true};
 }

@@ -2,6 +2,8 @@
 // Unit texts as a person reads them, and what they measure in base units.
 #include <QString>
 
+#include <optional>
+
 // Stored unit texts use "*" for ohm, "#" for degrees Celsius, "?" for degrees Fahrenheit and
 // "u" for micro; files keep those characters. Everything shown on screen or on paper goes
 // through this function. Texts it does not know come back unchanged.
@@ -15,3 +17,8 @@ struct UnitMeaning {
     bool scales = false;    // false for temperatures and percentages, which have no base-unit value
 };
 UnitMeaning unitMeaning(const QString& storedUnit);
+
+// The unit the meter would show `value` base units in: of the units of that base, the one with
+// the largest prefix that still shows 1 or more (-123.6 V, 500 mV, 2 M\u03A9), or the smallest
+// prefix for a smaller figure; the base unit for zero. Empty for a base that does not scale.
+std::optional<UnitMeaning> fittingUnit(const QString& baseUnit, double value);

@@ -39,16 +39,11 @@ const RowStatistics& LogStatistics::table()
     return all_;
 }
 
-void LogStatistics::loaded()
+void LogStatistics::loaded(bool replaced)
 {
+    if (replaced)
+        cleared();
     allStale_ = true;
-    // A packet replaces the table with rows that carry no time stamps: the logged rows the
-    // chart shows are no longer in it.
-    const bool replaced = lastRow_ >= 0 && (lastRow_ >= table_.rowCount() || !table_.row(lastRow_).loggedAt.isValid());
-    if (replaced) {
-        runs_.clear();
-        lastRow_ = -1;
-    }
     pageValid_ = false;
 }
 

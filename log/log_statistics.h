@@ -20,15 +20,15 @@ public:
     void rowLogged(const LogRow& row, std::int64_t x, std::int64_t tableRow);
     // Close Data: the table and the chart are empty.
     void cleared();
-    // A table file was loaded: appended to the table, or replaced its rows. The table's figures
-    // are counted again when next asked for (a tenth of a second a million rows), not at once.
-    void loaded();
+    // A table file was loaded: appended to the table, or `replaced` its rows, when the chart
+    // was emptied too. The table's figures are counted again when next asked for (a tenth of
+    // a second a million rows), not at once.
+    void loaded(bool replaced);
 
     const RowStatistics& table();
     // The rows plotted at chart positions first..last (the page's record window).
     const RowStatistics& page(std::int64_t first, std::int64_t last);
-    // The table row plotted at chart position x; -1 when none (the placeholder, or a row that a
-    // load replaced).
+    // The table row plotted at chart position x; -1 when none (the placeholder).
     std::int64_t tableRowAt(std::int64_t x) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "log/log_time_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -137,6 +138,19 @@ bool RecordLogger::setMaxRecords(qint32 count)
         if (kLimits[item] == count)
             limitItem_ = item;
     return true;
+}
+
+void RecordLogger::tableReplaced()
+{
+    const std::int64_t rows = table_.rowCount();
+    loggedCount_ = qint32(std::min<std::int64_t>(rows, std::numeric_limits<qint32>::max()));
+    lastLoggedKey_.clear();
+    recordNo_ = 1;
+    for (std::int64_t r = rows - 1; r >= 0; --r)
+        if (const std::optional<qint32> no = table_.integer(r, LogTable::No)) {
+            recordNo_ = qint32(quint32(*no) + 1u);
+            break;
+        }
 }
 
 void RecordLogger::clear()

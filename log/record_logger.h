@@ -60,6 +60,11 @@ public:
     // is suppressed as a repeat of a logged row.
     void restoreRow(const LogRow& row);
 
+    // The table's rows were replaced by a file's (an XML packet): numbering goes on after its
+    // last numbered row, the rows it holds count toward the record limit, and no reading is a
+    // repeat of a row given up.
+    void tableReplaced();
+
     // Close Data, once the question was answered Yes: the table is emptied, numbering starts again.
     void clear();
 

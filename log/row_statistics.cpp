@@ -34,21 +34,24 @@ std::size_t RowStatistics::groupOf(const QString& function, const QString& unit)
 {
     if (haveLast_ && function == lastFunction_ && unit == lastUnit_)
         return lastGroup_;
-    const UnitMeaning meaning = unitMeaning(unit);
-    const QString base = meaning.baseUnit.isEmpty() ? meaning.shown : meaning.baseUnit;
-    auto found = std::find_if(groups_.begin(), groups_.end(),
-                              [&](const StatisticsGroup& g) { return g.function == function && g.baseUnit == base; });
-    if (found == groups_.end()) {
-        StatisticsGroup g;
-        g.function = function;
-        g.baseUnit = base;
-        groups_.push_back(g);
-        found = groups_.end() - 1;
+    auto seen = seen_.constFind({function, unit});
+    if (seen == seen_.cend()) {
+        const UnitMeaning meaning = unitMeaning(unit);
+        const QString base = meaning.baseUnit.isEmpty() ? meaning.shown : meaning.baseUnit;
+        auto found = groupAt_.constFind({function, base});
+        if (found == groupAt_.cend()) {
+            StatisticsGroup g;
+            g.function = function;
+            g.baseUnit = base;
+            groups_.push_back(g);
+            found = groupAt_.insert({function, base}, groups_.size() - 1);
+        }
+        seen = seen_.insert({function, unit}, {found.value(), meaning.baseUnit.isEmpty() ? 0 : meaning.exponent});
     }
     lastFunction_ = function;
     lastUnit_ = unit;
-    lastGroup_ = std::size_t(found - groups_.begin());
-    lastExponent_ = meaning.baseUnit.isEmpty() ? 0 : meaning.exponent;
+    lastGroup_ = seen->group;
+    lastExponent_ = seen->exponent;
     haveLast_ = true;
     return lastGroup_;
 }

@@ -6,10 +6,12 @@
 #include "log/log_row.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class LogTable;
@@ -52,6 +54,14 @@ private:
     std::size_t groupOf(const QString& function, const QString& unit);
 
     std::vector<StatisticsGroup> groups_;
+    // Group positions by (function, base unit), and by (function, stored unit) with its power
+    // of ten for the rows after the first of each: a log of many groups costs what one costs.
+    struct Seen {
+        std::size_t group;
+        int exponent;
+    };
+    QHash<std::pair<QString, QString>, std::size_t> groupAt_;
+    QHash<std::pair<QString, QString>, Seen> seen_;
     std::int64_t rows_ = 0;
     std::optional<qint32> firstNo_, lastNo_;
     // The last (function, unit) seen and its group with its power of ten: rows mostly repeat it.

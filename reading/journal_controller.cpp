@@ -80,10 +80,11 @@ void JournalController::open(int maxPageCount)
     pipeline_.openJournal(std::move(o));
 }
 
-void JournalController::offerRestore(const Choose& choose, const SaveRows& saveRows)
+std::vector<ForeignJournal> JournalController::offerRestore(const Choose& choose, const SaveRows& saveRows)
 {
     std::vector<Offered> sessions;
-    for (LeftJournal& left : leftJournals(folder_)) {
+    std::vector<ForeignJournal> foreign;
+    for (LeftJournal& left : leftJournals(folder_, &foreign)) {
         JournalSummary s = summariseJournal(left.path);
         if (s.busy || s.damaged) {
             // Nothing is decided about a file that could not be read: it stays, and the user
@@ -125,6 +126,7 @@ void JournalController::offerRestore(const Choose& choose, const SaveRows& saveR
         }
         // Later, Escape or the close box: kept for the next start.
     }
+    return foreign;
 }
 
 bool JournalController::mayEnd(Ending ending, bool rowsComing, const Choose& choose, const std::function<bool()>& save)
@@ -146,10 +148,11 @@ void JournalController::endWithoutQuestion()
 }
 
 int JournalController::recover(const QString& folder, LogTable& table,
-                               const std::function<void(const QString&, const JournalSummary&, std::int64_t)>& session)
+                               const std::function<void(const QString&, const JournalSummary&, std::int64_t)>& session,
+                               std::vector<ForeignJournal>* leftAlone)
 {
     int sessions = 0;
-    for (const LeftJournal& left : leftJournals(folder)) {
+    for (const LeftJournal& left : leftJournals(folder, leftAlone)) {
         const std::int64_t first = table.rowCount();
         const JournalSummary s = readJournal(left.path, [&](const LogRow& row) {
             table.append(row);   // rows keep their time stamps

@@ -3,6 +3,7 @@
 // or discarded at start-up (the window) or on request (meter-read --recover), and the rows still
 // unsaved when a session ends or a packet replaces them. Texts for the questions are made here;
 // the front end asks them.
+#include "log/journal/journal_files.h"
 #include "log/journal/journal_store.h"
 #include "reading/reading_pipeline.h"
 
@@ -11,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class JournalController {
 public:
@@ -32,7 +34,9 @@ public:
     // was, the others may be saved to files of their own (`saveRows`). Discard removes one;
     // Later, Escape and the close box keep it for the next start. A journal that was read to its
     // end holding no rows is removed; one that cannot be read, or is in use, is kept, and said.
-    void offerRestore(const Choose& choose, const SaveRows& saveRows);
+    // Journals that are not the user's alone are left as they are and returned, for the front
+    // end to name them.
+    std::vector<ForeignJournal> offerRestore(const Choose& choose, const SaveRows& saveRows);
 
     // What would end the unsaved rows: leaving, or an opened packet replacing the log.
     enum class Ending { Quit, Replace };
@@ -48,9 +52,11 @@ public:
     // Every session's rows left unsaved in `folder`, oldest session first, appended to `table`
     // with their time stamps; `session` hears of each journal that held rows or was damaged,
     // with the index of its first row. The journals stay as they are. Returns the sessions.
+    // Journals not the user's alone are not read; `leftAlone` gets them.
     static int recover(const QString& folder, LogTable& table,
                        const std::function<void(const QString& path, const JournalSummary& summary,
-                                                std::int64_t firstRow)>& session);
+                                                std::int64_t firstRow)>& session,
+                       std::vector<ForeignJournal>* leftAlone = nullptr);
 
 private:
     ReadingPipeline& pipeline_;

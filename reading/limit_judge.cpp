@@ -70,6 +70,13 @@ QString normaliseSeparator(const QString& text, const QString& localeSeparator)
     return out;
 }
 
+QChar limitKeyCharacter(QChar typed, bool keypadDecimalKey, const QString& localeSeparator)
+{
+    if (localeSeparator.isEmpty() || (!keypadDecimalKey && typed != QLatin1Char('.')))
+        return typed;
+    return localeSeparator.at(0);
+}
+
 bool acceptLimitKey(const QString& editText, const QString& selectedText, QChar key, QChar systemSeparator,
                     const QString& localeSeparator)
 {
@@ -132,8 +139,9 @@ void LimitJudge::limitEdited(LimitEdit e, const QString& text)
 
 void LimitJudge::setTextFromModel(LimitEdit e, const QString& text)
 {
-    emit textShown(e, text);
+    // Stored before it is shown: whoever shows it looks at the pair of limits as it now is.
     limitEdited(e, text);
+    emit textShown(e, text);
 }
 
 void LimitJudge::setTimer(LimitEdit e, bool running)

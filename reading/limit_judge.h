@@ -21,6 +21,10 @@ double parseLocaleNumber(const QString& text, const QString& decimalSeparator);
 // uses ".", "." otherwise) by the locale's separator.
 QString normaliseSeparator(const QString& text, const QString& localeSeparator);
 
+// The character a key types into a limit edit: "." and the keypad's decimal key stand for the
+// locale's separator (a stored limit's "." is read the same way); any other key types itself.
+QChar limitKeyCharacter(QChar typed, bool keypadDecimalKey, const QString& localeSeparator);
+
 // Key filter of the limit edits: true keeps the typed character, false drops it.
 // `selectedText` is the part of the edit that the character replaces (empty without selection).
 bool acceptLimitKey(const QString& editText, const QString& selectedText, QChar key,

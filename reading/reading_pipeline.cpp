@@ -148,7 +148,7 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
 {
     if (tableFileFormat(fileName) != TableFileFormat::XmlPacket) {
         const FileOutcome outcome = LoadTableFile(fileName, table_, progress);
-        emit logLoaded();
+        emit logLoaded(false);
         return outcome;
     }
     // A packet is read whole before anyone is asked: a broken one changes nothing.
@@ -159,10 +159,11 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
     if (mayReplace && !mayReplace())
         return FileOutcome::silent(false);
     table_.swap(packet);
+    logger_.tableReplaced();
     // The logged rows were saved or given up: the journal holds nothing from now on.
     if (journal_)
         journal_->clear();
-    emit logLoaded();
+    emit logLoaded(true);
     return outcome;
 }
 

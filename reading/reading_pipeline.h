@@ -88,8 +88,10 @@ signals:
     void rowLogged(const LogRow& row);
     // Close Data emptied the log.
     void logCleared();
-    // A table file was loaded into the log.
-    void logLoaded();
+    // A table file was loaded into the log: appended to it (a text table), or in place of its
+    // rows (`replaced`, an XML packet), when the chart's points, the numbering and the record
+    // limit were those of rows given up.
+    void logLoaded(bool replaced);
 
 private:
     void offerToLog();

@@ -131,9 +131,16 @@ bool JudgePanel::eventFilter(QObject* watched, QEvent* event)
         return false;   // cursor keys, delete and the like are not characters
     if (typed.unicode() < 32 && typed.unicode() != 8)
         return false;
+    const bool keypadDecimal = (key->modifiers() & Qt::KeypadModifier)
+                               && (key->key() == Qt::Key_Period || key->key() == Qt::Key_Comma);
+    const QChar character = limitKeyCharacter(typed, keypadDecimal, localeSeparator_());
     auto* edit = static_cast<QLineEdit*>(watched);
-    const bool keep = acceptLimitKey(edit->text(), edit->selectedText(), typed, systemSeparator_(), localeSeparator_());
-    return !keep;
+    if (!acceptLimitKey(edit->text(), edit->selectedText(), character, systemSeparator_(), localeSeparator_()))
+        return true;
+    if (character == typed)
+        return false;   // the edit types it itself
+    edit->insert(QString(character));
+    return true;
 }
 
 void JudgeDisc::setVerdict(const QString& caption, QColor colour)

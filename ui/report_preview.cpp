@@ -1,15 +1,36 @@
 #include "ui/report_preview.h"
 
+#include "log/log_table.h"
 #include "ui/report_printer.h"
 
-#include <QPrintPreviewDialog>
-#include <QPrinter>
+#include <QBoxLayout>
+#include <QLabel>
+
+#include <algorithm>
+
+ReportPreview::ReportPreview(const LogTable& table, ReportUnitText unitText, QWidget* parent)
+    : table_(table), rows_(table.rowCount()), unitText_(std::move(unitText)), dialog_(&printer_, parent)
+{
+    // The dialog paints again for the printer when the user prints, by then over a longer table.
+    // The table only grows while the modal preview is up; the bound is kept anyway.
+    QObject::connect(&dialog_, &QPrintPreviewDialog::paintRequested, &dialog_, [this](QPrinter* target) {
+        paintReport({table_, std::min(rows_, table_.rowCount())}, *target, unitText_);
+    });
+    const QString rows = reportRowsCaption({table_, rows_});
+    auto* box = qobject_cast<QBoxLayout*>(dialog_.layout());
+    if (!box) {
+        dialog_.setWindowTitle(rows);
+        return;
+    }
+    auto* caption = new QLabel(rows, &dialog_);
+    caption->setObjectName(QStringLiteral("ReportRows"));
+    caption->setWordWrap(true);
+    caption->setContentsMargins(8, 4, 8, 4);
+    box->addWidget(caption);
+}
 
 void showReportPreview(QWidget* parent, const LogTable& table, const ReportUnitText& unitText)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                     [&table, &unitText](QPrinter* target) { paintReport(table, *target, unitText); });
-    preview.exec();
+    ReportPreview preview(table, unitText, parent);
+    preview.dialog().exec();
 }

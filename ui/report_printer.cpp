@@ -23,10 +23,10 @@ QFont fontFor(ReportFont)
 
 }   // namespace
 
-std::int64_t paintReport(const LogTable& table, QPagedPaintDevice& device, const ReportUnitText& unitText)
+std::int64_t paintReport(const ReportRows& rows, QPagedPaintDevice& device, const ReportUnitText& unitText)
 {
     using namespace ReportLayout;
-    const std::int64_t pages = reportPageCount(table.rowCount());
+    const std::int64_t pages = reportPageCount(rows.count);
     if (pages == 0)
         return 0;
     const qreal m = kMargin / 10.0;
@@ -41,7 +41,7 @@ std::int64_t paintReport(const LogTable& table, QPagedPaintDevice& device, const
     for (std::int64_t page = 0; page < pages; ++page) {
         if (page > 0)
             device.newPage();
-        for (const ReportText& t : reportPageTexts(table, page, unitText)) {
+        for (const ReportText& t : reportPageTexts(rows, page, unitText)) {
             const QFont font = fontFor(t.font);
             painter.setFont(font);
             const QFontMetricsF metrics(font, &device);
@@ -67,7 +67,7 @@ std::int64_t writeReportPdf(const LogTable& table, const QString& fileName, cons
         QPdfWriter pdf(&file);
         pdf.setResolution(300);
         pdf.setCreator(QStringLiteral("Data Report"));
-        pages = paintReport(table, pdf, unitText);
+        pages = paintReport({table, table.rowCount()}, pdf, unitText);
     }
     file.close();
     return file.error() == QFileDevice::NoError ? pages : -1;

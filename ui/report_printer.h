@@ -6,9 +6,9 @@
 
 class QPagedPaintDevice;
 
-// Sets A4 portrait with 10 mm margins on the device and paints every page. An empty table
-// paints nothing (the device gets no page). Returns the number of pages painted.
-std::int64_t paintReport(const LogTable& table, QPagedPaintDevice& device, const ReportUnitText& unitText);
+// Sets A4 portrait with 10 mm margins on the device and paints every page of the rows. No rows
+// paint nothing (the device gets no page). Returns the number of pages painted.
+std::int64_t paintReport(const ReportRows& rows, QPagedPaintDevice& device, const ReportUnitText& unitText);
 
 // Writes the report as a PDF file ("save as PDF"). For an empty table no file is written and
 // 0 is returned; -1 when the file cannot be written.

@@ -25,14 +25,20 @@ QStringList statisticsColumnTitles()
 
 QStringList statisticsRowTexts(const StatisticsGroup& g, const QLocale& locale)
 {
-    const UnitMeaning unit = unitMeaning(g.latestUnit);
-    const double scale = unit.scales && !unit.baseUnit.isEmpty() ? std::pow(10.0, unit.exponent) : 1.0;
+    const UnitMeaning latest = unitMeaning(g.latestUnit);
     const auto figure = [&](bool present, double base) {
-        return present ? locale.toString(base / scale, 'g', 6) : kNone;
+        if (!present)
+            return kNone;
+        // Rounded to the digits shown before the prefix is chosen, so 0.9999999 V is 1 V, not 1000 mV.
+        const double shown = QString::number(base, 'g', 6).toDouble();
+        const std::optional<UnitMeaning> unit = fittingUnit(g.baseUnit, shown);
+        if (!unit)   // temperatures, percentages and units this system does not know: as logged
+            return locale.toString(shown, 'g', 6) + QLatin1Char(' ') + latest.shown;
+        return locale.toString(shown / std::pow(10.0, unit->exponent), 'g', 6) + QLatin1Char(' ') + unit->shown;
     };
     const std::optional<double> stdev = g.stdev();
     return {g.function,
-            unit.shown,
+            latest.shown,
             locale.toString(g.rows),
             locale.toString(g.overloads),
             figure(g.numbers > 0, g.minimum),

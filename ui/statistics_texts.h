@@ -1,14 +1,14 @@
 #pragma once
-// The statistics as a person reads them: each figure in the unit the meter shows now for its
-// group (a log that went from mV to V reads in V once the meter shows V), with the locale's
-// separator, and what the figures cover.
+// The statistics as a person reads them: each figure with its unit, in the prefix the meter
+// would show it in (a group that went from mV to V reads "-123.6 V" and "500 mV"), with the
+// locale's separator, and what the figures cover.
 #include "log/row_statistics.h"
 
 #include <QLocale>
 #include <QStringList>
 
-// Column titles, then for a group: function, unit, rows, overloads, min, max, mean, std dev,
-// first, last. Figures that do not exist are "-".
+// Column titles, then for a group: function, the unit the meter shows now, rows, overloads,
+// min, max, mean, std dev, first, last. Figures that do not exist are "-".
 QStringList statisticsColumnTitles();
 QStringList statisticsRowTexts(const StatisticsGroup& group, const QLocale& locale);
 

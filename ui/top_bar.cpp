@@ -1,6 +1,8 @@
 #include "ui/top_bar.h"
 
 #include <QChildEvent>
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 // Between the connection buttons and Quit.
@@ -42,6 +44,12 @@ TopBar::TopBar(QWidget* parent) : QWidget(parent)
     LinkStatus->setWordWrap(true);
     LinkStatus->setStyleSheet(QStringLiteral("color: #a04000;"));
     LinkStatus->hide();
+
+    ForeignJournals = new QLabel(this);
+    ForeignJournals->setObjectName(QStringLiteral("ForeignJournals"));
+    ForeignJournals->setWordWrap(true);
+    ForeignJournals->setStyleSheet(QStringLiteral("color: #a04000;"));
+    ForeignJournals->hide();
     arrangeMessages();
 }
 
@@ -52,6 +60,25 @@ void TopBar::showLinkStatus(const QString& text)
     LinkStatus->setText(text);
     LinkStatus->setToolTip(text);
     LinkStatus->setVisible(!text.isEmpty());
+}
+
+void TopBar::showForeignJournals(const std::vector<ForeignJournal>& journals)
+{
+    QStringList lines;
+    for (const ForeignJournal& j : journals)
+        lines << QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(j.path), j.reason);
+    // Two lines fit: why, then the file's name (the tooltip has every path).
+    const QString first = journals.empty() ? QString() : QFileInfo(journals.front().path).fileName();
+    const QString text = journals.empty()       ? QString()
+                         : journals.size() == 1 ? QStringLiteral("Not offered, %1:\n%2").arg(journals.front().reason, first)
+                                                : QStringLiteral("%1 journals not offered, not yours alone:\n%2, \u2026")
+                                                      .arg(journals.size())
+                                                      .arg(first);
+    ForeignJournals->setText(text);
+    ForeignJournals->setToolTip(journals.empty() ? QString()
+                                                 : QStringLiteral("Not yours alone, so neither restored nor removed:\n")
+                                                       + lines.join(QLatin1Char('\n')));
+    ForeignJournals->setVisible(!journals.empty());
 }
 
 void TopBar::childEvent(QChildEvent* event)

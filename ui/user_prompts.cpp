@@ -1,6 +1,7 @@
 #include "ui/user_prompts.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -55,7 +56,9 @@ QString runFileDialog(QWidget* parent, const UserPrompts::FileDialog& d, QFileDi
     if (!d.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setSizeGripEnabled(d.resizable);
-    dialog.selectFile(d.clearNameBeforeShow ? QString() : startName);
+    // A name kept from a folder that is gone would take the dialog back there: none then.
+    const bool nameUsable = !startName.isEmpty() && QFileInfo(startName).absoluteDir().exists();
+    dialog.selectFile(d.clearNameBeforeShow || !nameUsable ? QString() : startName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().first();

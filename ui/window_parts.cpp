@@ -13,6 +13,7 @@
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
 #include "ui/safety_copy_label.h"
+#include "ui/settings_note_label.h"
 #include "ui/top_bar.h"
 #include "ui/window_layout.h"
 
@@ -89,6 +90,7 @@ WindowParts buildWindowParts(QMainWindow& window, const PartModels& m, const QLo
     WindowParts p;
     p.Panel5 = new TopBar(client);
     p.SafetyCopy = new SafetyCopyLabel(p.Panel5);
+    p.SettingsNote = new SettingsNoteLabel(p.Panel5);
     p.Panel1 = new LcdPanelWidget(client);
     p.Panel1->setObjectName(QStringLiteral("Panel1"));
     p.Panel1->setModel(&m.panel);

@@ -10,6 +10,7 @@
 class QMainWindow;
 class TopBar;
 class SafetyCopyLabel;
+class SettingsNoteLabel;
 class LcdPanelWidget;
 class LcdPanelModel;
 class BarGraph;
@@ -42,6 +43,7 @@ struct PartModels {
 struct WindowParts {
     TopBar* Panel5 = nullptr;
     SafetyCopyLabel* SafetyCopy = nullptr;   // in the top bar while the journal cannot be written
+    SettingsNoteLabel* SettingsNote = nullptr;   // in the top bar while the settings are not kept
     LcdPanelWidget* Panel1 = nullptr;
     BarGraph* PBar2 = nullptr;
     RecordPanel* Panel2 = nullptr;

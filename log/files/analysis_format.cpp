@@ -32,15 +32,32 @@ std::vector<Field> fieldsOf(const AnalysisRecord& r)
 }
 
 // A spreadsheet runs a cell that begins like a formula (=, +, -, @, or TAB and CR before
-// one); such a text gets a leading apostrophe, which it shows as text. A number, negative too,
-// stays a number.
+// one); such a text gets a leading apostrophe, which it shows as text. Only a plain decimal
+// ("-5.012", "+12") stays a number: spreadsheets read "-1e5", "-inf" or "-1 " as they like.
+bool isPlainDecimal(const QString& text)
+{
+    int i = (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-'))) ? 1 : 0;
+    const auto digitsFrom = [&text](int at) {
+        int end = at;
+        while (end < text.size() && text.at(end) >= QLatin1Char('0') && text.at(end) <= QLatin1Char('9'))
+            ++end;
+        return end;
+    };
+    int end = digitsFrom(i);
+    if (end == i)
+        return false;
+    if (end < text.size() && text.at(end) == QLatin1Char('.')) {
+        i = end + 1;
+        end = digitsFrom(i);
+        if (end == i)
+            return false;
+    }
+    return end == text.size();
+}
+
 bool runsAsFormula(const QString& text)
 {
-    if (text.isEmpty() || !QStringLiteral("=+-@\t\r").contains(text.at(0)))
-        return false;
-    bool number = false;
-    text.toDouble(&number);
-    return !number;
+    return !text.isEmpty() && QStringLiteral("=+-@\t\r").contains(text.at(0)) && !isPlainDecimal(text);
 }
 
 // Control characters (NUL, ESC, ...) become blanks, as on the terminal; line ends and TAB stay

@@ -49,10 +49,27 @@ int reportRowsOnPage(std::int64_t rows, std::int64_t page)
     return int(left < kRowsPerPage ? left : kRowsPerPage);
 }
 
-std::vector<ReportText> reportPageTexts(const LogTable& table, std::int64_t page, const ReportUnitText& unitText)
+QString reportRowsCaption(const ReportRows& rows)
+{
+    if (rows.count <= 0)
+        return QStringLiteral("This report holds no rows.");
+    const QString first = rows.table.text(0, LogTable::No);
+    const QString last = rows.table.text(rows.count - 1, LogTable::No);
+    QString numbers;
+    if (!first.isEmpty() && !last.isEmpty())
+        numbers = rows.count == 1 ? QStringLiteral(" (No. %1)").arg(first)
+                                  : QStringLiteral(" (No. %1 to %2)").arg(first, last);
+    const QString which = rows.count == 1 ? QStringLiteral("row 1") : QStringLiteral("rows 1 to %1").arg(rows.count);
+    return QStringLiteral("This report holds %1 of the log%2, as the log stood when Print was pressed. "
+                          "Rows logged since then are not in it.")
+        .arg(which, numbers);
+}
+
+std::vector<ReportText> reportPageTexts(const ReportRows& report, std::int64_t page, const ReportUnitText& unitText)
 {
     std::vector<ReportText> texts;
-    const int rows = reportRowsOnPage(table.rowCount(), page);
+    const LogTable& table = report.table;
+    const int rows = reportRowsOnPage(report.count, page);
     if (rows == 0)
         return texts;
     texts.push_back({QStringLiteral("Data Report"), ReportFont::Report, 0, kTitleTop, true});

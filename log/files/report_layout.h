@@ -30,6 +30,16 @@ constexpr int kFontPoints = 10;
 constexpr int kRowsPerPage = (kBodyHeight - kPageHeaderHeight - kColumnHeaderHeight - kPageFooterHeight) / kDetailHeight;
 }   // namespace ReportLayout
 
+// The rows a report prints: the table's first `count`, fixed when the report is made, so that
+// the pages printed are the pages previewed while logging goes on.
+struct ReportRows {
+    const LogTable& table;
+    std::int64_t count;
+};
+
+// What a person is told about the rows a report holds: their positions and numbers.
+QString reportRowsCaption(const ReportRows& rows);
+
 // Pages the report has for a table of rows rows; an empty table has none.
 std::int64_t reportPageCount(std::int64_t rows);
 // Rows printed on page (counted from 0).
@@ -52,4 +62,4 @@ struct ReportText {
 
 // Everything printed on one page, in drawing order: title, column labels, the page's rows,
 // the footer. Empty fields print nothing and are left out.
-std::vector<ReportText> reportPageTexts(const LogTable& table, std::int64_t page, const ReportUnitText& unitText);
+std::vector<ReportText> reportPageTexts(const ReportRows& rows, std::int64_t page, const ReportUnitText& unitText);

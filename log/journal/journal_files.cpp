@@ -131,7 +131,7 @@ void removeJournalFiles(const QString& journalPath)
     QFile::remove(lockPathOf(journalPath));
 }
 
-std::vector<LeftJournal> leftJournals(const QString& folder)
+std::vector<LeftJournal> leftJournals(const QString& folder, std::vector<ForeignJournal>* foreign)
 {
     std::vector<LeftJournal> left;
     const QDir dir(folder);
@@ -140,6 +140,19 @@ std::vector<LeftJournal> leftJournals(const QString& folder)
         dir.entryList({QStringLiteral("journal-*.sqlite")}, QDir::Files | QDir::NoSymLinks, QDir::Name);
     for (const QString& name : names) {
         const QString path = dir.filePath(name);
+        // This program makes its journals 0600; one that is another user's or that others may
+        // write was not made by this user's sessions, and no lock file is made beside it either.
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        if (st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
+            if (foreign)
+                foreign->push_back({path, st.st_uid != ::geteuid()
+                                              ? QStringLiteral("another user's")
+                                              : QStringLiteral("open to others (%1)")
+                                                    .arg(st.st_mode & 0777, 4, 8, QLatin1Char('0'))});
+            continue;
+        }
         if (auto lock = JournalLock::take(path))
             left.push_back({path, std::move(lock)});
     }

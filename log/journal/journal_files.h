@@ -47,5 +47,13 @@ struct LeftJournal {
     std::unique_ptr<JournalLock> lock;
 };
 
-// The journals in `folder` whose owners have ended, oldest first (by name: start time).
-std::vector<LeftJournal> leftJournals(const QString& folder);
+// A journal in the folder that is not its user's alone: another user's, or open to others
+// (looser than 0600). Its rows could be anyone's, so it is neither read, locked nor removed.
+struct ForeignJournal {
+    QString path;
+    QString reason;   // "another user's", "open to others (0644)"
+};
+
+// The journals in `folder` whose owners have ended, oldest first (by name: start time). Only
+// the user's own are given; the others are added to `foreign` when it is given.
+std::vector<LeftJournal> leftJournals(const QString& folder, std::vector<ForeignJournal>* foreign = nullptr);

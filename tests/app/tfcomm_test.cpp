@@ -1,6 +1,7 @@
 // The main window driven as a user would: start-up state, connection against the virtual
 // meter on a pseudo-terminal, the watchdog, quitting, Close Data and the close box.
 #include "app/tfcomm.h"
+#include "app/window_settings.h"
 #include "doubles/window_part.h"
 #include "ui/top_bar.h"
 
@@ -39,6 +40,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 QByteArray frameBytes(const char* hex)
@@ -56,7 +59,7 @@ struct Window {
     ScriptedPrompts prompts;
     FixedLocaleClock clock;
     std::unique_ptr<TFCOMM> w;
-    explicit Window(ModelFlags flags = ModelFlags::layout())
+    explicit Window(ModelFlags flags = ModelFlags::layout(), const QLocale& locale = QLocale::c()) : clock(locale)
     {
         TFCOMM::Services s;
         s.prompts = &prompts;
@@ -240,6 +243,26 @@ TEST(MainWindow, JudgePanelShowsTheVerdictAndPutsBackALimitThatIsNoNumber)
     t.feed(kVolts1235);
     EXPECT_EQ(p.Shape1->caption(), "Pass");
     EXPECT_EQ(p.Shape1->colour(), green);
+
+    // A limit put back is checked against the other one.
+    p.T1LO->setText(QStringLiteral("7000"));
+    p.T1HI->setText(QStringLiteral("abc"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.T1HI->text() == "6000"; }, 2000));
+    EXPECT_TRUE(p.CrossedLimits->isVisibleTo(&p));
+
+    // In a comma locale the "." key and the keypad's decimal key type ",".
+    Window comma(ModelFlags::layout(), QLocale(QLocale::German, QLocale::Germany));
+    JudgePanel& q = *part<JudgePanel>(*comma.w, "Panel4");
+    q.T1HI->selectAll();
+    QTest::keyClicks(q.T1HI, "1.2");
+    q.T1LO->selectAll();
+    QTest::keyClicks(q.T1LO, "-1");
+    QTest::keyClick(q.T1LO, Qt::Key_Period, Qt::KeypadModifier);
+    QTest::keyClicks(q.T1LO, "5.");
+    EXPECT_EQ(q.T1HI->text(), "1,2");
+    EXPECT_EQ(q.T1LO->text(), "-1,5") << "a second separator is still refused";
+    comma.feed(kVolts1234);
+    EXPECT_EQ(q.Shape1->caption(), "Fail") << "1,234 lies above 1,2, not below 12";
 }
 
 TEST(MainWindow, SamplingModeStartsKeepsAndStopsTimer3)
@@ -614,6 +637,52 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
     prompts.fileNames.push_back(QString());
     w.SpeedButton2Click();
     EXPECT_EQ(prompts.dialogs.last().folder, folder) << "the file dialogs start in the last folder";
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(file).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "the user's alone";
+    ASSERT_EQ(::stat(QFile::encodeName(QFileInfo(file).path()).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());   // the stick is pulled out
+    prompts.fileNames.push_back(QString());
+    w.SpeedButton2Click();
+    EXPECT_EQ(prompts.dialogs.last().folder, QDir::homePath()) << "not the parent with the folder as the name";
+}
+
+// A settings file that is not the window's to rewrite is left as it is, and the window says why.
+TEST(MainWindow, SettingsFileThatIsNotPlainOrSmallIsLeftAlone)
+{
+    const struct {
+        const char* why;
+        bool link;            // the settings name links to a file outside its folder
+        int size;             // of that file or of the settings file
+        bool folderIsAFile;   // the settings folder's name is taken
+        const char* problem;  // empty: read and saved
+    } cases[] = {
+        {"link: replaced by a file, its target untouched", true, 10, false, ""},
+        {"over 1 MiB: defaults, not rewritten", false, 2 << 20, false, "over 1 MiB"},
+        {"no folder can be made", false, 0, true, "cannot be made"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("meter-logger"));
+        const QString file = folder + QStringLiteral("/meter-logger.conf");
+        const QString outside = dir.filePath(QStringLiteral("elsewhere"));
+        const QByteArray content = "[limits]\nhigh=12\n" + QByteArray(c.size, ';');
+        QFile f(c.folderIsAFile ? folder : c.link ? outside : file);
+        ASSERT_TRUE(QDir().mkpath(c.folderIsAFile ? dir.path() : folder) && f.open(QIODevice::WriteOnly));
+        f.write(c.folderIsAFile ? QByteArray() : content);
+        f.close();
+        ASSERT_TRUE(!c.link || QFile::link(outside, file));
+
+        const bool saves = !*c.problem;
+        const LoadedSettings loaded = loadWindowSettings(file);
+        EXPECT_TRUE(loaded.problem.contains(QLatin1String(c.problem)) && loaded.problem.isEmpty() == saves) << c.why;
+        EXPECT_EQ(saveWindowSettings(file, WindowSettings()).isEmpty(), saves) << c.why;
+        EXPECT_EQ(QFileInfo(file).isSymLink(), c.link && !saves) << c.why;
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.folderIsAFile ? QByteArray() : content) << c.why << ": left as it was";
+    }
 }
 
 // A page shown while browsing keeps its own scale, whatever range the meter is in now; the

@@ -81,7 +81,8 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
         bool goodFile;          // Save: a name that can be written, else one that cannot
         bool ends;
         bool journalStays;
-        int rowsAfter;          // the packet holds one row
+        int rowsAfter;          // the packet holds one row, No. 19
+        int recordLimit = 0;    // reached by the rows logged before, when set
     } cases[] = {
         {"quit, save", Via::Quit, {"Save"}, true, true, false, 3},
         {"close box, save", Via::CloseBox, {"Save"}, true, true, false, 3},
@@ -95,6 +96,7 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
         {"open packet, save", Via::OpenPacket, {"Save"}, true, false, false, 1},
         {"open packet, save fails", Via::OpenPacket, {"Save"}, false, false, true, 3},
         {"open packet, discard", Via::OpenPacket, {"Discard"}, true, false, false, 1},
+        {"open packet at the record limit, discard", Via::OpenPacket, {"Discard"}, true, false, false, 1, 3},
         {"open packet, cancel", Via::OpenPacket, {"Cancel"}, true, false, true, 3},
         {"open packet, escape", Via::OpenPacket, {}, true, false, true, 3},
     };
@@ -105,7 +107,7 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
         {
             LogTable other;
             LogRow row;
-            row.no = 1;
+            row.no = 19;
             row.value = "1.000";
             other.append(row);
             ASSERT_TRUE(saveTableFile(other, packet).ok);
@@ -114,7 +116,11 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
         {
             JournalWindow t(folder);
             t.w->show();
+            if (c.recordLimit) {
+                ASSERT_TRUE(t.w->logger().setMaxRecords(c.recordLimit));
+            }
             t.log(1, 3);
+            ASSERT_EQ(t.w->logger().atLimit(), c.recordLimit != 0) << c.what;
             path = t.w->journal().path();
             t.prompts.choices = std::deque<QString>(c.choices.begin(), c.choices.end());
             if (c.via == Via::OpenPacket)
@@ -141,6 +147,13 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
             EXPECT_EQ(!t.w->isVisible(), c.ends) << c.what;
             EXPECT_EQ(t.w->hasUnsavedRows(), c.journalStays) << c.what;
             EXPECT_EQ(t.w->cds1().rowCount(), c.rowsAfter) << c.what;
+            const bool replaced = c.via == Via::OpenPacket && c.rowsAfter == 1;
+            // The packet is the log now: the chart starts again, numbers follow its row, and
+            // the limit counts the rows it holds.
+            EXPECT_EQ(part<ChartView>(*t.w, "Chtshow")->model().pointCount(), replaced ? 1u : 4u) << c.what;
+            EXPECT_EQ(t.w->logger().recordNo(), replaced ? 20 : 4) << c.what;
+            EXPECT_EQ(t.w->logger().atLimit(), !replaced && c.recordLimit != 0) << c.what;
+            EXPECT_EQ(part<QLabel>(*t.w, "RecordLimitHint")->isVisibleTo(t.w.get()), t.w->logger().atLimit()) << c.what;
             if (c.choices == QStringList{"Save"} && c.goodFile && !c.journalStays) {
                 EXPECT_TRUE(QFile::exists(dir.filePath("run.txt"))) << c.what;
             }
@@ -250,6 +263,7 @@ TEST(WindowJournal, AJournalThatCannotBeReadIsKeptAndSaid)
         QFile f(damaged);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(8192, 'x'));
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);   // as the window makes its journals
     }
     QString busy;
     {

@@ -1,5 +1,5 @@
-// The pager's behaviour at page edges: following vs browsing, the page count running one
-// page ahead of the window, counted steps, page size changes and clearing.
+// The pager's behaviour at page edges: following vs browsing, full last pages, counted
+// steps, page size changes and clearing.
 #include "chart/chart_control.h"
 #include "chart/trend_chart_model.h"
 
@@ -48,11 +48,11 @@ TEST(ChartControlTest, FollowingAdvancesOnePageAtATime)
     const Case cases[] = {
         {1, 1, 1, 1, "first value lands at X = 1 on page 1"},
         {99, 1, 1, 1, "placeholder + 99 values fill 100 positions: still one page"},
-        {100, 2, 2, 1, "the 100th value raises the page count before the window moves"},
+        {100, 1, 1, 1, "the 100th value fills page 1: no page of its own for the placeholder"},
         {101, 2, 2, 101, "the 101st value lies beyond 100 and moves the window"},
-        {200, 3, 3, 101, "again the count runs one ahead at the page edge"},
+        {200, 2, 2, 101, "a full page is still the last one"},
         {201, 3, 3, 201, "next page"},
-        {1000, 11, 11, 901, "many pages"},
+        {1000, 10, 10, 901, "1000 rows make pages 1 to 10"},
     };
     for (const Case& tc : cases) {
         PagedChart c(100);
@@ -143,19 +143,21 @@ TEST(ChartControlTest, FirstAndLastPageStepWholePagesFromWhereTheWindowStands)
     EXPECT_EQ(c.windowMin(), 401);
 }
 
-TEST(ChartControlTest, PageNumberCountsStepsEvenWhenTheWindowCannotMove)
+TEST(ChartControlTest, AfterClearingNoPageIsLeftToStepTo)
 {
+    // A count kept from before the clear let Next name page 2 over the window 1..100, and
+    // First then walked the window to -99..0.
     PagedChart c(100);
     c.add(450);
-    c.pager.ClearChart();  // page count stays 5 until the next value; no points left
-    ASSERT_EQ(c.pager.PageCount(), 5);
+    c.pager.ClearChart();
+    ASSERT_EQ(c.pager.PageCount(), 1);
     ASSERT_EQ(c.windowMin(), 1);
 
     c.pager.NextPage();
-    EXPECT_EQ(c.pager.CurrentPage(), 2);
-    EXPECT_EQ(c.windowMin(), 1) << "no point beyond the window: it stays";
     c.pager.LastPage();
-    EXPECT_EQ(c.pager.CurrentPage(), 5);
+    c.pager.FirstPage();
+    c.pager.PreviousPage();
+    EXPECT_EQ(c.pager.CurrentPage(), 1);
     EXPECT_FALSE(c.pager.Browsing());
     EXPECT_EQ(c.windowMin(), 1);
 }
@@ -169,7 +171,7 @@ TEST(ChartControlTest, ClearChartReturnsToPageOneAndRestartsXAtZero)
     c.pager.ClearChart();
     EXPECT_EQ(c.pager.CurrentPage(), 1);
     EXPECT_FALSE(c.pager.Browsing());
-    EXPECT_EQ(c.pager.PageCount(), 4) << "the count waits for the next value";
+    EXPECT_EQ(c.pager.PageCount(), 1) << "nothing left beyond page 1";
     EXPECT_EQ(c.windowMin(), 1);
     EXPECT_EQ(c.chart.pointCount(), 0u);
 
@@ -195,10 +197,10 @@ TEST(ChartControlTest, SetPageSizeGoesToTheLastPageOfTheNewSize)
         const char* why;
     };
     const Case cases[] = {
-        {1000, 250, true, 5, 751, 1000, "1001 points fill 5 pages; the fifth step finds nothing beyond 1000"},
-        {1000, 100, false, 11, 901, 1000, "equal size: nothing changes"},
-        {1000, 0, false, 11, 901, 1000, "0 is refused and changes nothing"},
-        {1000, -5, false, 11, 901, 1000, "negative sizes are refused too"},
+        {1000, 250, true, 4, 751, 1000, "records 1 to 1000 fill 4 pages of 250 exactly"},
+        {1000, 100, false, 10, 901, 1000, "equal size: nothing changes"},
+        {1000, 0, false, 10, 901, 1000, "0 is refused and changes nothing"},
+        {1000, -5, false, 10, 901, 1000, "negative sizes are refused too"},
         {10, 1, false, 1, 1, 100, "one record a page is refused: its window would lag the page named"},
         {11, 2, true, 6, 11, 12, "two records a page"},
         {0, 50, true, 1, 1, 50, "placeholder only"},
@@ -227,18 +229,24 @@ TEST(ChartControlTest, SetPageSizeEndsBrowsingButEqualSizeKeepsIt)
     EXPECT_EQ(c.pager.CurrentPage(), 3);
 }
 
-TEST(ChartControlTest, SetPageSizeWorksWhileTheWindowStandsLeftOfRecordOne)
+TEST(ChartControlTest, PagingBackFromAFullLastPageEndsOnRecordOne)
 {
-    // At a page edge the count runs one page ahead, so paging back to page 1 moves the
-    // window past the placeholder to -99..0. A new size must still start at 1.
+    // Counting the placeholder as a record made a full last page one page too many: from it,
+    // First moved the window to -99..0 and every page number was one too high.
     PagedChart c(100);
-    c.add(100);
+    c.add(1000);
     c.pager.FirstPage();
-    ASSERT_EQ(c.windowMax(), 0);
-    ASSERT_NO_THROW(c.pager.SetPageSize(50));
-    EXPECT_EQ(c.pager.PageCount(), 3);
-    EXPECT_EQ(c.pager.CurrentPage(), 3);
-    EXPECT_EQ(c.windowMin(), 51);
+    EXPECT_EQ(c.pager.CurrentPage(), 1);
+    EXPECT_EQ(c.windowMin(), 1);
     EXPECT_EQ(c.windowMax(), 100);
+    for (int page = 2; page <= 10; ++page) {
+        c.pager.NextPage();
+        EXPECT_EQ(c.pager.CurrentPage(), page);
+        EXPECT_EQ(c.windowMin(), 1 + (page - 1) * 100);
+    }
+    EXPECT_FALSE(c.pager.Browsing()) << "page 10 is the last";
+    ASSERT_NO_THROW(c.pager.SetPageSize(50));
+    EXPECT_EQ(c.pager.CurrentPage(), 20);
+    EXPECT_EQ(c.windowMin(), 951);
 }
 

@@ -96,18 +96,18 @@ TEST(ChartToolPanelTest, Timer2AppliesTheBoxTextOrPutsBackTheSizeInForce)
         const char* why;
     };
     const Case cases[] = {
-        {QStringLiteral("250"), 250, QStringLiteral("250"), QStringLiteral("5"), false, "1001 points on pages of 250"},
-        {QStringLiteral("100"), 100, QStringLiteral("100"), QStringLiteral("11"), false, "equal size changes nothing"},
-        {QStringLiteral("0"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "0 is refused; the box returns"},
-        {QStringLiteral("1"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "a page of one record is refused"},
-        {QStringLiteral("2"), 2, QStringLiteral("2"), QStringLiteral("501"), false, "two records a page"},
-        {QStringLiteral("000"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "still zero"},
-        {QStringLiteral("-3"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "pasted negative size"},
-        {QStringLiteral("0250"), 250, QStringLiteral("0250"), QStringLiteral("5"), false, "leading zero is decimal"},
-        {QString(), 100, QStringLiteral("100"), QStringLiteral("11"), true, "an empty box"},
-        {QStringLiteral("100001"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "one more than the largest"},
-        {QStringLiteral("99999999999"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "beyond 32 bits"},
-        {QStringLiteral("12a"), 100, QStringLiteral("100"), QStringLiteral("11"), true, "not a number"},
+        {QStringLiteral("250"), 250, QStringLiteral("250"), QStringLiteral("4"), false, "records 1 to 1000 fill 4 pages of 250"},
+        {QStringLiteral("100"), 100, QStringLiteral("100"), QStringLiteral("10"), false, "equal size changes nothing"},
+        {QStringLiteral("0"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "0 is refused; the box returns"},
+        {QStringLiteral("1"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "a page of one record is refused"},
+        {QStringLiteral("2"), 2, QStringLiteral("2"), QStringLiteral("500"), false, "two records a page"},
+        {QStringLiteral("000"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "still zero"},
+        {QStringLiteral("-3"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "pasted negative size"},
+        {QStringLiteral("0250"), 250, QStringLiteral("0250"), QStringLiteral("4"), false, "leading zero is decimal"},
+        {QString(), 100, QStringLiteral("100"), QStringLiteral("10"), true, "an empty box"},
+        {QStringLiteral("100001"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "one more than the largest"},
+        {QStringLiteral("99999999999"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "beyond 32 bits"},
+        {QStringLiteral("12a"), 100, QStringLiteral("100"), QStringLiteral("10"), true, "not a number"},
         {QStringLiteral("100000"), 100000, QStringLiteral("100000"), QStringLiteral("1"), false, "the largest"},
     };
     for (const Case& tc : cases) {

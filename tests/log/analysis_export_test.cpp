@@ -237,7 +237,7 @@ TEST(AnalysisExport, EveryFunctionAndPrefixGivesTheSameBytesUnderEitherSeparator
     logCases(logged, separators[1]);
     const LogGridModel grid(logged, displayUnit);
     QStringList reportTexts;
-    for (const ReportText& t : reportPageTexts(logged, 0, displayUnit))
+    for (const ReportText& t : reportPageTexts({logged, logged.rowCount()}, 0, displayUnit))
         reportTexts << t.text;
     LogTable fromText, fromXml;
     ASSERT_TRUE(saveTableFile(logged, dir.filePath("run.txt")).ok);
@@ -338,6 +338,11 @@ TEST(AnalysisExport, LoadedTextsNeverRunAsFormulasOrReachTheFileRaw)
         {"-5.012", "-5.012", "a negative number stays a number"},
         {"+12", "+12", "so does a signed one"},
         {"\t=1", "'\t=1", "a TAB before a formula"},
+        {"\t1", "'\t1", "a TAB before a number: no plain decimal"},
+        {"-inf", "'-inf", "what a string-to-double reader takes for a number"},
+        {"-1e5", "'-1e5", "an exponent"},
+        {"+.5e-3", "'+.5e-3", "no digit before the point"},
+        {"-1 ", "'-1 ", "a trailing blank"},
         {"a\x1b[2Jb\x01", "a [2Jb ", "ESC and other control characters become blanks"},
         {"DC", "DC", "a plain text as it is"},
     };

@@ -96,7 +96,7 @@ TEST(LogStatistics, PageCoversThePlottedRowsAcrossLoads)
         loaded.loggedAt = QDateTime();
         table.append(loaded);
     }
-    stats.loaded();
+    stats.loaded(false);
     log("3.000", 3);
     EXPECT_EQ(stats.table().rows(), 5);
     EXPECT_EQ(stats.tableRowAt(3), 4);
@@ -115,7 +115,7 @@ TEST(LogStatistics, PageCoversThePlottedRowsAcrossLoads)
     LogTable replaced;
     replaced.append(unstamped);
     table.swap(replaced);
-    stats.loaded();
+    stats.loaded(true);
     EXPECT_EQ(stats.page(1, 4).rows(), 0);
     EXPECT_EQ(stats.tableRowAt(1), -1);
     EXPECT_EQ(stats.table().rows(), 1);

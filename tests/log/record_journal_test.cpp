@@ -19,6 +19,7 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -339,6 +340,16 @@ TEST(RecordJournal, JournalsArePrivateAndReadingThemChangesNothing)
         }
         // A link in the folder is never read, whatever it points at.
         ASSERT_TRUE(QFile::link(copy, left.filePath("journal-20260329T005959250-1-1.sqlite")));
+        // Nor a journal that others may write, or another user's (where this test may give one away).
+        const QString open = left.filePath("journal-20260329T005959250-1-2.sqlite");
+        const QString given = left.filePath("journal-20260329T005959250-1-3.sqlite");
+        ASSERT_TRUE(QFile::copy(copy, open));
+        ASSERT_EQ(::chmod(QFile::encodeName(open).constData(), 0664), 0);
+        QStringList expectedForeign = {open + ": open to others (0664)"};
+        if (QFile::copy(copy, given) && ::chown(QFile::encodeName(given).constData(), 4242, 4242) == 0)
+            expectedForeign << given + ": another user's";
+        else
+            QFile::remove(given);
         const auto snapshot = [&] {
             QStringList files;
             for (const QFileInfo& f : QDir(left.path()).entryInfoList(QDir::Files | QDir::System)) {
@@ -351,8 +362,13 @@ TEST(RecordJournal, JournalsArePrivateAndReadingThemChangesNothing)
         };
         const QStringList before = snapshot();
         LogTable table;
-        const std::vector<LeftJournal> found = leftJournals(left.path());
+        std::vector<ForeignJournal> foreign;
+        const std::vector<LeftJournal> found = leftJournals(left.path(), &foreign);
         ASSERT_EQ(found.size(), 1u) << c.what << ": the link is not a journal";
+        QStringList foreignNamed;
+        for (const ForeignJournal& f : foreign)
+            foreignNamed << f.path + ": " + f.reason;
+        EXPECT_EQ(foreignNamed, expectedForeign) << c.what << ": not the user's alone, so not offered";
         readJournal(found[0].path, [&](const LogRow& row) {
             table.append(row);
             return true;

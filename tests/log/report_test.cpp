@@ -45,7 +45,7 @@ TEST(ReportPages, EveryPageCarriesBandsAndItsRows)
     LogRow bare;   // no No and no texts: prints nothing in its band
     t.append(bare);
     for (std::int64_t page : {0, 1}) {
-        const std::vector<ReportText> texts = reportPageTexts(t, page, shownUnit);
+        const std::vector<ReportText> texts = reportPageTexts({t, t.rowCount()}, page, shownUnit);
         const ReportText* title = find(texts, "Data Report");
         ASSERT_TRUE(title);
         EXPECT_TRUE(title->centred);
@@ -66,7 +66,7 @@ TEST(ReportPages, EveryPageCarriesBandsAndItsRows)
         EXPECT_EQ(foot->y, 2770 - 106 + 42) << "at the foot of the page";
     }
     // Page 2 begins with row 38, in the first detail band below the column header.
-    const std::vector<ReportText> second = reportPageTexts(t, 1, shownUnit);
+    const std::vector<ReportText> second = reportPageTexts({t, t.rowCount()}, 1, shownUnit);
     const ReportText* no38 = find(second, "38");
     ASSERT_TRUE(no38);
     EXPECT_EQ(no38->x, 85);
@@ -79,8 +79,8 @@ TEST(ReportPages, EveryPageCarriesBandsAndItsRows)
     // 8 filled rows of six fields and the bare row, plus title, six labels and the footer.
     EXPECT_EQ(second.size(), std::size_t(8 * 6 + 1 + 6 + 1));
     // The last row of a full page ends above the footer band.
-    const std::vector<ReportText> first = reportPageTexts(t, 0, shownUnit);
+    const std::vector<ReportText> first = reportPageTexts({t, t.rowCount()}, 0, shownUnit);
     EXPECT_EQ(find(first, "37")->y, 212 + 36 * 66 + 21);
     EXPECT_LE(212 + 37 * 66, 2770 - 106);
-    EXPECT_TRUE(reportPageTexts(t, 2, shownUnit).empty());
+    EXPECT_TRUE(reportPageTexts({t, t.rowCount()}, 2, shownUnit).empty());
 }

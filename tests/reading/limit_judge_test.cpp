@@ -112,6 +112,10 @@ TEST(LimitKeyFilter, CommaLocale)
     EXPECT_TRUE(acceptLimitKey(QStringLiteral("1"), QString(), QLatin1Char(','), QLatin1Char(','), kComma));
     EXPECT_FALSE(acceptLimitKey(QStringLiteral("1,5"), QString(), QLatin1Char(','), QLatin1Char(','), kComma));
     EXPECT_FALSE(acceptLimitKey(QStringLiteral("1"), QString(), QLatin1Char('.'), QLatin1Char(','), kComma));
+    // ... so the "." key and the keypad's decimal key type the locale's separator instead.
+    EXPECT_EQ(limitKeyCharacter(QLatin1Char('.'), false, kComma), QLatin1Char(','));
+    EXPECT_EQ(limitKeyCharacter(QLatin1Char(','), true, kDot), QLatin1Char('.'));
+    EXPECT_EQ(limitKeyCharacter(QLatin1Char(','), false, kDot), QLatin1Char(',')) << "only the keypad's is taken";
 }
 
 TEST(LimitJudgeVerdict, InclusiveLimitsAndFailures)

@@ -1,6 +1,7 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
 #include "tools/meter-read/reading_line.h"
+#include "tools/meter-read/summary_lines.h"
 #include "frames/sample_frames.h"
 
 #include <QLocale>
@@ -22,6 +23,28 @@ TEST(ReadingLine, ShortestNumberTextReadsBackToTheSameDouble)
         EXPECT_EQ(shortestNumberText(c.value), c.text) << c.why;
         EXPECT_EQ(std::strtod(shortestNumberText(c.value).c_str(), nullptr), c.value) << c.why;
     }
+}
+
+// The summary's figures are sums of many rows: their last bits are noise, not a reading.
+TEST(ReadingLine, SummaryFiguresAreTheShortestOfFifteenDigits)
+{
+    const struct { double value; const char* text; const char* why; } cases[] = {
+        {24.000000000000004, "24", "a mean's noise above"},
+        {1644.9999999999998, "1645", "and below"},
+        {1.23456789012345, "1.23456789012345", "15 digits stay"},
+        {-0.0, "0", "no minus zero"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(summaryFigureText(c.value).toStdString(), c.text) << c.why;
+
+    RowStatistics s;
+    LogRow row;
+    row.function = QStringLiteral("DC");
+    row.value = QStringLiteral("-0.012");
+    row.unit = QStringLiteral("mV");
+    s.add(row);
+    EXPECT_NE(summaryText(s, StreamFormat::Csv).find(",-1.2e-05,-1.2e-05,-1.2e-05,"), std::string::npos)
+        << "a figure of ours is no formula to guard";
 }
 
 TEST(ReadingLine, ColumnsOfADecodedFrame)

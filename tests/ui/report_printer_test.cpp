@@ -1,8 +1,11 @@
 #include "log/log_table.h"
 #include "log/report_rows.h"
+#include "ui/report_preview.h"
 #include "ui/report_printer.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -34,4 +37,19 @@ TEST(ReportPdf, WritesOnePdfPagePerReportPage)
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 595") || pdf.contains("/MediaBox [0 0 595.")) << "A4 page";
 
     EXPECT_EQ(writeReportPdf(t, dir.filePath("no/such/dir/r.pdf"), shownUnit), -1);
+
+    // Logging goes on behind the preview: the printer gets the 2 pages previewed, not 3, and
+    // the preview says which rows they hold.
+    ReportPreview preview(t, shownUnit);
+    fill(t, 40);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("printed.pdf"));
+    emit preview.dialog().paintRequested(&printer);
+    QFile printed(dir.filePath("printed.pdf"));
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(printed.readAll()).count(page), 2);
+    const QLabel* rows = preview.dialog().findChild<QLabel*>(QStringLiteral("ReportRows"));
+    ASSERT_TRUE(rows);
+    EXPECT_TRUE(rows->text().startsWith("This report holds rows 1 to 45 of the log (No. 1 to 45)")) << rows->text().toStdString();
 }

@@ -104,6 +104,7 @@ int recoverJournals(const MeterReadOptions& o)
     if (print)
         printText(rowStreamHeader(o.format));
     const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+    std::vector<ForeignJournal> leftAlone;
     const int sessions = JournalController::recover(
         defaultJournalFolder(), table, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
             const QByteArray name = path.toLocal8Bit();
@@ -124,7 +125,11 @@ int recoverJournals(const MeterReadOptions& o)
                                    : "");
             for (std::int64_t r = first; print && r < table.rowCount(); ++r)
                 printText(rowStreamLine(table, r, o.format));
-        });
+        },
+        &leftAlone);
+    for (const ForeignJournal& f : leftAlone)
+        std::fprintf(stderr, "meter-read: %s: %s; not read\n", f.path.toLocal8Bit().constData(),
+                     f.reason.toLocal8Bit().constData());
     if (sessions == 0) {
         std::fprintf(stderr, "meter-read: no session left unsaved rows in %s\n",
                      defaultJournalFolder().toLocal8Bit().constData());

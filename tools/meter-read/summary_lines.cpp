@@ -6,6 +6,14 @@
 
 #include <QLocale>
 
+QString summaryFigureText(double v)
+{
+    // Sums of many rows carry noise in the last bits (24.000000000000004); the figure rounded
+    // to 15 significant digits is what the rows say. Adding 0 turns -0 into 0.
+    const double rounded = QString::number(v, 'g', 15).toDouble() + 0.0;
+    return QString::number(rounded, 'g', QLocale::FloatingPointShortest);
+}
+
 namespace {
 
 const char* const kKeys[] = {"function", "si_unit", "rows", "overloads", "min", "max", "mean", "stdev", "first", "last"};
@@ -14,11 +22,6 @@ struct Figure {
     QString text;
     bool number;
 };
-
-QString shortest(double v)
-{
-    return QString::number(v, 'g', QLocale::FloatingPointShortest);
-}
 
 std::vector<Figure> figuresOf(const StatisticsGroup& g)
 {
@@ -29,10 +32,10 @@ std::vector<Figure> figuresOf(const StatisticsGroup& g)
         {g.baseUnit, false},
         {QString::number(g.rows), true},
         {QString::number(g.overloads), true},
-        {any ? shortest(g.minimum) : QString(), true},
-        {any ? shortest(g.maximum) : QString(), true},
-        {any ? shortest(g.mean) : QString(), true},
-        {stdev ? shortest(*stdev) : QString(), true},
+        {any ? summaryFigureText(g.minimum) : QString(), true},
+        {any ? summaryFigureText(g.maximum) : QString(), true},
+        {any ? summaryFigureText(g.mean) : QString(), true},
+        {stdev ? summaryFigureText(*stdev) : QString(), true},
         {isoTimestamp(g.first), false},
         {isoTimestamp(g.last), false},
     };
@@ -61,7 +64,11 @@ std::string summaryText(const RowStatistics& statistics, StreamFormat format)
                 QString text = f.text;
                 appendUtf8(out, text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
             } else if (format == StreamFormat::Csv) {
-                appendCsvField(out, f.text);
+                // A figure is a number of ours ("-1.2e-05"), never a formula; texts are guarded.
+                if (f.number)
+                    appendUtf8(out, f.text);
+                else
+                    appendCsvField(out, f.text);
             } else {
                 out += std::string("\"") + kKeys[i] + "\":";
                 if (f.text.isEmpty())
