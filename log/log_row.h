@@ -52,3 +52,9 @@ inline std::optional<Measurement> measurementFromRowTexts(const LogRow& r)
 {
     return measurementFromTexts(r.function, r.value, r.unit, r.rangeMode, r.judge);
 }
+
+// The row's measurement: its own, or for a row made of texts alone the one they give.
+inline std::optional<Measurement> measurementOf(const LogRow& r)
+{
+    return r.measurement ? r.measurement : measurementFromRowTexts(r);
+}

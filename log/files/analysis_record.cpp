@@ -20,7 +20,7 @@ AnalysisRecord analysisRecord(const LogRow& row)
     const UnitMeaning unit = unitMeaning(row.unit);
     r.unit = unit.shown;
     r.siUnit = unit.baseUnit;
-    const std::optional<Measurement> m = row.measurement ? row.measurement : measurementFromRowTexts(row);
+    const std::optional<Measurement> m = measurementOf(row);
     if (!m || m->overload)
         return r;
     r.value = decimalText(*m);
