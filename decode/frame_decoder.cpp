@@ -1,5 +1,6 @@
 #include "decode/frame_decoder.h"
 
+#include "decode/ascii_digit.h"
 #include "decode/frame_layout.h"
 #include "decode/measurement_text.h"
 #include "decode/range_table.h"
@@ -16,7 +17,7 @@ QChar lowDigit(const QString& text, int byte) { return text.at(fl::lowDigitAt(by
 
 int hexValue(QChar c)
 {
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+    if (isAsciiDigit(c))
         return c.unicode() - '0';
     if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
         return c.unicode() - 'A' + 10;
