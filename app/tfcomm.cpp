@@ -70,7 +70,9 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     comm2_->SetComPort(pnCOM1);
     comm2_->SetComPortSpeed(br2400);
     comm2_->SetComPortPollingDelay(100);
-    assembly_ = std::make_unique<SerialFrameAssembly>([this](const QString& frameText) { LcdDisplayVK31C(frameText); });
+    comm2_->SetArrivalClock([this] { return clock_->now(); });
+    assembly_ = std::make_unique<SerialFrameAssembly>(
+        [this](const QString& frameText) { LcdDisplayVK31C(frameText, assembly_->frameArrivedAt()); });
     keeper_ = std::make_unique<PortKeeper>(*comm2_);
     portAccess_ = std::make_unique<DriverPortAccess>(*comm2_, *keeper_);
     connection_ = std::make_unique<ConnectionController>(*portAccess_);
@@ -145,11 +147,11 @@ void TFCOMM::FormCreate()
 
     // Receive path and speed after the model flags.
     if (variant.serialHandler == SerialHandler::HexPair)
-        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
-            guard([&] { RECEIVE_COM_Data(data, size); });
+        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size, const ByteArrivals& arrivals) {
+            guard([&] { RECEIVE_COM_Data(data, size, arrivals); });
         };
     else if (variant.serialHandler == SerialHandler::Nibble)
-        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size) {
+        comm2_->OnReceiveData = [this](TCommPortDriver*, const char* data, int size, const ByteArrivals&) {
             guard([&] { H20BRData(data, size); });
         };
     if (variant.serialBaud == 19200)
@@ -246,8 +248,10 @@ void TFCOMM::wirePipeline()
 
 void TFCOMM::createUsbSide()
 {
-    usb_ = std::make_unique<UsbSide>(services_.hidPlatform, services_.flags, prompts(),
-                                     [this](const QString& frameText) { LcdDisplayVK31C(frameText); });
+    usb_ = std::make_unique<UsbSide>(
+        services_.hidPlatform, services_.flags, prompts(),
+        [this](const QString& frameText, const QDateTime& arrivedAt) { LcdDisplayVK31C(frameText, arrivedAt); },
+        [this] { return clock_->now(); });
     connect(usb_.get(), &UsbSide::controlsChanged, this, [this](const UsbLinkControls& c) {
         if (c.receiving)
             connection().usbTookOver(c.caption);
@@ -303,9 +307,9 @@ void TFCOMM::showBar()
     parts_.PBar2->show(pipeline_->panel().barMaximum(), pipeline_->panel().barPosition());
 }
 
-void TFCOMM::RECEIVE_COM_Data(const char* data, int size)
+void TFCOMM::RECEIVE_COM_Data(const char* data, int size, const ByteArrivals& arrivals)
 {
-    assembly_->receiveHexPairs(data, size);
+    assembly_->receiveHexPairs(data, size, arrivals);
     showPanel();
 }
 
@@ -314,7 +318,7 @@ void TFCOMM::H20BRData(const char* data, int size)
     assembly_->receiveNibbles(data, size);
 }
 
-void TFCOMM::LcdDisplayVK31C(const QString& frameText)
+void TFCOMM::LcdDisplayVK31C(const QString& frameText, const QDateTime& arrivedAt)
 {
     struct Repaint {
         TFCOMM* w;
@@ -322,7 +326,7 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText)
     } repaint{this};
     if (linkStatus_.frameArrived(clock_->now()))
         showLinkStatus();
-    pipeline_->showFrame(frameText);
+    pipeline_->showFrame(frameText, arrivedAt);
 }
 
 void TFCOMM::Timer3Timer()

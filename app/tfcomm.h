@@ -5,6 +5,7 @@
 #include "app/connection_controller.h"
 #include "app/link_status.h"
 #include "decode/model_variants.h"
+#include "link/byte_arrivals.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
 #include "reading/reading_pipeline.h"
@@ -98,10 +99,10 @@ public:
     void endBySignal();
 
     // The serial driver's receive callbacks (hex pairs, or nibbles for a model that sends them).
-    void RECEIVE_COM_Data(const char* data, int size);
+    void RECEIVE_COM_Data(const char* data, int size, const ByteArrivals& arrivals = {});
     void H20BRData(const char* data, int size);
     // The frame decoder's entry: called by a link once per accepted frame.
-    void LcdDisplayVK31C(const QString& frameText);
+    void LcdDisplayVK31C(const QString& frameText, const QDateTime& arrivedAt = {});
 
 protected:
     void closeEvent(QCloseEvent* event) override;

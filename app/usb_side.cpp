@@ -51,7 +51,8 @@ UsbLinkVariant UsbSide::linkVariant(const ModelFlags& flags)
     return {v.reportHandler, static_cast<quint32>(v.adapterBaud)};
 }
 
-UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, FrameHandler onFrame)
+UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, FrameHandler onFrame,
+                 std::function<QDateTime()> now)
     : prompts_(prompts), onFrame_(std::move(onFrame))
 {
     if (!platform) {
@@ -70,8 +71,9 @@ UsbSide::UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& pr
     UsbAdapterLink::Callbacks cb;
     cb.onFrame = [this](const QString& frameText) {
         if (onFrame_)
-            onFrame_(frameText);
+            onFrame_(frameText, link_->collector().frameArrivedAt());
     };
+    cb.now = std::move(now);
     cb.notice = [this](UsbLinkNotice n) { notice(n); };
     cb.accessRefused = [this](THidDevice& adapter, int cause) { accessRefused(adapter, cause); };
     cb.receivingChanged = [this](bool receiving) { receivingChanged(receiving); };

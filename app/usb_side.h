@@ -5,6 +5,7 @@
 #include "decode/model_variants.h"
 #include "link/usb/usb_adapter_link.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -24,8 +25,9 @@ struct UsbLinkControls {
 class UsbSide : public QObject {
     Q_OBJECT
 public:
-    // Each burst's frame text goes to the decoder, which throws for a bad frame.
-    using FrameHandler = std::function<void(const QString& frameText)>;
+    // Each burst's frame text goes to the decoder, which throws for a bad frame, with the time
+    // its last report came.
+    using FrameHandler = std::function<void(const QString& frameText, const QDateTime& arrivedAt)>;
 
     static const QString kNotConnected;       // no adapter
     static const QString kMeterSilent;        // adapter there, meter not sending
@@ -34,8 +36,9 @@ public:
     static const QString kAccessSection;      // the README section on adapter access
 
     // `platform` null: the system's HID devices, through a platform this side owns.
-    // Otherwise the caller's platform, which must outlive this side.
-    UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, FrameHandler onFrame);
+    // Otherwise the caller's platform, which must outlive this side. `now` stamps the reports.
+    UsbSide(HidPlatform* platform, const ModelFlags& flags, UserPrompts& prompts, FrameHandler onFrame,
+            std::function<QDateTime()> now = {});
     ~UsbSide() override;
     UsbSide(const UsbSide&) = delete;
     UsbSide& operator=(const UsbSide&) = delete;

@@ -86,10 +86,22 @@ int main(int argc, char** argv)
     // The line feed in front of the first sign, then the frames over and over; each frame's
     // own line feed leads the next one.
     QByteArray cycle;
-    for (const QByteArray& f : voltFrames())
+    int frameBytes = 0;
+    for (const QByteArray& f : voltFrames()) {
         cycle += f;
+        frameBytes = int(f.size());
+    }
     QByteArray stream = "\n" + cycle;
     const qint64 rowsBefore = w.cds1().rowCount();
+
+    // As the driver hands them on: a batch of bytes per frame, each with its time of arrival.
+    ByteArrivals arrivals;
+    // With its offset from UTC, as the window's clock gives it: a time in the local-time zone
+    // spec would cost a time-zone lookup each time a row is printed or journalled.
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime arrivedAt = now.toOffsetFromUtc(now.offsetFromUtc());
+    for (int b = 0; b < batch; b += frameBytes)
+        arrivals.batches.push_back({std::min(frameBytes, batch - b), arrivedAt});
 
     using clock = std::chrono::steady_clock;
     const auto start = clock::now();
@@ -107,7 +119,7 @@ int main(int argc, char** argv)
         }
         const char* bytes = stream.constData() + at;
         pushed += long(std::count(bytes, bytes + batch, '\r'));
-        port.OnReceiveData(&port, bytes, batch);
+        port.OnReceiveData(&port, bytes, batch, arrivals);
         at += batch;
         ++batches;
         app.processEvents();

@@ -4,6 +4,7 @@
 #include "decode/indicators.h"
 #include "decode/measurement.h"
 
+#include <QDateTime>
 #include <QString>
 #include <array>
 
@@ -40,6 +41,7 @@ struct Reading {
     const RangeRow* range = nullptr;    // the last matching range row (its name, axis bound B and
                                         // factor); null when none matched
     DecodeProgress progress = DecodeProgress::Started;
+    QDateTime arrivedAt;                // when the frame's last byte arrived; a logged row takes this time
 
     bool overload() const { return measurement.overload; }
 };

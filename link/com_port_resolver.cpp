@@ -1,5 +1,7 @@
 #include "link/com_port_resolver.h"
 
+#include "link/serial_device_check.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -97,13 +99,21 @@ bool comPortReturned(const QString& comName, const QString& runtimeDir, const QS
     static const QRegularExpression comPattern(QStringLiteral("^COM[1-9][0-9]*$"));
     if (comPattern.match(comName).hasMatch()) {
         const QFileInfo link(QDir(runtimeDir).filePath(comName));
-        if (link.isSymLink() || link.exists())
-            return link.exists();   // a link that points nowhere yet is not back
+        if (link.isSymLink() || link.exists())   // a link that points nowhere yet is not back
+            return link.exists() && serialDeviceRefusal(link.canonicalFilePath()).isEmpty();
     }
     // Checked first because it is cheap: listing the system's ports asks the device manager.
     if (lostSystemPort.isEmpty() || !QFileInfo::exists(serialDevicePath(lostSystemPort)))
         return false;
     return serialDevicePath(resolveComPort(comName, runtimeDir)) == serialDevicePath(lostSystemPort);
+}
+
+QString publishedPort(const QString& comName, const QString& runtimeDir)
+{
+    if (comName.isEmpty() || comName.contains(QLatin1Char('/')))
+        return {};   // a device path is not published
+    const QFileInfo link(QDir(runtimeDir).filePath(comName));
+    return link.exists() ? link.canonicalFilePath() : QString();
 }
 
 QString serialDevicePath(const QString& name)

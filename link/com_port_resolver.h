@@ -28,8 +28,13 @@ QString resolveComPort(const QString& comName, const QString& runtimeDir);
 // resolver takes) leads to a device that exists, and it is either the device that was lost
 // (`lostSystemPort`, as resolved when it was opened) or one published under that name in the
 // runtime folder: a virtual meter started again publishes a new pseudo-terminal. Another port
-// the name falls back to meanwhile does not count.
+// the name falls back to meanwhile does not count, nor does a published device that is not a
+// serial port (serial_device_check.h).
 bool comPortReturned(const QString& comName, const QString& runtimeDir, const QString& lostSystemPort);
+
+// The device that the link `comName` in the runtime folder leads to now; empty when there is no
+// such link (or it leads nowhere). A virtual meter started again repoints it.
+QString publishedPort(const QString& comName, const QString& runtimeDir);
 
 // Where the serial port object looks for a port name: a name without a folder is a device
 // under /dev; a relative path is taken from the current folder.

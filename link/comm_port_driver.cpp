@@ -1,6 +1,7 @@
 #include "link/comm_port_driver.h"
 
 #include "link/com_port_resolver.h"
+#include "link/serial_device_check.h"
 
 #include <QFile>
 #include <QSerialPort>
@@ -91,6 +92,9 @@ bool TCommPortDriver::OpenPort()
         lastOpenError_ = QStringLiteral("no serial port is present");
         return false;
     }
+    lastOpenError_ = serialDeviceRefusal(serialDevicePath(systemPortName_));
+    if (!lastOpenError_.isEmpty())
+        return false;
 
     auto* port = new QSerialPort(this);
     port->setPortName(systemPortName_);
@@ -101,7 +105,7 @@ bool TCommPortDriver::OpenPort()
     }
     lastOpenError_.clear();
     portLost_ = false;
-    pending_.clear();
+    dropPending();
     port_ = port;
     // The port object would buffer whatever the device sends, without limit; the bytes are
     // taken from it as they arrive and kept up to InputLimit().
@@ -126,7 +130,29 @@ void TCommPortDriver::ClosePort()
     delete port_;
     port_ = nullptr;
     portLost_ = false;
+    dropPending();
+}
+
+void TCommPortDriver::dropPending()
+{
     pending_.clear();
+    pendingArrivals_.clear();
+}
+
+// The arrival batches of the next `bytes` pending bytes; a batch that goes on past them is split.
+ByteArrivals TCommPortDriver::takeArrivals(qsizetype bytes)
+{
+    ByteArrivals taken;
+    while (bytes > 0 && !pendingArrivals_.empty()) {
+        ByteArrivals::Batch& front = pendingArrivals_.front();
+        const int n = int(std::min<qsizetype>(bytes, front.bytes));
+        taken.batches.push_back({n, front.at});
+        bytes -= n;
+        front.bytes -= n;
+        if (front.bytes == 0)
+            pendingArrivals_.pop_front();
+    }
+    return taken;
 }
 
 void TCommPortDriver::takeArrived()
@@ -143,11 +169,16 @@ void TCommPortDriver::takeArrived()
         pending_.resize(kept + take);
         const qint64 n = port_->read(pending_.data() + kept, take);
         pending_.resize(kept + std::max<qint64>(n, 0));
+        receivedBytes_ += std::max<qint64>(n, 0);
+        if (n > 0)
+            pendingArrivals_.push_back({int(n), arrivalClock_ ? arrivalClock_() : QDateTime()});
     }
     // The rest is lost as in a receiver overrun: the newest bytes, counted.
     const qint64 dropped = port_->skip(port_->bytesAvailable());
-    if (dropped > 0)
+    if (dropped > 0) {
         overrunBytes_ += dropped;
+        receivedBytes_ += dropped;
+    }
 }
 
 void TCommPortDriver::portFailed()
@@ -186,7 +217,7 @@ void TCommPortDriver::PurgeBuffers(bool input, bool output)
     if (!IsOpen() || portLost_)
         return;
     if (input)
-        pending_.clear();
+        dropPending();
     if (input && output)
         port_->clear(QSerialPort::AllDirections);
     else if (input)
@@ -210,8 +241,9 @@ void TCommPortDriver::PollTimerMessage()
     const qint64 n = std::min<qint64>(pending_.size(), static_cast<qint64>(ReadBuffer.size()));
     std::copy_n(pending_.constData(), n, ReadBuffer.data());
     pending_.remove(0, n);
+    const ByteArrivals arrivals = takeArrivals(n);
     if (n > 0 && OnReceiveData)
-        OnReceiveData(this, ReadBuffer.data(), static_cast<int>(n));
+        OnReceiveData(this, ReadBuffer.data(), static_cast<int>(n), arrivals);
 }
 
 void TCommPortDriver::SetComPort(TComPortNumber port)

@@ -2,13 +2,17 @@
 // Receive-only serial port component: opens COM1..COM4 through the port-name resolver, sets
 // the line, polls the port from a timer on the UI thread and hands every batch of received
 // bytes to OnReceiveData. Nothing is ever written to the port.
+#include "link/byte_arrivals.h"
+
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -35,8 +39,11 @@ QString comPortDeviceName(TComPortNumber port);
 class TCommPortDriver : public QObject {
     Q_OBJECT
 public:
-    // Bytes are valid during the call only; size is always > 0.
-    using TComPortReceiveDataEvent = std::function<void(TCommPortDriver* sender, const char* data, int size)>;
+    // Bytes are valid during the call only; size is always > 0. `arrivals` says when they came.
+    using TComPortReceiveDataEvent =
+        std::function<void(TCommPortDriver* sender, const char* data, int size, const ByteArrivals& arrivals)>;
+    // The time at which bytes are taken in; the owner's clock, so that rows and frames agree.
+    using ArrivalClock = std::function<QDateTime()>;
     // Maps "COM1".."COM4" to the system's port (a device path); the default uses the
     // program's runtime folder and the serial ports the system lists.
     using PortResolver = std::function<QString(const QString& comName)>;
@@ -78,6 +85,7 @@ public:
     TComPortReceiveDataEvent OnReceiveData;
 
     void SetPortResolver(PortResolver resolver);
+    void SetArrivalClock(ArrivalClock clock) { arrivalClock_ = std::move(clock); }
     // The system's reason for the last failed OpenPort, empty after a successful one.
     QString LastOpenError() const { return lastOpenError_; }
     // The system port that OpenPort used last ("/dev/ttyUSB0", a pseudo-terminal, ...).
@@ -92,6 +100,8 @@ public:
     // driver holds at most InputLimit() of them, as a UART's buffer would before it overruns.
     long long OverrunBytes() const { return overrunBytes_; }
     qsizetype InputLimit() const { return 4 * qsizetype(ReadBuffer.size()); }
+    // Bytes the port sent since construction, kept or dropped: tells a silent port from a busy one.
+    long long ReceivedBytes() const { return receivedBytes_; }
     // Timer starts since construction; lets callers see that an unchanged delay kept the timer.
     int PollTimerStarts() const { return pollTimerStarts_; }
 
@@ -106,6 +116,8 @@ private:
     void startPolling();
     void portFailed();
     void takeArrived();
+    void dropPending();
+    ByteArrivals takeArrivals(qsizetype bytes);
 
     TComPortNumber comPort_ = pnCOM2;
     TComPortBaudRate speed_ = br9600;
@@ -124,7 +136,14 @@ private:
     QTimer pollTimer_;
     std::vector<char> ReadBuffer;
     QByteArray pending_;   // received, not yet polled; at most InputLimit() bytes
+    std::deque<ByteArrivals::Batch> pendingArrivals_;   // when the bytes of pending_ came, in order
+    // With the offset from UTC fixed in it: a local-time stamp costs a zone lookup at every use.
+    ArrivalClock arrivalClock_ = [] {
+        const QDateTime now = QDateTime::currentDateTime();
+        return now.toOffsetFromUtc(now.offsetFromUtc());
+    };
     long long overrunBytes_ = 0;
+    long long receivedBytes_ = 0;
     QString lastOpenError_;
     QString systemPortName_;
     bool portLost_ = false;

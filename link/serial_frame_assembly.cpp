@@ -5,11 +5,15 @@
 
 namespace fl = frame_layout;
 
-void SerialFrameAssembly::receiveHexPairs(const char* data, int size)
+void SerialFrameAssembly::receiveHexPairs(const char* data, int size, const ByteArrivals& arrivals)
 {
     if (!data)
         return;
+    std::size_t batch = 0;
+    int batchEnd = arrivals.batches.empty() ? size : arrivals.batches.front().bytes;
     for (int i = 0; i < size; ++i) {
+        while (i >= batchEnd && batch + 1 < arrivals.batches.size())
+            batchEnd += arrivals.batches[++batch].bytes;
         const auto byte = static_cast<unsigned char>(data[i]);
         if (receiveHexText_.size() < kHexPairBound)
             fl::appendHexPair(receiveHexText_, byte);
@@ -19,6 +23,7 @@ void SerialFrameAssembly::receiveHexPairs(const char* data, int size)
         // the sign through the carriage return. A group longer than the bound is cut, but its
         // 14th byte is never a carriage return, so it is rejected as the whole group would be.
         frameText_ = receiveHexText_.mid(fl::highDigitAt(1), fl::highDigitAt(fl::kCarriageReturnByte + 1));
+        frameArrivedAt_ = arrivals.batches.empty() ? QDateTime() : arrivals.batches[batch].at;
         receiveHexText_.clear();
         if (fl::isAcceptedSerialFrame(frameText_))
             frameEnded();

@@ -31,7 +31,7 @@ bool ReadingPipeline::flushJournal()
     return !journal_ || journal_->flush();
 }
 
-void ReadingPipeline::showFrame(const QString& frameText)
+void ReadingPipeline::showFrame(const QString& frameText, const QDateTime& arrivedAt)
 {
     const QString separator = clock_.userDecimalSeparator();
     judge_.normaliseLimits(separator);
@@ -68,15 +68,17 @@ void ReadingPipeline::showFrame(const QString& frameText)
     reading_.measurement.verdict = judge_.verdict();
     reading_.judgeText = verdictText(judge_.verdict());
     panel_.applyBarGraphMaximum();
-    offerToLog();
+    // One time for the reading, its row's time text and the row's full stamp.
+    reading_.arrivedAt = arrivedAt.isValid() ? arrivedAt : clock_.now();
+    offerToLog(reading_.arrivedAt);
     panel_.rememberAxisMaximum();
     emit frameShown(reading_);
 }
 
-void ReadingPipeline::offerToLog()
+void ReadingPipeline::offerToLog(const QDateTime& at)
 {
     const std::optional<LogRow> row =
-        logger_.readingDecoded(offeredRow(reading_), clock_.now(), timeSeparatorOf(clock_.userLocale()));
+        logger_.readingDecoded(offeredRow(reading_), at, timeSeparatorOf(clock_.userLocale()));
     if (row)
         rowAppended(*row);
 }

@@ -34,8 +34,9 @@ public:
 
     // One accepted frame: decoded, shown on the panel, judged and offered to the log. Throws
     // ConversionError for a frame whose text cannot be read; what the steps before the
-    // failure did stays done.
-    void showFrame(const QString& frameText);
+    // failure did stays done. `arrivedAt`, the time its last byte arrived by the clock, is the
+    // reading's time and the row's; when invalid, the clock's time now stands for it.
+    void showFrame(const QString& frameText, const QDateTime& arrivedAt = {});
     // The sampling tick: logs the latest reading while sampling.
     void sample();
     // The watchdog tick (every 100 ms, both links): true on the third tick without a frame,
@@ -94,7 +95,7 @@ signals:
     void logLoaded(bool replaced);
 
 private:
-    void offerToLog();
+    void offerToLog(const QDateTime& at);
     void rowAppended(const LogRow& row);
     void rowShown(const LogRow& row);
 

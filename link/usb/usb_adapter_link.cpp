@@ -292,19 +292,19 @@ void UsbAdapterLink::report(const QString& line)
 void UsbAdapterLink::USBReceiveVK31C(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
 {
     collector_.setReportHandler(UsbReportHandler::VK31C);
-    report(collector_.receiveReport(ReportID, Data, Size));
+    report(collector_.receiveReport(ReportID, Data, Size, reportArrivedAt()));
 }
 
 void UsbAdapterLink::USBReceiveVK20E(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
 {
     collector_.setReportHandler(UsbReportHandler::VK20E);
-    report(collector_.receiveReport(ReportID, Data, Size));
+    report(collector_.receiveReport(ReportID, Data, Size, reportArrivedAt()));
 }
 
 void UsbAdapterLink::USBReceiveVK40B(THidDevice&, quint8 ReportID, const quint8* Data, quint16 Size)
 {
     collector_.setReportHandler(UsbReportHandler::VK40B);
-    report(collector_.receiveReport(ReportID, Data, Size));
+    report(collector_.receiveReport(ReportID, Data, Size, reportArrivedAt()));
 }
 
 void UsbAdapterLink::linkSilent()

@@ -7,6 +7,7 @@
 #include "link/hid/hid_events.h"
 #include "link/usb/usb_burst_collector.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -38,6 +39,8 @@ public:
         std::function<void(THidDevice& adapter, int cause)> accessRefused;
         // Receiving (USBCon down; COMCon and the port panels hidden) or idle.
         std::function<void(bool receiving)> receivingChanged;
+        // The time a report is handed over, which is when it came: the reader waits meanwhile.
+        std::function<QDateTime()> now;
     };
 
     static const QString kProductName;        // "USB to Serial"
@@ -94,6 +97,7 @@ private:
     THidDevice* selectedDevice() const;
     void addHistory(const QString& line);
     void report(const QString& line);
+    QDateTime reportArrivedAt() const { return callbacks_.now ? callbacks_.now() : QDateTime(); }
     void bindHandler(THidDevice& device);
     void enterReceiving();
     void enterIdle();

@@ -31,7 +31,7 @@ QString UsbBurstCollector::reportLine(quint8 reportId, const quint8* data, quint
     return line;
 }
 
-QString UsbBurstCollector::receiveReport(quint8 reportId, const quint8* data, quint16 size)
+QString UsbBurstCollector::receiveReport(quint8 reportId, const quint8* data, quint16 size, const QDateTime& arrivedAt)
 {
     const UsbReportPayload payload = unpackReportPayload(data, size);
     if (payload.hasCountByte && silentReports_ < INT_MAX)
@@ -39,6 +39,7 @@ QString UsbBurstCollector::receiveReport(quint8 reportId, const quint8* data, qu
     if (payload.carriesData()) {
         silentReports_ = 0;
         burstOpen_ = true;
+        lastBytesAt_ = arrivedAt;
         for (char byte : payload.serialBytes) {
             if (usbHexText_.size() < 2 * kBurstByteBound)
                 fl::appendHexPair(usbHexText_, static_cast<quint8>(byte));
@@ -58,6 +59,7 @@ void UsbBurstCollector::burstEnded()
     // the head of the next burst.
     const QString burst = usbHexText_;
     usbHexText_.clear();
+    frameArrivedAt_ = lastBytesAt_;
     switch (reportHandler_) {
     case UsbReportHandler::VK31C:
         frameText_ = burst;

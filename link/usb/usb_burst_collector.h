@@ -5,6 +5,7 @@
 // frame, which is counted; any other error passes on to the caller.
 #include "decode/usb_report_handler.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QtGlobal>
 #include <functional>
@@ -21,9 +22,9 @@ public:
     void setReportHandler(UsbReportHandler reportHandler) { reportHandler_ = reportHandler; }
     void setFrameHandler(FrameHandler onFrame) { onFrame_ = std::move(onFrame); }
 
-    // One input report (the bytes after its report ID). Returns the report's history line
-    // when it carried serial bytes, an empty text otherwise.
-    QString receiveReport(quint8 reportId, const quint8* data, quint16 size);
+    // One input report (the bytes after its report ID), which came at `arrivedAt` (invalid: not
+    // known). Returns the report's history line when it carried serial bytes, an empty text otherwise.
+    QString receiveReport(quint8 reportId, const quint8* data, quint16 size, const QDateTime& arrivedAt = {});
 
     const QString& UsbHexText() const { return usbHexText_; }
     bool UsbBurstOpen() const { return burstOpen_; }
@@ -36,6 +37,8 @@ public:
         burstOpen_ = false;
     }
     const QString& FrameText() const { return frameText_; }
+    // When the last report with serial bytes of FrameText() came.
+    const QDateTime& frameArrivedAt() const { return frameArrivedAt_; }
     // Frames the handler refused with a conversion error of the decoder.
     long long badFrameCount() const { return badFrames_; }
     QString lastError() const { return lastError_; }
@@ -56,6 +59,8 @@ private:
     bool burstOpen_ = false;
     int silentReports_ = 0;
     QString frameText_;
+    QDateTime lastBytesAt_;      // of the open burst
+    QDateTime frameArrivedAt_;
     long long badFrames_ = 0;
     QString lastError_;
 };

@@ -5,6 +5,32 @@
 #include "log/files/table_text_file.h"
 #include "log/files/table_xml_packet.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace {
+
+// A table file is a regular file. A device never ends (/dev/zero) and a named pipe blocks the
+// open until a writer comes: they are refused by what they are, before anything is read.
+QString notARegularFile(const QString& fileName)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(fileName).constData(), &st) != 0)
+        return {};   // opening it gives the system's reason
+    if (S_ISCHR(st.st_mode))
+        return QStringLiteral("it is a character device, not a file");
+    if (S_ISBLK(st.st_mode))
+        return QStringLiteral("it is a block device, not a file");
+    if (S_ISFIFO(st.st_mode))
+        return QStringLiteral("it is a named pipe (FIFO), not a file");
+    if (S_ISSOCK(st.st_mode))
+        return QStringLiteral("it is a socket, not a file");
+    return {};
+}
+
+} // namespace
+
 TableFileFormat tableFileFormat(const QString& fileName)
 {
     if (fileName.endsWith(QLatin1String(".xml"), Qt::CaseSensitive))
@@ -37,7 +63,9 @@ FileOutcome LoadTableFile(const QString& fileName, LogTable& table, const FilePr
         return FileOutcome::error(QStringLiteral("A CSV file is an export for other programs and cannot be opened "
                                                  "here. Open a table saved as text (.xls, .txt) or XML (.xml)."),
                                   QStringLiteral("CSV files are written for other programs, not read"));
-    QString reason;
+    QString reason = notARegularFile(fileName);
+    if (!reason.isEmpty())
+        return FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);
     bool cancelled = false;
     const FileProgress watched = progress ? FileProgress([&](qint64 done, qint64 total) {
         cancelled = cancelled || !progress(done, total);

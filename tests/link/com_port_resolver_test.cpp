@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,12 +99,29 @@ TEST(ComPortResolver, ALostPortIsBackOnlyWhereItWasOrWhereItsNameIsPublished)
     ASSERT_TRUE(touch(device));
     EXPECT_TRUE(comPortReturned(device, runtime.path(), device));
 
-    // A published name: back when the link leads somewhere, wherever that is now.
-    ASSERT_TRUE(QFile::link(runtime.filePath(QStringLiteral("new-pty")), link));
-    EXPECT_FALSE(comPortReturned(QStringLiteral("COM1"), runtime.path(), QStringLiteral("/dev/pts/77")))
-        << "a link that points nowhere yet";
-    ASSERT_TRUE(touch(runtime.filePath(QStringLiteral("new-pty"))));
-    EXPECT_TRUE(comPortReturned(QStringLiteral("COM1"), runtime.path(), QStringLiteral("/dev/pts/77")));
+    // A published name: back when the link leads to a serial port or a pseudo-terminal's slave
+    // side, wherever that is now; a terminal that never sends nor hangs up does not count.
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    const struct {
+        QString target;
+        bool back;
+        const char* why;
+    } published[] = {
+        {runtime.filePath(QStringLiteral("new-pty")), false, "a link that points nowhere yet"},
+        {QStringLiteral("/dev/ptmx"), false, "the multiplexer opens a new master each time"},
+        {device, false, "a plain file"},
+        {slave, true, "a virtual meter's pseudo-terminal"},
+    };
+    for (const auto& p : published) {
+        QFile::remove(link);
+        ASSERT_TRUE(QFile::link(p.target, link));
+        EXPECT_EQ(comPortReturned(QStringLiteral("COM1"), runtime.path(), QStringLiteral("/dev/pts/77")), p.back)
+            << p.why;
+        EXPECT_EQ(publishedPort(QStringLiteral("COM1"), runtime.path()).isEmpty(), !QFileInfo::exists(p.target));
+    }
+    ::close(master);
 
     // Without a link the name falls back to the listed ports: another device there is not the
     // one that was lost.

@@ -63,13 +63,15 @@ private:
 // Collects every batch the driver delivers.
 struct Receiver {
     std::vector<QByteArray> batches;
+    std::vector<ByteArrivals> arrivals;
     TCommPortDriver* lastSender = nullptr;
 
     void attach(TCommPortDriver& driver)
     {
-        driver.OnReceiveData = [this](TCommPortDriver* sender, const char* data, int size) {
+        driver.OnReceiveData = [this](TCommPortDriver* sender, const char* data, int size, const ByteArrivals& a) {
             lastSender = sender;
             batches.emplace_back(data, size);
+            arrivals.push_back(a);
         };
     }
     QByteArray all() const
@@ -172,6 +174,23 @@ TEST_F(CommPortDriverTest, OpensThePortSetsTheLineAndDeliversPolledBatches)
     pty.send(QByteArray("\x0a\x2d", 2));
     ASSERT_TRUE(waitFor([&] { return receiver.all() == frame + QByteArray("\x0a\x2d", 2); }));
     EXPECT_GT(receiver.batches.size(), before);
+
+    // Bytes that come at different times before one poll keep their own times: a frame is
+    // stamped when its last byte came, not when the poll handed it on.
+    const QDateTime base(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC);
+    int taken = 0;
+    driver.SetArrivalClock([&] { return base.addMSecs(++taken); });
+    driver.SetComPortPollingDelay(60000);
+    pty.send(frame);
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == frame.size(); }));
+    pty.send(frame);
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == 2 * frame.size(); }));
+    driver.PollTimerMessage();
+    ASSERT_EQ(receiver.batches.back(), frame + frame);
+    const ByteArrivals& arrivals = receiver.arrivals.back();
+    ASSERT_EQ(arrivals.batches.size(), 2u);
+    EXPECT_EQ(arrivals.batches[0].bytes, frame.size());
+    EXPECT_LT(arrivals.batches[0].at, arrivals.batches[1].at);
 }
 
 TEST_F(CommPortDriverTest, LineSettingsApplyAtOnceWhileOpen)
@@ -280,6 +299,13 @@ TEST_F(CommPortDriverTest, PortThatCannotBeOpenedGivesTheSystemsReason)
     EXPECT_FALSE(missing.OpenPort());
     EXPECT_FALSE(missing.IsOpen());
     EXPECT_FALSE(missing.LastOpenError().isEmpty());
+
+    // A terminal that is not a port: the multiplexer would give a master nobody writes to.
+    TCommPortDriver multiplexer;
+    useDevice(multiplexer, QStringLiteral("/dev/ptmx"));
+    EXPECT_FALSE(multiplexer.OpenPort());
+    EXPECT_EQ(multiplexer.LastOpenError(),
+              QStringLiteral("/dev/ptmx is not a serial port or the slave side of a pseudo-terminal"));
 
     // The port is taken while this driver has it open.
     ASSERT_TRUE(driver.OpenPort());

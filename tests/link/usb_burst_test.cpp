@@ -12,10 +12,11 @@
 namespace {
 
 // Feeds one report given as hex text of the bytes after the report ID.
-QString feed(UsbBurstCollector& c, const char* hex, quint8 id = 0)
+QString feed(UsbBurstCollector& c, const char* hex, quint8 id = 0, const QDateTime& arrivedAt = {})
 {
     const QByteArray bytes = QByteArray::fromHex(hex);
-    return c.receiveReport(id, reinterpret_cast<const quint8*>(bytes.constData()), static_cast<quint16>(bytes.size()));
+    return c.receiveReport(id, reinterpret_cast<const quint8*>(bytes.constData()), static_cast<quint16>(bytes.size()),
+                           arrivedAt);
 }
 
 struct Frames {
@@ -99,10 +100,13 @@ TEST(UsbBurst, OneFrameOverThreeReports)
     EXPECT_EQ(line1, QStringLiteral("R 00  F7 2B 31 32 33 34 20 31 "));
     EXPECT_EQ(c.UsbHexText(), QStringLiteral("2B313233342031"));
     EXPECT_TRUE(c.UsbBurstOpen());
-    EXPECT_FALSE(feed(c, "F73000008000" "0D0A").isEmpty());
+    // The frame's time is that of its last serial bytes, not of the empty report that ends it.
+    const QDateTime lastBytes = QDateTime::fromMSecsSinceEpoch(1772000000123, Qt::UTC);
+    EXPECT_FALSE(feed(c, "F73000008000" "0D0A", 0, lastBytes).isEmpty());
     EXPECT_EQ(c.UsbHexText(), QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_WIRE_END));
     EXPECT_TRUE(frames.seen.isEmpty());
-    EXPECT_TRUE(feed(c, "F000000000000000").isEmpty()) << "empty reports give no history line";
+    EXPECT_TRUE(feed(c, "F000000000000000", 0, lastBytes.addMSecs(3)).isEmpty()) << "empty reports give no history line";
+    EXPECT_EQ(c.frameArrivedAt(), lastBytes);
     ASSERT_EQ(frames.seen.size(), 1);
     EXPECT_EQ(frames.seen[0], QStringLiteral(SAMPLE_VOLTS_1234 SAMPLE_WIRE_END));
     EXPECT_EQ(c.FrameText(), frames.seen[0]);

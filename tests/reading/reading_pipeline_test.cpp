@@ -28,6 +28,7 @@ struct PipelineRun {
         QObject::connect(&pipeline, &ReadingPipeline::rowLogged, [this](const LogRow& row) {
             EXPECT_EQ(row.no, pipeline.table().row(pipeline.table().rowCount() - 1).no);
             values.push_back(row.readingValue.value_or(-1));
+            rows.push_back(row);
         });
         QObject::connect(&pipeline, &ReadingPipeline::logCleared, [this] { ++cleared; });
         RecordJournal::Options o;
@@ -40,6 +41,7 @@ struct PipelineRun {
     FixedLocaleClock clock;
     ReadingPipeline pipeline;
     std::vector<double> values;
+    std::vector<LogRow> rows;
     int cleared = 0;
 };
 
@@ -72,6 +74,18 @@ TEST(ReadingPipeline, RowsOfEitherRulePassTheHookAndWaitToBeSaved)
     EXPECT_EQ(r.cleared, 1);
     EXPECT_FALSE(r.rowsWaitToBeSaved());
     EXPECT_EQ(r.pipeline.table().rowCount(), 0);
+
+    // Frames that came a millisecond apart within one poll keep their own times, in the Time
+    // text and the full stamp alike, whatever the clock (fixed here) says when they are read.
+    r.pipeline.logger().setRecordSI(false);
+    const QDateTime came = r.clock.now().addMSecs(-1500);
+    r.pipeline.showFrame(voltsFrame('6'), came);
+    r.pipeline.showFrame(voltsFrame('7'), came.addMSecs(1));
+    ASSERT_EQ(r.rows.size(), 4u);
+    EXPECT_EQ(r.rows[2].loggedAt, came);
+    EXPECT_EQ(r.rows[3].loggedAt, came.addMSecs(1));
+    EXPECT_EQ(r.rows[2].time, QStringLiteral("10:15:28")) << "the frame's second, not the clock's";
+    EXPECT_EQ(r.pipeline.reading().arrivedAt, came.addMSecs(1));
 }
 
 TEST(ReadingPipeline, FramesKeepTheWatchdogFromFiring)

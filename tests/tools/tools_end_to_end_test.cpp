@@ -3,6 +3,7 @@
 #include "tools/meter-sim/meter_scenario.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -15,8 +16,12 @@
 #include <csignal>
 #include <cerrno>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <cstring>
 #include <functional>
+#include <unistd.h>
+#include <stdlib.h>
+#include <fcntl.h>
 
 namespace {
 
@@ -47,9 +52,14 @@ struct ToolRun {
     QByteArray err;
 };
 
-ToolRun runReader(const QStringList& args, const QByteArray& input = {})
+// `outputFile`, when given, takes standard output instead of the pipe (/dev/full).
+ToolRun runReader(const QStringList& args, const QByteArray& input = {}, const QString& outputFile = {},
+                  const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment())
 {
     QProcess reader;
+    if (!outputFile.isEmpty())
+        reader.setStandardOutputFile(outputFile);
+    reader.setProcessEnvironment(env);
     reader.start(kRead, args);
     reader.waitForStarted(5000);
     if (!input.isEmpty())
@@ -496,24 +506,31 @@ TEST(ToolsEndToEnd, RefusalsAndEndsSayWhatHappened)
     const QString nul = writeTempFile(dir, "nul.xls", QByteArray(nulRow, sizeof nulRow - 1));
     const QString kept = writeTempFile(dir, "kept.xls", "No\tTime\tDC/AC\tValue\tUnit\tAUTO\r\n1\tt\tDC\t1\tV\tpass\r\n");
     const QString sampled = dir.filePath(QStringLiteral("sampled.xls"));
+    const QString fifo = dir.filePath(QStringLiteral("fifo.xls"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString full = QStringLiteral("/dev/full");
     const struct {
         QStringList args;
         int exitCode;
         const char* err;    // what standard error must hold
         const char* out;    // standard output exactly, when not null
+        QString outputFile = {};   // standard output goes there instead
     } cases[] = {
         {{"--port", "ttyNOPE9"}, 1, "could not open ttyNOPE9 (/dev/ttyNOPE9): ", nullptr},
         {{"--port", "COM0"}, 2, "COM0 is not a port name", nullptr},
         {{"-x", capture}, 2, "unknown option -x", nullptr},
         {{"--load", dir.filePath("missing.xls")}, 1, "Failed to Load File! (No such file or directory)", ""},
         {{"--load", dir.path() + "/"}, 1, "Failed to Load File! (", ""},
-        {{"--load", "/dev/zero"}, 1, "Failed to Load File! (its first line does not end within 4 GiB)", ""},
+        {{"--load", "/dev/zero"}, 1, "Failed to Load File! (it is a character device, not a file)", ""},
+        {{"--load", fifo}, 1, "Failed to Load File! (it is a named pipe (FIFO), not a file)", ""},   // no writer: never blocks
+        {{"--load", kept}, 1, "cannot write to standard output: No space left on device", nullptr, full},
+        {{"--summary", capture}, 1, "cannot write to standard output: No space left on device", nullptr, full},
         {{"--load", nul}, 0, "", "1\tt\tDC\t\"1 5\"\tV\tpass\n"},
         {{"--save", sampled, "--interval", "1", capture}, 0, "Scuss!", nullptr},
         {{"--save", kept, "--interval", "1", "/dev/null"}, 1, "no rows to save; " , ""},
     };
     for (const auto& c : cases) {
-        const ToolRun run = runReader(c.args);
+        const ToolRun run = runReader(c.args, {}, c.outputFile);
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString() + "\n" + run.err.toStdString());
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(run.err.contains(c.err));
@@ -521,6 +538,18 @@ TEST(ToolsEndToEnd, RefusalsAndEndsSayWhatHappened)
             EXPECT_EQ(run.out, QByteArray(c.out));
         }
     }
+    // A full disk under the printed rows is a failure, not an end: every frame is still read and
+    // logged, and the journal stays for --recover because the rows did not reach their file.
+    QTemporaryDir data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    const ToolRun logged = runReader({QStringLiteral("--log"), capture}, {}, full, env);
+    EXPECT_EQ(logged.exitCode, 1) << logged.err.toStdString();
+    EXPECT_EQ(logged.err.count("No space left on device"), 1) << logged.err.toStdString();
+    EXPECT_FALSE(logged.err.contains("standard output closed"));
+    const ToolRun recovered = runReader({QStringLiteral("--recover")}, {}, {}, env);
+    EXPECT_EQ(outputLines(recovered.out).size(), 12) << recovered.err.toStdString();
+
     // Input that ends before the first sampling tick still logs its latest reading, and an
     // empty log leaves an existing file alone.
     EXPECT_EQ(outputLines(runReader({QStringLiteral("--load"), sampled}).out).size(), 1);
@@ -689,4 +718,36 @@ TEST(ToolsEndToEnd, ReaderWaitsForALostPortAndLogsAfterItsReturn)
     again.sim.waitForFinished(5000);
     const ToolRun loaded = runReader({QStringLiteral("--load"), saved});
     EXPECT_GE(outputLines(loaded.out).size(), rows.size()) << "the saved log holds the rows from before and after";
+
+    // A name that leads to a port with nothing on it: the reader says which device that is,
+    // that nothing comes from it, and when a meter is published under the name meanwhile (the
+    // silent port never hangs up), it reads that one and says that data comes again.
+    const int silent = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(silent >= 0 && ::grantpt(silent) == 0 && ::unlockpt(silent) == 0);
+    const QString silentSlave = QString::fromLocal8Bit(::ptsname(silent));
+    const QString com7 = QFileInfo(meter.link).dir().filePath(QStringLiteral("COM7"));
+    ASSERT_TRUE(QFile::link(silentSlave, com7));
+    QProcess waiting;
+    ASSERT_TRUE(meter.startReader(waiting, {QStringLiteral("--port"), QStringLiteral("COM7")}));
+    QByteArray said;
+    const QByteArray named = "COM7 (" + silentSlave.toLocal8Bit() + ")";
+    EXPECT_TRUE(waitUntil([&] { waiting.waitForReadyRead(50); said += waiting.readAllStandardError();
+                                return said.contains("no data from " + named + " since "); }, 10000))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains("reading " + named)) << said.toStdString();
+    PublishedMeter newer;
+    newer.env = meter.env;
+    newer.sim.setProcessEnvironment(meter.env);
+    newer.sim.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM7"), QStringLiteral("--rate"), QStringLiteral("50")});
+    ASSERT_TRUE(newer.sim.waitForStarted(5000));
+    EXPECT_GE(outputLines(outputUntil(waiting, 3, 10000)).size(), 3);
+    said += waiting.readAllStandardError();
+    EXPECT_TRUE(said.contains("COM7 now leads to /dev/pts/")) << said.toStdString();
+    EXPECT_TRUE(said.contains("data from COM7 (/dev/pts/")) << said.toStdString();
+    EXPECT_EQ(said.count("no data from"), 1) << said.toStdString();
+    waiting.terminate();
+    waiting.waitForFinished(5000);
+    newer.sim.terminate();
+    newer.sim.waitForFinished(5000);
+    ::close(silent);
 }

@@ -6,6 +6,7 @@
 #include "link/port_keeper.h"
 #include "link/usb/usb_reports.h"
 #include "tools/meter-read/meter_reader.h"
+#include "tools/meter-read/silence_notice.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -161,9 +162,10 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
         driver.SetPortResolver(
             [name = o.port](const QString&) { return serialDevicePath(resolveComPort(name, meterRuntimeDir())); });
     }
-    PortKeeper keeper(driver, [name = o.port](const QString& lostSystemPort) {
-        return comPortReturned(name, meterRuntimeDir(), lostSystemPort);
-    });
+    PortKeeper keeper(
+        driver,
+        [name = o.port](const QString& lostSystemPort) { return comPortReturned(name, meterRuntimeDir(), lostSystemPort); },
+        [name = o.port] { return publishedPort(name, meterRuntimeDir()); });
     keeper.setReopen(!o.endAtHangup);
     const QByteArray name = local(o.port);
     auto now = [] { return local(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); };
@@ -172,13 +174,27 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
             std::fprintf(stderr, "meter-read: %s went away at %s; waiting for it to return\n", name.constData(),
                          now().constData());
     });
+    // The port as the user may know it, with the device its name leads to.
+    auto named = [&] {
+        const QString tried = driver.SystemPortName();
+        return tried.isEmpty() || tried == o.port ? o.port : QStringLiteral("%1 (%2)").arg(o.port, tried);
+    };
+    SilenceNotice silence(named());
     QObject::connect(&keeper, &PortKeeper::regained, &loop.app, [&] {
         std::fprintf(stderr, "meter-read: %s is back at %s; reading on\n", name.constData(), now().constData());
+        silence.setPort(named());
+        silence.restart(QDateTime::currentDateTime());
+    });
+    QObject::connect(&keeper, &PortKeeper::switched, &loop.app, [&](const QString& systemPort) {
+        std::fprintf(stderr, "meter-read: %s now leads to %s; reading that\n", name.constData(),
+                     local(systemPort).constData());
+        silence.setPort(named());
     });
 
     long long overrunShown = 0;
-    driver.OnReceiveData = [&](TCommPortDriver*, const char* data, int size) {
-        loop.reader.receiveBytes(data, size);
+    driver.SetArrivalClock([&loop] { return loop.reader.now(); });
+    driver.OnReceiveData = [&](TCommPortDriver*, const char* data, int size, const ByteArrivals& arrivals) {
+        loop.reader.receiveBytes(data, size, arrivals);
         if (loop.afterInput)
             loop.afterInput();
         if (overrunShown == 0 && driver.OverrunBytes() > 0) {
@@ -188,15 +204,24 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
         }
     };
     if (!keeper.open()) {
-        const QString tried = driver.SystemPortName();
-        const QString named = tried.isEmpty() || tried == o.port ? o.port : QStringLiteral("%1 (%2)").arg(o.port, tried);
-        std::fprintf(stderr, "meter-read: could not open %s: %s\n", local(named).constData(),
+        std::fprintf(stderr, "meter-read: could not open %s: %s\n", local(named()).constData(),
                      local(driver.LastOpenError()).constData());
         return 1;
     }
+    std::fprintf(stderr, "meter-read: reading %s\n", local(named()).constData());
+    silence.setPort(named());
+    silence.restart(QDateTime::currentDateTime());
     // A port that went away still hands over what it had taken in; then, with --end-at-hangup,
     // the reading ends. Otherwise it goes on until a stop, across as many losses as come.
-    runUntilDone(loop, [&] { return o.endAtHangup && driver.PortLost() && driver.PendingBytes() == 0; });
+    runUntilDone(loop, [&] {
+        if (!keeper.waiting()) {
+            const QString said = silence.check(loop.reader.decodedFrames() + loop.reader.refusedFrames(),
+                                               QDateTime::currentDateTime());
+            if (!said.isEmpty())
+                std::fprintf(stderr, "meter-read: %s\n", local(said).constData());
+        }
+        return o.endAtHangup && driver.PortLost() && driver.PendingBytes() == 0;
+    });
     const bool endedByLoss = o.endAtHangup && driver.PortLost();
     keeper.close();
     if (driver.OverrunBytes() > 0)
@@ -242,7 +267,7 @@ int readHidAdapter(const QString& path, quint32 baud, const ReadLoop& loop)
                 return;
             }
             if (r.bytes > 0)
-                loop.reader.receiveUsbReport(buffer[0], buffer.data() + 1, quint16(r.bytes - 1));
+                loop.reader.receiveUsbReport(buffer[0], buffer.data() + 1, quint16(r.bytes - 1), loop.reader.now());
             if (loop.afterInput)
                 loop.afterInput();
         }

@@ -9,6 +9,7 @@
 #include "log/row_statistics.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
+#include "tools/meter-read/line_output.h"
 #include "tools/meter-read/log_settings.h"
 #include "tools/meter-read/meter_read_inputs.h"
 #include "tools/meter-read/meter_read_options.h"
@@ -26,24 +27,17 @@
 
 namespace {
 
-bool outputClosed = false;
+LineOutput output(stdout, stderr);
 
-// Standard output failed (its reader went away): printing ends, said once.
-void noteOutputClosed()
-{
-    if (outputClosed)
-        return;
-    outputClosed = true;
-    std::fprintf(stderr, "meter-read: standard output closed; no more lines are printed\n");
-}
-
-// Whole lines, whatever bytes they hold, flushed at once so a pipe sees each as it is made.
 void printText(const std::string& text)
 {
-    if (outputClosed || text.empty())
-        return;
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-        noteOutputClosed();
+    output.write(text);
+}
+
+// A run whose lines did not all reach standard output failed, whatever else went well.
+int withOutput(int rc)
+{
+    return output.failed() ? 1 : rc;
 }
 
 // Writes the table as the window's Save does; the outcome's message goes to standard error,
@@ -81,7 +75,7 @@ int printTableFile(const MeterReadOptions& o)
     }
     if (o.summary) {
         printSummary(table, o.format);
-        return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+        return withOutput(o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile));
     }
     std::string out = rowStreamHeader(o.format);
     for (std::int64_t r = 0; r < table.rowCount(); ++r) {
@@ -92,7 +86,7 @@ int printTableFile(const MeterReadOptions& o)
         }
     }
     printText(out);
-    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+    return withOutput(o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile));
 }
 
 // The rows of every journal whose session ended without saving, oldest session first, printed
@@ -135,10 +129,9 @@ int recoverJournals(const MeterReadOptions& o)
                      defaultJournalFolder().toLocal8Bit().constData());
         return 0;
     }
-    if (o.summary) {
+    if (o.summary)
         printSummary(table, o.format);
-    }
-    return o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile);
+    return withOutput(o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile));
 }
 
 int readInput(const MeterReadOptions& o, const ReadLoop& loop)
@@ -204,7 +197,7 @@ int main(int argc, char** argv)
     ReadingPipeline& pipeline = reader.pipeline();
     // Reading lines unless the rows or the summary are printed; refusals always.
     const bool lines = !options.summary;
-    ReadingPrinter printing(options.log || !lines ? nullptr : stdout, stderr, options.format, clock);
+    ReadingPrinter printing(options.log || !lines ? nullptr : &output, options.format, clock);
     if (lines)
         printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
     QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
@@ -215,7 +208,7 @@ int main(int argc, char** argv)
     else if (options.summary)
         QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&statistics, &clock](const Reading& r) {
             LogRow row = offeredRow(r);
-            row.loggedAt = clock.now();
+            row.loggedAt = r.arrivedAt.isValid() ? r.arrivedAt : clock.now();
             statistics.add(row);
         });
     QObject::connect(&reader, &MeterReader::frameRefused, [](const QString& message) {
@@ -253,10 +246,10 @@ int main(int argc, char** argv)
     };
 
     catchStopSignals();
-    // Without a file to save to, a closed standard output leaves nothing to do.
+    // Without a file to save to, a reader of the lines that went away leaves nothing to do; an
+    // output that failed otherwise (a full disk) does not stop the log and its journal.
     const bool saving = !options.saveFile.isEmpty();
-    const ReadLoop loop{app, reader,
-                        [&] { return stopRequested() || ((outputClosed || printing.outputClosed()) && !saving); },
+    const ReadLoop loop{app, reader, [&] { return stopRequested() || (output.readerGone() && !saving); },
                         afterInput};
     int rc = 1;
     try {
@@ -273,7 +266,8 @@ int main(int argc, char** argv)
         reader.sample();
     if (options.summary)
         printText(summaryText(statistics, options.format));
-    bool kept = true;   // the rows are in the file, or were printed as they came
+    // The rows are in the file, or were printed as they came; else the journal keeps them.
+    bool kept = !output.failed() || !options.log;
     if (!options.saveFile.isEmpty()) {
         const int saved = saveTable(reader.table(), options.saveFile);
         kept = saved == 0;
@@ -281,5 +275,8 @@ int main(int argc, char** argv)
     }
     if (kept)
         pipeline.discardUnsaved();
-    return rc;
+    else if (output.failed())
+        std::fprintf(stderr, "meter-read: the rows did not all reach standard output; the journal keeps them for "
+                             "--recover\n");
+    return withOutput(rc);
 }

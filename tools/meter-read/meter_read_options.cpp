@@ -26,15 +26,18 @@ QString meterReadUsage()
         "Input:\n"
         "  FILE                     read the bytes from a file; - reads standard input\n"
         "  --port COMn|DEVICE       read a serial port (COMn or a device path) until Ctrl+C; a\n"
-        "                           port that goes away is waited for and opened again\n"
+        "                           port that goes away is waited for and opened again;\n"
+        "                           standard error names the device and says when no\n"
+        "                           frame came for 3 s\n"
         "  --end-at-hangup          with --port: end when the port goes away (exit status 1)\n"
         "  --baud N                 line speed for --port, adapter rate for --hid (default 2400)\n"
         "  --usb-reports FILE|-     USB input reports, one per line as hex bytes, report ID first;\n"
         "                           a report without serial bytes (00 F0) ends a frame, and a\n"
         "                           frame still open when the input ends is said on standard error\n"
         "  --hid PATH               read a USB adapter cable (/dev/hidrawN) until Ctrl+C\n"
-        "  --decimal-separator C    separator in ValueText and the limits (default \".\")\n"
-        "Output:\n"
+        "  --decimal-separator C    separator in ValueText and the limits (default \".\"); not a\n"
+        "                           blank, letter, digit, sign or combining mark\n"
+        "Output (a write that fails, but for a reader gone away, makes the exit status 1):\n"
         "  --format tsv|csv|jsonl   how readings and rows are printed: TAB-separated (default),\n"
         "                           CSV with a header line, or one JSON object a line; CSV and\n"
         "                           JSON give no, timestamp, time, function, value, unit,\n"
@@ -53,7 +56,8 @@ QString meterReadUsage()
         "  --save FILE              write the log to FILE at the end (.xml: XML packet,\n"
         "                           .csv: CSV for spreadsheets, else text)\n"
         "Tables:\n"
-        "  --load FILE              print the rows of a table file (in the --format chosen)\n"
+        "  --load FILE              print the rows of a table file (in the --format chosen);\n"
+        "                           a device or a named pipe is refused\n"
         "  --recover                print the rows kept by the journals of sessions that ended\n"
         "                           without saving (the window's and meter-read's), oldest first,\n"
         "                           or with --save write them to FILE; the journals are only read\n"
@@ -64,13 +68,24 @@ QString meterReadUsage()
 namespace {
 
 // A decimal separator must not be mistaken for a part of a number or of the value text, nor
-// split a printed line.
+// split a printed line, nor join the digit before it as a combining mark or an invisible
+// format character would.
 bool isSeparatorCharacter(const QString& s)
 {
     if (s.size() != 1)
         return false;
     const QChar c = s.at(0);
-    return c.isPrint() && !c.isSpace() && !c.isLetterOrNumber() && c != QLatin1Char('+') && c != QLatin1Char('-');
+    return c.isPrint() && !c.isSpace() && !c.isLetterOrNumber() && !c.isMark() && !c.isSurrogate()
+           && c.category() != QChar::Other_Format && c != QLatin1Char('+') && c != QLatin1Char('-');
+}
+
+// "U+0301" for each character: a mark or an invisible character cannot be seen in the text itself.
+QString codePoints(const QString& s)
+{
+    QStringList points;
+    for (const char32_t u : s.toUcs4())
+        points << QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0')).toUpper();
+    return points.join(QLatin1Char(' '));
 }
 
 qint32 parseLimit(const QString& v)
@@ -142,7 +157,8 @@ MeterReadOptions parseMeterReadOptions(const QStringList& args)
             o.decimalSeparator = valueOf(args, i);
             if (!isSeparatorCharacter(o.decimalSeparator))
                 usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
-                                          "a letter, a digit or a sign; not \"%1\"").arg(o.decimalSeparator));
+                                          "a letter, a digit, a sign or a combining mark; not \"%1\" (%2)")
+                               .arg(o.decimalSeparator, codePoints(o.decimalSeparator)));
         } else if (a == QLatin1String("--format")) {
             const QString v = valueOf(args, i);
             if (!parseStreamFormat(v, &o.format))

@@ -8,6 +8,7 @@
 #include "link/usb/usb_burst_collector.h"
 #include "reading/locale_clock.h"
 #include "reading/reading_pipeline.h"
+#include "tools/meter-read/line_output.h"
 #include "tools/meter-read/log_settings.h"
 #include "tools/meter-read/stream_format.h"
 
@@ -15,21 +16,15 @@
 #include <QObject>
 #include <QString>
 
-#include <cstdio>
-
-// Writes one reading line per frame to `out`, flushed at once. CSV and JSON lines carry the
-// time the clock gives for each reading.
+// Writes one reading line per frame to `out` (none when null). CSV and JSON lines carry the
+// time the reading's frame arrived, or the clock's when that is not known.
 class ReadingPrinter {
 public:
-    ReadingPrinter(std::FILE* out, std::FILE* err, StreamFormat format, const LocaleClock& clock);
-    // Writing to `out` failed (a pipe whose reader went away); nothing more is written there.
-    bool outputClosed() const { return closed_; }
+    ReadingPrinter(LineOutput* out, StreamFormat format, const LocaleClock& clock);
     void print(const Reading& reading);
 
 private:
-    std::FILE* out_;
-    std::FILE* err_;
-    bool closed_ = false;
+    LineOutput* out_;
     StreamFormat format_;
     const LocaleClock& clock_;
     QString timeSeparator_;   // the locale's, as a row logged per reading has it
@@ -42,13 +37,19 @@ public:
     // the reader.
     MeterReader(const LogSettings& settings, int startFullScaleCount, const LocaleClock& clock);
 
-    // A batch of received bytes, as the port delivers them.
-    void receiveBytes(const char* data, int size) { assembly_.receiveHexPairs(data, size); }
-    // One input report of the USB adapter: its report ID and the bytes after it.
-    void receiveUsbReport(quint8 reportId, const quint8* data, quint16 size)
+    // A batch of received bytes, as the port delivers them, and when they came (not known for
+    // a file or a pipe: the frames then take the time they are decoded).
+    void receiveBytes(const char* data, int size, const ByteArrivals& arrivals = {})
     {
-        usb_.receiveReport(reportId, data, size);
+        assembly_.receiveHexPairs(data, size, arrivals);
     }
+    // One input report of the USB adapter: its report ID, the bytes after it and when it came.
+    void receiveUsbReport(quint8 reportId, const quint8* data, quint16 size, const QDateTime& arrivedAt = {})
+    {
+        usb_.receiveReport(reportId, data, size, arrivedAt);
+    }
+    // The time by the reader's clock, for stamping what arrives.
+    QDateTime now() const { return clock_.now(); }
 
     // The sampling tick; the caller runs it every intervalMs() while samplingActive().
     void sample() { pipeline_.sample(); }
@@ -69,8 +70,9 @@ signals:
     void frameRefused(const QString& message);
 
 private:
-    void decode(const QString& frameText);
+    void decode(const QString& frameText, const QDateTime& arrivedAt);
 
+    const LocaleClock& clock_;
     ReadingPipeline pipeline_;
     long long decoded_ = 0;
     SerialFrameAssembly assembly_;
