@@ -9,7 +9,7 @@ enum class Quantity : std::uint8_t { None, Volt, Ampere, Ohm, Farad, Hertz, Cels
 // The decimal prefix the display shows in front of the unit.
 enum class Prefix : std::uint8_t { None, Nano, Micro, Milli, Kilo, Mega };
 
-// The "DC/AC" field: the coupling, or the function the display names instead.
+// The "DC/AC" field: the coupling (AC, DC), or the function the display names instead.
 enum class MeterFunction : std::uint8_t { None, DC, AC, Capacitance, Temperature, Frequency, DutyCycle, Diode,
                                           Continuity, Resistance };
 
@@ -36,8 +36,6 @@ struct Measurement {
     double shown = 0;            // count / 10^decimals: the double nearest the number shown
     double base = 0;             // the same in the base unit (volt, ohm, hertz, ...)
 
-    bool ac() const { return function == MeterFunction::AC; }
-    bool dc() const { return function == MeterFunction::DC; }
     bool isNumber() const { return !overload; }
     // The count has at most 15 digits, so shown and base are the doubles nearest the number.
     // Only a value typed into a table file can have more.
