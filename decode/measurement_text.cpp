@@ -1,6 +1,7 @@
 #include "decode/measurement_text.h"
 
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -42,6 +43,19 @@ double scaled(std::int64_t magnitude, int shift)
     return shift >= 0 ? whole * powerOfTen(shift) : whole / powerOfTen(-shift);
 }
 
+// The texts of a name table as shared strings, made once: a frame's texts then cost no allocation.
+template <typename Name, std::size_t N>
+const std::array<QString, N>& textsOf(const Name (&names)[N])
+{
+    static const std::array<QString, N> texts = [&names] {
+        std::array<QString, N> all;
+        for (std::size_t i = 0; i < N; ++i)
+            all[i] = QLatin1String(names[i].text);
+        return all;
+    }();
+    return texts;
+}
+
 } // namespace
 
 int prefixExponent(Prefix p)
@@ -70,17 +84,17 @@ void Measurement::setNumber(bool minus, std::int64_t magnitude, int pointDecimal
 
 QString functionText(MeterFunction f)
 {
-    for (const FunctionName& n : kFunctionNames)
-        if (n.function == f)
-            return QLatin1String(n.text);
+    for (std::size_t i = 0; i < std::size(kFunctionNames); ++i)
+        if (kFunctionNames[i].function == f)
+            return textsOf(kFunctionNames)[i];
     return QString();
 }
 
 QString unitText(Quantity q, Prefix p)
 {
-    for (const UnitName& n : kUnitNames)
-        if (n.quantity == q && n.prefix == p)
-            return QLatin1String(n.text);
+    for (std::size_t i = 0; i < std::size(kUnitNames); ++i)
+        if (kUnitNames[i].quantity == q && kUnitNames[i].prefix == p)
+            return textsOf(kUnitNames)[i];
     return QString();
 }
 
