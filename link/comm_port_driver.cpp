@@ -12,43 +12,6 @@
 
 namespace {
 
-QSerialPort::DataBits toQt(TComPortDataBits bits)
-{
-    return static_cast<QSerialPort::DataBits>(static_cast<int>(bits) + 5);
-}
-
-QSerialPort::StopBits toQt(TComPortStopBits bits)
-{
-    switch (bits) {
-    case sb1BITS: return QSerialPort::OneStop;
-    case sb1HALFBITS: return QSerialPort::OneAndHalfStop;   // POSIX ports refuse it; the setting stays as it was
-    case sb2BITS: return QSerialPort::TwoStop;
-    }
-    return QSerialPort::OneStop;
-}
-
-QSerialPort::Parity toQt(TComPortParity parity)
-{
-    switch (parity) {
-    case ptNONE: return QSerialPort::NoParity;
-    case ptODD: return QSerialPort::OddParity;
-    case ptEVEN: return QSerialPort::EvenParity;
-    case ptMARK: return QSerialPort::MarkParity;
-    case ptSPACE: return QSerialPort::SpaceParity;
-    }
-    return QSerialPort::NoParity;
-}
-
-// The port takes one flow control; RTS/CTS wins when both are asked for.
-QSerialPort::FlowControl flowControl(TComPortHwHandshaking hw, TComPortSwHandshaking sw)
-{
-    if (hw == hhRTSCTS)
-        return QSerialPort::HardwareControl;
-    if (sw == shXONXOFF)
-        return QSerialPort::SoftwareControl;
-    return QSerialPort::NoFlowControl;
-}
-
 // The port object's reason, except that a port we may open but that another program holds
 // (its lock file, or exclusive use) reads as a permission error there.
 QString openFailure(const QSerialPort& port, const QString& path)
@@ -116,7 +79,7 @@ bool TCommPortDriver::OpenPort()
             portFailed();
     }, Qt::QueuedConnection);
 
-    ApplyLineSettings();
+    applyLineSettings();
     startPolling();
     return true;
 }
@@ -195,35 +158,21 @@ void TCommPortDriver::portFailed()
     emit portLost();
 }
 
-void TCommPortDriver::ApplyLineSettings()
+void TCommPortDriver::applyLineSettings()
 {
     if (!IsOpen() || portLost_)
         return;
     // Results are not checked: a setting the port refuses leaves the one it had.
     port_->setBaudRate(BaudRateTable[speed_]);
-    port_->setDataBits(toQt(dataBits_));
-    port_->setParity(toQt(parity_));
-    port_->setStopBits(toQt(stopBits_));
-    port_->setFlowControl(flowControl(hwHandshaking_, swHandshaking_));
-    port_->setDataTerminalReady(enableDtr_);
-    if (hwHandshaking_ != hhRTSCTS)
-        port_->setRequestToSend(false);   // RTS is held off unless it does the handshake
+    port_->setDataBits(QSerialPort::Data8);
+    port_->setParity(QSerialPort::NoParity);
+    port_->setStopBits(QSerialPort::OneStop);
+    port_->setFlowControl(QSerialPort::NoFlowControl);
+    port_->setDataTerminalReady(true);
+    port_->setRequestToSend(false);
     port_->clearError();
-    PurgeBuffers(true, true);
-}
-
-void TCommPortDriver::PurgeBuffers(bool input, bool output)
-{
-    if (!IsOpen() || portLost_)
-        return;
-    if (input)
-        dropPending();
-    if (input && output)
-        port_->clear(QSerialPort::AllDirections);
-    else if (input)
-        port_->clear(QSerialPort::Input);
-    else if (output)
-        port_->clear(QSerialPort::Output);
+    dropPending();
+    port_->clear(QSerialPort::AllDirections);
 }
 
 void TCommPortDriver::startPolling()
@@ -255,37 +204,7 @@ void TCommPortDriver::SetComPort(TComPortNumber port)
 void TCommPortDriver::SetComPortSpeed(TComPortBaudRate speed)
 {
     speed_ = speed;
-    ApplyLineSettings();
-}
-
-void TCommPortDriver::SetComPortDataBits(TComPortDataBits bits)
-{
-    dataBits_ = bits;
-    ApplyLineSettings();
-}
-
-void TCommPortDriver::SetComPortStopBits(TComPortStopBits bits)
-{
-    stopBits_ = bits;
-    ApplyLineSettings();
-}
-
-void TCommPortDriver::SetComPortParity(TComPortParity parity)
-{
-    parity_ = parity;
-    ApplyLineSettings();
-}
-
-void TCommPortDriver::SetComPortHwHandshaking(TComPortHwHandshaking mode)
-{
-    hwHandshaking_ = mode;
-    ApplyLineSettings();
-}
-
-void TCommPortDriver::SetComPortSwHandshaking(TComPortSwHandshaking mode)
-{
-    swHandshaking_ = mode;
-    ApplyLineSettings();
+    applyLineSettings();
 }
 
 void TCommPortDriver::SetComPortInBufSize(std::uint16_t size)
@@ -294,11 +213,6 @@ void TCommPortDriver::SetComPortInBufSize(std::uint16_t size)
         return;
     inBufSize_ = size;
     ReadBuffer.assign(size, 0);
-}
-
-void TCommPortDriver::SetComPortOutBufSize(std::uint16_t size)
-{
-    outBufSize_ = size;
 }
 
 void TCommPortDriver::SetComPortPollingDelay(std::uint16_t milliseconds)
@@ -310,11 +224,6 @@ void TCommPortDriver::SetComPortPollingDelay(std::uint16_t milliseconds)
         pollTimer_.stop();
         startPolling();
     }
-}
-
-void TCommPortDriver::SetEnableDTROnOpen(bool enable)
-{
-    enableDtr_ = enable;
 }
 
 void TCommPortDriver::SetPortResolver(PortResolver resolver)

@@ -23,11 +23,6 @@ enum TComPortBaudRate {
     br110, br300, br600, br1200, br2400, br4800, br9600,
     br14400, br19200, br38400, br56000, br57600, br115200
 };
-enum TComPortDataBits { db5BITS, db6BITS, db7BITS, db8BITS };     // byte size = ordinal + 5
-enum TComPortStopBits { sb1BITS, sb1HALFBITS, sb2BITS };
-enum TComPortParity { ptNONE, ptODD, ptEVEN, ptMARK, ptSPACE };
-enum TComPortHwHandshaking { hhNONE, hhRTSCTS };
-enum TComPortSwHandshaking { shNONE, shXONXOFF };
 
 // Bit rate of each TComPortBaudRate, indexed by its ordinal.
 inline constexpr std::array<std::int32_t, 13> BaudRateTable = {
@@ -56,31 +51,15 @@ public:
     bool OpenPort();
     void ClosePort();
     bool IsOpen() const;
-    void ApplyLineSettings();
-    void PurgeBuffers(bool input, bool output);
 
     TComPortNumber ComPort() const { return comPort_; }
     void SetComPort(TComPortNumber port);                 // ignored while open
     TComPortBaudRate ComPortSpeed() const { return speed_; }
     void SetComPortSpeed(TComPortBaudRate speed);         // applied at once while open
-    TComPortDataBits ComPortDataBits() const { return dataBits_; }
-    void SetComPortDataBits(TComPortDataBits bits);
-    TComPortStopBits ComPortStopBits() const { return stopBits_; }
-    void SetComPortStopBits(TComPortStopBits bits);
-    TComPortParity ComPortParity() const { return parity_; }
-    void SetComPortParity(TComPortParity parity);
-    TComPortHwHandshaking ComPortHwHandshaking() const { return hwHandshaking_; }
-    void SetComPortHwHandshaking(TComPortHwHandshaking mode);
-    TComPortSwHandshaking ComPortSwHandshaking() const { return swHandshaking_; }
-    void SetComPortSwHandshaking(TComPortSwHandshaking mode);
     std::uint16_t ComPortInBufSize() const { return inBufSize_; }
     void SetComPortInBufSize(std::uint16_t size);         // ignored while open
-    std::uint16_t ComPortOutBufSize() const { return outBufSize_; }
-    void SetComPortOutBufSize(std::uint16_t size);        // stored; nothing is ever written
     std::uint16_t ComPortPollingDelay() const { return pollingDelay_; }
     void SetComPortPollingDelay(std::uint16_t milliseconds);
-    bool EnableDTROnOpen() const { return enableDtr_; }
-    void SetEnableDTROnOpen(bool enable);
 
     TComPortReceiveDataEvent OnReceiveData;
 
@@ -113,6 +92,10 @@ signals:
     void portLost();
 
 private:
+    // The line as the meter sends: the chosen speed, 8 data bits, no parity, 1 stop bit, no
+    // flow control; DTR on (the meter's cable takes its power from it), RTS off. Received
+    // bytes not yet taken are dropped.
+    void applyLineSettings();
     void startPolling();
     void portFailed();
     void takeArrived();
@@ -121,15 +104,8 @@ private:
 
     TComPortNumber comPort_ = pnCOM2;
     TComPortBaudRate speed_ = br9600;
-    TComPortDataBits dataBits_ = db8BITS;
-    TComPortStopBits stopBits_ = sb1BITS;
-    TComPortParity parity_ = ptNONE;
-    TComPortHwHandshaking hwHandshaking_ = hhNONE;
-    TComPortSwHandshaking swHandshaking_ = shNONE;
     std::uint16_t inBufSize_ = 2048;
-    std::uint16_t outBufSize_ = 2048;
     std::uint16_t pollingDelay_ = 50;
-    bool enableDtr_ = true;
 
     PortResolver resolver_;
     QSerialPort* port_ = nullptr;   // non-null while open

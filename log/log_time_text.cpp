@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <cstdlib>
+
 namespace {
 
 QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
@@ -33,4 +35,22 @@ QString timeSeparatorOf(const QLocale& locale)
     static const QRegularExpression sep(QStringLiteral("[hH]+([^hHmM]+)m"));
     const QRegularExpressionMatch m = sep.match(locale.timeFormat(QLocale::ShortFormat));
     return m.hasMatch() ? m.captured(1) : QStringLiteral(":");
+}
+
+QString dateTimeText(const QDateTime& at)
+{
+    return at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
+QString isoTimestamp(const QDateTime& at)
+{
+    if (!at.isValid())
+        return QString();
+    const int offset = at.offsetFromUtc();
+    const int offsetMinutes = std::abs(offset) / 60;
+    const QDate d = at.date();
+    const QTime t = at.time();
+    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
+                             t.minute(), t.second(), t.msec(), offset < 0 ? '-' : '+', offsetMinutes / 60,
+                             offsetMinutes % 60);
 }

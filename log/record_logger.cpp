@@ -20,16 +20,6 @@ LogRow offeredRow(const Reading& r)
     return row;
 }
 
-int barPosition(double readingValue)
-{
-    const double magnitude = std::trunc(std::fabs(readingValue));
-    if (std::isnan(magnitude))
-        return 0;
-    if (magnitude >= double(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    return int(magnitude);
-}
-
 QString RecordLogger::limitCaption(int item)
 {
     if (item == kLimitCount - 1)
@@ -48,12 +38,7 @@ std::optional<LogRow> RecordLogger::readingDecoded(const LogRow& reading, const 
     if (recordSI_ || atLimit())
         return std::nullopt;
     // Per-reading logging; the time text is "hh:mm:ss" with the system's time separator.
-    std::optional<LogRow> row;
-    if (!isRepeat(reading))
-        row = appendRow(reading, readingTimeText(now.time(), timeSeparator), now);
-    // Numbers count offered readings, suppressed ones included.
-    recordNo_ = qint32(quint32(recordNo_) + 1u);
-    return row;
+    return offer(reading, readingTimeText(now.time(), timeSeparator), now);
 }
 
 std::optional<LogRow> RecordLogger::sample(const QDateTime& now, const QLocale& userLocale)
@@ -63,9 +48,14 @@ std::optional<LogRow> RecordLogger::sample(const QDateTime& now, const QLocale& 
     newReadingFlag_ = false;
     if (!recordSI_)
         return std::nullopt;
+    return offer(current_, sampledTimeText(now.time(), userLocale), now);
+}
+
+std::optional<LogRow> RecordLogger::offer(const LogRow& reading, const QString& timeText, const QDateTime& now)
+{
     std::optional<LogRow> row;
-    if (!isRepeat(current_))
-        row = appendRow(current_, sampledTimeText(now.time(), userLocale), now);
+    if (!isRepeat(reading))
+        row = appendRow(reading, timeText, now);
     recordNo_ = qint32(quint32(recordNo_) + 1u);
     return row;
 }

@@ -15,9 +15,6 @@
 // verdict, range mode and the value for the chart).
 LogRow offeredRow(const Reading& reading);
 
-// PBar2's position for a logged value: its magnitude truncated toward zero, kept within int.
-int barPosition(double readingValue);
-
 class RecordLogger {
 public:
     // The record limits of the Record menu, in menu order.
@@ -83,6 +80,9 @@ public:
 
 private:
     bool isRepeat(const LogRow& r) const { return !repeatSet_ && r.repeatKey() == lastLoggedKey_; }
+    // A reading offered for a row: appended unless it repeats the last logged one, and
+    // numbered either way, so numbers count offered readings, suppressed ones included.
+    std::optional<LogRow> offer(const LogRow& reading, const QString& timeText, const QDateTime& now);
     LogRow appendRow(const LogRow& reading, const QString& timeText, const QDateTime& now);
 
     LogTable& table_;

@@ -1,6 +1,7 @@
 #include "reading/journal_controller.h"
 
 #include "log/journal/journal_files.h"
+#include "log/log_time_text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -14,8 +15,7 @@ QString rowsText(std::int64_t n)
 
 QString spanText(const JournalSummary& s)
 {
-    const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
-    return QStringLiteral("from %1 to %2").arg(s.firstLoggedAt.toString(format), s.lastLoggedAt.toString(format));
+    return QStringLiteral("from %1 to %2").arg(dateTimeText(s.firstLoggedAt), dateTimeText(s.lastLoggedAt));
 }
 
 QString restoreQuestion(const JournalSummary& s, int index, int count, bool restoredOne)

@@ -104,7 +104,10 @@ void LcdPanelModel::setLinkAlive(bool alive)
     linkAlive_ = alive;
 }
 
-void LcdPanelModel::setBarPosition(int position)
+void LcdPanelModel::showLoggedValue(double readingValue)
 {
-    barPosition_ = std::clamp(position, 0, std::max(barMaximum_, 0));
+    // The value's magnitude truncated toward zero, held within the bar's range.
+    const double magnitude = std::trunc(std::fabs(readingValue));
+    const int maximum = std::max(barMaximum_, 0);
+    barPosition_ = std::isnan(magnitude) ? 0 : magnitude >= double(maximum) ? maximum : int(magnitude);
 }

@@ -56,8 +56,9 @@ public:
     void setAxisBounds(double minimum, double maximum);
     void setDigitCaption(int index, const QString& caption);
     void setLinkAlive(bool alive);
-    // A logged row's bar position, held within the bar's range.
-    void setBarPosition(int position);
+    // The bar shows a logged value: its magnitude truncated toward zero, held within the bar's
+    // range.
+    void showLoggedValue(double readingValue);
 
 private:
     IndicatorSet indicators_;

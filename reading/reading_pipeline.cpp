@@ -112,7 +112,7 @@ void ReadingPipeline::rowAppended(const LogRow& row)
 
 void ReadingPipeline::rowShown(const LogRow& row)
 {
-    panel_.setBarPosition(barPosition(row.readingValue.value_or(0)));
+    panel_.showLoggedValue(row.readingValue.value_or(0));
     emit rowLogged(row);
 }
 

@@ -1,15 +1,10 @@
 #include "ui/grid_copy.h"
 
+#include "log/tab_cell_text.h"
+
 namespace {
 
-QString cellText(const QVariant& v)
-{
-    QString text = v.toString();
-    for (QChar& c : text)
-        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
-            c = QLatin1Char(' ');
-    return text;
-}
+QString cellText(const QVariant& v) { return tabCellText(v.toString()); }
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "ui/statistics_texts.h"
 
 #include "decode/unit_display.h"
+#include "log/log_time_text.h"
 
 #include <cmath>
 
@@ -10,7 +11,7 @@ const QString kNone = QStringLiteral("-");
 
 QString timeText(const QDateTime& at)
 {
-    return at.isValid() ? at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : kNone;
+    return at.isValid() ? dateTimeText(at) : kNone;
 }
 
 } // namespace

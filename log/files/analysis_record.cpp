@@ -4,8 +4,6 @@
 #include "decode/unit_display.h"
 #include "log/log_table.h"
 
-#include <algorithm>
-#include <cstdlib>
 
 AnalysisRecord analysisRecord(const LogRow& row)
 {
@@ -32,17 +30,4 @@ AnalysisRecord analysisRecord(const LogRow& row)
 AnalysisRecord analysisRecord(const LogTable& table, std::int64_t row)
 {
     return analysisRecord(table.row(row));
-}
-
-QString isoTimestamp(const QDateTime& at)
-{
-    if (!at.isValid())
-        return QString();
-    const int offset = at.offsetFromUtc();
-    const int offsetMinutes = std::abs(offset) / 60;
-    const QDate d = at.date();
-    const QTime t = at.time();
-    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
-                             t.minute(), t.second(), t.msec(), offset < 0 ? '-' : '+', offsetMinutes / 60,
-                             offsetMinutes % 60);
 }

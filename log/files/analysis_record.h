@@ -3,6 +3,7 @@
 // "." as separator whatever the locale, the unit as a person reads it and the value in its base
 // unit, the full time stamp. The table files keep the meter's texts; this is made from them.
 #include "log/log_row.h"
+#include "log/log_time_text.h"
 
 #include <QDateTime>
 #include <QString>
@@ -30,6 +31,3 @@ struct AnalysisRecord {
 
 AnalysisRecord analysisRecord(const LogRow& row);
 AnalysisRecord analysisRecord(const LogTable& table, std::int64_t row);
-
-// ISO 8601 to the millisecond with the offset as +hh:mm ("2026-03-29T01:59:59.250+01:00").
-QString isoTimestamp(const QDateTime& at);

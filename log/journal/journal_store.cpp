@@ -1,6 +1,7 @@
 #include "log/journal/journal_store.h"
 
 #include "log/journal/journal_files.h"
+#include "log/log_time_text.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -34,12 +35,6 @@ constexpr int kMaxFieldBytes = 4096;
 constexpr int kFieldPrefixBytes = 256;
 
 const char* const kColumns = "seq, no, time, function, value, unit, judge, nval, reading, range_mode, logged_at";
-
-// The time a row was logged, with its offset from UTC, as ISO 8601 text to the millisecond.
-QString isoTime(const QDateTime& t)
-{
-    return t.toOffsetFromUtc(t.offsetFromUtc()).toString(Qt::ISODateWithMs);
-}
 
 void bindText(sqlite3_stmt* s, int column, const QString& text)
 {
@@ -237,7 +232,7 @@ bool JournalStore::open(const QString& path, const QString& kind, const QDateTim
         return fail(reasonOf(db_, sqlite3_errcode(db_)));
     bindText(s, 1, kind);
     sqlite3_bind_int64(s, 2, qint64(::getpid()));
-    bindText(s, 3, isoTime(startedAt));
+    bindText(s, 3, isoTimestamp(startedAt));
     bindText(s, 4, QCoreApplication::applicationName());
     sqlite3_bind_text(s, 5, kSchemaVersion, -1, SQLITE_STATIC);
     const int stepped = sqlite3_step(s);
@@ -282,7 +277,7 @@ bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows)
         else
             sqlite3_bind_null(insert_, 8);
         bindText(insert_, 9, r.rangeMode);
-        bindText(insert_, 10, isoTime(r.loggedAt));
+        bindText(insert_, 10, isoTimestamp(r.loggedAt));
         const int rc = sqlite3_step(insert_);
         if (rc != SQLITE_DONE) {
             error_ = reasonOf(db_, rc);

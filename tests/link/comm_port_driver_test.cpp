@@ -5,8 +5,8 @@
 #include "support/wait_for.h"
 
 #include <QByteArray>
-#include <QDeadlineTimer>
-#include <QElapsedTimer>
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -88,11 +88,13 @@ void useDevice(TCommPortDriver& driver, const QString& path)
     driver.SetPortResolver([path](const QString&) { return path; });
 }
 
-double processCpuSeconds()
+// File descriptors of this process open on the device.
+int openHandlesOn(const QString& device)
 {
-    timespec ts{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+    int n = 0;
+    for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+        n += fd.symLinkTarget() == device;
+    return n;
 }
 
 class CommPortDriverTest : public ::testing::Test {
@@ -120,12 +122,8 @@ TEST(CommPortDriverDefaults, StartClosedWithTheComponentDefaults)
     EXPECT_FALSE(d.IsOpen());
     EXPECT_EQ(d.ComPort(), pnCOM2);
     EXPECT_EQ(d.ComPortSpeed(), br9600);
-    EXPECT_EQ(d.ComPortDataBits(), db8BITS);
-    EXPECT_EQ(d.ComPortStopBits(), sb1BITS);
-    EXPECT_EQ(d.ComPortParity(), ptNONE);
     EXPECT_EQ(d.ComPortInBufSize(), 2048);
     EXPECT_EQ(d.ComPortPollingDelay(), 50);
-    EXPECT_TRUE(d.EnableDTROnOpen());
     d.ClosePort();   // closing a closed driver does nothing
     EXPECT_FALSE(d.IsOpen());
 }
@@ -197,11 +195,11 @@ TEST_F(CommPortDriverTest, LineSettingsApplyAtOnceWhileOpen)
 {
     ASSERT_TRUE(driver.OpenPort());
     driver.SetComPortSpeed(br19200);
-    driver.SetComPortStopBits(sb2BITS);
-    // Pseudo-terminals keep 8 bits without parity, so only speed and stop bits show here.
+    // The meter's line: 8 data bits, no parity, one stop bit, no flow control.
     const termios t = pty.line();
     EXPECT_EQ(cfgetispeed(&t), speed_t(B19200));
-    EXPECT_NE(t.c_cflag & CSTOPB, tcflag_t(0));
+    EXPECT_EQ(t.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
 
     driver.ClosePort();
     driver.SetComPortSpeed(br4800);   // stored while closed, applied by the next open
@@ -215,12 +213,12 @@ TEST_F(CommPortDriverTest, ChangingTheSpeedWhileOpenDiscardsPendingInput)
     driver.SetComPortPollingDelay(400);   // no poll while the stale bytes wait
     ASSERT_TRUE(driver.OpenPort());
     pty.send("stale bytes");
-    QTest::qWait(40);          // they reach the port and the port's own buffer
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == qsizetype(sizeof "stale bytes" - 1); }));
     ASSERT_TRUE(receiver.batches.empty());
     driver.SetComPortSpeed(br4800);
     pty.send("fresh");
+    // Whatever came before "fresh" would have been delivered before it.
     ASSERT_TRUE(waitFor([&] { return receiver.all().endsWith("fresh"); }));
-    QTest::qWait(60);
     EXPECT_FALSE(receiver.all().contains("stale")) << receiver.all().toStdString();
 }
 
@@ -243,7 +241,8 @@ TEST_F(CommPortDriverTest, ClosedPortDeliversNothingAndReopens)
     ASSERT_TRUE(driver.OpenPort());
     driver.ClosePort();
     pty.send("while closed");
-    QTest::qWait(80);
+    QCoreApplication::processEvents();
+    driver.PollTimerMessage();   // a poll that came late
     EXPECT_TRUE(receiver.batches.empty());
 
     ASSERT_TRUE(driver.OpenPort()) << driver.LastOpenError().toStdString();
@@ -284,9 +283,12 @@ TEST_F(CommPortDriverTest, PollingDelayRestartsTheTimerOnlyWhenItChanges)
 TEST_F(CommPortDriverTest, WithoutCallbackBytesAreReadAndDropped)
 {
     driver.OnReceiveData = nullptr;
+    driver.SetComPortPollingDelay(400);   // the bytes wait in the driver until the poll drops them
     ASSERT_TRUE(driver.OpenPort());
     pty.send("dropped");
-    QTest::qWait(80);
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == qsizetype(sizeof "dropped" - 1); }));
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == 0; }));
+    driver.SetComPortPollingDelay(20);
     receiver.attach(driver);
     pty.send("kept");
     ASSERT_TRUE(waitFor([&] { return receiver.all() == "kept"; }));
@@ -327,17 +329,16 @@ TEST_F(CommPortDriverTest, VanishedPortDeliversNothingWithoutSpinningUntilClosed
     pty.send("before");
     ASSERT_TRUE(waitFor([&] { return receiver.all() == QByteArray("before"); })) << receiver.all().toStdString();
 
+    ASSERT_EQ(openHandlesOn(pty.slavePath()), 1);
     pty.closeMaster();   // the other end goes away, as an adapter that is pulled
     ASSERT_TRUE(waitFor([&] { return driver.PortLost(); }));
     EXPECT_TRUE(driver.IsOpen());   // still open for the caller until ClosePort
 
-    const double cpuBefore = processCpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QTest::qWait(400);
-    const double cpuUsed = processCpuSeconds() - cpuBefore;
-    // A busy loop on the dead port would burn about the whole wait.
-    EXPECT_LT(cpuUsed, 0.5 * double(wall.elapsed()) / 1000.0);
+    // Nothing left to spin on: the dead device is let go of, and polls deliver nothing.
+    EXPECT_EQ(openHandlesOn(pty.slavePath()), 0);
+    for (int poll = 0; poll < 3; ++poll)
+        driver.PollTimerMessage();
+    QCoreApplication::processEvents();
     EXPECT_EQ(receiver.all(), QByteArray("before"));
 
     driver.ClosePort();
@@ -359,7 +360,7 @@ TEST_F(CommPortDriverTest, BytesTakenInBeforeThePortWentAwayAreStillDelivered)
     driver.SetComPortInBufSize(4);
     ASSERT_TRUE(driver.OpenPort());
     pty.send("last frame");
-    QTest::qWait(100);
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == qsizetype(sizeof "last frame" - 1); }));
     ASSERT_TRUE(receiver.batches.empty());
     pty.closeMaster();
     ASSERT_TRUE(waitFor([&] { return driver.PortLost(); }));
@@ -378,7 +379,7 @@ TEST_F(CommPortDriverTest, BytesTakenInBeforeThePortWentAwayAreStillDelivered)
     useDevice(driver, second.slavePath());
     ASSERT_TRUE(driver.OpenPort());
     second.send("held back");
-    QTest::qWait(100);
+    ASSERT_TRUE(waitFor([&] { return driver.PendingBytes() == qsizetype(sizeof "held back" - 1); }));
     second.closeMaster();
     ASSERT_TRUE(waitFor([&] { return driver.PortLost(); }));
     driver.PollTimerMessage();
@@ -434,14 +435,16 @@ TEST_F(CommPortDriverTest, FloodKeepsMemoryFlatAndCountsWhatItDrops)
         }
     });
     long long most = before;
-    QDeadlineTimer flood(3000);
-    while (!flood.hasExpired()) {
-        QTest::qWait(100);
+    // 64 MiB at the meter's 2400 bit/s would take three days: far more than the polls take.
+    constexpr long long kFloodBytes = 64ll << 20;
+    const bool flooded = waitFor([&] {
         most = std::max(most, residentKiB());
-    }
+        return sent >= kFloodBytes;
+    }, 60000);
     stop = true;
     meter.join();
 
+    ASSERT_TRUE(flooded) << sent.load() << " bytes sent";
     const long long delivered = receiver.all().size();
     EXPECT_GT(sent.load(), 20 * delivered) << "the flood was not faster than the polls";
     EXPECT_LT(most - before, 16 * 1024) << "resident memory grew by " << (most - before) << " KiB";

@@ -264,7 +264,6 @@ TEST_F(HidReaderTest, StopWhileBlockedInHandOverCarriesItOut)
     while (platform.reportsTaken(kPath) < 1 && t.elapsed() < 3000)
         QThread::msleep(1);
     ASSERT_EQ(platform.reportsTaken(kPath), 1);
-    QThread::msleep(20);
     EXPECT_TRUE(received.empty()) << "nothing is handled while the event loop does not run";
     device->setOnInputReport({});
     EXPECT_FALSE(device->hasReader());
@@ -287,9 +286,9 @@ TEST_F(HidReaderTest, HandlerMayStopItsOwnReader)
     platform.queueReport(kPath, QByteArray::fromHex("00F4"));
     ASSERT_TRUE(waitFor([&] { return calls > 0; }));
     EXPECT_FALSE(device->hasReader());
-    QThread::msleep(30);
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();   // a hand-over still queued would run here
     EXPECT_EQ(calls, 1);
+    EXPECT_EQ(platform.pendingReports(kPath), 1) << "the stopped reader took no further report";
 }
 
 TEST_F(HidReaderTest, SwappingTheHandlerKeepsTheReader)
@@ -356,10 +355,12 @@ TEST_F(HidReaderTest, AfterUnplugEveryAttemptIsAReadErrorUntilStopped)
     EXPECT_TRUE(device->hasReader()) << "an unplug does not stop the reader";
     ASSERT_TRUE(waitFor([&] { return errors.size() >= 3; }));
     device->setOnInputReport({});
+    EXPECT_FALSE(device->hasReader());
     const size_t seen = errors.size();
-    QThread::msleep(40);
-    QCoreApplication::processEvents();
+    const int reads = platform.readCalls(kPath);
+    QCoreApplication::processEvents();   // a hand-over still queued would run here
     EXPECT_EQ(errors.size(), seen) << "no errors after the stop";
+    EXPECT_EQ(platform.readCalls(kPath), reads) << "no read after the stop";
     EXPECT_TRUE(received.empty());
 }
 

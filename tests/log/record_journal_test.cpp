@@ -180,12 +180,13 @@ TEST(RecordJournal, AFolderThatCannotBeWrittenTurnsItOffOnceAndLosesNothingWhenI
     QObject::connect(&j, &RecordJournal::stateChanged, [&](bool on, const QString& why) { reports << (on ? QStringLiteral("on") : "off: " + why); });
     for (qint32 no = 1; no <= 300; ++no) {
         j.rowLogged(rowNo(no));
-        if (no % 100 == 0)
-            QTest::qWait(60);   // several failed writes
+        if (no % 100 == 0) {
+            EXPECT_FALSE(j.flush(2000));   // returns after a failed write: several of them
+        }
     }
-    EXPECT_FALSE(j.flush(200));
     ASSERT_TRUE(waitFor([&] { return !reports.isEmpty(); }));
-    QTest::qWait(100);
+    EXPECT_FALSE(j.flush(2000));   // one more failed write, whose report would now be queued
+    QCoreApplication::processEvents();
     EXPECT_EQ(reports.size(), 1) << reports.join("; ").toStdString();
     EXPECT_TRUE(reports[0].startsWith("off: ")) << reports[0].toStdString();
     EXPECT_FALSE(j.isOn());

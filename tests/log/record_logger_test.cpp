@@ -90,21 +90,6 @@ TEST(RecordLoggerPerReading, RepeatSuppressionKeepsNumbering)
     EXPECT_EQ(f.appended.size(), 2u);
 }
 
-TEST(RecordLoggerPerReading, BarPositionIsTheTruncatedMagnitude)
-{
-    const struct {
-        double value;
-        int bar;
-    } cases[] = {
-        {-1234.9, 1234}, {1234.9, 1234}, {0.5, 0}, {-0.5, 0}, {6001, 6001},
-        {1e12, 2147483647},   // kept within the bar's range
-        {-1e12, 2147483647},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(barPosition(c.value), c.bar) << c.value;
-    EXPECT_EQ(barPosition(std::nan("")), 0);
-}
-
 TEST(RecordLoggerPerReading, LongTextsAreCut)
 {
     Fixture f;

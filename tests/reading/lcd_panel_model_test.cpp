@@ -162,13 +162,18 @@ TEST(LcdPanelModel, BarPositionIsTheSizeOfTheValueWithinTheBar)
         {6000, 0.99, 0, "below one"},
         {6, 6001, 6, "overload count beyond the bar: held at its maximum"},
         {6000, 1e300, 6000, "no int overflow"},
+        {6000, -1e12, 6000, "no int overflow below zero either"},
+        {6000, 0.5, 0, "a fraction is cut off"},
+        {6000, -0.5, 0, "so is a negative one"},
+        {6000, 6000.9, 6000, "up to the maximum itself"},
+        {6000, std::nan(""), 0, "no number: empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.note);
         LcdPanelModel m;
         m.setAxisBounds(-c.axisMaximum, c.axisMaximum);
         m.applyBarGraphMaximum();
-        m.setBarPosition(barPosition(c.value));
+        m.showLoggedValue(c.value);
         EXPECT_EQ(m.barPosition(), c.expected);
     }
 }

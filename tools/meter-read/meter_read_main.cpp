@@ -4,6 +4,7 @@
 #include "decode/model_variants.h"
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
+#include "log/log_time_text.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "log/row_statistics.h"
@@ -97,7 +98,6 @@ int recoverJournals(const MeterReadOptions& o)
     const bool print = o.saveFile.isEmpty() && !o.summary;
     if (print)
         printText(rowStreamHeader(o.format));
-    const QString format = QStringLiteral("yyyy-MM-dd hh:mm:ss");
     std::vector<ForeignJournal> leftAlone;
     const int sessions = JournalController::recover(
         defaultJournalFolder(), table, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
@@ -112,8 +112,8 @@ int recoverJournals(const MeterReadOptions& o)
                 return;
             }
             std::fprintf(stderr, "meter-read: %s: %lld rows logged from %s to %s%s\n", name.constData(),
-                         static_cast<long long>(s.rows), s.firstLoggedAt.toString(format).toLocal8Bit().constData(),
-                         s.lastLoggedAt.toString(format).toLocal8Bit().constData(),
+                         static_cast<long long>(s.rows), dateTimeText(s.firstLoggedAt).toLocal8Bit().constData(),
+                         dateTimeText(s.lastLoggedAt).toLocal8Bit().constData(),
                          s.damaged ? qPrintable(QStringLiteral(" (damaged: %1; these are the rows that could be read)")
                                                     .arg(s.error))
                                    : "");

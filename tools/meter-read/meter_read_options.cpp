@@ -110,106 +110,153 @@ int parseInterval(const QString& v)
     return int(n);
 }
 
-} // namespace
-
-MeterReadOptions parseMeterReadOptions(const QStringList& args)
-{
+// One pass over the arguments: each step takes the option at `i` (and its value) if it is
+// one of its own.
+class OptionParsing {
+public:
     MeterReadOptions o;
-    bool haveSource = false;
-    bool loggingOption = false;
-    auto setSource = [&](MeterReadOptions::Source s) {
-        if (haveSource)
-            usageError(QStringLiteral("give one input only"));
-        haveSource = true;
-        o.source = s;
-    };
-    for (int i = 0; i < args.size(); ++i) {
+
+    void take(const QStringList& args, int& i)
+    {
         const QString& a = args.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            o.help = true;
-        } else if (a == QLatin1String("--port")) {
-            setSource(MeterReadOptions::Source::Port);
-            o.port = valueOf(args, i);
-            static const QRegularExpression comLike(QStringLiteral("^COM[0-9]+$"));
-            static const QRegularExpression comName(QStringLiteral("^COM[1-9][0-9]*$"));
-            if (comLike.match(o.port).hasMatch() && !comName.match(o.port).hasMatch())
-                usageError(QStringLiteral("%1 is not a port name: COM1, COM2, ... or a device path").arg(o.port));
-        } else if (a == QLatin1String("--end-at-hangup")) {
-            o.endAtHangup = true;
-        } else if (a == QLatin1String("--usb-reports")) {
-            setSource(MeterReadOptions::Source::UsbReports);
-            o.file = valueOf(args, i);
-        } else if (a == QLatin1String("--hid")) {
-            setSource(MeterReadOptions::Source::Hid);
-            o.port = valueOf(args, i);
-        } else if (a == QLatin1String("--load")) {
-            setSource(MeterReadOptions::Source::Table);
-            o.file = valueOf(args, i);
-        } else if (a == QLatin1String("--recover")) {
-            setSource(MeterReadOptions::Source::Recover);
-        } else if (a == QLatin1String("--baud")) {
-            const QString v = valueOf(args, i);
-            bool ok = false;
-            o.baud = v.toInt(&ok);
-            if (!ok || std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) == BaudRateTable.end())
-                usageError(QStringLiteral("unsupported baud rate \"%1\"").arg(v));
-        } else if (a == QLatin1String("--decimal-separator")) {
-            o.decimalSeparator = valueOf(args, i);
-            if (!isSeparatorCharacter(o.decimalSeparator))
-                usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
-                                          "a letter, a digit, a sign or a combining mark; not \"%1\" (%2)")
-                               .arg(o.decimalSeparator, codePoints(o.decimalSeparator)));
-        } else if (a == QLatin1String("--format")) {
-            const QString v = valueOf(args, i);
-            if (!parseStreamFormat(v, &o.format))
-                usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
-        } else if (a == QLatin1String("--summary")) {
-            o.summary = true;
-        } else if (a == QLatin1String("--log")) {
-            o.log = true;
-            loggingOption = true;
-        } else if (a == QLatin1String("--high")) {
-            o.high = valueOf(args, i);
-            loggingOption = true;
-        } else if (a == QLatin1String("--low")) {
-            o.low = valueOf(args, i);
-            loggingOption = true;
-        } else if (a == QLatin1String("--no-repeat")) {
-            o.repeat = false;
-            loggingOption = true;
-        } else if (a == QLatin1String("--limit")) {
-            o.limit = parseLimit(valueOf(args, i));
-            loggingOption = true;
-        } else if (a == QLatin1String("--interval")) {
-            o.intervalSeconds = parseInterval(valueOf(args, i));
-            loggingOption = true;
-        } else if (a == QLatin1String("--save")) {
-            o.saveFile = valueOf(args, i);
-            if (o.saveFile.isEmpty())
-                usageError(QStringLiteral("--save needs a file name"));
-        } else if (a == QLatin1String("-")) {
-            setSource(MeterReadOptions::Source::StandardInput);
-        } else if (a.startsWith(QLatin1Char('-'))) {
+        if (input(args, i) || output(args, i) || logging(args, i))
+            return;
+        if (a.startsWith(QLatin1Char('-')))
             usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
-        } else {
-            setSource(MeterReadOptions::Source::File);
-            o.file = a;
-        }
+        setSource(MeterReadOptions::Source::File);
+        o.file = a;
     }
-    if (o.help)
-        return o;
-    if (!haveSource)
+    // The options that do not go together.
+    void check() const;
+
+private:
+    bool input(const QStringList& args, int& i);
+    bool output(const QStringList& args, int& i);
+    bool logging(const QStringList& args, int& i);
+    void setSource(MeterReadOptions::Source s)
+    {
+        if (haveSource_)
+            usageError(QStringLiteral("give one input only"));
+        haveSource_ = true;
+        o.source = s;
+    }
+
+    bool haveSource_ = false;
+    bool loggingOption_ = false;
+};
+
+bool OptionParsing::input(const QStringList& args, int& i)
+{
+    using Source = MeterReadOptions::Source;
+    const QString& a = args.at(i);
+    if (a == QLatin1String("--port")) {
+        setSource(Source::Port);
+        o.port = valueOf(args, i);
+        static const QRegularExpression comLike(QStringLiteral("^COM[0-9]+$"));
+        static const QRegularExpression comName(QStringLiteral("^COM[1-9][0-9]*$"));
+        if (comLike.match(o.port).hasMatch() && !comName.match(o.port).hasMatch())
+            usageError(QStringLiteral("%1 is not a port name: COM1, COM2, ... or a device path").arg(o.port));
+    } else if (a == QLatin1String("--end-at-hangup")) {
+        o.endAtHangup = true;
+    } else if (a == QLatin1String("--usb-reports")) {
+        setSource(Source::UsbReports);
+        o.file = valueOf(args, i);
+    } else if (a == QLatin1String("--hid")) {
+        setSource(Source::Hid);
+        o.port = valueOf(args, i);
+    } else if (a == QLatin1String("--load")) {
+        setSource(Source::Table);
+        o.file = valueOf(args, i);
+    } else if (a == QLatin1String("--recover")) {
+        setSource(Source::Recover);
+    } else if (a == QLatin1String("--baud")) {
+        const QString v = valueOf(args, i);
+        bool ok = false;
+        o.baud = v.toInt(&ok);
+        if (!ok || std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) == BaudRateTable.end())
+            usageError(QStringLiteral("unsupported baud rate \"%1\"").arg(v));
+    } else if (a == QLatin1String("-")) {
+        setSource(Source::StandardInput);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool OptionParsing::output(const QStringList& args, int& i)
+{
+    const QString& a = args.at(i);
+    if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+        o.help = true;
+    } else if (a == QLatin1String("--decimal-separator")) {
+        o.decimalSeparator = valueOf(args, i);
+        if (!isSeparatorCharacter(o.decimalSeparator))
+            usageError(QStringLiteral("the decimal separator is one printable character that is not a blank, "
+                                      "a letter, a digit, a sign or a combining mark; not \"%1\" (%2)")
+                           .arg(o.decimalSeparator, codePoints(o.decimalSeparator)));
+    } else if (a == QLatin1String("--format")) {
+        const QString v = valueOf(args, i);
+        if (!parseStreamFormat(v, &o.format))
+            usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
+    } else if (a == QLatin1String("--summary")) {
+        o.summary = true;
+    } else if (a == QLatin1String("--save")) {
+        o.saveFile = valueOf(args, i);
+        if (o.saveFile.isEmpty())
+            usageError(QStringLiteral("--save needs a file name"));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool OptionParsing::logging(const QStringList& args, int& i)
+{
+    const QString& a = args.at(i);
+    if (a == QLatin1String("--log"))
+        o.log = true;
+    else if (a == QLatin1String("--high"))
+        o.high = valueOf(args, i);
+    else if (a == QLatin1String("--low"))
+        o.low = valueOf(args, i);
+    else if (a == QLatin1String("--no-repeat"))
+        o.repeat = false;
+    else if (a == QLatin1String("--limit"))
+        o.limit = parseLimit(valueOf(args, i));
+    else if (a == QLatin1String("--interval"))
+        o.intervalSeconds = parseInterval(valueOf(args, i));
+    else
+        return false;
+    loggingOption_ = true;
+    return true;
+}
+
+void OptionParsing::check() const
+{
+    using Source = MeterReadOptions::Source;
+    if (!haveSource_)
         usageError(QStringLiteral("no input: give a file, -, --port, --usb-reports, --hid, --load or --recover"));
-    if (o.endAtHangup && o.source != MeterReadOptions::Source::Port)
+    if (o.endAtHangup && o.source != Source::Port)
         usageError(QStringLiteral("--end-at-hangup goes with --port"));
-    if (o.source == MeterReadOptions::Source::Table && loggingOption)
+    if (o.source == Source::Table && loggingOption_)
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
-    if (o.source == MeterReadOptions::Source::Recover && loggingOption)
+    if (o.source == Source::Recover && loggingOption_)
         usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
     for (const QString* limit : {&o.high, &o.low}) {
         if (parseLocaleNumber(*limit, o.decimalSeparator) == kNotANumber)
             usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")
                            .arg(*limit, o.decimalSeparator));
     }
-    return o;
+}
+
+} // namespace
+
+MeterReadOptions parseMeterReadOptions(const QStringList& args)
+{
+    OptionParsing parsing;
+    for (int i = 0; i < args.size(); ++i)
+        parsing.take(args, i);
+    if (!parsing.o.help)
+        parsing.check();
+    return parsing.o;
 }

@@ -3,6 +3,7 @@
 #include "log/files/analysis_format.h"
 #include "log/files/analysis_record.h"
 #include "log/files/table_file_writer.h"
+#include "log/tab_cell_text.h"
 
 #include <QLocale>
 
@@ -60,9 +61,7 @@ std::string summaryText(const RowStatistics& statistics, StreamFormat format)
             if (i)
                 out.push_back(format == StreamFormat::Tsv ? '\t' : ',');
             if (format == StreamFormat::Tsv) {
-                // A TAB or line end inside a loaded file's text would split the line.
-                QString text = f.text;
-                appendUtf8(out, text.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+                appendUtf8(out, tabCellText(f.text));
             } else if (format == StreamFormat::Csv) {
                 // A figure is a number of ours ("-1.2e-05"), never a formula; texts are guarded.
                 if (f.number)
