@@ -4,7 +4,6 @@
 #include "decode/unit_display.h"
 #include "log/log_table.h"
 
-
 AnalysisRecord analysisRecord(const LogRow& row)
 {
     AnalysisRecord r;
