@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
@@ -145,15 +146,16 @@ int readUsbReportLines(const QString& path, const ReadLoop& loop)
     return rc;
 }
 
-int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
+namespace {
+
+// The driver at the chosen speed on the chosen port. COM1..COM4 go the window's way; other COM
+// names and device paths are resolved here, at every open: a virtual meter started again
+// publishes a new pseudo-terminal.
+void aimDriver(TCommPortDriver& driver, const MeterReadOptions& o)
 {
-    TCommPortDriver driver;
     driver.SetComPortPollingDelay(100);
     const auto speed = std::find(BaudRateTable.begin(), BaudRateTable.end(), o.baud) - BaudRateTable.begin();
     driver.SetComPortSpeed(static_cast<TComPortBaudRate>(speed));
-
-    // COM1..COM4 go the window's way; other COM names and device paths are resolved here, at
-    // every open: a virtual meter started again publishes a new pseudo-terminal.
     static const QRegularExpression windowPort(QStringLiteral("^COM([1-4])$"));
     const auto m = windowPort.match(o.port);
     if (m.hasMatch()) {
@@ -162,34 +164,50 @@ int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
         driver.SetPortResolver(
             [name = o.port](const QString&) { return serialDevicePath(resolveComPort(name, meterRuntimeDir())); });
     }
+}
+
+QByteArray clockNow() { return local(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); }
+
+// A port lost, back, or its name leading elsewhere, said on standard error as it happens.
+// `named` gives the port as the user may know it, with the device its name leads to.
+void sayLinkChanges(const ReadLoop& loop, PortKeeper& keeper, SilenceNotice& silence,
+                    const std::function<QString()>& named, const QByteArray& name)
+{
+    QObject::connect(&keeper, &PortKeeper::lost, &loop.app, [&keeper, name] {
+        if (keeper.waiting())
+            std::fprintf(stderr, "meter-read: %s went away at %s; waiting for it to return\n", name.constData(),
+                         clockNow().constData());
+    });
+    QObject::connect(&keeper, &PortKeeper::regained, &loop.app, [&silence, named, name] {
+        std::fprintf(stderr, "meter-read: %s is back at %s; reading on\n", name.constData(), clockNow().constData());
+        silence.setPort(named());
+        silence.restart(QDateTime::currentDateTime());
+    });
+    QObject::connect(&keeper, &PortKeeper::switched, &loop.app, [&silence, named, name](const QString& systemPort) {
+        std::fprintf(stderr, "meter-read: %s now leads to %s; reading that\n", name.constData(),
+                     local(systemPort).constData());
+        silence.setPort(named());
+    });
+}
+
+} // namespace
+
+int readSerialPort(const MeterReadOptions& o, const ReadLoop& loop)
+{
+    TCommPortDriver driver;
+    aimDriver(driver, o);
     PortKeeper keeper(
         driver,
         [name = o.port](const QString& lostSystemPort) { return comPortReturned(name, meterRuntimeDir(), lostSystemPort); },
         [name = o.port] { return publishedPort(name, meterRuntimeDir()); });
     keeper.setReopen(!o.endAtHangup);
     const QByteArray name = local(o.port);
-    auto now = [] { return local(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))); };
-    QObject::connect(&keeper, &PortKeeper::lost, &loop.app, [&] {
-        if (keeper.waiting())
-            std::fprintf(stderr, "meter-read: %s went away at %s; waiting for it to return\n", name.constData(),
-                         now().constData());
-    });
-    // The port as the user may know it, with the device its name leads to.
-    auto named = [&] {
+    const std::function<QString()> named = [&driver, &o] {
         const QString tried = driver.SystemPortName();
         return tried.isEmpty() || tried == o.port ? o.port : QStringLiteral("%1 (%2)").arg(o.port, tried);
     };
     SilenceNotice silence(named());
-    QObject::connect(&keeper, &PortKeeper::regained, &loop.app, [&] {
-        std::fprintf(stderr, "meter-read: %s is back at %s; reading on\n", name.constData(), now().constData());
-        silence.setPort(named());
-        silence.restart(QDateTime::currentDateTime());
-    });
-    QObject::connect(&keeper, &PortKeeper::switched, &loop.app, [&](const QString& systemPort) {
-        std::fprintf(stderr, "meter-read: %s now leads to %s; reading that\n", name.constData(),
-                     local(systemPort).constData());
-        silence.setPort(named());
-    });
+    sayLinkChanges(loop, keeper, silence, named, name);
 
     long long overrunShown = 0;
     driver.SetArrivalClock([&loop] { return loop.reader.now(); });
