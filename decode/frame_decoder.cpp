@@ -1,6 +1,8 @@
 #include "decode/frame_decoder.h"
 
+#include "decode/ascii_digit.h"
 #include "decode/frame_layout.h"
+#include "decode/measurement_text.h"
 #include "decode/range_table.h"
 #include "decode/status_bits.h"
 
@@ -15,7 +17,7 @@ QChar lowDigit(const QString& text, int byte) { return text.at(fl::lowDigitAt(by
 
 int hexValue(QChar c)
 {
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+    if (isAsciiDigit(c))
         return c.unicode() - '0';
     if (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
         return c.unicode() - 'A' + 10;
@@ -37,72 +39,96 @@ int parseDecimal(const QString& text)
     return value;
 }
 
-void setTexts(Reading& f)
+// Function, quantity and prefix from the indicators, each later rule over the earlier.
+void setUnit(Measurement& m, const IndicatorSet& s)
 {
-    const IndicatorSet& s = f.indicators;
     auto on = [&](Indicator i) { return s.shown(i); };
+    auto set = [&](Quantity q, Prefix p) { m.quantity = q; m.prefix = p; };
 
-    if (on(Indicator::LcdAC)) f.functionText = QStringLiteral("AC");
-    if (on(Indicator::LcdDc1)) f.functionText = QStringLiteral("DC");
+    if (on(Indicator::LcdAC)) m.function = MeterFunction::AC;
+    if (on(Indicator::LcdDc1)) m.function = MeterFunction::DC;
 
-    if (on(Indicator::LcdV)) f.unitText = QStringLiteral("V");
-    if (on(Indicator::LCDA)) f.unitText = QStringLiteral("A");
-    if (on(Indicator::LCDohm)) f.unitText = QStringLiteral("*");
+    if (on(Indicator::LcdV)) set(Quantity::Volt, Prefix::None);
+    if (on(Indicator::LCDA)) set(Quantity::Ampere, Prefix::None);
+    if (on(Indicator::LCDohm)) set(Quantity::Ohm, Prefix::None);
 
-    struct Special { Indicator i; const char* unit; const char* function; };
+    struct Special { Indicator i; Quantity quantity; MeterFunction function; };
     static const Special specials[] = {
-        {Indicator::LCDF, "F", "CAP"},   {Indicator::LCDCS, "#", "TMP"}, {Indicator::LCDFS, "?", "TMP"},
-        {Indicator::LCDHz, "Hz", "Freq"}, {Indicator::LCDBF, "%", "DutyCycle"},
+        {Indicator::LCDF, Quantity::Farad, MeterFunction::Capacitance},
+        {Indicator::LCDCS, Quantity::Celsius, MeterFunction::Temperature},
+        {Indicator::LCDFS, Quantity::Fahrenheit, MeterFunction::Temperature},
+        {Indicator::LCDHz, Quantity::Hertz, MeterFunction::Frequency},
+        {Indicator::LCDBF, Quantity::Percent, MeterFunction::DutyCycle},
     };
     for (const Special& sp : specials) {
         if (on(sp.i)) {
-            f.unitText = QLatin1String(sp.unit);
-            f.functionText = QLatin1String(sp.function);
+            set(sp.quantity, Prefix::None);
+            m.function = sp.function;
         }
     }
 
     // Prefixes, each only with its base unit.
-    struct Prefixed { Indicator base; Indicator prefix; const char* unit; };
+    struct Prefixed { Indicator base; Indicator prefix; Quantity quantity; Prefix shown; };
     static const Prefixed prefixed[] = {
-        {Indicator::LcdV, Indicator::LCDn, "nV"},  {Indicator::LcdV, Indicator::Lcdm, "mV"},
-        {Indicator::LcdV, Indicator::LCDu, "uV"},  {Indicator::LCDA, Indicator::LCDn, "nA"},
-        {Indicator::LCDA, Indicator::Lcdm, "mA"},  {Indicator::LCDA, Indicator::LCDu, "uA"},
-        {Indicator::LCDF, Indicator::LCDn, "nF"},  {Indicator::LCDF, Indicator::Lcdm, "mF"},
-        {Indicator::LCDF, Indicator::LCDu, "uF"},  {Indicator::LCDohm, Indicator::LCDk, "k*"},
-        {Indicator::LCDohm, Indicator::LCDM1, "M*"},
+        {Indicator::LcdV, Indicator::LCDn, Quantity::Volt, Prefix::Nano},
+        {Indicator::LcdV, Indicator::Lcdm, Quantity::Volt, Prefix::Milli},
+        {Indicator::LcdV, Indicator::LCDu, Quantity::Volt, Prefix::Micro},
+        {Indicator::LCDA, Indicator::LCDn, Quantity::Ampere, Prefix::Nano},
+        {Indicator::LCDA, Indicator::Lcdm, Quantity::Ampere, Prefix::Milli},
+        {Indicator::LCDA, Indicator::LCDu, Quantity::Ampere, Prefix::Micro},
+        {Indicator::LCDF, Indicator::LCDn, Quantity::Farad, Prefix::Nano},
+        {Indicator::LCDF, Indicator::Lcdm, Quantity::Farad, Prefix::Milli},
+        {Indicator::LCDF, Indicator::LCDu, Quantity::Farad, Prefix::Micro},
+        {Indicator::LCDohm, Indicator::LCDk, Quantity::Ohm, Prefix::Kilo},
+        {Indicator::LCDohm, Indicator::LCDM1, Quantity::Ohm, Prefix::Mega},
     };
     for (const Prefixed& p : prefixed)
         if (on(p.base) && on(p.prefix))
-            f.unitText = QLatin1String(p.unit);
+            set(p.quantity, p.shown);
     // Hertz takes kilo or mega as the display shows it; both at once name no range and
     // leave it bare.
-    if (f.unitText == QLatin1String("Hz") && on(Indicator::LCDk) != on(Indicator::LCDM1))
-        f.unitText = on(Indicator::LCDk) ? QStringLiteral("kHz") : QStringLiteral("MHz");
+    if (m.quantity == Quantity::Hertz && m.prefix == Prefix::None && on(Indicator::LCDk) != on(Indicator::LCDM1))
+        m.prefix = on(Indicator::LCDk) ? Prefix::Kilo : Prefix::Mega;
+}
+
+// The texts shown and stored, all from the measurement but the value's digit captions, which a
+// frame that fails on its count still shows.
+void setTexts(Reading& f, const QString& separator)
+{
+    const Measurement& m = f.measurement;
+    f.functionText = functionText(m.function);
+    f.unitText = unitText(m);
+    f.rangeModeText = rangeModeText(m.autoRange);
+    const int point = m.decimals == 0 ? 0 : frame_layout::kDigitCount - m.decimals;
+    f.valueText = shownValueText(f.digits, m.negative, point, m.overload, separator);
+}
+
+// The chart's value from the range row: the last matching row wins; with none the count stands.
+void setChartValue(Reading& f)
+{
+    f.readingValue = f.readingCount;
+    for (const RangeRow& row : rangeRows()) {
+        if (rangeRowMatches(row, f)) {
+            f.range = &row;
+            // The factors are 1, 0.1, 0.01 and 0.001, none of them exact in binary: dividing
+            // by the power of ten gives the double nearest to the number shown (-5.012), where
+            // multiplying can miss it by a bit (-5.0120000000000005).
+            f.readingValue = row.factor < 1 ? f.readingCount / std::round(1 / row.factor) : f.readingCount * row.factor;
+        }
+    }
 }
 
 } // namespace
 
-const QStringList& decodedFunctionTexts()
-{
-    static const QStringList texts = {"AC", "DC", "CAP", "TMP", "Freq", "DutyCycle", "Diode", "CTN", "OHM"};
-    return texts;
-}
-
-const QStringList& decodedUnitTexts()
-{
-    static const QStringList texts = {"V",  "A",  "*",  "F",  "#",  "?",  "Hz", "%",  "nV", "mV",
-                                      "uV", "nA", "mA", "uA", "nF", "mF", "uF", "k*", "M*", "kHz", "MHz"};
-    return texts;
-}
-
-int fullScaleForUnit(const QString& unitText)
+int fullScaleFor(Quantity quantity)
 {
     // Frequencies count to 1000 whatever prefix the display shows.
-    if (unitText.endsWith(QLatin1String("Hz")) || unitText == QLatin1String("#"))
-        return 1000;
-    if (unitText == QLatin1String("%"))
-        return 100;
-    return 6000;
+    switch (quantity) {
+    case Quantity::Hertz:
+    case Quantity::Celsius: return 1000;
+    case Quantity::Percent: return 100;
+    default: return 6000;
+    }
 }
 
 void decodeFrameInto(const DecodeInput& in, Reading& f)
@@ -127,6 +153,7 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
     f.progress = DecodeProgress::PointRead;
 
     // Status bits: icons, and the function they name.
+    Measurement& m = f.measurement;
     for (const StatusBit& b : kStatusBits) {
         if (statusByte(text, b.statusByte) & b.mask) {
             f.indicators.show(b.indicator);
@@ -136,80 +163,52 @@ void decodeFrameInto(const DecodeInput& in, Reading& f)
     }
     f.status2Bit7 = (statusByte(text, 2) & fl::Status2::DiodeRange) != 0;
     if (f.indicators.shown(Indicator::LCDDI)) {
-        f.functionText = QStringLiteral("Diode");
-        f.unitText = QStringLiteral("V");
+        m.function = MeterFunction::Diode;
+        m.quantity = Quantity::Volt;
     }
     if (f.indicators.shown(Indicator::LCDFm))
-        f.functionText = QStringLiteral("CTN");
+        m.function = MeterFunction::Continuity;
     if (f.indicators.shown(Indicator::LCDohm))
-        f.functionText = QStringLiteral("OHM");
-
-    // Range mode.
-    f.rangeModeText = f.indicators.shown(Indicator::LcdAuto) ? QStringLiteral("AUTO") : QStringLiteral("MANU");
+        m.function = MeterFunction::Resistance;
+    m.autoRange = f.indicators.shown(Indicator::LcdAuto);
 
     // Overload shows "0L" ("@" draws the letter L).
-    if (lowDigit(text, fl::kFirstDigitByte) == QLatin1Char(fl::kOverloadDigit)) {
+    m.overload = lowDigit(text, fl::kFirstDigitByte) == QLatin1Char(fl::kOverloadDigit);
+    if (m.overload)
         f.digits = {QString(), QStringLiteral("0"), QStringLiteral("@"), QString()};
-    }
 
-    // Sign.
-    QString sign;
-    if (lowDigit(text, fl::kSignByte) == QLatin1Char(fl::kMinusDigit)) {
+    m.negative = lowDigit(text, fl::kSignByte) == QLatin1Char(fl::kMinusDigit);
+    if (m.negative)
         f.indicators.show(Indicator::LcdFH);
-        sign = QStringLiteral("-");
-    }
 
-    // Decimal point: at most one of the three, in the locale's separator.
+    // Decimal point: at most one of the three.
     static const Indicator points[] = {Indicator::LcdP1, Indicator::LcdP2, Indicator::LcdP3};
     int shownPoint = 0;
     for (int p = 1; p <= 3; ++p)
         if (pointCode == fl::kPointCodes[p] - '0')
             shownPoint = p;
-    QString separators[3];
-    for (int p = 1; p <= 3; ++p) {
+    for (int p = 1; p <= 3; ++p)
         f.indicators.set(points[p - 1], p == shownPoint);
-        if (p == shownPoint)
-            separators[p - 1] = in.decimalSeparator;
-    }
+    m.decimals = shownPoint == 0 ? 0 : fl::kDigitCount - shownPoint;
 
-    // Function and unit texts.
-    setTexts(f);
-
-    // Value text as the display shows it.
-    if (f.overload())
-        f.valueText = separators[0] + QStringLiteral("0") + separators[1] + QStringLiteral("L") + separators[2];
-    else
-        f.valueText = sign + f.digits[0] + separators[0] + f.digits[1] + separators[1] + f.digits[2]
-                      + separators[2] + f.digits[3];
-
+    setUnit(m, f.indicators);
+    setTexts(f, in.decimalSeparator);
     f.progress = DecodeProgress::ValueText;
 
     // Count, overload from the full scale the previous frame left.
-    const QString signedDigit3 = sign + f.digits[2];
-    if (signedDigit3 == QLatin1String("@"))
-        f.readingCount = in.fullScaleCount + 1.0;
-    else if (signedDigit3 == QLatin1String("-@"))
-        f.readingCount = -(in.fullScaleCount + 1.0);
-    else
-        f.readingCount = parseDecimal(sign + f.digits[0] + f.digits[1] + f.digits[2] + f.digits[3]);
-
-    // Where the point stands.
+    const QString sign = m.negative ? QStringLiteral("-") : QString();
+    if (m.overload) {
+        f.readingCount = m.negative ? -(in.fullScaleCount + 1.0) : in.fullScaleCount + 1.0;
+    } else {
+        const int count = parseDecimal(sign + f.digits[0] + f.digits[1] + f.digits[2] + f.digits[3]);
+        m.setNumber(m.negative, count < 0 ? -count : count, m.decimals);
+        f.readingCount = count;
+    }
     f.pointPosition = shownPoint;
 
-    // The full scale for the next frame, after this frame's unit.
-    f.fullScaleCount = fullScaleForUnit(f.unitText);
-
-    // The value from the range row: the last matching range row wins; with none the count stands as it is.
-    f.readingValue = f.readingCount;
-    for (const RangeRow& row : rangeRows()) {
-        if (rangeRowMatches(row, f)) {
-            f.range = &row;
-            // The factors are 1, 0.1, 0.01 and 0.001, none of them exact in binary: dividing
-            // by the power of ten gives the double nearest to the number shown (-5.012), where
-            // multiplying can miss it by a bit (-5.0120000000000005).
-            f.readingValue = row.factor < 1 ? f.readingCount / std::round(1 / row.factor) : f.readingCount * row.factor;
-        }
-    }
+    // The full scale for the next frame, after this frame's quantity.
+    f.fullScaleCount = fullScaleFor(m.quantity);
+    setChartValue(f);
     f.progress = DecodeProgress::Complete;
 }
 

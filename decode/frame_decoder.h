@@ -3,7 +3,7 @@
 #include "decode/conversion_error.h"
 #include "decode/reading.h"
 
-#include <QStringList>
+#include <QString>
 
 struct DecodeInput {
     QString frameText;               // two upper-case hex digits per byte, sign byte first
@@ -19,9 +19,5 @@ Reading decodeFrame(const DecodeInput& in);
 // before the failure produced (cleared texts, indicators shown so far, value text, ...).
 void decodeFrameInto(const DecodeInput& in, Reading& out);
 
-// Full scale that a frame of this unit leaves for the next frame.
-int fullScaleForUnit(const QString& unitText);
-
-// Every FunctionText and UnitText a frame can decode to, for sizing what shows them.
-const QStringList& decodedFunctionTexts();
-const QStringList& decodedUnitTexts();
+// Full scale that a frame of this quantity leaves for the next frame.
+int fullScaleFor(Quantity quantity);

@@ -2,7 +2,10 @@
 // One logged row, the one record of it that the table, the grid, the chart, the journal, the
 // files, the report and meter-read all take: the seven fields No, Time, DC/AC, Value, Unit,
 // Auto, NVal, and what the row knows beyond them. The table files carry only the seven, so
-// rows loaded from a file have none of the rest.
+// rows loaded from a file have none of the rest but the measurement their texts say.
+#include "decode/measurement.h"
+#include "decode/meter_value_reader.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -22,6 +25,10 @@ struct LogRow {
     // The value the chart was given (the count scaled by its range row). It travels with a row
     // as it is logged, journalled and restored; the table does not keep it.
     std::optional<double> readingValue;
+    // What the texts say, typed: the decoder's own for a row just logged; for a row read back
+    // (table, journal, file) the one its texts give, where they give one. The texts are the
+    // record: equality leaves this out.
+    std::optional<Measurement> measurement;
 
     // The reading's identity for the repeat rule: value, function, unit and range mode.
     QString repeatKey() const { return value + function + unit + rangeMode; }
@@ -39,3 +46,15 @@ struct LogRow {
     }
     bool operator!=(const LogRow& o) const { return !(*this == o); }
 };
+
+// The measurement a row's texts give; empty when its value text is no meter's.
+inline std::optional<Measurement> measurementFromRowTexts(const LogRow& r)
+{
+    return measurementFromTexts(r.function, r.value, r.unit, r.rangeMode, r.judge);
+}
+
+// The row's measurement: its own, or for a row made of texts alone the one they give.
+inline std::optional<Measurement> measurementOf(const LogRow& r)
+{
+    return r.measurement ? r.measurement : measurementFromRowTexts(r);
+}

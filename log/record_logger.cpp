@@ -1,5 +1,6 @@
 #include "log/record_logger.h"
 
+#include "decode/ascii_digit.h"
 #include "log/log_time_text.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@ LogRow offeredRow(const Reading& r)
     row.judge = r.judgeText;
     row.rangeMode = r.rangeModeText;
     row.readingValue = r.readingValue;
+    row.measurement = r.measurement;
     return row;
 }
 
@@ -87,7 +89,7 @@ RecordLogger::IntervalChange RecordLogger::setIntervalText(const QString& boxTex
     if (digits.isEmpty())
         return change;
     for (QChar c : digits)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (!isAsciiDigit(c))
             return change;   // not a whole number of seconds: the interval stays
     bool ok = false;
     qint64 seconds = digits.toLongLong(&ok);

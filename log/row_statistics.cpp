@@ -2,7 +2,6 @@
 
 #include "decode/unit_display.h"
 #include "log/log_table.h"
-#include "log/meter_value_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +15,7 @@ std::optional<double> StatisticsGroup::stdev() const
 
 void RowStatistics::add(const LogRow& row)
 {
-    add(row.function, row.unit, row.value, row.loggedAt, row.no);
+    add(row.function, row.unit, measurementOf(row), row.loggedAt, row.no);
 }
 
 void RowStatistics::addTableRows(const LogTable& table, std::int64_t first, std::int64_t end)
@@ -46,18 +45,17 @@ std::size_t RowStatistics::groupOf(const QString& function, const QString& unit)
             groups_.push_back(g);
             found = groupAt_.insert({function, base}, groups_.size() - 1);
         }
-        seen = seen_.insert({function, unit}, {found.value(), meaning.baseUnit.isEmpty() ? 0 : meaning.exponent});
+        seen = seen_.insert({function, unit}, found.value());
     }
     lastFunction_ = function;
     lastUnit_ = unit;
-    lastGroup_ = seen->group;
-    lastExponent_ = seen->exponent;
+    lastGroup_ = seen.value();
     haveLast_ = true;
     return lastGroup_;
 }
 
-void RowStatistics::add(const QString& function, const QString& unit, const QString& value, const QDateTime& at,
-                        std::optional<qint32> no)
+void RowStatistics::add(const QString& function, const QString& unit, const std::optional<Measurement>& measurement,
+                        const QDateTime& at, std::optional<qint32> no)
 {
     StatisticsGroup& g = groups_[groupOf(function, unit)];
     ++rows_;
@@ -73,21 +71,21 @@ void RowStatistics::add(const QString& function, const QString& unit, const QStr
             g.first = at;
         g.last = at;
     }
-    if (isOverloadText(value)) {
+    if (measurement && measurement->overload) {
         ++g.overloads;
         return;
     }
-    const std::optional<double> v = meterNumber(value, lastExponent_);
-    if (!v)
+    if (!measurement || !measurement->isExact())
         return;
+    const double v = measurement->base;
     if (g.numbers == 0) {
-        g.minimum = g.maximum = *v;
+        g.minimum = g.maximum = v;
     } else {
-        g.minimum = std::min(g.minimum, *v);
-        g.maximum = std::max(g.maximum, *v);
+        g.minimum = std::min(g.minimum, v);
+        g.maximum = std::max(g.maximum, v);
     }
     ++g.numbers;
-    const double delta = *v - g.mean;
+    const double delta = v - g.mean;
     g.mean += delta / double(g.numbers);
-    g.squares += delta * (*v - g.mean);
+    g.squares += delta * (v - g.mean);
 }

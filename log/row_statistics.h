@@ -49,24 +49,19 @@ public:
     std::optional<qint32> lastNo() const { return lastNo_; }
 
 private:
-    void add(const QString& function, const QString& unit, const QString& value, const QDateTime& at,
-             std::optional<qint32> no);
+    void add(const QString& function, const QString& unit, const std::optional<Measurement>& measurement,
+             const QDateTime& at, std::optional<qint32> no);
     std::size_t groupOf(const QString& function, const QString& unit);
 
     std::vector<StatisticsGroup> groups_;
-    // Group positions by (function, base unit), and by (function, stored unit) with its power
-    // of ten for the rows after the first of each: a log of many groups costs what one costs.
-    struct Seen {
-        std::size_t group;
-        int exponent;
-    };
+    // Group positions by (function, base unit), and by (function, stored unit) for the rows
+    // after the first of each: a log of many groups costs what one costs.
     QHash<std::pair<QString, QString>, std::size_t> groupAt_;
-    QHash<std::pair<QString, QString>, Seen> seen_;
+    QHash<std::pair<QString, QString>, std::size_t> seen_;
     std::int64_t rows_ = 0;
     std::optional<qint32> firstNo_, lastNo_;
-    // The last (function, unit) seen and its group with its power of ten: rows mostly repeat it.
+    // The last (function, unit) seen and its group: rows mostly repeat it.
     QString lastFunction_, lastUnit_;
     std::size_t lastGroup_ = 0;
-    int lastExponent_ = 0;
     bool haveLast_ = false;
 };

@@ -1,5 +1,7 @@
 #include "reading/limit_judge.h"
 
+#include "decode/ascii_digit.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -7,7 +9,6 @@
 namespace {
 
 bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 }   // namespace
 
@@ -22,14 +23,14 @@ double parseLocaleNumber(const QString& text, const QString& decimalSeparator)
     if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
         plain += text.at(i++);
     int digits = 0;
-    while (i < n && isDigit(text.at(i))) {
+    while (i < n && isAsciiDigit(text.at(i))) {
         plain += text.at(i++);
         ++digits;
     }
     if (i < n && text.at(i) == sep) {
         plain += QLatin1Char('.');
         ++i;
-        while (i < n && isDigit(text.at(i))) {
+        while (i < n && isAsciiDigit(text.at(i))) {
             plain += text.at(i++);
             ++digits;
         }
@@ -42,7 +43,7 @@ double parseLocaleNumber(const QString& text, const QString& decimalSeparator)
         if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
             plain += text.at(i++);
         int expDigits = 0;
-        while (i < n && isDigit(text.at(i))) {
+        while (i < n && isAsciiDigit(text.at(i))) {
             plain += text.at(i++);
             ++expDigits;
         }
@@ -100,7 +101,7 @@ void LimitJudge::normaliseLimits(const QString& localeSeparator)
     }
 }
 
-bool LimitJudge::judge(const QString& valueText, const QString& localeSeparator)
+bool LimitJudge::judge(const Measurement& reading, const QString& valueText, const QString& localeSeparator)
 {
     valueText_ = valueText;
     const double high = parseLocaleNumber(highText_, localeSeparator);
@@ -109,11 +110,9 @@ bool LimitJudge::judge(const QString& valueText, const QString& localeSeparator)
     const double low = parseLocaleNumber(lowText_, localeSeparator);
     if (low == kNotANumber)
         return false;
-    const double value = parseLocaleNumber(valueText, localeSeparator);
-    // Limits are inclusive; a high limit below the low one fails every reading.
-    const bool pass = value != kNotANumber && value >= low && value <= high;
+    // Limits are inclusive; a high limit below the low one fails every reading, and so does an overload.
+    const bool pass = reading.isNumber() && reading.shown >= low && reading.shown <= high;
     verdict_ = pass ? Verdict::Pass : Verdict::Fail;
-    judgeText_ = pass ? QStringLiteral("pass") : QStringLiteral("Fail");
     return true;
 }
 

@@ -3,6 +3,8 @@
 // 500 ms checks that put back the last good limit, and the key filter of the two limit edits.
 // The window owns the edits, the disc and the timers; it forwards their events here and shows
 // what this model says.
+#include "decode/measurement.h"
+
 #include <QObject>
 #include <QString>
 
@@ -29,7 +31,6 @@ bool acceptLimitKey(const QString& editText, const QString& selectedText, QChar 
                     QChar systemSeparator, const QString& localeSeparator);
 
 enum class LimitEdit { High, Low };   // T1HI with Timer1, T1LO with Timer4
-enum class Verdict { None, Pass, Fail };  // None: nothing judged yet (tooltip colour, no caption)
 
 class LimitJudge : public QObject {
     Q_OBJECT
@@ -40,9 +41,9 @@ public:
 
     // Decoder: limit normalisation before the frame is read.
     void normaliseLimits(const QString& localeSeparator);
-    // Decoder: judge a reading. Returns false when a limit is not a number and the reading is
-    // not judged (verdict, JudgeText and colours keep their state).
-    bool judge(const QString& valueText, const QString& localeSeparator);
+    // Decoder: judge a reading, shown as `valueText`. Returns false when a limit is not a number
+    // and the reading is not judged (verdict, JudgeText and colours keep their state).
+    bool judge(const Measurement& reading, const QString& valueText, const QString& localeSeparator);
 
     // The text of a limit edit changed (T1HI, T1LO); its 500 ms check starts again.
     void limitEdited(LimitEdit e, const QString& text);
@@ -59,8 +60,7 @@ public:
     // Both limits are numbers and the low one lies above the high one: every reading fails.
     bool limitsCrossed(const QString& localeSeparator) const;
 
-    Verdict verdict() const { return verdict_; }
-    QString judgeText() const { return judgeText_; }        // "pass" / "Fail"; empty before the first verdict
+    Verdict verdict() const { return verdict_; }             // None: nothing judged yet (tooltip colour, no caption)
     QString judgeCaption() const;                           // "Pass" / "Fail" / empty
     // Colour of T1VALUE, judge and Shape1 as 0xRRGGBB; only meaningful with a verdict.
     static constexpr unsigned kPassColour = 0x008000;
@@ -86,5 +86,4 @@ private:
     bool timer1_ = false;
     bool timer4_ = false;
     Verdict verdict_ = Verdict::None;
-    QString judgeText_;
 };

@@ -3,6 +3,7 @@
 #include "log/journal/journal_store.h"
 
 #include "decode/frame_decoder.h"
+#include "decode/measurement_text.h"
 #include "log/files/table_files.h"
 #include "log/log_time_text.h"
 
@@ -43,11 +44,13 @@ void ReadingPipeline::showFrame(const QString& frameText, const QDateTime& arriv
     in.fullScaleCount = fullScaleCount_;
     in.previousReadingCount = lastCount_;
     const QString judgeText = reading_.judgeText;
+    const Verdict verdict = reading_.measurement.verdict;
     try {
         decodeFrameInto(in, reading_);
     } catch (...) {
         // The steps the frame got through stay done: cleared texts and indicators, the value text.
         reading_.judgeText = judgeText;
+        reading_.measurement.verdict = verdict;
         panel_.applyIndicators(reading_);
         throw;
     }
@@ -60,8 +63,10 @@ void ReadingPipeline::showFrame(const QString& frameText, const QDateTime& arriv
     fullScaleCount_ = reading_.fullScaleCount;
     panel_.applyRangeBounds(reading_);
 
-    judge_.judge(reading_.valueText, separator);
-    reading_.judgeText = judge_.judgeText();   // a reading left unjudged keeps the last verdict
+    judge_.judge(reading_.measurement, reading_.valueText, separator);
+    // A reading left unjudged keeps the last verdict.
+    reading_.measurement.verdict = judge_.verdict();
+    reading_.judgeText = verdictText(judge_.verdict());
     panel_.applyBarGraphMaximum();
     // One time for the reading, its row's time text and the row's full stamp.
     reading_.arrivedAt = arrivedAt.isValid() ? arrivedAt : clock_.now();

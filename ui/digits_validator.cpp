@@ -1,9 +1,11 @@
 #include "ui/digits_validator.h"
 
+#include "decode/ascii_digit.h"
+
 QValidator::State DigitsValidator::validate(QString& input, int&) const
 {
     for (QChar c : input)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (!isAsciiDigit(c))
             return Invalid;
     return Acceptable;
 }

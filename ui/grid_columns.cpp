@@ -1,6 +1,6 @@
 #include "ui/grid_columns.h"
 
-#include "decode/frame_decoder.h"
+#include "decode/measurement_text.h"
 #include "decode/unit_display.h"
 #include "log/log_time_text.h"
 #include "log/record_logger.h"
@@ -55,7 +55,7 @@ GridColumnTexts widestGridTexts(const QLocale& locale, const QString& decimalSep
     t[LogGridModel::ValueColumn] << QStringLiteral("-8") + decimalSeparator + QStringLiteral("888");
     for (const QString& unit : decodedUnitTexts())
         t[LogGridModel::UnitColumn] << displayUnit(unit);
-    t[LogGridModel::JudgeColumn] << QStringLiteral("pass") << QStringLiteral("Fail");
+    t[LogGridModel::JudgeColumn] << verdictText(Verdict::Pass) << verdictText(Verdict::Fail);
     return t;
 }
 

@@ -1,12 +1,14 @@
 #include "link/usb/usb_reports.h"
 
+#include "decode/ascii_digit.h"
+
 #include <QStringList>
 #include <algorithm>
 
 namespace {
 bool isHexDigit(QChar c)
 {
-    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
+    return isAsciiDigit(c) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))
         || (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
 }
 } // namespace

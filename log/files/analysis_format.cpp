@@ -2,6 +2,8 @@
 
 #include "log/files/table_file_writer.h"
 
+#include "decode/ascii_digit.h"
+
 namespace {
 
 const char* const kColumns[] = {"no", "timestamp", "time", "function", "value", "unit",
@@ -39,7 +41,7 @@ bool isPlainDecimal(const QString& text)
     int i = (text.startsWith(QLatin1Char('+')) || text.startsWith(QLatin1Char('-'))) ? 1 : 0;
     const auto digitsFrom = [&text](int at) {
         int end = at;
-        while (end < text.size() && text.at(end) >= QLatin1Char('0') && text.at(end) <= QLatin1Char('9'))
+        while (end < text.size() && isAsciiDigit(text.at(end)))
             ++end;
         return end;
     };

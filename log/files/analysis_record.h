@@ -31,13 +31,3 @@ struct AnalysisRecord {
 
 AnalysisRecord analysisRecord(const LogRow& row);
 AnalysisRecord analysisRecord(const LogTable& table, std::int64_t row);
-
-// The number a value text shows, times 10^exponent, as exact decimal text with "." ("1,234"
-// and 3 give "1234"; "0024" and 0 give "24"). The meter never groups digits, so the one
-// character between digits is its decimal separator, whichever the locale was. Empty for a
-// text that is not a plain number: an overload ("0.L"), "NULL", a loaded file's own text.
-QString plainDecimal(const QString& valueText, int exponent = 0);
-
-// A meter's value text with "." for its decimal separator ("0,L" gives "0.L"); any other text
-// as it stands.
-QString meterDisplayText(const QString& valueText);

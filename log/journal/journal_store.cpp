@@ -293,7 +293,6 @@ bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows)
 }
 
 namespace {
-
 enum Column { Seq, No, Time, Function, Value, Unit, Judge, Nval, ReadingColumn, RangeMode, LoggedAt, ColumnCount };
 const char* const kColumnNames[ColumnCount] = {"seq",  "no",   "time",    "function",   "value",    "unit",
                                                "judge", "nval", "reading", "range_mode", "logged_at"};
@@ -312,6 +311,7 @@ LogRow rowFrom(sqlite3_stmt* s, const std::function<QString(int column)>& text)
         r.readingValue = sqlite3_column_double(s, ReadingColumn);
     r.rangeMode = text(RangeMode);
     r.loggedAt = QDateTime::fromString(text(LoggedAt), Qt::ISODateWithMs);
+    r.measurement = measurementFromRowTexts(r);
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QLocale>
+#include <cmath>
 #include <QStringList>
 #include <cstdint>
 #include <ostream>
@@ -392,6 +393,34 @@ TEST(FrameDecoder, FunctionAndUnitTexts)
 }
 
 // Every range row, each case built so that the row named is the last one that matches.
+TEST(FrameDecoder, MeasurementIsTheNumberShown)
+{
+    const std::uint8_t MINUS = 0x2D;
+    struct Case { Frame frame; Quantity quantity; Prefix prefix; double shown, base; std::int64_t count; bool negative; const char* why; };
+    const Case cases[] = {
+        {{0x2B, "5012", P1, DC, 0, MILLI, VOLT}, Quantity::Volt, Prefix::Milli, 5.012, 0.005012, 5012, false,
+         "divided by exact powers of ten: the doubles nearest 5.012 and 0.005012"},
+        {{MINUS, "1234", P2, 0, 0, KILO, OHM}, Quantity::Ohm, Prefix::Kilo, -12.34, -12340, -1234, true, "kilo scales up"},
+        {{MINUS, "0000", NP, DC, 0, 0, VOLT}, Quantity::Volt, Prefix::None, -0.0, -0.0, 0, true, "\"-0000\" keeps its sign"},
+        {{0x2B, "0250", P3, 0, 0, 0, CELS}, Quantity::Celsius, Prefix::None, 25.0, 25.0, 250, false,
+         "a temperature is its own base unit"},
+        {{0x2B, "1234", P1, 0, 0, KILO, HZ}, Quantity::Hertz, Prefix::Kilo, 1.234, 1234, 1234, false, "kilohertz"},
+    };
+    for (const Case& c : cases) {
+        const Measurement m = decode(c.frame).measurement;
+        EXPECT_EQ(m.quantity, c.quantity) << c.why;
+        EXPECT_EQ(m.prefix, c.prefix) << c.why;
+        EXPECT_EQ(m.shown, c.shown) << c.why;
+        EXPECT_EQ(m.base, c.base) << c.why;
+        EXPECT_EQ(std::signbit(m.shown), c.negative) << c.why;
+        EXPECT_EQ(m.count, c.count) << c.why;
+        EXPECT_EQ(m.negative, c.negative) << c.why;
+        EXPECT_FALSE(m.overload) << c.why;
+    }
+    const Measurement overload = decode(Frame{0x2B, "F0AF", P2, AUTO}).measurement;
+    EXPECT_TRUE(overload.overload && overload.autoRange && !overload.isNumber());
+}
+
 TEST(FrameDecoder, RangeRows)
 {
     struct Case {
@@ -576,14 +605,15 @@ TEST(FrameDecoder, ConversionErrorsStopTheFrameWhereTheyOccur)
     }
 }
 
-TEST(FrameDecoder, FullScaleForUnit)
+TEST(FrameDecoder, FullScaleForQuantity)
 {
-    struct Case { const char* unit; int fullScale; };
+    struct Case { Quantity quantity; int fullScale; };
     const Case cases[] = {
-        {"Hz", 1000}, {"kHz", 1000}, {"MHz", 1000}, {"%", 100}, {"#", 1000}, {"?", 6000}, {"V", 6000}, {"k*", 6000}, {"", 6000},
+        {Quantity::Hertz, 1000}, {Quantity::Percent, 100}, {Quantity::Celsius, 1000}, {Quantity::Fahrenheit, 6000},
+        {Quantity::Volt, 6000}, {Quantity::Ohm, 6000}, {Quantity::None, 6000},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(fullScaleForUnit(QLatin1String(c.unit)), c.fullScale) << c.unit;
+        EXPECT_EQ(fullScaleFor(c.quantity), c.fullScale) << int(c.quantity);
 }
 
 TEST(IndicatorSet, ShowsHidesAndNamesItsMembers)

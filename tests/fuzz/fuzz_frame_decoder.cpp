@@ -6,6 +6,7 @@
 #include "fuzz_check.h"
 
 #include "decode/frame_decoder.h"
+#include "decode/meter_value_reader.h"
 #include "decode/range_table.h"
 
 #include <QStringList>
@@ -41,7 +42,12 @@ void checkDecoded(const DecodeInput& in, const Reading& f)
     FUZZ_CHECK(kUnits.contains(f.unitText), where + " unit " + f.unitText);
     FUZZ_CHECK(f.rangeModeText == QLatin1String("AUTO") || f.rangeModeText == QLatin1String("MANU"), where);
     FUZZ_CHECK(f.pointPosition >= 0 && f.pointPosition <= 3, where);
-    FUZZ_CHECK(f.fullScaleCount == fullScaleForUnit(f.unitText), where);
+    FUZZ_CHECK(f.fullScaleCount == fullScaleFor(f.measurement.quantity), where);
+    // The texts say what the measurement says: read back, they give it again.
+    const std::optional<Measurement> back =
+        measurementFromTexts(f.functionText, f.valueText, f.unitText, f.rangeModeText, f.judgeText);
+    FUZZ_CHECK(back && back->overload == f.overload(), where + " value " + f.valueText);
+    FUZZ_CHECK(f.overload() || *back == f.measurement, where + " value " + f.valueText);
 
     // The value text without its separator is the count the meter shows.
     QString bare = f.valueText;

@@ -1,5 +1,8 @@
 #include "reading/limit_judge.h"
 
+#include "decode/measurement_text.h"
+#include "decode/meter_value_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,6 +11,12 @@ namespace {
 
 const QString kDot = QStringLiteral(".");
 const QString kComma = QStringLiteral(",");
+
+// Judges a reading as the display shows it.
+bool judgeShown(LimitJudge& j, const QString& valueText, const QString& separator)
+{
+    return j.judge(*measurementFromTexts(QString(), valueText, QString(), QString(), QString()), valueText, separator);
+}
 
 // Records what the model asks of the window.
 struct WindowLog {
@@ -131,9 +140,9 @@ TEST(LimitJudgeVerdict, InclusiveLimitsAndFailures)
         LimitJudge j;
         j.limitEdited(LimitEdit::High, QString::fromLatin1(c.high));
         j.limitEdited(LimitEdit::Low, QString::fromLatin1(c.low));
-        EXPECT_TRUE(j.judge(QString::fromLatin1(c.value), kDot)) << c.why;
+        EXPECT_TRUE(judgeShown(j, QString::fromLatin1(c.value), kDot)) << c.why;
         EXPECT_EQ(j.verdict(), c.verdict) << c.why;
-        EXPECT_EQ(j.judgeText(), c.verdict == Verdict::Pass ? QStringLiteral("pass") : QStringLiteral("Fail")) << c.why;
+        EXPECT_EQ(verdictText(j.verdict()), c.verdict == Verdict::Pass ? QStringLiteral("pass") : QStringLiteral("Fail")) << c.why;
         EXPECT_EQ(j.judgeCaption(), c.verdict == Verdict::Pass ? QStringLiteral("Pass") : QStringLiteral("Fail")) << c.why;
         EXPECT_EQ(j.valueText(), QString::fromLatin1(c.value)) << c.why;
     }
@@ -143,20 +152,20 @@ TEST(LimitJudgeVerdict, UnusableLimitSilencesTheJudge)
 {
     for (const char* bad : {"", "-999999", "abc", "1.5.5"}) {
         LimitJudge j;
-        ASSERT_TRUE(j.judge(QStringLiteral("1.234"), kDot));
+        ASSERT_TRUE(judgeShown(j, QStringLiteral("1.234"), kDot));
         ASSERT_EQ(j.verdict(), Verdict::Pass);
 
         j.limitEdited(LimitEdit::High, QString::fromLatin1(bad));
-        EXPECT_FALSE(j.judge(QStringLiteral("9999"), kDot)) << bad;   // would fail if judged
+        EXPECT_FALSE(judgeShown(j, QStringLiteral("9999"), kDot)) << bad;   // would fail if judged
         EXPECT_EQ(j.verdict(), Verdict::Pass) << bad;
-        EXPECT_EQ(j.judgeText(), QStringLiteral("pass")) << bad;
+        EXPECT_EQ(verdictText(j.verdict()), QStringLiteral("pass")) << bad;
         EXPECT_EQ(j.valueText(), QStringLiteral("9999")) << "T1VALUE follows even when not judged";
 
         LimitJudge k;   // the low limit silences it the same way
         k.limitEdited(LimitEdit::Low, QString::fromLatin1(bad));
-        EXPECT_FALSE(k.judge(QStringLiteral("1"), kDot)) << bad;
+        EXPECT_FALSE(judgeShown(k, QStringLiteral("1"), kDot)) << bad;
         EXPECT_EQ(k.verdict(), Verdict::None);
-        EXPECT_TRUE(k.judgeText().isEmpty());
+        EXPECT_TRUE(verdictText(k.verdict()).isEmpty());
     }
 }
 
@@ -179,11 +188,11 @@ TEST(LimitJudgeVerdict, CommaLocaleNormalisesTheLimitsAtTheNextFrame)
     EXPECT_TRUE(j.timerRunning(LimitEdit::Low));
 
     // "1,5.5" is not a number: not judged.
-    EXPECT_FALSE(j.judge(QStringLiteral("1,2"), kComma));
+    EXPECT_FALSE(judgeShown(j, QStringLiteral("1,2"), kComma));
     j.limitEdited(LimitEdit::Low, QStringLiteral("1,1"));
-    EXPECT_TRUE(j.judge(QStringLiteral("1,2"), kComma));
+    EXPECT_TRUE(judgeShown(j, QStringLiteral("1,2"), kComma));
     EXPECT_EQ(j.verdict(), Verdict::Pass);
-    EXPECT_TRUE(j.judge(QStringLiteral("1,6"), kComma));
+    EXPECT_TRUE(judgeShown(j, QStringLiteral("1,6"), kComma));
     EXPECT_EQ(j.verdict(), Verdict::Fail);
 
     // Already normal texts are left alone and do not count as edits.

@@ -1,5 +1,6 @@
 #include "tools/meter-sim/meter_frame.h"
 
+#include "decode/ascii_digit.h"
 #include "decode/frame_layout.h"
 
 #include <stdexcept>
@@ -66,7 +67,7 @@ MeterFrame meterFrameForDisplay(const QString& display, const std::array<std::ui
     text = digits;
     for (int i = 0; i < 4; ++i) {
         const QChar c = text.at(i);
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (!isAsciiDigit(c))
             badDisplay(display);
         f.digits[size_t(i)] = char(c.unicode());
     }

@@ -1,6 +1,7 @@
 #include "tools/meter-sim/meter_scenario.h"
 
 #include "decode/frame_layout.h"
+#include "decode/measurement_text.h"
 
 #include <algorithm>
 #include <array>
@@ -90,7 +91,7 @@ std::vector<ScenarioFrame> defaultScenario()
             f.bytes = buildMeterFrame(meterFrameForDisplay(f.display, scene.status));
             f.functionText = QLatin1String(scene.function);
             f.unitText = QLatin1String(scene.unit);
-            f.rangeModeText = QLatin1String((scene.status[0] & S1::Auto) ? "AUTO" : "MANU");
+            f.rangeModeText = rangeModeText((scene.status[0] & S1::Auto) != 0);
             f.rangeName = QLatin1String(scene.range);
             f.readingValue = std::isnan(scene.value) ? f.display.toDouble() : scene.value;
             f.indicators = QString::fromLatin1(scene.indicators).split(QLatin1Char(','), Qt::SkipEmptyParts);

@@ -1,0 +1,20 @@
+#pragma once
+// The one reader of a meter value text, for rows that have only texts (table files): "-1.234",
+// "1,234" under a comma locale, "0.L" for an overload. The meter never groups digits, so the
+// one mark between digits is its decimal separator, whichever the locale was at logging.
+#include "decode/ascii_digit.h"
+#include "decode/measurement.h"
+
+#include <QString>
+
+#include <optional>
+
+// The measurement the texts of a row say. An overload is any value text with an "L" in it;
+// otherwise a number needs digits (at most 18), an optional sign and at most one separator. Empty when
+// the value text is neither. Unknown function or unit texts give None.
+std::optional<Measurement> measurementFromTexts(const QString& function, const QString& value, const QString& unit,
+                                                const QString& rangeMode, const QString& judge);
+
+// A meter's value text with "." for its decimal separator ("0,L" gives "0.L"); any other text
+// as it stands.
+QString valueTextWithPoint(const QString& valueText);
