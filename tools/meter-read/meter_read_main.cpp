@@ -169,6 +169,68 @@ void reportInputEnd(const MeterReadOptions& o, const MeterReader& reader)
                              "never decoded, only the frames after it\n");
 }
 
+// The logging settings the options give; the defaults when nothing is logged.
+LogSettings logSettingsOf(const MeterReadOptions& options)
+{
+    LogSettings settings;
+    if (options.logs()) {
+        settings.high = options.high;
+        settings.low = options.low;
+        settings.repeat = options.repeat;
+        settings.limit = options.limit;
+        settings.intervalSeconds = options.intervalSeconds;
+    }
+    return settings;
+}
+
+// Lines, rows and the summary's figures as the readings come: reading lines unless the rows or
+// the summary are printed; refusals always.
+void printAsItComes(const MeterReadOptions& options, MeterReader& reader, ReadingPrinter& printing,
+                    RowStatistics& statistics, const SystemLocaleClock& clock)
+{
+    const bool lines = !options.summary;
+    if (lines)
+        printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
+    QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
+    // The summary's figures: of the logged rows, or of every reading as it was decoded.
+    if (options.summary && options.log)
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&statistics](const LogRow& row) { statistics.add(row); });
+    else if (options.summary)
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [&statistics, &clock](const Reading& r) {
+            LogRow row = offeredRow(r);
+            row.loggedAt = r.arrivedAt.isValid() ? r.arrivedAt : clock.now();
+            statistics.add(row);
+        });
+    QObject::connect(&reader, &MeterReader::frameRefused, [](const QString& message) {
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+        std::fflush(stderr);
+    });
+    if (options.log && lines)
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&reader, format = options.format] {
+            printText(rowStreamLine(reader.table(), reader.table().rowCount() - 1, format));
+        });
+}
+
+// The summary, the save and the journal once the input ended: the rows are in the file, or
+// were printed as they came; else the journal keeps them.
+int finish(const MeterReadOptions& options, MeterReader& reader, const RowStatistics& statistics, int rc)
+{
+    if (options.summary)
+        printText(summaryText(statistics, options.format));
+    bool kept = !output.failed() || !options.log;
+    if (!options.saveFile.isEmpty()) {
+        const int saved = saveTable(reader.table(), options.saveFile);
+        kept = saved == 0;
+        rc = rc ? rc : saved;
+    }
+    if (kept)
+        reader.pipeline().discardUnsaved();
+    else if (output.failed())
+        std::fprintf(stderr, "meter-read: the rows did not all reach standard output; the journal keeps them for "
+                             "--recover\n");
+    return withOutput(rc);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -184,41 +246,12 @@ int main(int argc, char** argv)
     if (options.source == MeterReadOptions::Source::Recover)
         return recoverJournals(options);
 
-    LogSettings settings;
-    if (options.logs()) {
-        settings.high = options.high;
-        settings.low = options.low;
-        settings.repeat = options.repeat;
-        settings.limit = options.limit;
-        settings.intervalSeconds = options.intervalSeconds;
-    }
     const SystemLocaleClock clock(options.decimalSeparator);
-    MeterReader reader(settings, startupVariant(ModelFlags::layout()).fullScaleCount, clock);
+    MeterReader reader(logSettingsOf(options), startupVariant(ModelFlags::layout()).fullScaleCount, clock);
     ReadingPipeline& pipeline = reader.pipeline();
-    // Reading lines unless the rows or the summary are printed; refusals always.
-    const bool lines = !options.summary;
-    ReadingPrinter printing(options.log || !lines ? nullptr : &output, options.format, clock);
-    if (lines)
-        printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
-    QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
-    // The summary's figures: of the logged rows, or of every reading as it was decoded.
+    ReadingPrinter printing(options.log || options.summary ? nullptr : &output, options.format, clock);
     RowStatistics statistics;
-    if (options.summary && options.log)
-        QObject::connect(&pipeline, &ReadingPipeline::rowLogged, [&statistics](const LogRow& row) { statistics.add(row); });
-    else if (options.summary)
-        QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&statistics, &clock](const Reading& r) {
-            LogRow row = offeredRow(r);
-            row.loggedAt = r.arrivedAt.isValid() ? r.arrivedAt : clock.now();
-            statistics.add(row);
-        });
-    QObject::connect(&reader, &MeterReader::frameRefused, [](const QString& message) {
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-        std::fflush(stderr);
-    });
-    if (options.log && lines)
-        QObject::connect(&pipeline, &ReadingPipeline::rowLogged, [&pipeline, format = options.format] {
-            printText(rowStreamLine(pipeline.table(), pipeline.table().rowCount() - 1, format));
-        });
+    printAsItComes(options, reader, printing, statistics, clock);
 
     // A killed logger's rows stay in the journal for --recover.
     JournalController journal(pipeline, defaultJournalFolder(), QStringLiteral("meter-read"));
@@ -264,19 +297,5 @@ int main(int argc, char** argv)
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.sample();
-    if (options.summary)
-        printText(summaryText(statistics, options.format));
-    // The rows are in the file, or were printed as they came; else the journal keeps them.
-    bool kept = !output.failed() || !options.log;
-    if (!options.saveFile.isEmpty()) {
-        const int saved = saveTable(reader.table(), options.saveFile);
-        kept = saved == 0;
-        rc = rc ? rc : saved;
-    }
-    if (kept)
-        pipeline.discardUnsaved();
-    else if (output.failed())
-        std::fprintf(stderr, "meter-read: the rows did not all reach standard output; the journal keeps them for "
-                             "--recover\n");
-    return withOutput(rc);
+    return finish(options, reader, statistics, rc);
 }
