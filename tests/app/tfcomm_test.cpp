@@ -273,7 +273,7 @@ TEST(MainWindow, SamplingModeStartsKeepsAndStopsTimer3)
     t.feed(kVolts1234);
     EXPECT_TRUE(w.Timer3.isActive());
     EXPECT_EQ(w.cds1().rowCount(), 0) << "the tick logs, not the reading";
-    QTest::qWait(300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.Timer3.remainingTime() < 900; }, 2000));
     t.feed(kVolts1235);
     EXPECT_LT(w.Timer3.remainingTime(), 900) << "a running Timer3 keeps its period";
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.cds1().rowCount() == 1; }, 2000));
@@ -523,7 +523,7 @@ TEST_F(WithVirtualMeter, ConnectShowsReadingsAndDisconnectStopsThem)
     EXPECT_TRUE(part<TopBar>(w, "Panel5")->USBCon->isVisibleTo(&w));
     const auto rows = w.cds1().rowCount();
     QTRY_VERIFY_WITH_TIMEOUT(!part<JudgePanel>(w, "Panel4")->CONok->alive(), 1000);
-    QTest::qWait(300);
+    QCoreApplication::processEvents();   // a frame already on its way is handled here
     EXPECT_LE(w.cds1().rowCount(), rows + 1) << "at most the frame already on its way";
 }
 
@@ -563,11 +563,19 @@ TEST(MainWindow, TheScreenShowsWhatAFullRepaintDraws)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     const char* readings[] = {kVolts1234, kVolts1235, "0A" SAMPLE_VOLTS_MINUS_1234 SAMPLE_SERIAL_END,
                               kVolts1234In60, kOverloadKOhm, "0A" SAMPLE_HERTZ_NO_POINT SAMPLE_SERIAL_END};
+    const ChartView& chart = *part<ChartView>(w, "Chtshow");
+    const auto drawn = [&] {
+        return !chart.refreshPending() && part<LogGridView>(w, "DBGrid1")->sourceModel()->rowCount() == w.cds1().rowCount();
+    };
     for (int i = 0; i < 130; ++i) {   // past the chart's first page of 100 records
         t.feed(readings[(i / 3) % 6]);
-        QTest::qWait(i % 7 == 0 ? 50 : 1);   // some frames each get a paint of their own
+        if (i % 7 == 0) {   // some frames each get a paint of their own
+            ASSERT_TRUE(QTest::qWaitFor(drawn, 2000));
+        }
+        QCoreApplication::processEvents();
     }
-    QTest::qWait(200);
+    ASSERT_TRUE(QTest::qWaitFor(drawn, 2000));
+    QCoreApplication::processEvents();   // the paints the last refreshes asked for
     const QImage screen = w.screen()->grabWindow(w.winId()).toImage().convertToFormat(QImage::Format_RGB32);
     part<ChartView>(w, "Chtshow")->replot(QCustomPlot::rpImmediateRefresh);   // every chart layer drawn anew
     const QImage full = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
