@@ -53,7 +53,8 @@ inline std::optional<Measurement> measurementFromRowTexts(const LogRow& r)
     return measurementFromTexts(r.function, r.value, r.unit, r.rangeMode, r.judge);
 }
 
-// The row's measurement: its own, or for a row made of texts alone the one they give.
+// The row's measurement: its own, or for a row made of texts alone (a table's, a journal's,
+// a file's) the one they give, read only where a number is needed.
 inline std::optional<Measurement> measurementOf(const LogRow& r)
 {
     return r.measurement ? r.measurement : measurementFromRowTexts(r);

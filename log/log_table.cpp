@@ -245,15 +245,6 @@ void LogTable::append(const LogRow& row)
     ++d_->rows;
 }
 
-namespace {
-// The table keeps a row's texts; its measurement is read back from them, at no cost per row.
-LogRow withMeasurement(LogRow r)
-{
-    r.measurement = measurementFromRowTexts(r);
-    return r;
-}
-} // namespace
-
 LogRow LogTable::row(std::int64_t index) const
 {
     LogRow r;
@@ -265,16 +256,16 @@ LogRow LogTable::row(std::int64_t index) const
     r.judge = text(index, Auto);
     r.nval = integer(index, NVal);
     if (index < 0 || index >= d_->rows)
-        return withMeasurement(std::move(r));
+        return r;
     const Chunk& c = *d_->chunks[std::size_t(index / kChunkRows)];
     if (!c.details)
-        return withMeasurement(std::move(r));
+        return r;
     const int at = int(index % kChunkRows);
     const Chunk::Details& d = *c.details;
     if (d.atMs[at] != Chunk::kNoTime)
         r.loggedAt = QDateTime::fromMSecsSinceEpoch(d.atMs[at], Qt::OffsetFromUTC, d.offsetSeconds[at]);
     r.rangeMode = d_->rangeModes.textOf(d.rangeMode[at], index);
-    return withMeasurement(std::move(r));
+    return r;
 }
 
 QString LogTable::text(std::int64_t index, int field) const

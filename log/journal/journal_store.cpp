@@ -311,7 +311,6 @@ LogRow rowFrom(sqlite3_stmt* s, const std::function<QString(int column)>& text)
         r.readingValue = sqlite3_column_double(s, ReadingColumn);
     r.rangeMode = text(RangeMode);
     r.loggedAt = QDateTime::fromString(text(LoggedAt), Qt::ISODateWithMs);
-    r.measurement = measurementFromRowTexts(r);
     return r;
 }
 
