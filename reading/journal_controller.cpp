@@ -97,6 +97,8 @@ std::vector<ForeignJournal> JournalController::offerRestore(const Choose& choose
         }
         if (s.kind != kind_)
             continue;   // another front end's: meter-read --recover gives it back
+        if (!s.channel.isEmpty())
+            continue;   // a channel of a session of several meters: that session restores it
         if (s.rows == 0) {
             removeJournalFiles(left.path);
             continue;

@@ -207,7 +207,7 @@ bool JournalStore::exec(const char* sql)
     return true;
 }
 
-bool JournalStore::open(const QString& path, const QString& kind, const QDateTime& startedAt)
+bool JournalStore::open(const QString& path, const QString& kind, const QDateTime& startedAt, const QString& channel)
 {
     close();
     path_ = path;
@@ -226,7 +226,7 @@ bool JournalStore::open(const QString& path, const QString& kind, const QDateTim
         return fail(error_);
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(db_, "INSERT OR REPLACE INTO session(key, value) VALUES('kind', ?1), ('pid', ?2),"
-                                " ('started_at', ?3), ('program', ?4), ('schema', ?5)",
+                                " ('started_at', ?3), ('program', ?4), ('schema', ?5), ('channel', ?6)",
                            -1, &s, nullptr)
         != SQLITE_OK)
         return fail(reasonOf(db_, sqlite3_errcode(db_)));
@@ -235,6 +235,7 @@ bool JournalStore::open(const QString& path, const QString& kind, const QDateTim
     bindText(s, 3, isoTimestamp(startedAt));
     bindText(s, 4, QCoreApplication::applicationName());
     sqlite3_bind_text(s, 5, kSchemaVersion, -1, SQLITE_STATIC);
+    bindText(s, 6, channel);
     const int stepped = sqlite3_step(s);
     sqlite3_finalize(s);
     if (stepped != SQLITE_DONE)
@@ -362,6 +363,7 @@ JournalSummary readJournal(const QString& path, const std::function<bool(const L
         return summary;
     }
     summary.kind = sessionValue(c.db, "kind");
+    summary.channel = sessionValue(c.db, "channel");
     summary.startedAt = QDateTime::fromString(sessionValue(c.db, "started_at"), Qt::ISODateWithMs);
 
     const QByteArray sql = QByteArray("SELECT ") + kColumns + " FROM logged_row WHERE seq > ? ORDER BY seq";

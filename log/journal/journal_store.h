@@ -21,7 +21,8 @@ public:
     JournalStore& operator=(const JournalStore&) = delete;
 
     // Creates or opens the file and writes the session facts. False with error() set.
-    bool open(const QString& path, const QString& kind, const QDateTime& startedAt);
+    // `channel` names the meter or computed channel of a session of several; empty for one meter.
+    bool open(const QString& path, const QString& kind, const QDateTime& startedAt, const QString& channel = {});
     bool isOpen() const { return db_ != nullptr; }
     void close();
 
@@ -46,6 +47,7 @@ private:
 // What a journal left on disk holds, read as far as the file can be read.
 struct JournalSummary {
     QString kind;                 // "window" or "meter-read"
+    QString channel;              // the channel of a session of several meters; empty for one meter
     QDateTime startedAt;          // when its session began; null when unreadable
     std::int64_t rows = 0;
     QDateTime firstLoggedAt, lastLoggedAt;

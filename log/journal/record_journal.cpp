@@ -159,7 +159,7 @@ void RecordJournal::run()
                 ok = false;
                 lastError_ = why;
             } else {
-                ok = store.open(path_, o_.kind, startedAt_);
+                ok = store.open(path_, o_.kind, startedAt_, o_.channel);
                 if (!ok)
                     lastError_ = store.error();
             }

@@ -27,6 +27,7 @@ public:
     struct Options {
         QString folder;                       // where the journal file is made
         QString kind;                         // "window" or "meter-read": who wrote it
+        QString channel;                      // a session of several meters: whose rows; empty for one meter
         std::function<QDateTime()> now;       // the session's start and the file's name; required
         int batchMs = 200;                    // rows wait at most this long before a commit
         int retryMs = 1000;                   // after a failed write

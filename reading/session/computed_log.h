@@ -1,0 +1,66 @@
+#pragma once
+// The log of one computed channel: its values become rows of a table of its own by the same
+// logging rules as a meter's readings (per value or per sampling interval, repeat suppression,
+// the record limit), each row also kept in the channel's journal until it is saved.
+#include "log/journal/journal_files.h"
+#include "log/journal/record_journal.h"
+#include "log/log_table.h"
+#include "log/record_logger.h"
+#include "reading/computed/computed_value.h"
+#include "reading/locale_clock.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// A computed value as a row offered to the log, without number or time: function "CALC", the
+// shown value with the clock's decimal separator (empty when not valid), the stored unit, and
+// in the judge field why there is no number ("stale: i has not read for 2.1 s").
+LogRow computedRow(const ComputedValue& value, const QString& decimalSeparator);
+
+class ComputedLog : public QObject {
+    Q_OBJECT
+public:
+    ComputedLog(QString channel, const LocaleClock& clock);
+    ~ComputedLog() override;
+
+    const QString& channel() const { return channel_; }
+
+    // Every row from now on also goes to a journal made from `options` (its channel set here).
+    void openJournal(RecordJournal::Options options);
+    RecordJournal* journal() { return journal_.get(); }
+
+    // A value of the channel, offered to the log at the value's own time.
+    void offer(const ComputedValue& value);
+    // The sampling tick: logs the latest value while sampling.
+    void sample();
+
+    // A session that ended without saving, given back into this channel's table; false with
+    // nothing changed once this channel's journal took a row.
+    bool restore(LeftJournal&& left);
+    // The rows were saved: the journal holds nothing from now on.
+    void saved();
+    void discardUnsaved();
+    void clear();
+
+    LogTable& table() { return table_; }
+    const LogTable& table() const { return table_; }
+    RecordLogger& logger() { return logger_; }
+    const RecordLogger& logger() const { return logger_; }
+
+signals:
+    // A row was appended; `value` is the value it was made from (for a restored row: none).
+    void rowLogged(const LogRow& row, const std::optional<ComputedValue>& value);
+
+private:
+    void appended(const LogRow& row);
+
+    QString channel_;
+    const LocaleClock& clock_;
+    LogTable table_;
+    RecordLogger logger_;
+    std::optional<ComputedValue> latest_;   // what the sampling tick logs
+    std::unique_ptr<RecordJournal> journal_;
+};
