@@ -144,7 +144,9 @@ signals:
     void linkStateChanged(int input, LinkState state);
 
 private:
-    void makeEvaluator();
+    void makeEvaluator(std::int64_t startMs);
+    bool applyRules(ComputedLog& log, QString* error) const;
+    void openJournal(ComputedLog& log) const;
 
     const LocaleClock& clock_;
     int startFullScaleCount_;

@@ -2,6 +2,7 @@
 // Saving every channel of a session of several meters: each channel as its own table file, all
 // of them as one CSV with a channel column, or as one wide CSV with a value and a unit column
 // per channel (for spreadsheets and pandas).
+#include "log/files/analysis_record.h"
 #include "log/files/table_file_outcome.h"
 
 #include <QString>
@@ -15,6 +16,10 @@ struct NamedTable {
     QString channel;
     const LogTable* table;
 };
+
+// A row of any channel in the analysis columns. A computed channel's row (function "CALC")
+// has its number from its own texts: its units are not a meter's.
+AnalysisRecord channelRecord(const LogRow& row);
 
 // Every channel's table, inputs first, then the computed channels in their definitions' order.
 std::vector<NamedTable> sessionTables(const MeterSession& session);

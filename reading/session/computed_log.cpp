@@ -1,0 +1,90 @@
+#include "reading/session/computed_log.h"
+
+#include "log/journal/journal_store.h"
+#include "log/log_time_text.h"
+
+LogRow computedRow(const ComputedValue& value, const QString& decimalSeparator)
+{
+    LogRow row;
+    row.function = QStringLiteral("CALC");
+    row.unit = value.storedUnitText;
+    if (value.valid()) {
+        // Seven significant digits: more than any meter shows, fewer than the double's noise.
+        row.value = QString::number(value.shown, 'g', 7);
+        if (decimalSeparator != QLatin1String("."))
+            row.value.replace(QLatin1Char('.'), decimalSeparator);
+        row.readingValue = value.shown;
+    } else {
+        row.value = QStringLiteral("");
+        row.judge = computedProblemText(value);
+    }
+    return row;
+}
+
+ComputedLog::ComputedLog(QString channel, const LocaleClock& clock)
+    : channel_(std::move(channel)), clock_(clock), logger_(table_)
+{
+}
+
+ComputedLog::~ComputedLog() = default;
+
+void ComputedLog::openJournal(RecordJournal::Options options)
+{
+    options.channel = channel_;
+    options.now = [this] { return clock_.now(); };
+    journal_ = std::make_unique<RecordJournal>(std::move(options));
+}
+
+void ComputedLog::offer(const ComputedValue& value)
+{
+    latest_ = value;
+    const QDateTime at = QDateTime::fromMSecsSinceEpoch(value.timeMs);
+    const std::optional<LogRow> row = logger_.readingDecoded(computedRow(value, clock_.userDecimalSeparator()), at,
+                                                             timeSeparatorOf(clock_.userLocale()));
+    if (row)
+        appended(*row);
+}
+
+void ComputedLog::sample()
+{
+    if (const std::optional<LogRow> row = logger_.sample(clock_.now(), clock_.userLocale()))
+        appended(*row);
+}
+
+void ComputedLog::appended(const LogRow& row)
+{
+    if (journal_)
+        journal_->rowLogged(row);
+    emit rowLogged(row, latest_);
+}
+
+bool ComputedLog::restore(LeftJournal&& left)
+{
+    if (!journal_ || !journal_->canAdopt())
+        return false;
+    const JournalSummary read = readJournal(left.path, [this](const LogRow& row) {
+        logger_.restoreRow(row);
+        emit rowLogged(row, std::nullopt);
+        return true;
+    });
+    return journal_->adopt(std::move(left), read.rows);
+}
+
+void ComputedLog::saved()
+{
+    if (journal_)
+        journal_->clear();
+}
+
+void ComputedLog::discardUnsaved()
+{
+    if (journal_)
+        journal_->discard();
+}
+
+void ComputedLog::clear()
+{
+    logger_.clear();
+    if (journal_)
+        journal_->clear();
+}
