@@ -67,6 +67,7 @@ public:
 
     void setRepeatSet(bool checked) { repeatSet_ = checked; }
     void setRecordSI(bool checked) { recordSI_ = checked; }
+    bool recordSI() const { return recordSI_; }
 
     qint32 recordNo() const { return recordNo_; }
     qint32 loggedCount() const { return loggedCount_; }
