@@ -2,10 +2,12 @@
 
 #include "app/channel_lines.h"
 #include "app/meter_links.h"
+#include "app/usb_side.h"
 #include "decode/conversion_error.h"
 #include "decode/measurement_text.h"
 #include "link/com_port_resolver.h"
 #include "link/device_identity.h"
+#include "link/port_keeper.h"
 #include "log/record_logger.h"
 
 MetersController::MetersController(Needs needs, QObject* parent) : MetersBoard(parent), needs_(std::move(needs))
@@ -13,6 +15,15 @@ MetersController::MetersController(Needs needs, QObject* parent) : MetersBoard(p
     specs_.push_back({QStringLiteral("m1"), QStringLiteral("main")});
     ticks_.setInterval(kTickMs);
     connect(&ticks_, &QTimer::timeout, this, [this] { tick(); });
+    // The main window's link: its meter is the first of the session.
+    const auto mainLink = [this](LinkState state) {
+        if (session_)
+            session_->setLinkState(0, state);
+    };
+    connect(&needs_.mainLinks.keeper(), &PortKeeper::lost, this, [mainLink] { mainLink(LinkState::Lost); });
+    connect(&needs_.mainLinks.keeper(), &PortKeeper::regained, this, [mainLink] { mainLink(LinkState::Reading); });
+    connect(&needs_.mainLinks.usb(), &UsbSide::adapterLost, this, [mainLink] { mainLink(LinkState::Lost); });
+    connect(&needs_.mainLinks.usb(), &UsbSide::adapterBack, this, [mainLink] { mainLink(LinkState::Reading); });
     connect(&sampling_, &QTimer::timeout, this, [this] {
         if (session_)
             session_->sample();

@@ -4,6 +4,7 @@
 #include "app/file_commands.h"
 #include "app/leaving_questions.h"
 #include "app/meter_links.h"
+#include "app/meters_controller.h"
 #include "app/platform_info.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
@@ -23,6 +24,7 @@
 #include "ui/grid_follower.h"
 #include "ui/judge_panel.h"
 #include "ui/lcd_panel_widget.h"
+#include "ui/meters_window.h"
 #include "ui/log_grid_view.h"
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
@@ -54,9 +56,10 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         [this](const char* data, int size, const ByteArrivals& at) { guard([&] { RECEIVE_COM_Data(data, size, at); }); },
         [this](const char* data, int size, const ByteArrivals&) { guard([&] { H20BRData(data, size); }); }});
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
-    journal_ = std::make_unique<JournalController>(
-        *pipeline_, services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder,
-        QStringLiteral("window"));
+    const QString journalFolder = services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
+    journal_ = std::make_unique<JournalController>(*pipeline_, journalFolder, QStringLiteral("window"));
+    meters_ = std::make_unique<MetersController>(MetersController::Needs{
+        services_.hidPlatform, services_.flags, *prompts_, *clock_, journalFolder, *links_, logger()});
     gridModel_ = std::make_unique<LogGridModel>(cds1(), [](const QString& u) { return displayUnit(u); });
     enlarger_ = std::make_unique<ChartEnlarger>();
     chartModel_ = std::make_unique<TrendChartModel>();
@@ -69,19 +72,21 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
                 [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); }},
         clock_->userLocale());
     statisticsPanel_ = new StatisticsPanel(*pipeline_, *pager_, *chartModel_, clock_->userLocale(), this);
+    metersWindow_ = new MetersWindow(*meters_, this);
     parts_.Chtshow->setReadOut(chartReadOut(cds1(), pipeline_->plotIndex()));
     files_ = std::make_unique<FileCommands>(FileCommands::Parts{
         *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return leaving_->mayEnd(JournalController::Ending::Replace); }});
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
-        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_,
+        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_, *meters_,
                                     [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
     wirePipeline();
     addShortcuts();
     parts_.SettingsNote->showProblem(settings_->apply(), services_.settingsFile);
+    connect(meters_.get(), &MetersController::setUpChanged, this, [this] { settings_->keep(); });   // a kill keeps them too
     journal_->open(services_.journalMaxPages);
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
@@ -107,6 +112,8 @@ TFCOMM::~TFCOMM()
     parts_.Chtshow = nullptr;
     delete statisticsPanel_;
     statisticsPanel_ = nullptr;
+    delete metersWindow_;
+    metersWindow_ = nullptr;
 }
 
 long long TFCOMM::badFrames() const { return links_->badFrames(); }
@@ -153,6 +160,8 @@ void TFCOMM::wireParts()
     connect(parts_.Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
     connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { statisticsPanel_->showBelow(*this, on); });
     connect(statisticsPanel_, &StatisticsPanel::hidden, this, [this] { parts_.Panel2->Statistics->setChecked(false); });
+    connect(parts_.Panel2->Meters, &QPushButton::toggled, this, [this](bool on) { metersWindow_->showBelow(*this, on); });
+    connect(metersWindow_, &MetersWindow::hidden, this, [this] { parts_.Panel2->Meters->setChecked(false); });
 }
 
 void TFCOMM::wirePipeline()
@@ -203,6 +212,7 @@ void TFCOMM::LcdDisplayVK31C(const QString& frameText, const QDateTime& arrivedA
     } repaint{this};
     links_->frameArrived();
     pipeline_->showFrame(frameText, arrivedAt);
+    meters_->mainFrame(frameText, arrivedAt);
 }
 
 void TFCOMM::Timer3Timer() { pipeline_->sample(); }
@@ -286,7 +296,11 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TFCOMM::offerRestore() { parts_.Panel5->showForeignJournals(leaving_->offerRestore()); }
+void TFCOMM::offerRestore()
+{
+    parts_.Panel5->showForeignJournals(leaving_->offerRestore());
+    meters_->offerRestore();
+}
 
 void TFCOMM::endBySignal() { journal_->endWithoutQuestion(); quit(); }
 

@@ -26,6 +26,8 @@ class WindowSettingsBinder;
 class LeavingQuestions;
 class StatisticsPanel;
 class ChartFollower;
+class MetersController;
+class MetersWindow;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -59,6 +61,7 @@ public:
     TChartControl& pager() { return *pager_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return links_->usb(); }
+    MetersController& meters() { return *meters_; }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -123,6 +126,8 @@ private:
     std::unique_ptr<ChartEnlarger> enlarger_;
     StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
     ChartFollower* chart_ = nullptr;                  // the chart follows the log
+    std::unique_ptr<MetersController> meters_;       // more meters at once, and computed channels
+    MetersWindow* metersWindow_ = nullptr;            // a tool window of this one
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;

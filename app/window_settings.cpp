@@ -45,6 +45,9 @@ LoadedSettings loadWindowSettings(const QString& file)
     w.fill = boolOf(s, "chart/fill", d.fill);
     w.comPort = intIn(s, "link/comPort", d.comPort, 1, 4);
     w.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
+    w.meters = s.value(QStringLiteral("meters/list")).toStringList();
+    w.channels = s.value(QStringLiteral("meters/channels")).toStringList();
+    w.alignment = s.value(QStringLiteral("meters/alignment"), d.alignment).toString();
     // Told now rather than found at quit, when nobody reads the window any more.
     const QString problem = settingsFolderProblem(file);
     return {w, problem.isEmpty() ? QString() : QStringLiteral("Settings will not be kept: ") + problem};
@@ -63,6 +66,9 @@ QString saveWindowSettings(const QString& file, const WindowSettings& w)
         s.setValue(QStringLiteral("chart/fill"), w.fill);
         s.setValue(QStringLiteral("link/comPort"), w.comPort);
         s.setValue(QStringLiteral("files/lastFolder"), w.lastFolder);
+        s.setValue(QStringLiteral("meters/list"), w.meters);
+        s.setValue(QStringLiteral("meters/channels"), w.channels);
+        s.setValue(QStringLiteral("meters/alignment"), w.alignment);
         s.sync();
         return s.status() != QSettings::AccessError;   // a format error in the old text is not one in the new
     });

@@ -1,11 +1,13 @@
 #pragma once
 // What the window keeps between runs: the limits, Repeat, the sampling interval, the record
-// limit, the page size, Fill, the COM port and the folder of the last file dialog. Kept with
+// limit, the page size, Fill, the COM port, the folder of the last file dialog, and the meters
+// and computed channels of the Meters window. Kept with
 // QSettings as an INI file in the user's configuration folder
 // ($XDG_CONFIG_HOME/meter-logger/meter-logger.conf); a missing or unreadable entry gives the
 // window's own default, so the first start shows the defaults. The file is its user's alone
 // (see private_settings_file.h).
 #include <QString>
+#include <QStringList>
 
 struct WindowSettings {
     QString high = QStringLiteral("6000");
@@ -17,6 +19,9 @@ struct WindowSettings {
     bool fill = true;
     int comPort = 1;             // 1..4
     QString lastFolder;          // empty: none yet
+    QStringList meters;          // "name=source", the main window's meter first ("m1=main"); empty: none added
+    QStringList channels;        // "NAME = EXPRESSION"
+    QString alignment = QStringLiteral("hold");
 };
 
 // What a start found in the settings file.

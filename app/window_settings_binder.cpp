@@ -2,6 +2,7 @@
 
 #include "app/file_commands.h"
 #include "app/meter_links.h"
+#include "app/meters_controller.h"
 #include "app/window_settings.h"
 #include "chart/chart_control.h"
 #include "chart/chart_tool_panel.h"
@@ -28,6 +29,11 @@ QString WindowSettingsBinder::apply()
     parts_.chartTools.restore(s.pageSize, s.fill);
     parts_.links.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     parts_.files.setLastFolder(s.lastFolder);
+    std::vector<MeterSpec> meters;
+    for (const QString& m : s.meters)
+        if (const int eq = int(m.indexOf(QLatin1Char('='))); eq > 0)
+            meters.push_back({m.left(eq), m.mid(eq + 1)});
+    parts_.meters.setUp(std::move(meters), s.channels, s.alignment);
     return loaded.problem;
 }
 
@@ -46,6 +52,10 @@ void WindowSettingsBinder::keep() const
     s.fill = parts_.chartTools.fillChecked();
     s.comPort = parts_.links.port().selectedPort();
     s.lastFolder = parts_.files.lastFolder();
+    for (const MeterSpec& m : parts_.meters.specs())
+        s.meters << m.name + QLatin1Char('=') + m.source;
+    s.channels = parts_.meters.channelLines();
+    s.alignment = parts_.meters.alignment();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

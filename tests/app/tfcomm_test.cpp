@@ -1,6 +1,7 @@
 // The main window driven as a user would: start-up state, connection against the virtual
 // meter on a pseudo-terminal, the watchdog, quitting, Close Data and the close box.
 #include "app/tfcomm.h"
+#include "app/meters_controller.h"
 #include "app/window_settings.h"
 #include "doubles/window_part.h"
 #include "ui/top_bar.h"
@@ -608,6 +609,8 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
     s.prompts = &prompts;
     s.clock = &clock;
     s.settingsFile = file;
+    s.journalFolder = dir.filePath(QStringLiteral("journals"));
+    QString error;
     {
         TFCOMM w(s);
         JudgePanel& judge = *part<JudgePanel>(w, "Panel4");
@@ -630,10 +633,15 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
         w.connection().portPanelClicked(2);   // COM3
         prompts.fileNames.push_back(folder + QStringLiteral("/picture.bmp"));
         w.BtSaveClick();
+        ASSERT_TRUE(w.meters().addMeter({"u", "COM2"}, &error)) << error.toStdString();
+        ASSERT_TRUE(w.meters().defineChannels({"p = u*m1"}, "hold:2", &error)) << error.toStdString();
         prompts.answers.push_back(true);
         w.BitBtn1Click();
     }
     TFCOMM w(s);
+    EXPECT_EQ(w.meters().specs(), (std::vector<MeterSpec>{{"m1", "main"}, {"u", "COM2"}})) << "the Meters window's meters";
+    EXPECT_EQ(w.meters().channelLines(), QStringList{"p = u*m1"});
+    EXPECT_EQ(w.meters().alignment(), "hold:2");
     EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1HI->text(), "12.5");
     EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1LO->text(), "-3");
     EXPECT_FALSE(w.logger().repeatSet());
