@@ -5,6 +5,7 @@
 #include "app/usb_side.h"
 #include "decode/conversion_error.h"
 #include "decode/measurement_text.h"
+#include "decode/unit_display.h"
 #include "link/com_port_resolver.h"
 #include "link/device_identity.h"
 #include "link/port_keeper.h"
@@ -30,12 +31,9 @@ MetersController::MetersController(Needs needs, QObject* parent) : MetersBoard(p
     });
 }
 
-MetersController::~MetersController()
-{
-    links_.clear();
-    if (session_)
-        session_->finish();
-}
+// No last tick: the window is going, and a value it made now would only be a stale one the
+// next start offers back after the rows were saved.
+MetersController::~MetersController() { links_.clear(); }
 
 MeterIdentity MetersController::identityOf(const MeterSpec& spec) const
 {
@@ -65,6 +63,9 @@ void MetersController::setUp(std::vector<MeterSpec> meters, const QStringList& c
     while (!channelLines_.isEmpty() && channelLines_.back().trimmed().isEmpty())
         channelLines_.removeLast();
     alignment_ = alignment.trimmed().isEmpty() ? QStringLiteral("hold") : alignment.trimmed();
+    // The links open once the rows left behind were offered: a channel that logged already
+    // can no longer take them back.
+    holdLinks_ = true;
     rebuild();
 }
 
@@ -167,6 +168,7 @@ void MetersController::rebuild()
                 ownJournals_.insert(j->path());
     }
     links_.clear();
+    latest_.clear();
     session_.reset();   // its journals close: the rows come back below, or at the next start
     ticks_.stop();
     sampling_.stop();
@@ -182,7 +184,8 @@ void MetersController::rebuild()
             if (ownJournals_.contains(left.left.path))
                 session_->restoreChannel(std::move(left));
         wireSession();
-        ticks_.start();
+        if (!holdLinks_)   // a tick would log stale values: the rows left behind come first
+            ticks_.start();
     }
     emit metersChanged();
     emit setUpChanged();
@@ -191,6 +194,10 @@ void MetersController::rebuild()
 void MetersController::wireSession()
 {
     connect(session_.get(), &MeterSession::readingShown, this, [this](int k, const Reading&) { emit meterShown(k); });
+    connect(session_.get(), &MeterSession::valueComputed, this, [this](const ComputedValue& v) {
+        latest_[v.channel] = v;
+        emit meterShown(int(specs_.size()) + session_->channelIndex(v.channel));
+    });
     connect(session_.get(), &MeterSession::linkStateChanged, this, [this](int k, LinkState state) {
         if (state == LinkState::Silent && links_[std::size_t(k)])
             links_[std::size_t(k)]->silent();
@@ -213,8 +220,19 @@ void MetersController::wireSession()
         connect(link.get(), &ExtraMeterLink::identityChanged, this,
                 [this, input](const MeterIdentity& id) { session_->setIdentity(input, id); emit meterShown(input); });
         links_[k] = std::move(link);
-        links_[k]->open();
+        if (!holdLinks_)
+            links_[k]->open();
     }
+}
+
+void MetersController::openLinks()
+{
+    holdLinks_ = false;
+    for (const auto& link : links_)
+        if (link)
+            link->open();
+    if (session_)
+        ticks_.start();
 }
 
 void MetersController::mainFrame(const QString& frameText, const QDateTime& arrivedAt)
@@ -260,8 +278,27 @@ void MetersController::copyRules(bool always)
     session_->setLogRules(rules, nullptr);
 }
 
+int MetersController::meterCount() const
+{
+    return int(specs_.size()) + (session_ ? session_->channelCount() : 0);
+}
+
 MeterView MetersController::meter(int index) const
 {
+    if (index >= int(specs_.size())) {
+        const int c = index - int(specs_.size());
+        const ChannelDefinition& d = session_->definitions()[std::size_t(c)];
+        MeterView v{d.name, QStringLiteral("= ") + d.expression.trimmed(), {}, {}, QStringLiteral("computed"), {}, {}};
+        const auto found = latest_.find(d.name);
+        if (found == latest_.end())
+            return v;
+        const ComputedValue& value = found->second;
+        v.value = value.valid() ? QString::number(value.shown, 'g', 6) : QString();
+        v.unit = value.unitText;
+        v.link = value.valid() ? QStringLiteral("valid") : computedProblemText(value);
+        v.identity = QStringLiteral("%1, value %2").arg(value.alignment).arg(value.no);
+        return v;
+    }
     const MeterSpec& spec = specs_[std::size_t(index)];
     MeterView v{spec.name, spec.source, {}, {}, {}, {}, identityText(identityOf(spec))};
     if (!session_) {
@@ -276,7 +313,7 @@ MeterView MetersController::meter(int index) const
     if (input.readings() > 0) {
         const Measurement& m = input.pipeline().reading().measurement;
         v.value = m.overload ? QStringLiteral("OL") : decimalText(m);
-        v.unit = unitText(m);
+        v.unit = displayUnit(unitText(m));
         v.function = functionText(m.function);
     }
     return v;

@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QTimer>
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -42,7 +43,8 @@ public:
     // lines and the alignment rule. Applied at start-up, before offerRestore.
     std::vector<MeterSpec> specs() const { return specs_; }
     void setUp(std::vector<MeterSpec> meters, const QStringList& channelLines, const QString& alignment);
-    // Start-up: the rows of channels a session that ended without saving left behind, offered back.
+    // Start-up: the rows of channels a session that ended without saving left behind, offered
+    // back; then the links of the meters set up open.
     void offerRestore();
     // A frame the main window's link brought, after the main window showed it.
     void mainFrame(const QString& frameText, const QDateTime& arrivedAt);
@@ -52,7 +54,8 @@ public:
     // own table file (run-u.xls, ...). False with the reason.
     bool saveChannels(const QString& fileName, QString* error);
 
-    int meterCount() const override { return int(specs_.size()); }
+    // The meters, then the computed channels, each with its latest value.
+    int meterCount() const override;
     MeterView meter(int index) const override;
     bool addMeter(const MeterSpec& meter, QString* error) override;
     void removeMeter(int index) override;
@@ -69,6 +72,7 @@ signals:
 private:
     void rebuild();
     void wireSession();
+    void openLinks();
     bool defineInSession(QString* error);
     void tick();
     void copyRules(bool always);
@@ -79,6 +83,7 @@ private:
     std::vector<MeterSpec> specs_;
     QStringList channelLines_;
     QString alignment_ = QStringLiteral("hold");
+    bool holdLinks_ = false;   // set up at start-up: the links wait for offerRestore
     QString channelProblem_;   // why the channels kept could not be defined with these meters
     std::unique_ptr<MeterSession> session_;
     std::vector<std::unique_ptr<ExtraMeterLink>> links_;   // per meter; null for the main one
@@ -86,4 +91,5 @@ private:
     LogRules rules_;
     long long badFrames_ = 0;
     QTimer ticks_, sampling_;
+    std::map<QString, ComputedValue> latest_;   // each computed channel's latest value, as the list shows it
 };

@@ -30,6 +30,10 @@ void MetersController::offerRestore()
         else
             left.push_back(std::move(l));
     }
+    struct OpenLinks {
+        MetersController* c;
+        ~OpenLinks() { c->openLinks(); }
+    } openAfterwards{this};
     if (left.empty())
         return;
     const int answer = needs_.prompts.choose(

@@ -12,7 +12,13 @@
 // With --paints, standard error shows the paint events a second each widget got during each
 // figure (the counting itself costs time: those figures are not for comparing). With
 // --statistics the statistics window is open throughout, as the user opens it.
-// Arguments: [seconds per figure, default 30] [--paints] [--statistics]
+// With --meters only one figure is measured, with the Meters window open:
+//   window-cpu-percent-4-meters-2-channels:  the main meter on COM1 and three more on COM2 to
+//                              COM4, each at 17 frames a second (8 of each state), every
+//                              reading logged, with p = m1*u and e = integral(p) worked out
+// --x measures on the display DISPLAY names instead of offscreen.
+// Arguments: [seconds per figure, default 30] [--paints] [--statistics] [--meters] [--x]
+#include "app/meters_controller.h"
 #include "app/tfcomm.h"
 #include "bench_window.h"
 #include "link/com_port_resolver.h"
@@ -23,6 +29,7 @@
 #include "tools/meter-sim/meter_scenario.h"
 #include "tools/meter-sim/virtual_port.h"
 #include "ui/record_panel.h"
+#include "reading/session/meter_session.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,6 +43,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <thread>
@@ -114,12 +122,12 @@ double measureIdle(double seconds)
     return 100.0 * cpu / wall;
 }
 
-std::unique_ptr<VirtualPort> publishMeter()
+std::unique_ptr<VirtualPort> publishMeter(int comNumber = 1)
 {
     auto port = std::make_unique<VirtualPort>();
     try {
         port->open();
-        port->publish(meterRuntimeDir(), 1);
+        port->publish(meterRuntimeDir(), comNumber);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "virtual meter: %s\n", e.what());
         return nullptr;
@@ -150,11 +158,48 @@ double measure(VirtualPort& port, double rate, int hold, double seconds, bool co
     return 100.0 * cpu / wall;
 }
 
+// Processor percent while four meters send at a meter's rate into the window, the main one and
+// three of the Meters window, with two computed channels.
+int measureMeters(TFCOMM& w, VirtualPort& main, double seconds)
+{
+    std::vector<std::unique_ptr<VirtualPort>> more;
+    QString error;
+    for (int n = 2; n <= 4; ++n) {
+        more.push_back(publishMeter(n));
+        if (!more.back() || !w.meters().addMeter({QStringLiteral("m%1").arg(n), QStringLiteral("COM%1").arg(n)}, &error))
+            return std::fprintf(stderr, "meter COM%d not added: %s\n", n, qPrintable(error)), 1;
+    }
+    if (!w.meters().defineChannels({QStringLiteral("p = m1*m2"), QStringLiteral("e = integral(p)")}, QStringLiteral("hold"), &error))
+        return std::fprintf(stderr, "channels refused: %s\n", qPrintable(error)), 1;
+    w.findChild<QPushButton*>(QStringLiteral("Meters"))->setChecked(true);   // as the user opens it
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> senders;
+    for (const auto& port : more)
+        senders.emplace_back(sendFrames, std::ref(*port), 2400.0 / 140.0, 8, std::cref(stop));
+    const double percent = measure(main, 2400.0 / 140.0, 8, seconds, false);
+    stop = true;
+    for (std::thread& t : senders)
+        t.join();
+    MeterSession& session = *w.meters().session();
+    long long rows = 0;
+    for (int k = 0; k < session.inputCount(); ++k)
+        rows += session.input(k).pipeline().table().rowCount();
+    std::printf("window-cpu-percent-4-meters-2-channels: %.2f\n", percent);
+    std::printf("window-meters-rows-logged: %lld\n", rows);
+    std::printf("window-channel-rows-logged: %lld\n", (long long)session.channel(0).table().rowCount());
+    session.discardUnsaved();
+    return rows > 0 && session.channel(0).table().rowCount() > 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    bool onX = false;
+    for (int k = 1; k < argc; ++k)
+        onX = onX || std::strcmp(argv[k], "--x") == 0;
+    if (!onX)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication app(argc, argv);
@@ -177,6 +222,8 @@ int main(int argc, char** argv)
     if (!w.COMM2().IsOpen())
         return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;
     runEventLoop(0.5);
+    if (options.contains(QStringLiteral("--meters")))
+        return measureMeters(w, port, seconds);
 
     const qint64 rowsBefore = w.cds1().rowCount();
     std::printf("window-cpu-percent-at-17: %.2f\n", measure(port, 2400.0 / 140.0, 8, seconds, countPaints));

@@ -126,28 +126,36 @@ TEST(MetersController, ChannelsComeBackAfterTheWindowEndedWithoutSaving)
 {
     Meters m;
     QString error;
-    ASSERT_TRUE(m.c->defineChannels({"twice = m1 + m1"}, "hold", &error)) << error.toStdString();
-    for (int k = 0; k < 3; ++k)
+    ASSERT_TRUE(m.c->addMeter({"u", "COM4"}, &error)) << error.toStdString();
+    ASSERT_TRUE(m.c->defineChannels({"twice = m1 + m1", "p = u*m1"}, "hold", &error)) << error.toStdString();
+    for (int k = 0; k < 3; ++k) {
         m.c->mainFrame(kVolts12_50, {});
+        m.c->session()->frameArrived(1, kAmps0_400);
+    }
     ASSERT_EQ(m.c->session()->input(0).pipeline().table().rowCount(), 3);
     ASSERT_EQ(m.c->session()->channel(0).table().rowCount(), 3);
     const auto specs = m.c->specs();
     m.c.reset();   // the journals stay, as after a kill
 
     m.make();
-    m.c->setUp(specs, {"twice = m1 + m1"}, "hold");
+    m.c->setUp(specs, {"twice = m1 + m1", "p = u*m1"}, "hold");
+    // The ticks while a question waits, with time going on: no channel may log meanwhile.
+    m.clock.setNow(m.clock.now().addSecs(5));
+    QTest::qWait(500);
     m.prompts.choices = {"Restore"};
     m.c->offerRestore();
     ASSERT_TRUE(m.prompts.shown.join(";").contains("twice: 3 rows")) << m.prompts.shown.join(";").toStdString();
     EXPECT_EQ(m.c->session()->input(0).pipeline().table().rowCount(), 3);
     EXPECT_EQ(m.c->session()->channel(0).table().rowCount(), 3);
+    EXPECT_EQ(m.c->session()->input(1).pipeline().table().rowCount(), 3);
+    EXPECT_EQ(m.c->session()->channel(1).table().rowCount(), 6);
 
     // Saved as one wide CSV: a timestamp and a value and unit column per channel.
     const QString file = m.journals.filePath("all.csv");
     ASSERT_TRUE(m.c->saveChannels(file, &error)) << error.toStdString();
     QFile csv(file);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(csv.readLine().startsWith("timestamp,m1,m1_unit,twice,twice_unit"));
+    EXPECT_TRUE(csv.readLine().startsWith("timestamp,m1,m1_unit,u,u_unit,twice,twice_unit,p,p_unit"));
     m.c.reset();
     EXPECT_TRUE(MeterSession::leftChannelJournals(m.journals.path(), "window").empty()) << "saved: nothing to offer";
 }
