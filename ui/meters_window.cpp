@@ -62,7 +62,9 @@ MetersWindow::MetersWindow(MetersBoard& board, QWidget* parent) : QWidget(parent
     layout->addWidget(metersTable, 1);
     buildMeterRow(*layout);
     buildChannelRows(*layout);
-    resize(760, 420);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->setSpacing(3);
+    resize(760, 380);
 
     connect(&board_, &MetersBoard::metersChanged, this, [this] { if (isVisible()) showMeters(); });
     connect(&board_, &MetersBoard::meterShown, this, [this](int index) { if (isVisible()) showMeter(index); });
