@@ -300,8 +300,9 @@ MeterView MetersController::meter(int index) const
         return v;
     }
     const MeterSpec& spec = specs_[std::size_t(index)];
-    MeterView v{spec.name, spec.source, {}, {}, {}, {}, identityText(identityOf(spec))};
+    MeterView v{spec.name, spec.source, {}, {}, {}, {}, {}};
     if (!session_) {
+        v.identity = identityText(identityOf(spec));
         v.link = QStringLiteral("not read: add a meter or define a channel");
         return v;
     }

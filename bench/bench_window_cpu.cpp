@@ -160,7 +160,7 @@ double measure(VirtualPort& port, double rate, int hold, double seconds, bool co
 
 // Processor percent while four meters send at a meter's rate into the window, the main one and
 // three of the Meters window, with two computed channels.
-int measureMeters(TFCOMM& w, VirtualPort& main, double seconds)
+int measureMeters(TFCOMM& w, VirtualPort& main, double seconds, bool countPaints)
 {
     std::vector<std::unique_ptr<VirtualPort>> more;
     QString error;
@@ -176,7 +176,7 @@ int measureMeters(TFCOMM& w, VirtualPort& main, double seconds)
     std::vector<std::thread> senders;
     for (const auto& port : more)
         senders.emplace_back(sendFrames, std::ref(*port), 2400.0 / 140.0, 8, std::cref(stop));
-    const double percent = measure(main, 2400.0 / 140.0, 8, seconds, false);
+    const double percent = measure(main, 2400.0 / 140.0, 8, seconds, countPaints);
     stop = true;
     for (std::thread& t : senders)
         t.join();
@@ -223,7 +223,7 @@ int main(int argc, char** argv)
         return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;
     runEventLoop(0.5);
     if (options.contains(QStringLiteral("--meters")))
-        return measureMeters(w, port, seconds);
+        return measureMeters(w, port, seconds, countPaints);
 
     const qint64 rowsBefore = w.cds1().rowCount();
     std::printf("window-cpu-percent-at-17: %.2f\n", measure(port, 2400.0 / 140.0, 8, seconds, countPaints));

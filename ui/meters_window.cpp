@@ -15,6 +15,8 @@
 #include <QTextCharFormat>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QStringList kColumns = {"Name", "Source", "Value", "Unit", "Function", "Link", "Identity"};
@@ -57,7 +59,9 @@ MetersWindow::MetersWindow(MetersBoard& board, QWidget* parent) : QWidget(parent
     metersTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     metersTable->setSelectionMode(QAbstractItemView::SingleSelection);
     metersTable->verticalHeader()->hide();
-    metersTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Fitted to the texts when the list changes, not on every reading: measuring every cell's
+    // text each time costs more than the readings themselves.
+    metersTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     metersTable->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(metersTable, 1);
     buildMeterRow(*layout);
@@ -67,7 +71,12 @@ MetersWindow::MetersWindow(MetersBoard& board, QWidget* parent) : QWidget(parent
     resize(760, 380);
 
     connect(&board_, &MetersBoard::metersChanged, this, [this] { if (isVisible()) showMeters(); });
-    connect(&board_, &MetersBoard::meterShown, this, [this](int index) { if (isVisible()) showMeter(index); });
+    connect(&board_, &MetersBoard::meterShown, this, [this](int index) {
+        if (!isVisible())
+            return;
+        changed_.insert(index);
+        refresh_.request();
+    });
 }
 
 void MetersWindow::buildMeterRow(QVBoxLayout& layout)
@@ -186,6 +195,8 @@ void MetersWindow::showMeters()
         metersTable->setRowCount(board_.meterCount());
     for (int r = 0; r < board_.meterCount(); ++r)
         showMeter(r);
+    metersTable->resizeColumnsToContents();
+    metersTable->setColumnWidth(2, std::max(metersTable->columnWidth(2), metersTable->fontMetrics().horizontalAdvance(QStringLiteral("-0.0000000")) + 8));
     const QStringList channels = board_.channelLines();
     for (int k = 0; k < kChannelLines; ++k)
         if (!channelEdits[std::size_t(k)]->hasFocus())

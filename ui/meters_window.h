@@ -4,8 +4,11 @@
 // channels as NAME = EXPRESSION lines with a preview of the line being typed (its value and
 // unit, or where and why it is refused); the alignment rule; and saving every channel. A tool
 // window beside the main one, opened by the record panel's Meters button.
+#include "chart/refresh_throttle.h"
+
 #include <QWidget>
 
+#include <set>
 #include <vector>
 
 class MetersBoard;
@@ -20,6 +23,7 @@ class MetersWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kChannelLines = 4;
+    static constexpr int kRefreshGapMs = 500;   // the list follows its meters twice a second at most
 
     explicit MetersWindow(MetersBoard& board, QWidget* parent = nullptr);
 
@@ -55,4 +59,10 @@ private:
     QStringList lines() const;
 
     MetersBoard& board_;
+    std::set<int> changed_;   // the lines to show at the next refresh
+    RefreshThrottle refresh_{kRefreshGapMs, [this] {
+        for (int line : changed_)
+            showMeter(line);
+        changed_.clear();
+    }};
 };
