@@ -5,6 +5,7 @@
 #include "app/leaving_questions.h"
 #include "app/meter_links.h"
 #include "app/platform_info.h"
+#include "app/recorder_part.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
@@ -26,6 +27,7 @@
 #include "ui/log_grid_view.h"
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
+#include "ui/recorder_window.h"
 #include "ui/safety_copy_label.h"
 #include "ui/settings_note_label.h"
 #include "ui/statistics_panel.h"
@@ -72,10 +74,14 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     parts_.Chtshow->setReadOut(chartReadOut(cds1(), pipeline_->plotIndex()));
     files_ = std::make_unique<FileCommands>(FileCommands::Parts{
         *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return leaving_->mayEnd(JournalController::Ending::Replace); }});
+    recorder_ = std::make_unique<RecorderPart>(
+        RecorderPart::Parts{*pipeline_, *gridModel_, *parts_.DBGrid1, *pager_, *files_, *this,
+                            [this] { parts_.TntPanel1->showState(); chart_->showValueAxis(); statisticsPanel_->changed(); }},
+        clock_->userLocale());
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
-        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_,
+        WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_, recorder_->window(),
                                     [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
@@ -88,7 +94,11 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     });
     connect(links_.get(), &MeterLinks::controlsChanged, this, [this] { showConnectionState(); });
     connect(links_.get(), &MeterLinks::statusChanged, this, [this] { showLinkStatus(); });
-    connect(links_.get(), &MeterLinks::linkStopped, this, [this] { pipeline_->panel().setLinkAlive(false); showPanel(); });
+    connect(links_.get(), &MeterLinks::linkStopped, this, [this] {
+        pipeline_->panel().setLinkAlive(false);
+        recorder_->linkSilent();
+        showPanel();
+    });
     showConnectionState();
     showPanel();
 
@@ -102,6 +112,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 TFCOMM::~TFCOMM()
 {
     links_.reset();
+    recorder_.reset();
     // The chart view and the statistics window show what this window keeps: they go first.
     delete parts_.Chtshow;
     parts_.Chtshow = nullptr;
@@ -153,6 +164,8 @@ void TFCOMM::wireParts()
     connect(parts_.Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
     connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { statisticsPanel_->showBelow(*this, on); });
     connect(statisticsPanel_, &StatisticsPanel::hidden, this, [this] { parts_.Panel2->Statistics->setChecked(false); });
+    connect(parts_.Panel2->Recorder, &QPushButton::toggled, this, [this](bool on) { recorder_->show(on); });
+    connect(&recorder_->window(), &RecorderWindow::hidden, this, [this] { parts_.Panel2->Recorder->setChecked(false); });
 }
 
 void TFCOMM::wirePipeline()
@@ -225,6 +238,7 @@ void TFCOMM::ConTimerTimer()
     if (!pipeline_->watchdogTick())
         return;
     links_->watchdogSilent();
+    recorder_->linkSilent();
     showPanel();
     chart_->showValueAxis();
 }

@@ -26,6 +26,7 @@ class WindowSettingsBinder;
 class LeavingQuestions;
 class StatisticsPanel;
 class ChartFollower;
+class RecorderPart;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -57,6 +58,7 @@ public:
     SerialFrameAssembly& serialAssembly() { return links_->assembly(); }
     ConnectionController& connection() { return links_->connection(); }
     TChartControl& pager() { return *pager_; }
+    RecorderPart& recorder() { return *recorder_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return links_->usb(); }
     RecordJournal& journal() { return *pipeline_->journal(); }
@@ -124,6 +126,7 @@ private:
     StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
     ChartFollower* chart_ = nullptr;                  // the chart follows the log
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<RecorderPart> recorder_;         // the Recorder window and the run's summary
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
 

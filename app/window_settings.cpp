@@ -45,6 +45,8 @@ LoadedSettings loadWindowSettings(const QString& file)
     w.fill = boolOf(s, "chart/fill", d.fill);
     w.comPort = intIn(s, "link/comPort", d.comPort, 1, 4);
     w.lastFolder = s.value(QStringLiteral("files/lastFolder")).toString();
+    if (const QRect place = s.value(QStringLiteral("recorder/place")).toRect(); place.width() > 0 && place.height() > 0)
+        w.recorderPlace = place;
     // Told now rather than found at quit, when nobody reads the window any more.
     const QString problem = settingsFolderProblem(file);
     return {w, problem.isEmpty() ? QString() : QStringLiteral("Settings will not be kept: ") + problem};
@@ -63,6 +65,8 @@ QString saveWindowSettings(const QString& file, const WindowSettings& w)
         s.setValue(QStringLiteral("chart/fill"), w.fill);
         s.setValue(QStringLiteral("link/comPort"), w.comPort);
         s.setValue(QStringLiteral("files/lastFolder"), w.lastFolder);
+        if (w.recorderPlace.isValid())
+            s.setValue(QStringLiteral("recorder/place"), w.recorderPlace);
         s.sync();
         return s.status() != QSettings::AccessError;   // a format error in the old text is not one in the new
     });

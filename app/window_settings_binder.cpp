@@ -8,6 +8,7 @@
 #include "reading/reading_pipeline.h"
 #include "ui/judge_panel.h"
 #include "ui/record_panel.h"
+#include "ui/recorder_window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -28,6 +29,7 @@ QString WindowSettingsBinder::apply()
     parts_.chartTools.restore(s.pageSize, s.fill);
     parts_.links.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     parts_.files.setLastFolder(s.lastFolder);
+    parts_.recorder.setPlace(s.recorderPlace);
     return loaded.problem;
 }
 
@@ -46,6 +48,7 @@ void WindowSettingsBinder::keep() const
     s.fill = parts_.chartTools.fillChecked();
     s.comPort = parts_.links.port().selectedPort();
     s.lastFolder = parts_.files.lastFolder();
+    s.recorderPlace = parts_.recorder.place();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

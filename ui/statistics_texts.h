@@ -14,6 +14,10 @@ QStringList statisticsRowTexts(const StatisticsGroup& group, const QLocale& loca
 
 // "All 1,234 rows of the table (No. 1 to 1,300)".
 QString tableCoverText(const RowStatistics& statistics, const QLocale& locale);
+// "Records 201 to 300 of the table, No. 201 to 300: 100 rows"; rows counted from 1.
+QString rangeCoverText(const RowStatistics& statistics, qint64 firstRow, qint64 lastRow, const QLocale& locale);
+// The time from the first to the last stamp: "2 d 03:04:05.250", "00:00:12"; "-" without both.
+QString durationText(const QDateTime& first, const QDateTime& last);
 // "Chart page 3, records 201 to 300: 100 logged rows".
 QString pageCoverText(const RowStatistics& statistics, int page, qint64 firstRecord, qint64 lastRecord,
                       const QLocale& locale);
