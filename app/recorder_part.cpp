@@ -70,6 +70,7 @@ void RecorderPart::showRow(std::int64_t row)
         if (parts_.pageShown)
             parts_.pageShown();
     }
+    parts_.gridModel.rowsAppended();   // the grid may not have been told of the newest rows yet
     parts_.grid.selectSourceRow(int(row));
 }
 

@@ -28,7 +28,7 @@ public:
 
     struct Parts {
         ReadingPipeline& pipeline;
-        const LogGridModel& gridModel;
+        LogGridModel& gridModel;
         LogGridView& grid;
         TChartControl& pager;
         FileCommands& files;

@@ -22,6 +22,7 @@ RecorderFigures::RecorderFigures(QLocale locale, QWidget* parent) : QWidget(pare
     table->verticalHeader()->setDefaultSectionSize(18);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->setMinimumHeight(70);
+    table->setMaximumHeight(160);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(3);

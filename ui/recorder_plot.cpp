@@ -213,10 +213,12 @@ void RecorderPlot::refreshNow()
     for (double x : points_.overloads)
         marks.append(QCPGraphData(x, top));
     overloadMarks_->data()->set(marks, true);
-    if (points_.endRow > points_.firstRow) {
-        const QString unit = unitMeaning(table_.text(points_.endRow - 1, LogTable::Unit)).baseUnit;
-        yAxis->setLabel(unit.isEmpty() ? chart_look::ValueAxisTitle : chart_look::ValueAxisTitle + QStringLiteral(" (%1)").arg(unit));
-    }
+    // A line without a break is one function and base unit: the axis names it.
+    const bool oneLine = std::none_of(points_.line.begin(), points_.line.end(), [](const RecorderPoint& p) { return std::isnan(p.y); });
+    const QString unit = oneLine && points_.endRow > points_.firstRow
+                             ? unitMeaning(table_.text(points_.endRow - 1, LogTable::Unit)).baseUnit
+                             : QString();
+    yAxis->setLabel(unit.isEmpty() ? chart_look::ValueAxisTitle : chart_look::ValueAxisTitle + QStringLiteral(" (%1)").arg(unit));
     placeCursors();
     replot(QCustomPlot::rpQueuedReplot);
 }

@@ -67,7 +67,7 @@ RecorderWindow::RecorderWindow(const RunSummary& summary, const LogTable& table,
             emit saveRangeClicked(r->first, r->last + 1);
     });
     addShortcuts();
-    resize(900, 560);
+    resize(900, 500);
 }
 
 void RecorderWindow::addShortcuts()

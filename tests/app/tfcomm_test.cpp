@@ -24,6 +24,8 @@
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
 #include "ui/link_indicator_widget.h"
+#include "ui/recorder_window.h"
+#include "app/recorder_part.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -551,6 +553,26 @@ TEST(MainWindow, GridCatchesUpWithEveryLoggedRow)
     EXPECT_EQ(shown.index(shown.rowCount() - 1, 3).data().toString(), "1.234");
 }
 
+// A double click on a row of the recorder shows its page on the paged chart and selects it in the grid.
+TEST(MainWindow, RecorderDoubleClickShowsTheRowsPageAndSelectsIt)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    for (int i = 0; i < 250; ++i)
+        t.feed(i % 2 ? kVolts1234 : kVolts1235);
+    ASSERT_EQ(w.cds1().rowCount(), 250);
+    part<RecordPanel>(w, "Panel2")->Recorder->click();
+    RecorderPlot& plot = *w.recorder().window().plot;
+    plot.zoomTo(110, 130);
+    plot.replot();
+    const QPoint at(int(plot.xAxis->coordToPixel(120)), plot.axisRect()->center().y());
+    QTest::mouseDClick(&plot, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(part<LogGridView>(w, "DBGrid1")->selectionFirst(), 119);
+    EXPECT_EQ(part<LogGridView>(w, "DBGrid1")->selectionLast(), 119);
+    EXPECT_EQ(w.pager().CurrentPage(), 2) << "record 120 is on the second page of 100";
+    EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Bt10->text(), "2");
+}
+
 TEST(MainWindow, TheScreenShowsWhatAFullRepaintDraws)
 {
     // The window repaints only what a frame changed: LCD digits and icons, new grid rows, the
@@ -628,6 +650,11 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
         w.chartTools().Timer2Timer();
         tools.BtFill->click();
         w.connection().portPanelClicked(2);   // COM3
+        record.Recorder->click();
+        RecorderWindow& recorder = *part<RecorderWindow>(w, "Recorder");
+        EXPECT_TRUE(recorder.isVisible()) << "the Recorder button opens it";
+        EXPECT_EQ(recorder.windowTitle(), "Recorder");
+        recorder.setGeometry(QRect(40, 50, 700, 400));
         prompts.fileNames.push_back(folder + QStringLiteral("/picture.bmp"));
         w.BtSaveClick();
         prompts.answers.push_back(true);
@@ -643,6 +670,7 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
     EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Maxrecord->text(), "250");
     EXPECT_FALSE(w.chartTools().fillChecked());
     EXPECT_EQ(w.COMM2().ComPort(), pnCOM3);
+    EXPECT_EQ(w.recorder().window().place(), QRect(40, 50, 700, 400)) << "the Recorder opens where it was";
     prompts.fileNames.push_back(QString());
     w.SpeedButton2Click();
     EXPECT_EQ(prompts.dialogs.last().folder, folder) << "the file dialogs start in the last folder";
