@@ -89,3 +89,40 @@ void RowStatistics::add(const QString& function, const QString& unit, const std:
     g.mean += delta / double(g.numbers);
     g.squares += delta * (v - g.mean);
 }
+
+std::size_t RowStatistics::merge(const StatisticsGroup& part, std::optional<qint32> firstNo,
+                                 std::optional<qint32> lastNo)
+{
+    const std::size_t at = groupOf(part.function, part.latestUnit);
+    StatisticsGroup& g = groups_[at];
+    rows_ += part.rows;
+    if (firstNo && !firstNo_)
+        firstNo_ = firstNo;
+    if (lastNo)
+        lastNo_ = lastNo;
+    g.rows += part.rows;
+    g.overloads += part.overloads;
+    g.latestUnit = part.latestUnit;
+    if (part.first.isValid() && !g.first.isValid())
+        g.first = part.first;
+    if (part.last.isValid())
+        g.last = part.last;
+    if (part.numbers == 0)
+        return at;
+    if (g.numbers == 0) {
+        g.minimum = part.minimum;
+        g.maximum = part.maximum;
+        g.mean = part.mean;
+        g.squares = part.squares;
+        g.numbers = part.numbers;
+        return at;
+    }
+    g.minimum = std::min(g.minimum, part.minimum);
+    g.maximum = std::max(g.maximum, part.maximum);
+    const double n = double(g.numbers + part.numbers);
+    const double delta = part.mean - g.mean;
+    g.mean += delta * (double(part.numbers) / n);
+    g.squares += part.squares + delta * delta * (double(g.numbers) * double(part.numbers) / n);
+    g.numbers += part.numbers;
+    return at;
+}

@@ -6,9 +6,13 @@
 // Rows are taken in base units (a log that went from mV to V draws one curve of volts).
 //
 // A line breaks where the function or the unit changes, and where the link was silent or lost
-// between two rows (told by markBreak()). The range figures follow the Statistics window's
+// between two rows (told by markBreak()). Rows summarised by catchUp() that were in the table
+// before (read back, without that knowledge) also break where the time moves on by at least
+// 5 s and by more than ten times the median of the 32 gaps before. The range figures follow the Statistics window's
 // rules: per group of function and base unit, numbers only where the value is exact.
 #include "log/row_statistics.h"
+
+#include <QDateTime>
 
 #include <cstddef>
 #include <cstdint>
@@ -34,7 +38,9 @@ struct EnvelopeColumn {
 
 class RunSummary {
 public:
-    explicit RunSummary(const LogTable& table);
+    // `loadedAt` gives the day of loaded rows that have only a time of day (before any
+    // stamped row); reset() takes it again for a replaced table.
+    explicit RunSummary(const LogTable& table, const QDateTime& loadedAt = QDateTime::currentDateTime());
     ~RunSummary();
     RunSummary(const RunSummary&) = delete;
     RunSummary& operator=(const RunSummary&) = delete;
@@ -46,7 +52,7 @@ public:
     void markBreak();
     // The table was emptied or replaced: the summary starts again from row 0 (call catchUp()
     // to summarise a replaced table's rows).
-    void reset();
+    void reset(const QDateTime& loadedAt = QDateTime::currentDateTime());
     // Summarises at most `maxRows` more of the table's rows that are not yet summarised (a
     // loaded table, a little at a time so the window stays responsive); true when none is left.
     bool catchUp(std::int64_t maxRows);
@@ -77,7 +83,8 @@ public:
     std::size_t memoryBytes() const;
 
 private:
-    struct Levels;
+    struct Parts;
+    void summariseNextRow();
     const LogTable& table_;
-    std::unique_ptr<Levels> d_;
+    std::unique_ptr<Parts> d_;
 };
