@@ -62,6 +62,7 @@ void RecorderPlot::applyLook()
     line_->setPen(QPen(AreaOutline));
     line_->setLineStyle(QCPGraph::lsLine);
     line_->setAdaptiveSampling(false);   // the points are already about two per column
+    line_->setAntialiased(false);        // strokes a pixel column wide: crisp, and cheap to draw
     overloadMarks_->setLineStyle(QCPGraph::lsNone);
     overloadMarks_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssTriangleInverted, QPen(Qt::red), QBrush(Qt::red), 7));
     const QPen cursorPen(QColor(200, 0, 0), 1, Qt::DashLine);
