@@ -47,6 +47,9 @@ QString meterReadUsage()
         "                           Ctrl+C) per function and base unit: function, si_unit,\n"
         "                           rows, overloads, min, max, mean, stdev (sample), first,\n"
         "                           last; figures in the base unit, times in ISO 8601\n"
+        "  --rows FIRST-LAST        with --load, --recover or --log: print and sum up only the\n"
+        "                           rows numbered FIRST to LAST (both included; rows without a\n"
+        "                           number are left out); --save still writes every row\n"
         "Logging (prints the rows of the log: No, Time, DC/AC, Value, Unit, Auto):\n"
         "  --log                    log the readings and print each row as it is logged\n"
         "  --high X, --low Y        limits of the judge (default 6000 and -6000)\n"
@@ -200,6 +203,8 @@ bool OptionParsing::output(const QStringList& args, int& i)
             usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
     } else if (a == QLatin1String("--summary")) {
         o.summary = true;
+    } else if (a == QLatin1String("--rows")) {
+        o.rows = parseRowRange(valueOf(args, i));
     } else if (a == QLatin1String("--save")) {
         o.saveFile = valueOf(args, i);
         if (o.saveFile.isEmpty())
@@ -242,6 +247,8 @@ void OptionParsing::check() const
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
     if (o.source == Source::Recover && loggingOption_)
         usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
+    if (o.rows && !o.log && o.source != Source::Table && o.source != Source::Recover)
+        usageError(QStringLiteral("--rows picks rows by their number: it goes with --load, --recover or --log"));
     for (const QString* limit : {&o.high, &o.low}) {
         if (parseLocaleNumber(*limit, o.decimalSeparator) == kNotANumber)
             usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")
