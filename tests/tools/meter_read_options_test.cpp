@@ -19,6 +19,7 @@ TEST(MeterReadOptions, SourcesAndSettings)
 
     o = parseMeterReadOptions(args("--decimal-separator , --format jsonl capture.bin"));
     EXPECT_EQ(o.format, StreamFormat::Jsonl);
+    EXPECT_EQ(parseMeterReadOptions(args("--format influx -")).format, StreamFormat::Influx);
     EXPECT_EQ(o.source, MeterReadOptions::Source::File);
     EXPECT_EQ(o.file, QStringLiteral("capture.bin"));
     EXPECT_EQ(o.decimalSeparator, QStringLiteral(","));
@@ -114,6 +115,7 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--load a.xml --rows 1.5-2",
         "--load a.xml --rows 1-2147483648",   // past what a record number holds
         "--rows 1-2 -",                  // readings have no record number
+        "--summary --format influx -",   // figures are no points of a series
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;

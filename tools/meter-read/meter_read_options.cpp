@@ -38,11 +38,15 @@ QString meterReadUsage()
         "  --decimal-separator C    separator in ValueText and the limits (default \".\"); not a\n"
         "                           blank, letter, digit, sign or combining mark\n"
         "Output (a write that fails, but for a reader gone away, makes the exit status 1):\n"
-        "  --format tsv|csv|jsonl   how readings and rows are printed: TAB-separated (default),\n"
+        "  --format tsv|csv|jsonl|influx\n"
+        "                           how readings and rows are printed: TAB-separated (default),\n"
         "                           CSV with a header line, or one JSON object a line; CSV and\n"
         "                           JSON give no, timestamp, time, function, value, unit,\n"
         "                           value_si, si_unit, range, judge, display (and indicators for\n"
-        "                           readings), numbers with \".\" whatever the separator\n"
+        "                           readings), numbers with \".\" whatever the separator;\n"
+        "                           influx: the line protocol of time-series databases, tags\n"
+        "                           meter, channel, function, unit, fields value, value_si,\n"
+        "                           overload, and the time in nanoseconds\n"
         "  --summary                instead of the lines, print at the end of the input (or on\n"
         "                           Ctrl+C) per function and base unit: function, si_unit,\n"
         "                           rows, overloads, min, max, mean, stdev (sample), first,\n"
@@ -200,7 +204,7 @@ bool OptionParsing::output(const QStringList& args, int& i)
     } else if (a == QLatin1String("--format")) {
         const QString v = valueOf(args, i);
         if (!parseStreamFormat(v, &o.format))
-            usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
+            usageError(QStringLiteral("the format is tsv, csv, jsonl or influx, not \"%1\"").arg(v));
     } else if (a == QLatin1String("--summary")) {
         o.summary = true;
     } else if (a == QLatin1String("--rows")) {
@@ -247,6 +251,8 @@ void OptionParsing::check() const
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
     if (o.source == Source::Recover && loggingOption_)
         usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
+    if (o.summary && o.format == StreamFormat::Influx)
+        usageError(QStringLiteral("--summary prints its figures as tsv, csv or jsonl, not as influx lines"));
     if (o.rows && !o.log && o.source != Source::Table && o.source != Source::Recover)
         usageError(QStringLiteral("--rows picks rows by their number: it goes with --load, --recover or --log"));
     for (const QString* limit : {&o.high, &o.low}) {
