@@ -377,9 +377,10 @@ std::optional<int> LogTable::timeOfDayMs(std::int64_t index) const
     const ShortText& slot = d_->chunks[std::size_t(index / kChunkRows)]->time[index % kChunkRows];
     if (slot.tag == ShortText::kNull)
         return std::nullopt;
-    if (slot.tag <= ShortText::kInline)
-        return ::timeOfDayMs(slot.bytes, slot.tag);
-    return ::timeOfDayMs(d_->getText(slot));
+    bool ascii = slot.tag <= ShortText::kInline;
+    for (int i = 0; ascii && i < slot.tag; ++i)
+        ascii = std::uint8_t(slot.bytes[i]) < 0x80;
+    return ascii ? ::timeOfDayMs(slot.bytes, slot.tag) : ::timeOfDayMs(d_->getText(slot));
 }
 
 void LogTable::clear()

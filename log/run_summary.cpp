@@ -37,11 +37,6 @@ std::uint16_t RunSummary::Parts::keyOf(const RowValue& v)
     return lastKey;
 }
 
-std::uint16_t RunSummary::Parts::knownKeyOf(const RowValue& v) const
-{
-    return spilled(v) ? kMixedKey : keyAt.value(idsOf(v), kMixedKey);
-}
-
 RunSummary::RunSummary(const LogTable& table, const QDateTime& loadedAt)
     : table_(table), d_(std::make_unique<Parts>(table))
 {
@@ -81,7 +76,8 @@ bool RunSummary::catchUp(std::int64_t maxRows)
 {
     if (table_.rowCount() < summarisedRows())
         reset();
-    const std::int64_t end = std::min(table_.rowCount(), summarisedRows() + std::max<std::int64_t>(0, maxRows));
+    const std::int64_t left = table_.rowCount() - summarisedRows();
+    const std::int64_t end = summarisedRows() + std::clamp<std::int64_t>(maxRows, 0, left);
     while (summarisedRows() < end)
         summariseNextRow();
     return summarisedRows() == table_.rowCount();

@@ -34,5 +34,4 @@ struct RunSummary::Parts {
     std::int64_t liveFrom = 0;
 
     std::uint16_t keyOf(const RowValue& v);
-    std::uint16_t knownKeyOf(const RowValue& v) const;
 };

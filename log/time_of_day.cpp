@@ -70,9 +70,9 @@ std::optional<int> timeOfDayMs(const char* s, int n)
 
 std::optional<int> timeOfDayMs(const QString& text)
 {
-    // Characters of other scripts cannot be marks between the fields nor a day half: they are
-    // read as blanks.
-    QByteArray ascii(text.size(), ' ');
+    // A character of another script is read as a mark between fields (hours, minutes and
+    // seconds named in another script), never as a digit or a day half.
+    QByteArray ascii(text.size(), '\x01');
     for (int i = 0; i < text.size(); ++i)
         if (text.at(i).unicode() < 0x80)
             ascii[i] = char(text.at(i).unicode());

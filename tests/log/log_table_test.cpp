@@ -276,6 +276,7 @@ TEST(LogTableStore, TimeOfDayOfTimeTexts)
         {"21:05", 75900000, "no seconds"},
         {"10:15:30.250", 36930250, "fractions are kept"},
         {"\u4E0B\u534810:15:30", 36930000, "another script's day half reads as 24 hours"},
+        {"10\u664215\u520630\u79D2", 36930000, "another script's characters are marks"},
         {"25:00:00", -1, "no such hour"},
         {"10:75:00", -1, "no such minute"},
         {"13:00:00 PM", -1, "a 12-hour clock has no 13"},

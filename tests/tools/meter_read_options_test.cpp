@@ -19,6 +19,7 @@ TEST(MeterReadOptions, SourcesAndSettings)
 
     o = parseMeterReadOptions(args("--decimal-separator , --format jsonl capture.bin"));
     EXPECT_EQ(o.format, StreamFormat::Jsonl);
+    EXPECT_EQ(parseMeterReadOptions(args("--format influx -")).format, StreamFormat::Influx);
     EXPECT_EQ(o.source, MeterReadOptions::Source::File);
     EXPECT_EQ(o.file, QStringLiteral("capture.bin"));
     EXPECT_EQ(o.decimalSeparator, QStringLiteral(","));
@@ -55,6 +56,15 @@ TEST(MeterReadOptions, LoggingTablesAndUsb)
     o = parseMeterReadOptions(args("--load run.xml --save run.xls"));
     EXPECT_EQ(o.source, MeterReadOptions::Source::Table);
     EXPECT_FALSE(o.logs()) << "a loaded table is saved as it is";
+
+    o = parseMeterReadOptions(args("--load run.xml --rows 2-5"));
+    ASSERT_TRUE(o.rows.has_value());
+    EXPECT_FALSE(o.rows->holds(1));
+    EXPECT_TRUE(o.rows->holds(2) && o.rows->holds(5)) << "both ends are included";
+    EXPECT_FALSE(o.rows->holds(std::nullopt)) << "a row without a number is left out";
+    o = parseMeterReadOptions(args("--log --rows 7-7 -"));
+    EXPECT_TRUE(o.rows->holds(7) && !o.rows->holds(8));
+    EXPECT_EQ(parseMeterReadOptions(args("--recover --rows 1-2147483647")).rows->last, 2147483647);
 
     o = parseMeterReadOptions(args("--usb-reports -"));
     EXPECT_EQ(o.source, MeterReadOptions::Source::UsbReports);
@@ -96,6 +106,16 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--format xml -",                // tsv, csv or jsonl
         "--format CSV -",
         "--end-at-hangup a.bin",         // only a port hangs up
+        "--load a.xml --rows 0-3",       // record numbers start at 1
+        "--load a.xml --rows 5-3",       // in order
+        "--load a.xml --rows 5",         // a range, not a row
+        "--load a.xml --rows 1-2-3",
+        "--load a.xml --rows -1-2",
+        "--load a.xml --rows +1-2",
+        "--load a.xml --rows 1.5-2",
+        "--load a.xml --rows 1-2147483648",   // past what a record number holds
+        "--rows 1-2 -",                  // readings have no record number
+        "--summary --format influx -",   // figures are no points of a series
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;

@@ -1,6 +1,9 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
+#include "tools/meter-read/influx_line.h"
 #include "tools/meter-read/reading_line.h"
+#include "tools/meter-read/stream_format.h"
+#include "log/log_table.h"
 #include "tools/meter-read/summary_lines.h"
 #include "frames/sample_frames.h"
 
@@ -73,4 +76,39 @@ TEST(ReadingLine, ColumnsOfADecodedFrame)
         EXPECT_EQ(readingLine(decodeFrame(in)), c.line) << c.why;
     }
     QLocale::setDefault(saved);
+}
+
+// Influx lines: tags escaped as the protocol says, empty tags and fields left out, the time in
+// nanoseconds when the row has a date.
+TEST(ReadingLine, InfluxLinesEscapeTagsAndLeaveOutWhatIsEmpty)
+{
+    const QDateTime at(QDate(2026, 1, 15), QTime(10, 15, 30, 250), Qt::OffsetFromUTC, 3600);
+    const struct {
+        const char* function;
+        const char* value;
+        const char* unit;
+        bool stamped;
+        const char* line;   // after "meter_reading,meter=NAME,channel=meter"
+        const char* why;
+    } cases[] = {
+        {"DC", "-1.234", "mV", true, ",function=DC,unit=mV value=-1.234,value_si=-0.001234,overload=false 1768468530250000000",
+         "a logged reading"},
+        {"OHM", "0.L", "k*", true, ",function=OHM,unit=k\u03A9 overload=true 1768468530250000000", "an overload has no value"},
+        {"TMP", "21.5", "#", false, ",function=TMP,unit=\u00B0C value=21.5,overload=false", "a loaded row has no time"},
+        {"a,b=c d\\e", "1", "x\ty", false, ",function=a\\,b\\=c\\ d\\\\e,unit=x\\ y value=1,overload=false",
+         "texts of a file are escaped; a tab cannot stand in a tag"},
+        {"", "?", "", false, " overload=false", "empty tags are left out, and a text is no value"},
+    };
+    for (const auto& c : cases) {
+        LogTable table;
+        LogRow r;
+        r.function = QString::fromUtf8(c.function);
+        r.value = QString::fromUtf8(c.value);
+        r.unit = QString::fromUtf8(c.unit);
+        if (c.stamped)
+            r.loggedAt = at;
+        table.append(r);
+        const std::string want = "meter_reading,meter=" + influxTagText(influxMeterName()) + ",channel=meter" + c.line + "\n";
+        EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::Influx), want) << c.why;
+    }
 }

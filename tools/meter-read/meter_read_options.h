@@ -1,6 +1,7 @@
 #pragma once
 // Command line of meter-read.
 #include "tools/command_line.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 
 #include <QString>
@@ -26,6 +27,7 @@ struct MeterReadOptions {
     QString decimalSeparator = QStringLiteral(".");
     StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
     bool summary = false;            // figures per group at the end instead of the lines
+    std::optional<RowRange> rows;    // --rows: only the rows numbered so are printed and summed up
     bool help = false;
 
     // Logging: rows of the log instead of reading lines.
