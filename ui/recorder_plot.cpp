@@ -299,6 +299,7 @@ void RecorderPlot::wheelEvent(QWheelEvent* event)
     if (steps == 0)
         return;
     zoomAbout(xAxis->pixelToCoord(event->position().x()), std::pow(kWheelZoomStep, steps));
+    showReadOut(event->position().toPoint());   // another row is under the pointer now
     event->accept();
 }
 
