@@ -3,10 +3,13 @@
 #include "log/log_table.h"
 #include "log/run_summary.h"
 #include "ui/recorder_figures.h"
+#include "ui/recorder_picture.h"
 #include "ui/recorder_points.h"
 #include "ui/recorder_window.h"
 
+#include <QFile>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -108,6 +111,32 @@ TEST(RecorderWindow, TheRangeIsCopiedWithTheHeaderLineAndSaysWhatItCovers)
                                               "3\t10:00:03\tDC\t3.000\tV\tpass\n"));
     EXPECT_EQ(w.figures->cover->text(), QStringLiteral("Records 2 to 3 of the table, No. 2 to 3: 2 rows"));
     EXPECT_TRUE(w.saveRange->isEnabled());
+}
+
+// The picture's format follows the name's suffix, in any case; a name of no known format is
+// refused and leaves no file.
+TEST(RecorderPicture, TheNameChoosesTheFormat)
+{
+    LoggedRun run(30, [](int i) { return voltRow(i + 1, fixed(i % 7)); });
+    LogGridModel grid(run.table);
+    RecorderWindow w(run.summary, run.table, grid, QLocale::c());
+    w.plot->resize(400, 250);
+    w.plot->showWholeRun();
+    QTemporaryDir dir;
+    const struct Case {
+        const char* name;
+        QByteArray start;   // empty: refused
+    } cases[] = {
+        {"run.png", QByteArray("\x89PNG")}, {"run.PDF", QByteArray("%PDF")}, {"run.svg", QByteArray("<?xml")},
+        {"run.jpg", QByteArray()},
+    };
+    for (const Case& c : cases) {
+        const QString file = dir.filePath(QLatin1String(c.name));
+        const FileOutcome outcome = saveRecorderPicture(*w.plot, file);
+        EXPECT_EQ(outcome.ok, !c.start.isEmpty()) << c.name << ": " << qPrintable(outcome.text);
+        QFile f(file);
+        EXPECT_EQ(f.open(QIODevice::ReadOnly) ? f.read(c.start.size() ? c.start.size() : 1) : QByteArray(), c.start) << c.name;
+    }
 }
 
 } // namespace
