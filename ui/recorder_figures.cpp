@@ -37,9 +37,12 @@ void RecorderFigures::showNone()
     table->setRowCount(0);
 }
 
-void RecorderFigures::show(const RowStatistics& figures, qint64 firstRow, qint64 lastRow)
+void RecorderFigures::show(const RowStatistics& figures, qint64 firstRow, qint64 lastRow, const QDateTime& from,
+                           const QDateTime& to)
 {
-    cover->setText(rangeCoverText(figures, firstRow, lastRow, locale_));
+    // The span is known for loaded rows too, which have no stamps of their own for the table.
+    const QString span = from.isValid() && to.isValid() ? QStringLiteral(", ") + timeSpanText(from, to) : QString();
+    cover->setText(rangeCoverText(figures, firstRow, lastRow, locale_) + span);
     const auto& groups = figures.groups();
     table->setRowCount(int(groups.size()));
     for (int r = 0; r < int(groups.size()); ++r) {

@@ -15,8 +15,9 @@ class RecorderFigures : public QWidget {
 public:
     explicit RecorderFigures(QLocale locale, QWidget* parent = nullptr);
 
-    // The figures of table rows first..last (both included).
-    void show(const RowStatistics& figures, qint64 firstRow, qint64 lastRow);
+    // The figures of table rows first..last (both included), and when they began and ended
+    // (invalid when not known).
+    void show(const RowStatistics& figures, qint64 firstRow, qint64 lastRow, const QDateTime& from, const QDateTime& to);
     // No range chosen: says how to choose one.
     void showNone();
 

@@ -153,7 +153,11 @@ void RecorderWindow::showRange()
     saveRange->setEnabled(r.has_value());
     if (!r)
         return figures->showNone();
-    figures->show(summary_.figures(r->first, r->last + 1), r->first, r->last);
+    const auto at = [this](std::int64_t row) {
+        const std::optional<std::int64_t> ms = summary_.timeOfRow(row);
+        return ms ? QDateTime::fromMSecsSinceEpoch(*ms) : QDateTime();
+    };
+    figures->show(summary_.figures(r->first, r->last + 1), r->first, r->last, at(r->first), at(r->last));
 }
 
 QString RecorderWindow::rangeAsText() const

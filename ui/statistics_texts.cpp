@@ -90,3 +90,8 @@ QString durationText(const QDateTime& first, const QDateTime& last)
         text = QStringLiteral("%1 d ").arg(days) + text;
     return ms < 0 ? QLatin1Char('-') + text : text;
 }
+
+QString timeSpanText(const QDateTime& first, const QDateTime& last)
+{
+    return QStringLiteral("%1 to %2 (%3)").arg(dateTimeText(first), dateTimeText(last), durationText(first, last));
+}

@@ -109,7 +109,10 @@ TEST(RecorderWindow, TheRangeIsCopiedWithTheHeaderLineAndSaysWhatItCovers)
     EXPECT_EQ(w.rangeAsText(), QStringLiteral("No.\tTime\tFunction\tValue\tUnit\tJudge\n"
                                               "2\t10:00:02\tDC\t2.000\tV\tpass\n"
                                               "3\t10:00:03\tDC\t3.000\tV\tpass\n"));
-    EXPECT_EQ(w.figures->cover->text(), QStringLiteral("Records 2 to 3 of the table, No. 2 to 3: 2 rows"));
+    const QString span = QDateTime(QDate(2026, 3, 29), QTime(10, 0, 2), Qt::OffsetFromUTC, 7200).toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    EXPECT_TRUE(w.figures->cover->text().startsWith(QStringLiteral("Records 2 to 3 of the table, No. 2 to 3: 2 rows, ") + span))
+        << qPrintable(w.figures->cover->text());
+    EXPECT_TRUE(w.figures->cover->text().endsWith(QStringLiteral(" (00:00:01)"))) << "the duration";
     EXPECT_TRUE(w.saveRange->isEnabled());
 }
 
