@@ -39,3 +39,10 @@ QString brokerSettingsProblem(const BrokerSettings& settings);
 
 // The first line of a password file; empty when read, else why not.
 QString readPasswordFile(const QString& path, QString* password);
+
+// The window's choice: whether to publish, what, and where.
+struct PublishChoice {
+    bool on = false;
+    bool rowsOnly = false;   // logged rows (at the sampling interval) instead of every reading
+    BrokerSettings broker;
+};
