@@ -74,7 +74,8 @@ QString mqttUsage()
         "  --mqtt-user USER         log in as USER; the password comes from METER_MQTT_PASSWORD\n"
         "  --mqtt-password-file FILE   or from the first line of FILE\n"
         "  --mqtt-topic PREFIX      topic prefix (default meter-logger/<meter name>)\n"
-        "  --mqtt-name NAME         the meter's name in topics and discovery (default VK31C)\n"
+        "  --mqtt-name NAME         the meter's name in topics and discovery (default %1)\n"
         "  --mqtt-discovery [PREFIX]   retained sensor configurations for home automation under\n"
-        "                           PREFIX (default homeassistant; --mqtt-discovery=PREFIX too)\n");
+        "                           PREFIX (default homeassistant; --mqtt-discovery=PREFIX too)\n")
+        .arg(defaultMeterName());
 }
