@@ -30,10 +30,9 @@ public:
     void openDialog(QWidget* window);
     MqttDialog* dialog() const { return dialog_; }
     void stop();
-    // For the top bar: empty while publishing is off or all goes well.
-    QString statusText() const { return statusText_; }
 
 signals:
+    // For the top bar: empty while publishing is off or all goes well.
     void statusChanged(const QString& text);
 
 private:

@@ -53,19 +53,6 @@ OutgoingQueue::Batch OutgoingQueue::take(std::size_t most)
     return batch;
 }
 
-void OutgoingQueue::waitForWork(std::chrono::steady_clock::time_point until)
-{
-    std::unique_lock<std::mutex> lock(mutex_);
-    wake_.wait_until(lock, until, [this] {
-        if (stop_ || !readings_.empty())
-            return true;
-        for (const auto& entry : retained_)
-            if (!entry.second.second)
-                return true;
-        return false;
-    });
-}
-
 void OutgoingQueue::waitForStop(std::chrono::steady_clock::time_point until)
 {
     std::unique_lock<std::mutex> lock(mutex_);

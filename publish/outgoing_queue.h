@@ -31,8 +31,6 @@ public:
     };
     // Up to `most` readings, and the retained messages not yet sent; never waits.
     Batch take(std::size_t most);
-    // Waits until there is something to take, a stop was asked for, or `until`.
-    void waitForWork(std::chrono::steady_clock::time_point until);
     // Waits until a stop was asked for or `until`.
     void waitForStop(std::chrono::steady_clock::time_point until);
 

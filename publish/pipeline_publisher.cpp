@@ -14,13 +14,9 @@ PipelinePublisher::PipelinePublisher(ReadingPipeline& pipeline, Source source, c
     setup.settings = settings_;
     setup.topics = topics_;
     setup.capacity = capacity;
-    status_.broker = QStringLiteral("%1:%2").arg(setup.address.host).arg(setup.address.port);
     // From the connection's thread to this object's.
     setup.statusChanged = [this](const PublishStatus& s) {
-        QMetaObject::invokeMethod(this, [this, s] {
-            status_ = s;
-            emit statusChanged(s);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, s] { emit statusChanged(s); }, Qt::QueuedConnection);
     };
     connection_ = std::make_unique<BrokerConnection>(std::move(setup));
 

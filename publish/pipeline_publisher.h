@@ -34,8 +34,6 @@ public:
 
     // "offline" said and what waits sent, for at most `flushFor`; nothing is published after it.
     BrokerConnection::Ending stop(std::chrono::milliseconds flushFor = std::chrono::milliseconds(2000));
-    const PublishStatus& status() const { return status_; }
-    const BrokerSettings& settings() const { return settings_; }
 
 signals:
     void statusChanged(const PublishStatus& status);
@@ -48,6 +46,5 @@ private:
     std::unique_ptr<BrokerConnection> connection_;
     std::map<QString, SensorShape> shapes_;   // per channel: what its configuration says
     std::int64_t readings_ = 0;
-    PublishStatus status_;
     bool stopped_ = false;
 };

@@ -2,7 +2,6 @@
 // What the publisher says to the front ends: whether the broker is reached, why not, and how
 // many readings it had to give up. The words are made here, once, for the window's top bar and
 // meter-read's standard error alike.
-#include <QMetaType>
 #include <QString>
 
 #include <cstdint>
@@ -25,7 +24,6 @@ struct PublishStatus {
     }
     bool operator!=(const PublishStatus& o) const { return !(*this == o); }
 };
-Q_DECLARE_METATYPE(PublishStatus)
 
 // "MQTT: 127.0.0.1:1883 unreachable (Connection refused); readings wait, the oldest dropped
 // when 10000 wait", "MQTT: publishing to 127.0.0.1:1883; 52 readings dropped", ...
