@@ -80,6 +80,7 @@ private:
     void send();
     void finish();
     void fail(PublishStatus::State state, const QString& reason, milliseconds wait);
+    void failWith(int rc, int savedErrno);
     bool publish(const QByteArray& topic, const QByteArray& payload, int qos, bool retain, bool reading);
     void say(PublishStatus::State state, const QString& reason = QString());
     void sayDrops();
@@ -175,8 +176,7 @@ void ConnectionWorker::attempt()
     connackCode_ = -1;
     const int rc = mosquitto_connect_async(mosq_, host_.constData(), setup_.address.port, kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
-        const QString why = rc == MOSQ_ERR_ERRNO ? QString::fromLocal8Bit(std::strerror(errno)) : QString::fromUtf8(mosquitto_strerror(rc));
-        fail(PublishStatus::State::Unreachable, why, backoff_.next());
+        failWith(rc, errno);
         return;
     }
     phase_ = Phase::Connecting;
@@ -203,8 +203,12 @@ void ConnectionWorker::pump(int timeoutMs)
              backoff_.afterRefusal());
         return;
     }
-    if (rc == MOSQ_ERR_SUCCESS)
-        return;
+    if (rc != MOSQ_ERR_SUCCESS)
+        failWith(rc, savedErrno);
+}
+
+void ConnectionWorker::failWith(int rc, int savedErrno)
+{
     if (rc == MOSQ_ERR_TLS || rc == MOSQ_ERR_TLS_HANDSHAKE) {
         fail(PublishStatus::State::Refused,
              QStringLiteral("TLS failed: ") + (lastLibraryError_.isEmpty() ? QString::fromUtf8(mosquitto_strerror(rc)) : lastLibraryError_),
