@@ -27,6 +27,7 @@ class LeavingQuestions;
 class StatisticsPanel;
 class ChartFollower;
 class RecorderPart;
+class PublishingSide;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -61,6 +62,7 @@ public:
     RecorderPart& recorder() { return *recorder_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return links_->usb(); }
+    PublishingSide& publishing() { return *publishing_; }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -77,6 +79,7 @@ public:
     void BtSaveClick();        // chart picture
     void TbFdClick();
     void TbSxClick();
+    void MqttClick();          // "MQTT...": where readings are published
     void setRecordLimit(int item);
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
@@ -129,6 +132,7 @@ private:
     std::unique_ptr<RecorderPart> recorder_;         // the Recorder window and the run's summary
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
+    std::unique_ptr<PublishingSide> publishing_;   // MQTT, beside the other front ends
 
     WindowParts parts_;   // named as in the window layout
 
