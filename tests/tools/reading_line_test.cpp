@@ -2,6 +2,7 @@
 #include "decode/frame_decoder.h"
 #include "tools/meter-read/influx_line.h"
 #include "tools/meter-read/reading_line.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 #include "log/log_table.h"
 #include "tools/meter-read/summary_lines.h"
@@ -111,4 +112,47 @@ TEST(ReadingLine, InfluxLinesEscapeTagsAndLeaveOutWhatIsEmpty)
         const std::string want = "meter_reading,meter=" + influxTagText(influxMeterName()) + ",channel=meter" + c.line + "\n";
         EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::Influx), want) << c.why;
     }
+}
+
+// --rows --summary counts the rows numbered in the range, together or scattered through the
+// table (a file loaded twice numbers its rows twice).
+TEST(ReadingLine, RangeSummaryCountsTheNumberedRows)
+{
+    LogTable table;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qint32 no : {1, 2, 3, 4}) {
+            LogRow r;
+            r.no = no;
+            r.function = QStringLiteral("DC");
+            r.value = QString::number(no + 10 * pass) + QStringLiteral(".000");
+            r.unit = QStringLiteral("V");
+            table.append(r);
+        }
+    }
+    LogRow unnumbered = table.row(1);
+    unnumbered.no.reset();
+    table.append(unnumbered);
+    const struct {
+        RowRange range;
+        const char* summary;
+        const char* why;
+    } cases[] = {
+        {{1, 4}, "DC\tV\t8\t0\t1\t14\t7.5\t5.47722557505166\t\t\n", "every numbered row, not the one without"},
+        {{2, 3}, "DC\tV\t4\t0\t2\t13\t7.5\t5.8022983951764\t\t\n", "scattered rows"},
+        {{9, 9}, "", "no row"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rangeSummaryText(table, c.range, StreamFormat::Tsv), c.summary) << c.why;
+    table.clear();
+    for (qint32 no = 1; no <= 40; ++no) {
+        LogRow r;
+        r.no = no;
+        r.function = QStringLiteral("DC");
+        r.value = QString::number(no) + QStringLiteral(".5");
+        r.unit = QStringLiteral("mV");
+        table.append(r);
+    }
+    EXPECT_EQ(rangeSummaryText(table, RowRange{17, 36}, StreamFormat::Tsv).substr(0, 47),
+              "DC\tV\t20\t0\t0.0175\t0.0365\t0.027\t0.005916079783099")
+        << "rows that lie together";
 }
