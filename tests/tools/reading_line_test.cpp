@@ -1,6 +1,6 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
-#include "tools/meter-read/influx_line.h"
+#include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/reading_line.h"
 #include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
@@ -79,9 +79,9 @@ TEST(ReadingLine, ColumnsOfADecodedFrame)
     QLocale::setDefault(saved);
 }
 
-// Influx lines: tags escaped as the protocol says, empty tags and fields left out, the time in
+// Line-protocol lines: tags escaped as the protocol says, empty tags and fields left out, the time in
 // nanoseconds when the row has a date.
-TEST(ReadingLine, InfluxLinesEscapeTagsAndLeaveOutWhatIsEmpty)
+TEST(ReadingLine, LineProtocolEscapesTagsAndLeavesOutWhatIsEmpty)
 {
     const QDateTime at(QDate(2026, 1, 15), QTime(10, 15, 30, 250), Qt::OffsetFromUTC, 3600);
     const struct {
@@ -109,8 +109,8 @@ TEST(ReadingLine, InfluxLinesEscapeTagsAndLeaveOutWhatIsEmpty)
         if (c.stamped)
             r.loggedAt = at;
         table.append(r);
-        const std::string want = "meter_reading,meter=" + influxTagText(influxMeterName()) + ",channel=meter" + c.line + "\n";
-        EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::Influx), want) << c.why;
+        const std::string want = "meter_reading,meter=" + lineProtocolTagText(lineProtocolMeterName()) + ",channel=meter" + c.line + "\n";
+        EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::LineProtocol), want) << c.why;
     }
 }
 
