@@ -5,6 +5,7 @@
 #include "app/leaving_questions.h"
 #include "app/meter_links.h"
 #include "app/platform_info.h"
+#include "app/publishing_side.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
@@ -24,6 +25,7 @@
 #include "ui/judge_panel.h"
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
+#include "ui/publish_status_label.h"
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
 #include "ui/safety_copy_label.h"
@@ -34,6 +36,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QScopedValueRollback>
 
 
@@ -73,10 +76,13 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     files_ = std::make_unique<FileCommands>(FileCommands::Parts{
         *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return leaving_->mayEnd(JournalController::Ending::Replace); }});
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
+    publishing_ = std::make_unique<PublishingSide>(*pipeline_, *clock_);
+    auto* publishStatus = new PublishStatusLabel(parts_.Panel5);
+    connect(publishing_.get(), &PublishingSide::statusChanged, publishStatus, &PublishStatusLabel::showStatus);
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
         WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_,
-                                    [this](int item) { setRecordLimit(item); }});
+                                    *publishing_, [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
     wirePipeline();
@@ -145,6 +151,9 @@ void TFCOMM::wireParts()
     connect(parts_.recordMenu, &RecordMenu::limitChosen, this, [this](int item) { guard([&] { setRecordLimit(item); }); });
     connect(parts_.recordMenu, &RecordMenu::newChosen, this, [this] { guard([&] { RecordNewClick(); }); });
     connect(parts_.recordMenu, &RecordMenu::saveChosen, this, [this] { guard([&] { saveasClick(); }); });
+    QAction* mqtt = menuBar()->addMenu(QStringLiteral("&Publish"))->addAction(QStringLiteral("&MQTT..."));
+    mqtt->setObjectName(QStringLiteral("MqttItem"));
+    connect(mqtt, &QAction::triggered, this, [this] { guard([&] { MqttClick(); }); });
 
     connect(parts_.Panel2, &RecordPanel::intervalChanged, this, [this](int ms) { Timer3.setInterval(ms); });
     connect(parts_.Panel2->RecordNew, &QPushButton::clicked, this, [this] { guard([&] { RecordNewClick(); }); });
@@ -274,6 +283,8 @@ void TFCOMM::TbFdClick()
 
 void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
 
+void TFCOMM::MqttClick() { publishing_->openDialog(this); }
+
 void TFCOMM::BitBtn1Click() { if (leaving_->mayQuit()) quit(); }
 
 void TFCOMM::closeEvent(QCloseEvent* event)
@@ -282,6 +293,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     if (!leaving_->programEnding() && !leaving_->mayEnd(JournalController::Ending::Quit))
         return event->ignore();
     settings_->keep();
+    publishing_->stop();
     links_->closePort();
     event->accept();
 }

@@ -26,6 +26,7 @@ class WindowSettingsBinder;
 class LeavingQuestions;
 class StatisticsPanel;
 class ChartFollower;
+class PublishingSide;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -59,6 +60,7 @@ public:
     TChartControl& pager() { return *pager_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return links_->usb(); }
+    PublishingSide& publishing() { return *publishing_; }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -75,6 +77,7 @@ public:
     void BtSaveClick();        // chart picture
     void TbFdClick();
     void TbSxClick();
+    void MqttClick();          // "MQTT...": where readings are published
     void setRecordLimit(int item);
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
@@ -126,6 +129,7 @@ private:
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
+    std::unique_ptr<PublishingSide> publishing_;   // MQTT, beside the other front ends
 
     WindowParts parts_;   // named as in the window layout
 

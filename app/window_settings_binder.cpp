@@ -2,6 +2,7 @@
 
 #include "app/file_commands.h"
 #include "app/meter_links.h"
+#include "app/publishing_side.h"
 #include "app/window_settings.h"
 #include "chart/chart_control.h"
 #include "chart/chart_tool_panel.h"
@@ -28,6 +29,7 @@ QString WindowSettingsBinder::apply()
     parts_.chartTools.restore(s.pageSize, s.fill);
     parts_.links.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     parts_.files.setLastFolder(s.lastFolder);
+    parts_.publishing.apply(s.publishing);
     return loaded.problem;
 }
 
@@ -46,6 +48,7 @@ void WindowSettingsBinder::keep() const
     s.fill = parts_.chartTools.fillChecked();
     s.comPort = parts_.links.port().selectedPort();
     s.lastFolder = parts_.files.lastFolder();
+    s.publishing = parts_.publishing.choice();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

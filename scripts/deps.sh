@@ -8,6 +8,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-serialport-dev libqcustomplot-dev libudev-dev libgl-dev libsqlite3-dev
+  libmosquitto-dev mosquitto mosquitto-clients
   libgtest-dev libgmock-dev
   xvfb xauth
   appstream desktop-file-utils man-db

@@ -4,6 +4,9 @@
 #include "app/window_settings.h"
 #include "doubles/window_part.h"
 #include "ui/top_bar.h"
+#include "app/publishing_side.h"
+#include "support/wait_for.h"
+#include "ui/mqtt_dialog.h"
 
 #include "ui/chart_tool_bar.h"
 #include "ui/judge_panel.h"
@@ -628,6 +631,20 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
         w.chartTools().Timer2Timer();
         tools.BtFill->click();
         w.connection().portPanelClicked(2);   // COM3
+        w.MqttClick();
+        MqttDialog* mqtt = w.publishing().dialog();
+        ASSERT_NE(mqtt, nullptr);
+        mqtt->PublishOn->setChecked(true);
+        mqtt->BrokerUrl->setText(QStringLiteral("http://broker"));
+        mqtt->accept();
+        EXPECT_TRUE(mqtt->isVisible() && mqtt->Problem->isVisible()) << "a bad address keeps the dialog open, saying why";
+        mqtt->BrokerUrl->setText(QStringLiteral("mqtt://127.0.0.1:1"));   // nothing listens there
+        mqtt->User->setText(QStringLiteral("bench"));
+        mqtt->Password->setText(QStringLiteral("secret"));
+        mqtt->accept();
+        auto* status = w.findChild<QLabel*>(QStringLiteral("PublishStatus"));
+        EXPECT_TRUE(waitFor([&] { return status->isVisibleTo(&w) && status->text().contains(QLatin1String("unreachable")); }))
+            << "the top bar says the broker is unreachable";
         prompts.fileNames.push_back(folder + QStringLiteral("/picture.bmp"));
         w.BtSaveClick();
         prompts.answers.push_back(true);
@@ -643,6 +660,8 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
     EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Maxrecord->text(), "250");
     EXPECT_FALSE(w.chartTools().fillChecked());
     EXPECT_EQ(w.COMM2().ComPort(), pnCOM3);
+    EXPECT_TRUE(w.publishing().choice().on);
+    EXPECT_EQ(w.publishing().choice().broker.password, QStringLiteral("secret")) << "in the file only its user reads";
     prompts.fileNames.push_back(QString());
     w.SpeedButton2Click();
     EXPECT_EQ(prompts.dialogs.last().folder, folder) << "the file dialogs start in the last folder";

@@ -8,6 +8,7 @@
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "log/row_statistics.h"
+#include "publish/pipeline_publisher.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
 #include "tools/meter-read/line_output.h"
@@ -15,6 +16,7 @@
 #include "tools/meter-read/meter_read_inputs.h"
 #include "tools/meter-read/meter_read_options.h"
 #include "tools/meter-read/meter_reader.h"
+#include "tools/meter-read/publish_notice.h"
 #include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 #include "tools/meter-read/summary_lines.h"
@@ -26,6 +28,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -236,6 +239,28 @@ int finish(const MeterReadOptions& options, MeterReader& reader, const RowStatis
     return withOutput(rc);
 }
 
+// Readings (with --log, rows) to a broker, when --mqtt asks for it; what becomes of the
+// connection said on standard error.
+struct Publishing {
+    std::unique_ptr<PipelinePublisher> publisher;
+    std::unique_ptr<PublishNotice> notice;
+
+    Publishing(const MeterReadOptions& o, ReadingPipeline& pipeline, const LocaleClock& clock)
+    {
+        if (!o.mqtt.on)
+            return;
+        const auto source = o.logs() ? PipelinePublisher::Source::Rows : PipelinePublisher::Source::Readings;
+        publisher = std::make_unique<PipelinePublisher>(pipeline, source, o.mqtt.settings, clock);
+        notice = std::make_unique<PublishNotice>(*publisher, stderr);
+    }
+    // "offline" and what still waits go out within a bounded time.
+    void end()
+    {
+        if (publisher)
+            notice->sayEnding(publisher->stop());
+    }
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -257,6 +282,7 @@ int main(int argc, char** argv)
     ReadingPrinter printing(options.log || options.summary ? nullptr : &output, options.format, clock);
     RowStatistics statistics;
     printAsItComes(options, reader, printing, statistics, clock);
+    Publishing publishing(options, pipeline, clock);
 
     // A killed logger's rows stay in the journal for --recover.
     JournalController journal(pipeline, defaultJournalFolder(), QStringLiteral("meter-read"));
@@ -302,5 +328,7 @@ int main(int argc, char** argv)
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.sample();
-    return finish(options, reader, statistics, rc);
+    rc = finish(options, reader, statistics, rc);
+    publishing.end();
+    return rc;
 }

@@ -69,7 +69,8 @@ QString meterReadUsage()
         "                           without saving (the window's and meter-read's), oldest first,\n"
         "                           or with --save write them to FILE; the journals are only read\n"
         "  --help                   show this text\n"
-        "  --version                show the program's name and version\n");
+        "  --version                show the program's name and version\n")
+        + mqttUsage();
 }
 
 namespace {
@@ -126,7 +127,7 @@ public:
     void take(const QStringList& args, int& i)
     {
         const QString& a = args.at(i);
-        if (input(args, i) || output(args, i) || logging(args, i))
+        if (input(args, i) || output(args, i) || logging(args, i) || takeMqttOption(args, i, o.mqtt))
             return;
         if (a.startsWith(QLatin1Char('-')))
             usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
@@ -134,7 +135,7 @@ public:
         o.file = a;
     }
     // The options that do not go together.
-    void check() const;
+    void check();
 
 private:
     bool input(const QStringList& args, int& i);
@@ -240,7 +241,7 @@ bool OptionParsing::logging(const QStringList& args, int& i)
     return true;
 }
 
-void OptionParsing::check() const
+void OptionParsing::check()
 {
     using Source = MeterReadOptions::Source;
     if (!haveSource_)
@@ -255,6 +256,9 @@ void OptionParsing::check() const
         usageError(QStringLiteral("--summary prints its figures as tsv, csv or jsonl, not as line-protocol lines"));
     if (o.rows && !o.log && o.source != Source::Table && o.source != Source::Recover)
         usageError(QStringLiteral("--rows picks rows by their number: it goes with --load, --recover or --log"));
+    if (o.mqtt.on && (o.source == Source::Table || o.source == Source::Recover))
+        usageError(QStringLiteral("--mqtt publishes readings as they come, not with --load or --recover"));
+    completeMqttOptions(o.mqtt);
     for (const QString* limit : {&o.high, &o.low}) {
         if (parseLocaleNumber(*limit, o.decimalSeparator) == kNotANumber)
             usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")
