@@ -2,6 +2,7 @@
 
 #include "decode/unit_display.h"
 #include "log/log_table.h"
+#include "log/moments_merge.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,20 +110,8 @@ std::size_t RowStatistics::merge(const StatisticsGroup& part, std::optional<qint
         g.last = part.last;
     if (part.numbers == 0)
         return at;
-    if (g.numbers == 0) {
-        g.minimum = part.minimum;
-        g.maximum = part.maximum;
-        g.mean = part.mean;
-        g.squares = part.squares;
-        g.numbers = part.numbers;
-        return at;
-    }
-    g.minimum = std::min(g.minimum, part.minimum);
-    g.maximum = std::max(g.maximum, part.maximum);
-    const double n = double(g.numbers + part.numbers);
-    const double delta = part.mean - g.mean;
-    g.mean += delta * (double(part.numbers) / n);
-    g.squares += part.squares + delta * delta * (double(g.numbers) * double(part.numbers) / n);
-    g.numbers += part.numbers;
+    g.minimum = g.numbers == 0 ? part.minimum : std::min(g.minimum, part.minimum);
+    g.maximum = g.numbers == 0 ? part.maximum : std::max(g.maximum, part.maximum);
+    mergeMoments(g.numbers, g.mean, g.squares, part.numbers, part.mean, part.squares);
     return at;
 }

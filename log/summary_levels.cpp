@@ -1,5 +1,7 @@
 #include "log/summary_levels.h"
 
+#include "log/moments_merge.h"
+
 #include <algorithm>
 
 namespace {
@@ -70,21 +72,9 @@ void BucketFigures::join(const BucketFigures& next)
     overloads += next.overloads;
     if (next.numbers == 0)
         return;
-    if (numbers == 0) {
-        minimum = next.minimum;
-        maximum = next.maximum;
-        mean = next.mean;
-        squares = next.squares;
-        numbers = next.numbers;
-        return;
-    }
-    minimum = std::min(minimum, next.minimum);
-    maximum = std::max(maximum, next.maximum);
-    const double n = double(numbers + next.numbers);
-    const double delta = next.mean - mean;
-    mean += delta * (double(next.numbers) / n);
-    squares += next.squares + delta * delta * (double(numbers) * double(next.numbers) / n);
-    numbers += next.numbers;
+    minimum = numbers == 0 ? next.minimum : std::min(minimum, next.minimum);
+    maximum = numbers == 0 ? next.maximum : std::max(maximum, next.maximum);
+    mergeMoments(numbers, mean, squares, next.numbers, next.mean, next.squares);
 }
 
 void SummaryLevels::append(const BucketFigures& row)

@@ -68,6 +68,8 @@ TEST(RunSummary, EnvelopeAgreesWithAPlainScanAtEveryZoom)
         {0, rows, 1200, "the whole run across a window"},
         {54000, 55000, 1200, "a zoom of fewer rows than columns"},
         {spike - 7, spike + 9, 16, "a row a column"},
+        {0, 65536, 4096, "a bucket a column"},
+        {4096, 8192, 1, "one bucket of the second level"},
         {3, rows - 5, 37, "edges off every bucket"},
         {0, rows, 17, "columns of thousands of rows"},
         {65536 - 100, rows + 500, 5, "past the last bucket of a level and the end"},

@@ -19,7 +19,7 @@ TEST(MeterReadOptions, SourcesAndSettings)
 
     o = parseMeterReadOptions(args("--decimal-separator , --format jsonl capture.bin"));
     EXPECT_EQ(o.format, StreamFormat::Jsonl);
-    EXPECT_EQ(parseMeterReadOptions(args("--format influx -")).format, StreamFormat::Influx);
+    EXPECT_EQ(parseMeterReadOptions(args("--format influx -")).format, StreamFormat::LineProtocol);
     EXPECT_EQ(o.source, MeterReadOptions::Source::File);
     EXPECT_EQ(o.file, QStringLiteral("capture.bin"));
     EXPECT_EQ(o.decimalSeparator, QStringLiteral(","));

@@ -1,7 +1,8 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
-#include "tools/meter-read/influx_line.h"
+#include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/reading_line.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 #include "log/log_table.h"
 #include "tools/meter-read/summary_lines.h"
@@ -78,9 +79,9 @@ TEST(ReadingLine, ColumnsOfADecodedFrame)
     QLocale::setDefault(saved);
 }
 
-// Influx lines: tags escaped as the protocol says, empty tags and fields left out, the time in
+// Line-protocol lines: tags escaped as the protocol says, empty tags and fields left out, the time in
 // nanoseconds when the row has a date.
-TEST(ReadingLine, InfluxLinesEscapeTagsAndLeaveOutWhatIsEmpty)
+TEST(ReadingLine, LineProtocolEscapesTagsAndLeavesOutWhatIsEmpty)
 {
     const QDateTime at(QDate(2026, 1, 15), QTime(10, 15, 30, 250), Qt::OffsetFromUTC, 3600);
     const struct {
@@ -108,7 +109,50 @@ TEST(ReadingLine, InfluxLinesEscapeTagsAndLeaveOutWhatIsEmpty)
         if (c.stamped)
             r.loggedAt = at;
         table.append(r);
-        const std::string want = "meter_reading,meter=" + influxTagText(influxMeterName()) + ",channel=meter" + c.line + "\n";
-        EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::Influx), want) << c.why;
+        const std::string want = "meter_reading,meter=" + lineProtocolTagText(lineProtocolMeterName()) + ",channel=meter" + c.line + "\n";
+        EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::LineProtocol), want) << c.why;
     }
+}
+
+// --rows --summary counts the rows numbered in the range, together or scattered through the
+// table (a file loaded twice numbers its rows twice).
+TEST(ReadingLine, RangeSummaryCountsTheNumberedRows)
+{
+    LogTable table;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qint32 no : {1, 2, 3, 4}) {
+            LogRow r;
+            r.no = no;
+            r.function = QStringLiteral("DC");
+            r.value = QString::number(no + 10 * pass) + QStringLiteral(".000");
+            r.unit = QStringLiteral("V");
+            table.append(r);
+        }
+    }
+    LogRow unnumbered = table.row(1);
+    unnumbered.no.reset();
+    table.append(unnumbered);
+    const struct {
+        RowRange range;
+        const char* summary;
+        const char* why;
+    } cases[] = {
+        {{1, 4}, "DC\tV\t8\t0\t1\t14\t7.5\t5.47722557505166\t\t\n", "every numbered row, not the one without"},
+        {{2, 3}, "DC\tV\t4\t0\t2\t13\t7.5\t5.8022983951764\t\t\n", "scattered rows"},
+        {{9, 9}, "", "no row"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rangeSummaryText(table, c.range, StreamFormat::Tsv), c.summary) << c.why;
+    table.clear();
+    for (qint32 no = 1; no <= 40; ++no) {
+        LogRow r;
+        r.no = no;
+        r.function = QStringLiteral("DC");
+        r.value = QString::number(no) + QStringLiteral(".5");
+        r.unit = QStringLiteral("mV");
+        table.append(r);
+    }
+    EXPECT_EQ(rangeSummaryText(table, RowRange{17, 36}, StreamFormat::Tsv).substr(0, 47),
+              "DC\tV\t20\t0\t0.0175\t0.0365\t0.027\t0.005916079783099")
+        << "rows that lie together";
 }

@@ -252,8 +252,8 @@ void OptionParsing::check()
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
     if (o.source == Source::Recover && loggingOption_)
         usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
-    if (o.summary && o.format == StreamFormat::Influx)
-        usageError(QStringLiteral("--summary prints its figures as tsv, csv or jsonl, not as influx lines"));
+    if (o.summary && o.format == StreamFormat::LineProtocol)
+        usageError(QStringLiteral("--summary prints its figures as tsv, csv or jsonl, not as line-protocol lines"));
     if (o.rows && !o.log && o.source != Source::Table && o.source != Source::Recover)
         usageError(QStringLiteral("--rows picks rows by their number: it goes with --load, --recover or --log"));
     if (o.mqtt.on && (o.source == Source::Table || o.source == Source::Recover))

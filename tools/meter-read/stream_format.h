@@ -11,7 +11,7 @@
 struct Reading;
 class LogTable;
 
-enum class StreamFormat { Tsv, Csv, Jsonl, Influx };
+enum class StreamFormat { Tsv, Csv, Jsonl, LineProtocol };
 
 // "tsv", "csv", "jsonl", "influx"; false for any other name.
 bool parseStreamFormat(const QString& name, StreamFormat* format);

@@ -15,9 +15,9 @@
 // A tag key or value as the protocol wants it: comma, equals sign, blank and backslash with a
 // backslash before them; a line end or other control character, which a line cannot hold,
 // becomes an escaped blank.
-std::string influxTagText(const QString& text);
+std::string lineProtocolTagText(const QString& text);
 
-std::string influxLine(const AnalysisRecord& record, bool overload, const QString& meter, const QString& channel);
+std::string lineProtocolLine(const AnalysisRecord& record, bool overload, const QString& meter, const QString& channel);
 
 // The meter tag: the model this build serves ("VK31C").
-QString influxMeterName();
+QString lineProtocolMeterName();

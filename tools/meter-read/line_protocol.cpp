@@ -1,8 +1,8 @@
-#include "tools/meter-read/influx_line.h"
+#include "tools/meter-read/line_protocol.h"
 
 #include "decode/model_variants.h"
 
-std::string influxTagText(const QString& text)
+std::string lineProtocolTagText(const QString& text)
 {
     std::string out;
     for (const char c : text.toUtf8()) {
@@ -27,7 +27,7 @@ void appendTag(std::string& line, const char* key, const QString& value)
     line.push_back(',');
     line += key;
     line.push_back('=');
-    line += influxTagText(value);
+    line += lineProtocolTagText(value);
 }
 
 void appendField(std::string& line, const char* key, const std::string& value)
@@ -43,7 +43,7 @@ void appendField(std::string& line, const char* key, const std::string& value)
 
 }   // namespace
 
-std::string influxLine(const AnalysisRecord& record, bool overload, const QString& meter, const QString& channel)
+std::string lineProtocolLine(const AnalysisRecord& record, bool overload, const QString& meter, const QString& channel)
 {
     std::string line = "meter_reading";
     appendTag(line, "meter", meter);
@@ -61,7 +61,7 @@ std::string influxLine(const AnalysisRecord& record, bool overload, const QStrin
     return line;
 }
 
-QString influxMeterName()
+QString lineProtocolMeterName()
 {
     const ModelFlags flags = ModelFlags::layout();
     for (int f = 0; f < kModelFlagCount; ++f)
