@@ -3,11 +3,11 @@
 //   recorder-bytes-per-row:   memory the summary holds per summarised row
 //   recorder-append-ratio:    time to log a row and summarise it at 10,000,000 rows over that at 10
 //   recorder-build-s:         summarising a loaded 10,000,000-row table, in slices as the window does
-// and, drawn offscreen at 1,200 pixels across (wall-clock time, 95th percentile of 300 redraws):
+// and, drawn offscreen at 1,200 pixels across (95th percentile of 300 redraws):
 //   recorder-whole-p95-ms:    the whole run at 10,000,000 rows
 //   recorder-zoom-p95-ms:     views of 1,000 records spread over the run
 //   recorder-growth-ratio:    the whole run at 10,000,000 rows over the same at 10,000
-// Times are the processor time of this thread unless said. An argument sets the number of rows.
+// Times are the processor time of this thread. An argument sets the number of rows.
 #include "recorder_draw_measure.h"
 #include "recorder_run.h"
 
