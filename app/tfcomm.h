@@ -28,6 +28,8 @@ class StatisticsPanel;
 class ChartFollower;
 class MetersController;
 class MetersWindow;
+class RecorderPart;
+class PublishingSide;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -59,9 +61,11 @@ public:
     SerialFrameAssembly& serialAssembly() { return links_->assembly(); }
     ConnectionController& connection() { return links_->connection(); }
     TChartControl& pager() { return *pager_; }
+    RecorderPart& recorder() { return *recorder_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return links_->usb(); }
     MetersController& meters() { return *meters_; }
+    PublishingSide& publishing() { return *publishing_; }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -78,6 +82,7 @@ public:
     void BtSaveClick();        // chart picture
     void TbFdClick();
     void TbSxClick();
+    void MqttClick();          // "MQTT...": where readings are published
     void setRecordLimit(int item);
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
@@ -129,8 +134,10 @@ private:
     std::unique_ptr<MetersController> meters_;       // more meters at once, and computed channels
     MetersWindow* metersWindow_ = nullptr;            // a tool window of this one
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<RecorderPart> recorder_;         // the Recorder window and the run's summary
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
+    std::unique_ptr<PublishingSide> publishing_;   // MQTT, beside the other front ends
 
     WindowParts parts_;   // named as in the window layout
 

@@ -3,12 +3,14 @@
 #include "app/file_commands.h"
 #include "app/meter_links.h"
 #include "app/meters_controller.h"
+#include "app/publishing_side.h"
 #include "app/window_settings.h"
 #include "chart/chart_control.h"
 #include "chart/chart_tool_panel.h"
 #include "reading/reading_pipeline.h"
 #include "ui/judge_panel.h"
 #include "ui/record_panel.h"
+#include "ui/recorder_window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -34,6 +36,8 @@ QString WindowSettingsBinder::apply()
         if (const int eq = int(m.indexOf(QLatin1Char('='))); eq > 0)
             meters.push_back({m.left(eq), m.mid(eq + 1)});
     parts_.meters.setUp(std::move(meters), s.channels, s.alignment);
+    parts_.publishing.apply(s.publishing);
+    parts_.recorder.setPlace(s.recorderPlace);
     return loaded.problem;
 }
 
@@ -56,6 +60,8 @@ void WindowSettingsBinder::keep() const
         s.meters << m.name + QLatin1Char('=') + m.source;
     s.channels = parts_.meters.channelLines();
     s.alignment = parts_.meters.alignment();
+    s.publishing = parts_.publishing.choice();
+    s.recorderPlace = parts_.recorder.place();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

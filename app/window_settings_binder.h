@@ -1,7 +1,8 @@
 #pragma once
 // The settings kept between runs, put into the window's parts at start-up and read back from
 // them at the end: the limit boxes, Repeat and the interval, the record limit, the chart's page
-// size and Fill, the COM port, the file dialogs' folder, and the Meters window's meters and channels.
+// size and Fill, the COM port, the file dialogs' folder, the publishing, the Recorder window's
+// place, and the Meters window's meters and channels.
 #include <QString>
 
 #include <functional>
@@ -11,8 +12,10 @@ class FileCommands;
 class JudgePanel;
 class MeterLinks;
 class MetersController;
+class PublishingSide;
 class ReadingPipeline;
 class RecordPanel;
+class RecorderWindow;
 class TChartControl;
 
 class WindowSettingsBinder {
@@ -26,6 +29,8 @@ public:
         MeterLinks& links;   // the COM port
         FileCommands& files;
         MetersController& meters;
+        RecorderWindow& recorder;
+        PublishingSide& publishing;
         std::function<void(int item)> setRecordLimit;   // the Record menu's handler
     };
     // `file` empty: nothing is kept between runs.

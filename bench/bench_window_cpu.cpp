@@ -7,6 +7,8 @@
 //   window-cpu-percent-at-2:   2 frames a second, each a new display state
 //   window-cpu-percent-waiting-for-lost-port:  the meter's pseudo-terminal gone, the window
 //                              looking for it to return about once a second
+//   window-cpu-percent-at-17-recorder-following:  17 frames a second again, with the Recorder
+//                              window open and following the newest rows
 //   window-resumed-after-ms:   from the meter's return under the same name to the first row
 //                              the window logs after it
 // With --paints, standard error shows the paint events a second each widget got during each
@@ -15,9 +17,9 @@
 // With --meters only one figure is measured, with the Meters window open:
 //   window-cpu-percent-4-meters-2-channels:  the main meter on COM1 and three more on COM2 to
 //                              COM4, each at 17 frames a second (8 of each state), every
-//                              reading logged, with p = m1*u and e = integral(p) worked out
-// --x measures on the display DISPLAY names instead of offscreen.
-// Arguments: [seconds per figure, default 30] [--paints] [--statistics] [--meters] [--x]
+//                              reading logged, with p = m1*m2 and e = integral(p) worked out
+// Offscreen unless QT_QPA_PLATFORM says otherwise (QT_QPA_PLATFORM=xcb: under X).
+// Arguments: [seconds per figure, default 30] [--paints] [--statistics] [--meters]
 #include "app/meters_controller.h"
 #include "app/tfcomm.h"
 #include "bench_window.h"
@@ -43,7 +45,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <thread>
@@ -195,10 +196,7 @@ int measureMeters(TFCOMM& w, VirtualPort& main, double seconds, bool countPaints
 
 int main(int argc, char** argv)
 {
-    bool onX = false;
-    for (int k = 1; k < argc; ++k)
-        onX = onX || std::strcmp(argv[k], "--x") == 0;
-    if (!onX)
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
@@ -231,6 +229,11 @@ int main(int argc, char** argv)
     std::printf("window-cpu-percent-at-2: %.2f\n", measure(port, 2.0, 1, seconds, countPaints));
     const qint64 logged = w.cds1().rowCount() - rowsBefore;
     std::printf("window-rows-logged: %lld\n", (long long)logged);
+    // As the user opens it: it follows the newest rows from the start.
+    w.findChild<QPushButton*>(QStringLiteral("Recorder"))->setChecked(true);
+    std::printf("window-cpu-percent-at-17-recorder-following: %.2f\n", measure(port, 2400.0 / 140.0, 8, seconds, countPaints));
+    w.findChild<QPushButton*>(QStringLiteral("Recorder"))->setChecked(false);
+    std::fflush(stdout);
 
     // The meter goes away; after the settling second the window only waits for it.
     meter.reset();

@@ -12,7 +12,7 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
     RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
     RepeatSet->setChecked(true);
-    RepeatSet->setGeometry(5, 2, 58, 18);
+    RepeatSet->setGeometry(5, 2, 55, 18);
 
     // The interval box sits over the blanks of the check box's caption.
     RecordSI = new QCheckBox(QStringLiteral("Sampling &Interval           'S"), this);
@@ -27,19 +27,24 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     saveas = panelButton(this, "saveas", QStringLiteral("&Save"), QStringLiteral("Save data files (Ctrl+S)"), 220, 40);
     OpenDataFiles = panelButton(this, "OpenDataFiles", QStringLiteral("&Open"), QStringLiteral("Open old data files (Ctrl+O)"), 262, 40);
     BtPrint = panelButton(this, "BtPrint", QStringLiteral("&Print"), QStringLiteral("Print (Ctrl+P)"), 176, 0);
-    // Print shares the row: the four buttons are narrower than the panel allows otherwise.
-    RecordNew->setGeometry(176, 2, 62, 18);
-    BtPrint->setGeometry(240, 2, 62, 18);
-    saveas->setGeometry(176, 20, 62, 18);
-    OpenDataFiles->setGeometry(240, 20, 62, 18);
+    // Print shares the row: the four buttons are narrower than the panel allows otherwise, and
+    // narrower still to leave the first row room for the tool windows' buttons.
+    RecordNew->setGeometry(212, 2, 44, 18);
+    BtPrint->setGeometry(258, 2, 44, 18);
+    saveas->setGeometry(212, 20, 44, 18);
+    OpenDataFiles->setGeometry(258, 20, 44, 18);
     // In the free space after Repeat: the figures of what was logged, one click away.
     Statistics = panelButton(this, "Statistics", QStringLiteral("S&tatistics"),
                              QStringLiteral("Min, max, mean and deviation of the logged rows"), 80, 0);
-    Statistics->setGeometry(64, 2, 62, 18);
+    Statistics->setGeometry(60, 2, 56, 18);
     Statistics->setCheckable(true);
+    Recorder = panelButton(this, "Recorder", QStringLiteral("Recor&der"),
+                           QStringLiteral("The whole run on a plot that zooms, with the figures between two cursors"), 117, 0);
+    Recorder->setGeometry(117, 2, 48, 18);
+    Recorder->setCheckable(true);
     Meters = panelButton(this, "Meters", QStringLiteral("&Meters"),
-                         QStringLiteral("More meters at once, and channels computed from them"), 128, 0);
-    Meters->setGeometry(128, 2, 46, 18);
+                         QStringLiteral("More meters at once, and channels computed from them"), 166, 0);
+    Meters->setGeometry(166, 2, 44, 18);
     Meters->setCheckable(true);
 
     connect(RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_.setRepeatSet(on); });

@@ -22,6 +22,7 @@ public:
     QPushButton* BtPrint = nullptr;
     QPushButton* Statistics = nullptr;   // shows or hides the statistics window
     QPushButton* Meters = nullptr;       // shows or hides the Meters window
+    QPushButton* Recorder = nullptr;     // shows or hides the recorder window
 
 signals:
     // The sampling timer's new interval, in milliseconds.

@@ -1,6 +1,8 @@
 #pragma once
 // Command line of meter-read.
 #include "tools/command_line.h"
+#include "tools/meter-read/mqtt_options.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 
 #include <QString>
@@ -26,6 +28,7 @@ struct MeterReadOptions {
     QString decimalSeparator = QStringLiteral(".");
     StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
     bool summary = false;            // figures per group at the end instead of the lines
+    std::optional<RowRange> rows;    // --rows: only the rows numbered so are printed and summed up
     bool help = false;
 
     // Logging: rows of the log instead of reading lines.
@@ -36,6 +39,8 @@ struct MeterReadOptions {
     qint32 limit = 10000;
     int intervalSeconds = 0;         // 0: a row per reading
     QString saveFile;                // the log written here at the end (.xml, .csv, else text); empty: not saved
+
+    MqttCommandLine mqtt;            // publishing to a broker
 
     // Whether readings go into the log table (printing rows, or only saving them).
     bool logs() const
