@@ -15,6 +15,7 @@
 #include "tools/meter-read/meter_read_inputs.h"
 #include "tools/meter-read/meter_read_options.h"
 #include "tools/meter-read/meter_reader.h"
+#include "tools/meter-read/session_run.h"
 #include "tools/meter-read/stream_format.h"
 #include "tools/meter-read/summary_lines.h"
 #include "tools/stop_signals.h"
@@ -245,6 +246,11 @@ int main(int argc, char** argv)
         return printTableFile(options);
     if (options.source == MeterReadOptions::Source::Recover)
         return recoverJournals(options);
+    if (!options.inputs.empty()) {
+        catchStopSignals();
+        const bool saving = !options.saveFile.isEmpty();
+        return runSession(app, options, output, [saving] { return stopRequested() || (output.readerGone() && !saving); });
+    }
 
     const SystemLocaleClock clock(options.decimalSeparator);
     MeterReader reader(logSettingsOf(options), startupVariant(ModelFlags::layout()).fullScaleCount, clock);
