@@ -296,6 +296,15 @@ TEST(ComputedAlignment, MeanIntervals)
     EXPECT_EQ(run.values[2].cause, QStringLiteral("u"));
     EXPECT_EQ(run.values[3].state, ComputedState::Overload);
     EXPECT_EQ(run.values[3].cause, QStringLiteral("i"));
+    // An hour in which no meter reads gives one stale value, not 3,600.
+    run.engine.advanceTo(14000 + 3600 * 1000 + 500);
+    run.engine.addReading(0, ++no, 14000 + 3600 * 1000 + 600, reading(Quantity::Volt, 1));
+    run.engine.addReading(1, ++no, 14000 + 3600 * 1000 + 700, reading(Quantity::Ampere, 2));
+    run.engine.advanceTo(14000 + 3601 * 1000);
+    ASSERT_EQ(run.values.size(), 6u);
+    EXPECT_EQ(run.values[4].state, ComputedState::Stale);
+    EXPECT_EQ(run.values[5].valueSi, 2);
+    EXPECT_EQ(run.values[5].timeMs, 14000 + 3601 * 1000);
 }
 
 TEST(ComputedIntegral, AgainstPlainSum)
