@@ -155,8 +155,14 @@ FormulaValue integrate(const Formula::Step& s, const FormulaValue& x, std::int64
     if (x.problem != EvaluationProblem::None) {
         st.havePoint = false;
     } else {
-        if (st.havePoint && nowMs > st.lastMs)
-            st.total += (st.lastValue + x.value) / 2 * static_cast<double>(nowMs - st.lastMs) / 1000.0;
+        if (st.havePoint && nowMs > st.lastMs) {
+            const double total = st.total + (st.lastValue / 2 + x.value / 2) * static_cast<double>(nowMs - st.lastMs) / 1000.0;
+            if (!std::isfinite(total)) {   // the total keeps what it had; the piece is a gap
+                st.havePoint = false;
+                return problem(EvaluationProblem::NotFinite, s.position, st.unit * second);
+            }
+            st.total = total;
+        }
         st.havePoint = true;
         st.lastMs = std::max(st.lastMs, nowMs);
         st.lastValue = x.value;
