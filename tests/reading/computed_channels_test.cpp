@@ -95,6 +95,32 @@ TEST(ComputedFormula, AcceptedAndRefused)
     }
 }
 
+TEST(ComputedUnits, ShownAndStored)
+{
+    const Unit second = Unit::of(Dimension::Second);
+    const struct {
+        Unit unit;
+        const char* shown;
+        const char* stored;
+        double divisor;
+        const char* why;
+    } cases[] = {
+        {unitOfQuantity(Quantity::Ohm), "\u03A9", "*", 1, "ohm is stored as the system writes it"},
+        {unitOfQuantity(Quantity::Celsius), "\u00B0C", "#", 1, "degrees Celsius likewise"},
+        {unitOfQuantity(Quantity::Farad), "F", "F", 1, "a farad is A\u00B7s/V"},
+        {unitOfQuantity(Quantity::Hertz), "Hz", "Hz", 1, "one per second"},
+        {kAmpere * second, "Ah", "Ah", 3600, "a charge in ampere-hours"},
+        {kVolt * second, "V\u00B7s", "V.s", 1, "no name of its own"},
+        {unitOfQuantity(Quantity::Percent) / second, "%/s", "%/s", 1, "a rate of percent"},
+        {Unit(), "", "", 1, "a plain number has no unit text"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(shownUnit(c.unit).text, QString::fromUtf8(c.shown)) << c.why;
+        EXPECT_EQ(shownUnit(c.unit, UnitSpelling::Stored).text, QString::fromUtf8(c.stored)) << c.why;
+        EXPECT_EQ(shownUnit(c.unit).divisor, c.divisor) << c.why;
+    }
+}
+
 TEST(ComputedFormula, RefusedDefinitions)
 {
     const struct {
