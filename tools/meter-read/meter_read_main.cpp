@@ -15,6 +15,7 @@
 #include "tools/meter-read/meter_read_inputs.h"
 #include "tools/meter-read/meter_read_options.h"
 #include "tools/meter-read/meter_reader.h"
+#include "tools/meter-read/session_recover.h"
 #include "tools/meter-read/session_run.h"
 #include "tools/meter-read/stream_format.h"
 #include "tools/meter-read/summary_lines.h"
@@ -95,6 +96,8 @@ int printTableFile(const MeterReadOptions& o)
 // or (with --save) written to a table file; the journals stay as they are.
 int recoverJournals(const MeterReadOptions& o)
 {
+    if (channelJournalsLeft(defaultJournalFolder()))
+        return recoverChannelJournals(o, defaultJournalFolder(), output);
     LogTable table;
     const bool print = o.saveFile.isEmpty() && !o.summary;
     if (print)

@@ -134,7 +134,14 @@ std::string computedLine(const ComputedValue& value, StreamFormat format)
     row.loggedAt = QDateTime::fromMSecsSinceEpoch(value.timeMs);
     row.time = readingTimeText(row.loggedAt.time(), QStringLiteral(":"));
     row.no = qint32(value.no);
-    return computedRecordLine(value.channel, channelRecord(row), value, format);
+    // Streamed, the value keeps every digit and its unit as people read it.
+    AnalysisRecord record = channelRecord(row);
+    record.unit = value.unitText;
+    if (value.valid()) {
+        record.value = QString::fromStdString(shortestNumberText(value.shown));
+        record.valueSi = QString::fromStdString(shortestNumberText(value.valueSi));
+    }
+    return computedRecordLine(value.channel, record, value, format);
 }
 
 std::string computedRowLine(const QString& channel, const LogRow& row, const std::optional<ComputedValue>& value,
