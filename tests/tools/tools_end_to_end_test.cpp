@@ -776,6 +776,7 @@ TEST(ToolsEndToEnd, TwoMetersOnTwoNamesAndTheirPowerWithTheReadingsItCameFrom)
         reader.waitForReadyRead(100);
         out += reader.readAllStandardOutput();
     }
+    out += outputUntil(reader, 10, 5000);   // u reads on
     reader.terminate();
     ASSERT_TRUE(reader.waitForFinished(5000));
     out += reader.readAllStandardOutput();
