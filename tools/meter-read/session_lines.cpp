@@ -6,6 +6,7 @@
 #include "reading/session/session_files.h"
 #include "tools/meter-read/reading_line.h"
 
+
 namespace {
 
 // The input readings a value was made from: "u#12=12.5 i#13=0.4" (mean: "u#10-12=12.5").
@@ -128,10 +129,10 @@ std::string withChannel(const std::string& line, const QString& channel, StreamF
     return out;
 }
 
-std::string computedLine(const ComputedValue& value, StreamFormat format)
+std::string computedLine(const ComputedValue& value, StreamFormat format, int utcOffsetSeconds)
 {
     LogRow row = computedRow(value, QStringLiteral("."));
-    row.loggedAt = QDateTime::fromMSecsSinceEpoch(value.timeMs);
+    row.loggedAt = QDateTime::fromMSecsSinceEpoch(value.timeMs, Qt::OffsetFromUTC, utcOffsetSeconds);
     row.time = readingTimeText(row.loggedAt.time(), QStringLiteral(":"));
     row.no = qint32(value.no);
     // Streamed, the value keeps every digit and its unit as people read it.

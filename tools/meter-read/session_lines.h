@@ -23,7 +23,8 @@ std::string withChannel(const std::string& line, const QString& channel, StreamF
 
 // A computed value as it was worked out (not logged: no row number of its own beyond its
 // value's number), or as the row `row` it made in its channel's log.
-std::string computedLine(const ComputedValue& value, StreamFormat format);
+// `utcOffsetSeconds`: the clock's, for the value's time stamp.
+std::string computedLine(const ComputedValue& value, StreamFormat format, int utcOffsetSeconds);
 std::string computedRowLine(const QString& channel, const LogRow& row, const std::optional<ComputedValue>& value,
                             StreamFormat format);
 

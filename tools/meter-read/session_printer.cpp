@@ -115,7 +115,9 @@ SessionPrinter::SessionPrinter(LineOutput& out, const MeterReadOptions& options,
     }
     QObject::connect(&session, &MeterSession::readingShown, [this](int input, const Reading&) { reading(input); });
     QObject::connect(&session, &MeterSession::valueComputed,
-                     [this](const ComputedValue& v) { out_.write(computedLine(v, options_.format)); });
+                     [this](const ComputedValue& v) {
+        out_.write(computedLine(v, options_.format, clock_.now().offsetFromUtc()));
+    });
 }
 
 void SessionPrinter::reading(int input)

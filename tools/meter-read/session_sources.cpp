@@ -117,7 +117,8 @@ public:
         driver_.SetComPortSpeed(static_cast<TComPortBaudRate>(speed));
         driver_.SetPortResolver(
             [name = input.path](const QString&) { return serialDevicePath(resolveComPort(name, meterRuntimeDir())); });
-        driver_.SetArrivalClock([&session] { return QDateTime::fromMSecsSinceEpoch(session.nowMs()); });
+        driver_.SetArrivalClock([&session] { return session.now(); });
+        driver_.SetDeliverOnArrival(true);
         driver_.OnReceiveData = [this](TCommPortDriver*, const char* data, int size, const ByteArrivals& arrivals) {
             feed_.receiveBytes(data, size, arrivals);
         };
@@ -276,7 +277,7 @@ private:
             }
             if (r.bytes > 0)
                 feed_.receiveUsbReport(buffer_[0], buffer_.data() + 1, quint16(r.bytes - 1),
-                                       QDateTime::fromMSecsSinceEpoch(session_.nowMs()));
+                                       session_.now());
         }
     }
 
