@@ -7,6 +7,7 @@
 #include "ui/chart_picture.h"
 #include "ui/chart_view.h"
 #include "ui/file_progress_dialog.h"
+#include "ui/recorder_picture.h"
 #include "ui/report_preview.h"
 #include "ui/user_prompts.h"
 
@@ -72,4 +73,11 @@ void FileCommands::picture()
         return;
     parts_.chart.refreshNow();
     choices_.show(saveChartPicture(parts_.chart.renderImage(), name));
+}
+
+void FileCommands::recorderPicture(QCustomPlot& plot)
+{
+    const QString name = choices_.saveName(recorderPictureDialogParams());
+    if (!name.isEmpty())
+        choices_.show(saveRecorderPicture(plot, name));
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 class ChartView;
+class QCustomPlot;
 class LogTable;
 class QWidget;
 class ReadingPipeline;
@@ -34,6 +35,8 @@ public:
     void print();
     // The chart as it is shown, as a picture file.
     void picture();
+    // The recorder's plot as it is shown: PNG, PDF or SVG.
+    void recorderPicture(QCustomPlot& plot);
 
     // The folder the dialogs start in, kept between runs.
     QString lastFolder() const { return choices_.lastFolder(); }

@@ -5,6 +5,8 @@
 #include "app/leaving_questions.h"
 #include "app/meter_links.h"
 #include "app/platform_info.h"
+#include "app/publishing_side.h"
+#include "app/recorder_part.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
@@ -24,8 +26,10 @@
 #include "ui/judge_panel.h"
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
+#include "ui/publish_status_label.h"
 #include "ui/record_menu.h"
 #include "ui/record_panel.h"
+#include "ui/recorder_window.h"
 #include "ui/safety_copy_label.h"
 #include "ui/settings_note_label.h"
 #include "ui/statistics_panel.h"
@@ -34,6 +38,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QScopedValueRollback>
 
 
@@ -72,11 +77,18 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     parts_.Chtshow->setReadOut(chartReadOut(cds1(), pipeline_->plotIndex()));
     files_ = std::make_unique<FileCommands>(FileCommands::Parts{
         *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return leaving_->mayEnd(JournalController::Ending::Replace); }});
+    recorder_ = std::make_unique<RecorderPart>(
+        RecorderPart::Parts{*pipeline_, *gridModel_, *parts_.DBGrid1, *pager_, *files_, *this,
+                            [this] { parts_.TntPanel1->showState(); chart_->showValueAxis(); statisticsPanel_->changed(); }},
+        clock_->userLocale());
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
+    publishing_ = std::make_unique<PublishingSide>(*pipeline_, *clock_);
+    auto* publishStatus = new PublishStatusLabel(parts_.Panel5);
+    connect(publishing_.get(), &PublishingSide::statusChanged, publishStatus, &PublishStatusLabel::showStatus);
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
         WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_,
-                                    [this](int item) { setRecordLimit(item); }});
+                                    recorder_->window(), *publishing_, [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
     wirePipeline();
@@ -88,7 +100,11 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     });
     connect(links_.get(), &MeterLinks::controlsChanged, this, [this] { showConnectionState(); });
     connect(links_.get(), &MeterLinks::statusChanged, this, [this] { showLinkStatus(); });
-    connect(links_.get(), &MeterLinks::linkStopped, this, [this] { pipeline_->panel().setLinkAlive(false); showPanel(); });
+    connect(links_.get(), &MeterLinks::linkStopped, this, [this] {
+        pipeline_->panel().setLinkAlive(false);
+        recorder_->linkSilent();
+        showPanel();
+    });
     showConnectionState();
     showPanel();
 
@@ -102,6 +118,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 TFCOMM::~TFCOMM()
 {
     links_.reset();
+    recorder_.reset();
     // The chart view and the statistics window show what this window keeps: they go first.
     delete parts_.Chtshow;
     parts_.Chtshow = nullptr;
@@ -145,6 +162,9 @@ void TFCOMM::wireParts()
     connect(parts_.recordMenu, &RecordMenu::limitChosen, this, [this](int item) { guard([&] { setRecordLimit(item); }); });
     connect(parts_.recordMenu, &RecordMenu::newChosen, this, [this] { guard([&] { RecordNewClick(); }); });
     connect(parts_.recordMenu, &RecordMenu::saveChosen, this, [this] { guard([&] { saveasClick(); }); });
+    QAction* mqtt = menuBar()->addMenu(QStringLiteral("&Publish"))->addAction(QStringLiteral("&MQTT..."));
+    mqtt->setObjectName(QStringLiteral("MqttItem"));
+    connect(mqtt, &QAction::triggered, this, [this] { guard([&] { MqttClick(); }); });
 
     connect(parts_.Panel2, &RecordPanel::intervalChanged, this, [this](int ms) { Timer3.setInterval(ms); });
     connect(parts_.Panel2->RecordNew, &QPushButton::clicked, this, [this] { guard([&] { RecordNewClick(); }); });
@@ -153,6 +173,8 @@ void TFCOMM::wireParts()
     connect(parts_.Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
     connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { statisticsPanel_->showBelow(*this, on); });
     connect(statisticsPanel_, &StatisticsPanel::hidden, this, [this] { parts_.Panel2->Statistics->setChecked(false); });
+    connect(parts_.Panel2->Recorder, &QPushButton::toggled, this, [this](bool on) { recorder_->show(on); });
+    connect(&recorder_->window(), &RecorderWindow::hidden, this, [this] { parts_.Panel2->Recorder->setChecked(false); });
 }
 
 void TFCOMM::wirePipeline()
@@ -225,6 +247,7 @@ void TFCOMM::ConTimerTimer()
     if (!pipeline_->watchdogTick())
         return;
     links_->watchdogSilent();
+    recorder_->linkSilent();
     showPanel();
     chart_->showValueAxis();
 }
@@ -274,6 +297,8 @@ void TFCOMM::TbFdClick()
 
 void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
 
+void TFCOMM::MqttClick() { publishing_->openDialog(this); }
+
 void TFCOMM::BitBtn1Click() { if (leaving_->mayQuit()) quit(); }
 
 void TFCOMM::closeEvent(QCloseEvent* event)
@@ -282,6 +307,7 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     if (!leaving_->programEnding() && !leaving_->mayEnd(JournalController::Ending::Quit))
         return event->ignore();
     settings_->keep();
+    publishing_->stop();
     links_->closePort();
     event->accept();
 }

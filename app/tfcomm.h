@@ -26,6 +26,8 @@ class WindowSettingsBinder;
 class LeavingQuestions;
 class StatisticsPanel;
 class ChartFollower;
+class RecorderPart;
+class PublishingSide;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -57,8 +59,10 @@ public:
     SerialFrameAssembly& serialAssembly() { return links_->assembly(); }
     ConnectionController& connection() { return links_->connection(); }
     TChartControl& pager() { return *pager_; }
+    RecorderPart& recorder() { return *recorder_; }
     ChartToolPanel& chartTools() { return *chartTools_; }
     UsbSide& usb() { return links_->usb(); }
+    PublishingSide& publishing() { return *publishing_; }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -75,6 +79,7 @@ public:
     void BtSaveClick();        // chart picture
     void TbFdClick();
     void TbSxClick();
+    void MqttClick();          // "MQTT...": where readings are published
     void setRecordLimit(int item);
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
@@ -124,8 +129,10 @@ private:
     StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
     ChartFollower* chart_ = nullptr;                  // the chart follows the log
     std::unique_ptr<FileCommands> files_;
+    std::unique_ptr<RecorderPart> recorder_;         // the Recorder window and the run's summary
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
+    std::unique_ptr<PublishingSide> publishing_;   // MQTT, beside the other front ends
 
     WindowParts parts_;   // named as in the window layout
 

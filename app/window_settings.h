@@ -1,10 +1,14 @@
 #pragma once
 // What the window keeps between runs: the limits, Repeat, the sampling interval, the record
-// limit, the page size, Fill, the COM port and the folder of the last file dialog. Kept with
-// QSettings as an INI file in the user's configuration folder
+// limit, the page size, Fill, the COM port, the folder of the last file dialog, where it
+// publishes (the broker's password too: the file is its user's alone) and where the Recorder
+// window was. Kept with QSettings as an INI file in the user's configuration folder
 // ($XDG_CONFIG_HOME/meter-logger/meter-logger.conf); a missing or unreadable entry gives the
 // window's own default, so the first start shows the defaults. The file is its user's alone
 // (see private_settings_file.h).
+#include "publish/broker_settings.h"
+
+#include <QRect>
 #include <QString>
 
 struct WindowSettings {
@@ -17,6 +21,8 @@ struct WindowSettings {
     bool fill = true;
     int comPort = 1;             // 1..4
     QString lastFolder;          // empty: none yet
+    QRect recorderPlace;         // the Recorder window's place and size; invalid: never placed
+    PublishChoice publishing;    // off until set up
 };
 
 // What a start found in the settings file.

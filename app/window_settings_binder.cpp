@@ -2,12 +2,14 @@
 
 #include "app/file_commands.h"
 #include "app/meter_links.h"
+#include "app/publishing_side.h"
 #include "app/window_settings.h"
 #include "chart/chart_control.h"
 #include "chart/chart_tool_panel.h"
 #include "reading/reading_pipeline.h"
 #include "ui/judge_panel.h"
 #include "ui/record_panel.h"
+#include "ui/recorder_window.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -28,6 +30,8 @@ QString WindowSettingsBinder::apply()
     parts_.chartTools.restore(s.pageSize, s.fill);
     parts_.links.portPanelClicked(s.comPort == 1 ? 4 : s.comPort - 1);   // a panel selects the port after it
     parts_.files.setLastFolder(s.lastFolder);
+    parts_.publishing.apply(s.publishing);
+    parts_.recorder.setPlace(s.recorderPlace);
     return loaded.problem;
 }
 
@@ -46,6 +50,8 @@ void WindowSettingsBinder::keep() const
     s.fill = parts_.chartTools.fillChecked();
     s.comPort = parts_.links.port().selectedPort();
     s.lastFolder = parts_.files.lastFolder();
+    s.publishing = parts_.publishing.choice();
+    s.recorderPlace = parts_.recorder.place();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

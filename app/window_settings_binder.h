@@ -1,7 +1,7 @@
 #pragma once
 // The settings kept between runs, put into the window's parts at start-up and read back from
 // them at the end: the limit boxes, Repeat and the interval, the record limit, the chart's page
-// size and Fill, the COM port and the file dialogs' folder.
+// size and Fill, the COM port, the file dialogs' folder, the publishing and the Recorder window's place.
 #include <QString>
 
 #include <functional>
@@ -10,8 +10,10 @@ class ChartToolPanel;
 class FileCommands;
 class JudgePanel;
 class MeterLinks;
+class PublishingSide;
 class ReadingPipeline;
 class RecordPanel;
+class RecorderWindow;
 class TChartControl;
 
 class WindowSettingsBinder {
@@ -24,6 +26,8 @@ public:
         const TChartControl& pager;
         MeterLinks& links;   // the COM port
         FileCommands& files;
+        RecorderWindow& recorder;
+        PublishingSide& publishing;
         std::function<void(int item)> setRecordLimit;   // the Record menu's handler
     };
     // `file` empty: nothing is kept between runs.

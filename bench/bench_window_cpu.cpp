@@ -7,11 +7,14 @@
 //   window-cpu-percent-at-2:   2 frames a second, each a new display state
 //   window-cpu-percent-waiting-for-lost-port:  the meter's pseudo-terminal gone, the window
 //                              looking for it to return about once a second
+//   window-cpu-percent-at-17-recorder-following:  17 frames a second again, with the Recorder
+//                              window open and following the newest rows
 //   window-resumed-after-ms:   from the meter's return under the same name to the first row
 //                              the window logs after it
 // With --paints, standard error shows the paint events a second each widget got during each
 // figure (the counting itself costs time: those figures are not for comparing). With
 // --statistics the statistics window is open throughout, as the user opens it.
+// Offscreen unless QT_QPA_PLATFORM says otherwise (QT_QPA_PLATFORM=xcb: under X).
 // Arguments: [seconds per figure, default 30] [--paints] [--statistics]
 #include "app/tfcomm.h"
 #include "bench_window.h"
@@ -154,7 +157,8 @@ double measure(VirtualPort& port, double rate, int hold, double seconds, bool co
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication app(argc, argv);
@@ -184,6 +188,11 @@ int main(int argc, char** argv)
     std::printf("window-cpu-percent-at-2: %.2f\n", measure(port, 2.0, 1, seconds, countPaints));
     const qint64 logged = w.cds1().rowCount() - rowsBefore;
     std::printf("window-rows-logged: %lld\n", (long long)logged);
+    // As the user opens it: it follows the newest rows from the start.
+    w.findChild<QPushButton*>(QStringLiteral("Recorder"))->setChecked(true);
+    std::printf("window-cpu-percent-at-17-recorder-following: %.2f\n", measure(port, 2400.0 / 140.0, 8, seconds, countPaints));
+    w.findChild<QPushButton*>(QStringLiteral("Recorder"))->setChecked(false);
+    std::fflush(stdout);
 
     // The meter goes away; after the settling second the window only waits for it.
     meter.reset();

@@ -80,6 +80,18 @@ void TChartControl::LastPage()
     browsing_ = false;
 }
 
+void TChartControl::ShowPageOf(std::int64_t record)
+{
+    const std::int64_t wanted = record < 1 ? 1 : (record - 1) / pageSize_ + 1;
+    const int page = int(std::clamp<std::int64_t>(wanted, 1, pageCount_));
+    if (page > currentPage_)
+        scrollPages(page - currentPage_, +1);
+    else
+        scrollPages(currentPage_ - page, -1);
+    currentPage_ = page;
+    browsing_ = page != pageCount_;
+}
+
 void TChartControl::NextPage()
 {
     if (pageCount_ < 2 || currentPage_ == pageCount_)

@@ -9,6 +9,8 @@
 // always the page the window shows.
 #include "chart/trend_chart_model.h"
 
+#include <cstdint>
+
 class TChartControl {
 public:
     // The smallest page. A page of one record would be a window of no width, with its only
@@ -28,6 +30,8 @@ public:
     void PreviousPage();
     void NextPage();
     void LastPage();
+    // The page that holds `record` (clamped to the pages there are), browsing unless it is the last.
+    void ShowPageOf(std::int64_t record);
     // Back to the first page, every series emptied, following again; one page.
     void ClearChart();
 

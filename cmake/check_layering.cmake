@@ -30,7 +30,7 @@ endforeach()
 
 foreach(_t IN LISTS METER_CORE_LAYERS)
   foreach(_l IN LISTS METER_CLOSURE_${_t})
-    if(_l MATCHES "^(Qt6?::(Gui|Widgets|PrintSupport|OpenGL.*)|QCustomPlot.*)$")
+    if(_l MATCHES "^(Qt6?::(Gui|Widgets|PrintSupport|Svg|OpenGL.*)|QCustomPlot.*)$")
       message("${_t} is a logic layer but links ${_l}")
       math(EXPR _faults "${_faults} + 1")
     endif()

@@ -30,17 +30,20 @@ endfunction()
 
 # Which layer may link which. Dependencies point down, never back up: the window (app) on its
 # widgets (ui), both on the road of a reading (reading), that on the decoder and the log; the
-# chart and the log know nothing of the links, the links nothing of the log. The tools and the
-# tests' support library sit beside the window. The "layering" test holds every layer to it.
+# chart and the log know nothing of the links, the links nothing of the log. The publisher sits
+# beside the front ends on the reading's road; the window, its widgets and the tools use it. The
+# tools and the tests' support library sit beside the window. The "layering" test holds every layer to it.
 set(METER_ALLOWED_EDGES
   meter_link>meter_decode
   meter_log>meter_decode
   meter_chart>meter_decode
   meter_reading>meter_decode meter_reading>meter_log
-  meter_ui>meter_reading meter_ui>meter_decode meter_ui>meter_log meter_ui>meter_chart
+  meter_publish>meter_reading meter_publish>meter_log meter_publish>meter_decode
+  meter_ui>meter_reading meter_ui>meter_decode meter_ui>meter_log meter_ui>meter_chart meter_ui>meter_publish
   meter_app>meter_ui meter_app>meter_reading meter_app>meter_decode meter_app>meter_link meter_app>meter_log
-  meter_app>meter_chart
+  meter_app>meter_chart meter_app>meter_publish
   meter_tools>meter_reading meter_tools>meter_decode meter_tools>meter_link meter_tools>meter_log
+  meter_tools>meter_publish
   meter_test_support>meter_link)
 
 # Every library and program of the build, through every folder that CMake entered.

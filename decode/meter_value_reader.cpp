@@ -4,14 +4,36 @@
 
 namespace {
 
+// A value text held as ASCII bytes (a table's inline slot), read through the same code as a
+// QString so both give the same measurement.
+struct AsciiText {
+    const char* bytes;
+    int length;
+    int size() const { return length; }
+    QChar at(int i) const { return QLatin1Char(bytes[i]); }
+};
+
+int sizeOf(const QString& t) { return int(t.size()); }
+int sizeOf(const AsciiText& t) { return t.size(); }
+
+template <class Text> bool startsWithMinus(const Text& t) { return sizeOf(t) > 0 && t.at(0) == QLatin1Char('-'); }
+
+template <class Text> bool containsOverload(const Text& t)
+{
+    for (int i = 0; i < sizeOf(t); ++i)
+        if (t.at(i) == QLatin1Char('L'))
+            return true;
+    return false;
+}
+
 // Where the decimal separator stands: -1 when there is none, -2 when the text is not one a
 // meter shows (a sign, digits or the overload's "0" and "L", and at most one separator, which
 // may be any mark but a sign).
-int separatorAt(const QString& valueText)
+template <class Text> int separatorAt(const Text& valueText)
 {
     int at = -1;
     bool shown = false;
-    for (int i = 0; i < valueText.size(); ++i) {
+    for (int i = 0; i < sizeOf(valueText); ++i) {
         const QChar c = valueText.at(i);
         if (isAsciiDigit(c) || c == QLatin1Char('L'))
             shown = true;
@@ -28,9 +50,37 @@ int separatorAt(const QString& valueText)
 
 // The decimals of an overload as the display shows it (".0L", "0.L", "0L."): the point's place
 // among four digits.
-int overloadDecimals(const QString& valueText, int separator)
+template <class Text> int overloadDecimals(const Text& valueText, int separator)
 {
-    return separator >= 0 && valueText.size() == 3 ? 3 - separator : 0;
+    return separator >= 0 && sizeOf(valueText) == 3 ? 3 - separator : 0;
+}
+
+// The value part of a measurement whose function, unit, range mode and verdict are set.
+template <class Text> std::optional<Measurement> readValue(Measurement m, const Text& value)
+{
+    const int separator = separatorAt(value);
+    if (containsOverload(value)) {
+        m.overload = true;
+        m.negative = startsWithMinus(value);
+        m.decimals = overloadDecimals(value, separator);
+        return m;
+    }
+    if (separator == -2)
+        return std::nullopt;
+    std::int64_t magnitude = 0;
+    int digits = 0;
+    for (int i = 0; i < sizeOf(value); ++i) {
+        const QChar c = value.at(i);
+        if (isAsciiDigit(c)) {
+            magnitude = magnitude * 10 + (c.unicode() - '0');
+            ++digits;
+        }
+    }
+    // A count of up to 18 digits is exact; the number from more than 15 is not (isExact()).
+    if (digits > 18)
+        return std::nullopt;
+    m.setNumber(startsWithMinus(value), magnitude, separator < 0 ? 0 : sizeOf(value) - separator - 1);
+    return m;
 }
 
 } // namespace
@@ -47,28 +97,15 @@ std::optional<Measurement> measurementFromTexts(const QString& function, const Q
     else if (judge == verdictText(Verdict::Fail))
         m.verdict = Verdict::Fail;
 
-    const int separator = separatorAt(value);
-    if (value.contains(QLatin1Char('L'))) {
-        m.overload = true;
-        m.negative = value.startsWith(QLatin1Char('-'));
-        m.decimals = overloadDecimals(value, separator);
-        return m;
-    }
-    if (separator == -2)
-        return std::nullopt;
-    std::int64_t magnitude = 0;
-    int digits = 0;
-    for (QChar c : value) {
-        if (isAsciiDigit(c)) {
-            magnitude = magnitude * 10 + (c.unicode() - '0');
-            ++digits;
-        }
-    }
-    // A count of up to 18 digits is exact; the number from more than 15 is not (isExact()).
-    if (digits > 18)
-        return std::nullopt;
-    m.setNumber(value.startsWith(QLatin1Char('-')), magnitude, separator < 0 ? 0 : int(value.size()) - separator - 1);
-    return m;
+    return readValue(m, value);
+}
+
+std::optional<Measurement> measurementFromAsciiValue(const char* bytes, int length, Quantity quantity, Prefix prefix)
+{
+    Measurement m;
+    m.quantity = quantity;
+    m.prefix = prefix;
+    return readValue(m, AsciiText{bytes, length});
 }
 
 QString valueTextWithPoint(const QString& valueText)

@@ -15,6 +15,11 @@
 std::optional<Measurement> measurementFromTexts(const QString& function, const QString& value, const QString& unit,
                                                 const QString& rangeMode, const QString& judge);
 
+// The same for a value text of ASCII bytes alone, with the quantity and prefix its unit text
+// gives: what a table reads without building the row's texts. Function, range mode and verdict
+// are left unset.
+std::optional<Measurement> measurementFromAsciiValue(const char* bytes, int length, Quantity quantity, Prefix prefix);
+
 // A meter's value text with "." for its decimal separator ("0,L" gives "0.L"); any other text
 // as it stands.
 QString valueTextWithPoint(const QString& valueText);

@@ -1,5 +1,8 @@
 #include "log/log_table.h"
 
+#include "decode/measurement_text.h"
+#include "log/time_of_day.h"
+
 #include <QHash>
 #include <QVector>
 
@@ -32,7 +35,7 @@ static_assert(sizeof(ShortText) == 12, "inline text slot grows the table");
 // distinct texts arrive than an id can number).
 using TextId = std::uint16_t;
 constexpr TextId kNullId = 0;
-constexpr TextId kSpilled = 0xFFFF;
+constexpr TextId kSpilled = LogTable::kSpilledText;
 
 struct Chunk {
     std::unique_ptr<qint32[]> no{new qint32[kChunkRows]};
@@ -135,6 +138,21 @@ struct LogTable::Columns {
     InternPool rangeModes;                    // of the rows' details
     std::vector<QString> overflow;            // texts too long for a slot
     std::size_t overflowBytes = 0;
+    // What each unit text means, by its id, so a row's value is read without its texts.
+    struct UnitKind {
+        Quantity quantity = Quantity::None;
+        Prefix prefix = Prefix::None;
+    };
+    std::vector<UnitKind> unitKinds{UnitKind()};
+
+    void noteUnits()
+    {
+        while (unitKinds.size() < units.texts.size()) {
+            UnitKind k;
+            unitFromText(units.texts[unitKinds.size()], k.quantity, k.prefix);
+            unitKinds.push_back(k);
+        }
+    }
 
     void putText(ShortText& slot, const QString& raw)
     {
@@ -224,6 +242,7 @@ void LogTable::append(const LogRow& row)
     d_->putText(c.value[at], row.value);
     c.function[at] = d_->functions.idFor(cut(row.function), index);
     c.unit[at] = d_->units.idFor(cut(row.unit), index);
+    d_->noteUnits();
     c.judge[at] = d_->judges.idFor(cut(row.judge), index);
     if (row.nval && !c.nval) {
         c.nval.reset(new qint32[kChunkRows]);
@@ -308,6 +327,62 @@ std::optional<qint32> LogTable::integer(std::int64_t index, int field) const
     return std::nullopt;
 }
 
+RowValue LogTable::rowValue(std::int64_t index) const
+{
+    RowValue v;
+    if (index < 0 || index >= d_->rows)
+        return v;
+    const Chunk& c = *d_->chunks[std::size_t(index / kChunkRows)];
+    const int at = int(index % kChunkRows);
+    v.functionId = c.function[at];
+    v.unitId = c.unit[at];
+    const ShortText& slot = c.value[at];
+    bool ascii = slot.tag <= ShortText::kInline;
+    for (int i = 0; ascii && i < slot.tag; ++i)
+        ascii = std::uint8_t(slot.bytes[i]) < 0x80;
+    std::optional<Measurement> m;
+    if (ascii && v.unitId != kSpilled) {
+        const Columns::UnitKind& kind = d_->unitKinds[v.unitId];
+        m = measurementFromAsciiValue(slot.bytes, slot.tag, kind.quantity, kind.prefix);
+    } else {
+        m = measurementFromTexts(QString(), d_->getText(slot), text(index, Unit), QString(), QString());
+    }
+    if (m) {
+        v.overload = m->overload;
+        v.number = m->isExact();
+        v.base = m->base;
+    }
+    return v;
+}
+
+QString LogTable::functionText(std::uint16_t id) const { return d_->functions.textOf(id, -1); }
+
+QString LogTable::unitText(std::uint16_t id) const { return d_->units.textOf(id, -1); }
+
+std::optional<RowStamp> LogTable::stamp(std::int64_t index) const
+{
+    if (index < 0 || index >= d_->rows)
+        return std::nullopt;
+    const Chunk& c = *d_->chunks[std::size_t(index / kChunkRows)];
+    const int at = int(index % kChunkRows);
+    if (!c.details || c.details->atMs[at] == Chunk::kNoTime)
+        return std::nullopt;
+    return RowStamp{c.details->atMs[at], c.details->offsetSeconds[at]};
+}
+
+std::optional<int> LogTable::timeOfDayMs(std::int64_t index) const
+{
+    if (index < 0 || index >= d_->rows)
+        return std::nullopt;
+    const ShortText& slot = d_->chunks[std::size_t(index / kChunkRows)]->time[index % kChunkRows];
+    if (slot.tag == ShortText::kNull)
+        return std::nullopt;
+    bool ascii = slot.tag <= ShortText::kInline;
+    for (int i = 0; ascii && i < slot.tag; ++i)
+        ascii = std::uint8_t(slot.bytes[i]) < 0x80;
+    return ascii ? ::timeOfDayMs(slot.bytes, slot.tag) : ::timeOfDayMs(d_->getText(slot));
+}
+
 void LogTable::clear()
 {
     d_ = std::make_unique<Columns>();
@@ -323,5 +398,6 @@ std::size_t LogTable::memoryBytes() const
     b += d_->overflow.capacity() * sizeof(QString) + d_->overflowBytes;
     b += d_->functions.bytes() + d_->units.bytes() + d_->judges.bytes();
     b += d_->rangeModes.bytes();
+    b += d_->unitKinds.capacity() * sizeof(Columns::UnitKind);
     return b;
 }

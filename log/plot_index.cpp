@@ -34,6 +34,17 @@ std::int64_t PlotIndex::tableRowAt(std::int64_t record) const
     return run.firstRow + (record - run.firstRecord);
 }
 
+std::int64_t PlotIndex::recordOfRow(std::int64_t tableRow) const
+{
+    for (std::size_t i = 0; i < runs_.size(); ++i) {
+        const std::int64_t runEnd = i + 1 < runs_.size() ? runs_[i + 1].firstRecord - 1 : lastRecord_;
+        const std::int64_t offset = tableRow - runs_[i].firstRow;
+        if (offset >= 0 && offset <= runEnd - runs_[i].firstRecord)
+            return runs_[i].firstRecord + offset;
+    }
+    return -1;
+}
+
 void PlotIndex::forEachRowSpan(std::int64_t first, std::int64_t last,
                                const std::function<void(std::int64_t, std::int64_t)>& span) const
 {

@@ -22,6 +22,8 @@ public:
 
     // The table row of `record`; -1 when none (the empty start).
     std::int64_t tableRowAt(std::int64_t record) const;
+    // The record that shows table row `tableRow`; -1 when none does (a text table's row).
+    std::int64_t recordOfRow(std::int64_t tableRow) const;
     // The newest record; kFirstRecord - 1 while there is none.
     std::int64_t lastRecord() const { return lastRecord_; }
     // Hands on the table rows [fromRow, toRow) of records first..last, run by run.

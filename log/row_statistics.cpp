@@ -2,6 +2,7 @@
 
 #include "decode/unit_display.h"
 #include "log/log_table.h"
+#include "log/moments_merge.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,4 +89,29 @@ void RowStatistics::add(const QString& function, const QString& unit, const std:
     const double delta = v - g.mean;
     g.mean += delta / double(g.numbers);
     g.squares += delta * (v - g.mean);
+}
+
+std::size_t RowStatistics::merge(const StatisticsGroup& part, std::optional<qint32> firstNo,
+                                 std::optional<qint32> lastNo)
+{
+    const std::size_t at = groupOf(part.function, part.latestUnit);
+    StatisticsGroup& g = groups_[at];
+    rows_ += part.rows;
+    if (firstNo && !firstNo_)
+        firstNo_ = firstNo;
+    if (lastNo)
+        lastNo_ = lastNo;
+    g.rows += part.rows;
+    g.overloads += part.overloads;
+    g.latestUnit = part.latestUnit;
+    if (part.first.isValid() && !g.first.isValid())
+        g.first = part.first;
+    if (part.last.isValid())
+        g.last = part.last;
+    if (part.numbers == 0)
+        return at;
+    g.minimum = g.numbers == 0 ? part.minimum : std::min(g.minimum, part.minimum);
+    g.maximum = g.numbers == 0 ? part.maximum : std::max(g.maximum, part.maximum);
+    mergeMoments(g.numbers, g.mean, g.squares, part.numbers, part.mean, part.squares);
+    return at;
 }

@@ -40,6 +40,12 @@ public:
     // Rows [first, end) of the table.
     void addTableRows(const LogTable& table, std::int64_t first, std::int64_t end);
     void clear();
+    // Figures of rows summed up elsewhere (a summary's bucket), all of one function and stored
+    // unit (`part.function`, `part.latestUnit`), merged as if they had been added one by one:
+    // counts add, minimum and maximum join, mean and squares merge by the pairwise formula.
+    // firstNo and lastNo are the part's first and last record numbers, where known. Returns
+    // the position of the part's group in groups().
+    std::size_t merge(const StatisticsGroup& part, std::optional<qint32> firstNo, std::optional<qint32> lastNo);
 
     // In the order the groups first appeared.
     const std::vector<StatisticsGroup>& groups() const { return groups_; }

@@ -6,9 +6,14 @@
 // Rows are taken in base units (a log that went from mV to V draws one curve of volts).
 //
 // A line breaks where the function or the unit changes, and where the link was silent or lost
-// between two rows (told by markBreak()). The range figures follow the Statistics window's
-// rules: per group of function and base unit, numbers only where the value is exact.
+// between two rows (told by markBreak()). Rows summarised by catchUp() that were in the table
+// before (read back, without that knowledge) also break where the time moves on by at least
+// 5 s and by more than ten times the median of the 32 gaps before. The range figures follow
+// the Statistics window's rules: per group of function and base unit, numbers only where the
+// value is exact.
 #include "log/row_statistics.h"
+
+#include <QDateTime>
 
 #include <cstddef>
 #include <cstdint>
@@ -34,19 +39,22 @@ struct EnvelopeColumn {
 
 class RunSummary {
 public:
-    explicit RunSummary(const LogTable& table);
+    // `loadedAt` gives the day of loaded rows that have only a time of day (before any
+    // stamped row); reset() takes it again for a replaced table.
+    explicit RunSummary(const LogTable& table, const QDateTime& loadedAt = QDateTime::currentDateTime());
     ~RunSummary();
     RunSummary(const RunSummary&) = delete;
     RunSummary& operator=(const RunSummary&) = delete;
 
     // Rows appended to the table since the last call are summarised. Costs the same at row 10
-    // and at row 10,000,000 per row.
+    // and at row 10,000,000 per row. While a catch-up is unfinished it leaves the new rows to
+    // catchUp().
     void rowsAppended();
-    // The link went silent or was lost: the next row starts a new line.
+    // The link went silent or was lost: the next row appended to the table starts a new line.
     void markBreak();
     // The table was emptied or replaced: the summary starts again from row 0 (call catchUp()
     // to summarise a replaced table's rows).
-    void reset();
+    void reset(const QDateTime& loadedAt = QDateTime::currentDateTime());
     // Summarises at most `maxRows` more of the table's rows that are not yet summarised (a
     // loaded table, a little at a time so the window stays responsive); true when none is left.
     bool catchUp(std::int64_t maxRows);
@@ -63,7 +71,8 @@ public:
     bool breakBefore(std::int64_t row) const;
 
     // The row's time, milliseconds since the epoch: its logged stamp, else its time text on the
-    // day of the run counted on from the previous row; empty when it has neither.
+    // day of the run counted on from the previous row; empty when it has neither or is not yet
+    // summarised.
     std::optional<std::int64_t> timeOfRow(std::int64_t row) const;
     // The first row whose time is at or after `ms` (rows out of order count as their latest
     // predecessor's time); summarisedRows() when none.
@@ -77,7 +86,8 @@ public:
     std::size_t memoryBytes() const;
 
 private:
-    struct Levels;
+    struct Parts;
+    void summariseNextRow();
     const LogTable& table_;
-    std::unique_ptr<Levels> d_;
+    std::unique_ptr<Parts> d_;
 };

@@ -7,7 +7,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-serialport-dev libqcustomplot-dev libudev-dev libgl-dev libsqlite3-dev
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libqcustomplot-dev libudev-dev libgl-dev libsqlite3-dev
+  libmosquitto-dev mosquitto mosquitto-clients
   libgtest-dev libgmock-dev
   xvfb xauth
   appstream desktop-file-utils man-db

@@ -3,7 +3,7 @@
 #   scripts/test.sh                      plain build in build/
 #   scripts/test.sh --sanitize address,undefined   build in build-asan/
 #   scripts/test.sh --sanitize thread              build in build-tsan/; by default only the
-#                                                  tests with HID reader threads (label threads)
+#                                                  tests with threads of our own (label threads)
 # Extra arguments after "--" go to ctest (for example -L decode).
 # Without arguments the quick tests run in build/, then the soak (label soak: the window at full
 # load for five minutes) runs in build-asan/ under the address and undefined-behaviour sanitizers.
@@ -62,8 +62,9 @@ if [ -z "$sanitize" ] && [ ${#ctest_args[@]} -eq 0 ]; then
   build_and_test build-asan address,undefined test_soak -L soak --verbose
 elif [ "$sanitize" = thread ] && [ ${#ctest_args[@]} -eq 0 ]; then
   # Qt itself is not built for ThreadSanitizer, so the run keeps to the tests whose threads
-  # are our own: the HID readers and their hand-over to the user-interface thread.
-  build_and_test build-tsan thread "test_link test_app" -L threads
+  # are our own: the HID readers and their hand-over to the user-interface thread, and the
+  # MQTT publisher's connection and its queue.
+  build_and_test build-tsan thread "test_link test_app test_publish" -L threads
 else
   build_and_test "$build" "$sanitize" all "${ctest_args[@]}"
 fi

@@ -33,3 +33,15 @@ FileDialogParams chartPictureDialogParams()
     p.resizable = true;
     return p;
 }
+
+FileDialogParams recorderPictureDialogParams()
+{
+    const QString png = QStringLiteral("PNG picture (*.png)"), pdf = QStringLiteral("PDF document (*.pdf)"),
+                  svg = QStringLiteral("SVG drawing (*.svg)");
+    FileDialogParams p;
+    p.filter = png + QStringLiteral(";;") + pdf + QStringLiteral(";;") + svg;
+    p.defaultSuffix = QStringLiteral("png");
+    p.filterSuffixes = {{pdf, QStringLiteral("pdf")}, {svg, QStringLiteral("svg")}};
+    p.confirmOverwrite = true;
+    return p;
+}

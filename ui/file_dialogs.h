@@ -22,3 +22,5 @@ FileDialogParams saveTableDialogParams();
 FileDialogParams openTableDialogParams();
 // The chart picture's dialog (`SavePictureDialog1`).
 FileDialogParams chartPictureDialogParams();
+// The recorder's picture: PNG, PDF or SVG, the filter chosen giving a name without one its suffix.
+FileDialogParams recorderPictureDialogParams();

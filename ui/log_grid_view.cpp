@@ -161,6 +161,16 @@ QString LogGridView::selectionAsText() const
     return rowsAsTabText(*window_.source(), selectionFirst(), selectionLast());
 }
 
+void LogGridView::selectSourceRow(int row)
+{
+    if (row < 0 || row >= sourceRows() || !selectionModel())
+        return;
+    revealSourceRow(row);
+    extending_ = false;
+    anchorSourceRow_ = -1;
+    setCurrentIndex(window_.index(row - window_.top(), std::max(0, currentIndex().column())));
+}
+
 void LogGridView::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags flags)
 {
     // A click or key selects the row under it; the selection is then the rows from the anchor.

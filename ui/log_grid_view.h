@@ -56,6 +56,8 @@ public:
     int selectionLast() const;
     // The selected rows as TAB text with the header line, as Ctrl+C puts them on the clipboard.
     QString selectionAsText() const;
+    // Selects the one model row `row` and scrolls it into view, as a click on it would.
+    void selectSourceRow(int row);
     static constexpr int kMostCopiedRows = 1000000;   // beyond, Ctrl+C says so and copies nothing
 
 protected:

@@ -12,7 +12,7 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
     RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
     RepeatSet->setChecked(true);
-    RepeatSet->setGeometry(5, 2, 70, 18);
+    RepeatSet->setGeometry(5, 2, 58, 18);
 
     // The interval box sits over the blanks of the check box's caption.
     RecordSI = new QCheckBox(QStringLiteral("Sampling &Interval           'S"), this);
@@ -35,8 +35,12 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     // In the free space after Repeat: the figures of what was logged, one click away.
     Statistics = panelButton(this, "Statistics", QStringLiteral("S&tatistics"),
                              QStringLiteral("Min, max, mean and deviation of the logged rows"), 80, 0);
-    Statistics->setGeometry(82, 2, 88, 18);
+    Statistics->setGeometry(64, 2, 58, 18);
     Statistics->setCheckable(true);
+    Recorder = panelButton(this, "Recorder", QStringLiteral("Recor&der"),
+                           QStringLiteral("The whole run on a plot that zooms, with the figures between two cursors"), 124, 0);
+    Recorder->setGeometry(124, 2, 50, 18);
+    Recorder->setCheckable(true);
 
     connect(RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_.setRepeatSet(on); });
     connect(RecordSI, &QCheckBox::toggled, this, [this](bool on) { logger_.setRecordSI(on); });

@@ -21,6 +21,7 @@ public:
     QPushButton* OpenDataFiles = nullptr;   // Open old data files
     QPushButton* BtPrint = nullptr;
     QPushButton* Statistics = nullptr;   // shows or hides the statistics window
+    QPushButton* Recorder = nullptr;     // shows or hides the recorder window
 
 signals:
     // The sampling timer's new interval, in milliseconds.

@@ -64,3 +64,34 @@ QString pageCoverText(const RowStatistics& s, int page, qint64 firstRecord, qint
         .arg(page)
         .arg(locale.toString(firstRecord), locale.toString(lastRecord), locale.toString(s.rows()));
 }
+
+QString rangeCoverText(const RowStatistics& s, qint64 firstRow, qint64 lastRow, const QLocale& locale)
+{
+    QString text = QStringLiteral("Records %1 to %2 of the table").arg(locale.toString(firstRow + 1), locale.toString(lastRow + 1));
+    if (s.firstNo() && s.lastNo())
+        text += QStringLiteral(", No. %1 to %2").arg(locale.toString(*s.firstNo()), locale.toString(*s.lastNo()));
+    return text + QStringLiteral(": %1 rows").arg(locale.toString(s.rows()));
+}
+
+QString durationText(const QDateTime& first, const QDateTime& last)
+{
+    if (!first.isValid() || !last.isValid())
+        return kNone;
+    const qint64 ms = first.msecsTo(last);
+    const qint64 whole = std::abs(ms);
+    const qint64 days = whole / 86400000;
+    QString text = QStringLiteral("%1:%2:%3")
+                       .arg(whole / 3600000 % 24, 2, 10, QLatin1Char('0'))
+                       .arg(whole / 60000 % 60, 2, 10, QLatin1Char('0'))
+                       .arg(whole / 1000 % 60, 2, 10, QLatin1Char('0'));
+    if (whole % 1000)
+        text += QStringLiteral(".%1").arg(whole % 1000, 3, 10, QLatin1Char('0'));
+    if (days)
+        text = QStringLiteral("%1 d ").arg(days) + text;
+    return ms < 0 ? QLatin1Char('-') + text : text;
+}
+
+QString timeSpanText(const QDateTime& first, const QDateTime& last)
+{
+    return QStringLiteral("%1 to %2 (%3)").arg(dateTimeText(first), dateTimeText(last), durationText(first, last));
+}

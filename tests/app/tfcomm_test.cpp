@@ -4,6 +4,9 @@
 #include "app/window_settings.h"
 #include "doubles/window_part.h"
 #include "ui/top_bar.h"
+#include "app/publishing_side.h"
+#include "support/wait_for.h"
+#include "ui/mqtt_dialog.h"
 
 #include "ui/chart_tool_bar.h"
 #include "ui/judge_panel.h"
@@ -24,6 +27,8 @@
 #include "ui/lcd_panel_widget.h"
 #include "ui/log_grid_view.h"
 #include "ui/link_indicator_widget.h"
+#include "ui/recorder_window.h"
+#include "app/recorder_part.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -551,6 +556,26 @@ TEST(MainWindow, GridCatchesUpWithEveryLoggedRow)
     EXPECT_EQ(shown.index(shown.rowCount() - 1, 3).data().toString(), "1.234");
 }
 
+// A double click on a row of the recorder shows its page on the paged chart and selects it in the grid.
+TEST(MainWindow, RecorderDoubleClickShowsTheRowsPageAndSelectsIt)
+{
+    Window t;
+    TFCOMM& w = *t.w;
+    for (int i = 0; i < 250; ++i)
+        t.feed(i % 2 ? kVolts1234 : kVolts1235);
+    ASSERT_EQ(w.cds1().rowCount(), 250);
+    part<RecordPanel>(w, "Panel2")->Recorder->click();
+    RecorderPlot& plot = *w.recorder().window().plot;
+    plot.zoomTo(110, 130);
+    plot.replot();
+    const QPoint at(int(plot.xAxis->coordToPixel(120)), plot.axisRect()->center().y());
+    QTest::mouseDClick(&plot, Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(part<LogGridView>(w, "DBGrid1")->selectionFirst(), 119);
+    EXPECT_EQ(part<LogGridView>(w, "DBGrid1")->selectionLast(), 119);
+    EXPECT_EQ(w.pager().CurrentPage(), 2) << "record 120 is on the second page of 100";
+    EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Bt10->text(), "2");
+}
+
 TEST(MainWindow, TheScreenShowsWhatAFullRepaintDraws)
 {
     // The window repaints only what a frame changed: LCD digits and icons, new grid rows, the
@@ -628,6 +653,25 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
         w.chartTools().Timer2Timer();
         tools.BtFill->click();
         w.connection().portPanelClicked(2);   // COM3
+        record.Recorder->click();
+        RecorderWindow& recorder = *part<RecorderWindow>(w, "Recorder");
+        EXPECT_TRUE(recorder.isVisible()) << "the Recorder button opens it";
+        EXPECT_EQ(recorder.windowTitle(), "Recorder");
+        recorder.setGeometry(QRect(40, 50, 700, 400));
+        w.MqttClick();
+        MqttDialog* mqtt = w.publishing().dialog();
+        ASSERT_NE(mqtt, nullptr);
+        mqtt->PublishOn->setChecked(true);
+        mqtt->BrokerUrl->setText(QStringLiteral("http://broker"));
+        mqtt->accept();
+        EXPECT_TRUE(mqtt->isVisible() && mqtt->Problem->isVisible()) << "a bad address keeps the dialog open, saying why";
+        mqtt->BrokerUrl->setText(QStringLiteral("mqtt://127.0.0.1:1"));   // nothing listens there
+        mqtt->User->setText(QStringLiteral("bench"));
+        mqtt->Password->setText(QStringLiteral("secret"));
+        mqtt->accept();
+        auto* status = w.findChild<QLabel*>(QStringLiteral("PublishStatus"));
+        EXPECT_TRUE(waitFor([&] { return status->isVisibleTo(&w) && status->text().contains(QLatin1String("unreachable")); }))
+            << "the top bar says the broker is unreachable";
         prompts.fileNames.push_back(folder + QStringLiteral("/picture.bmp"));
         w.BtSaveClick();
         prompts.answers.push_back(true);
@@ -643,6 +687,9 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
     EXPECT_EQ(part<ChartToolBar>(w, "TntPanel1")->Maxrecord->text(), "250");
     EXPECT_FALSE(w.chartTools().fillChecked());
     EXPECT_EQ(w.COMM2().ComPort(), pnCOM3);
+    EXPECT_EQ(w.recorder().window().place(), QRect(40, 50, 700, 400)) << "the Recorder opens where it was";
+    EXPECT_TRUE(w.publishing().choice().on);
+    EXPECT_EQ(w.publishing().choice().broker.password, QStringLiteral("secret")) << "in the file only its user reads";
     prompts.fileNames.push_back(QString());
     w.SpeedButton2Click();
     EXPECT_EQ(prompts.dialogs.last().folder, folder) << "the file dialogs start in the last folder";

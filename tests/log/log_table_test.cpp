@@ -1,4 +1,7 @@
+#include "decode/frame_decoder.h"
+#include "decode/measurement_text.h"
 #include "log/log_table.h"
+#include "log/time_of_day.h"
 
 #include <gtest/gtest.h>
 
@@ -192,4 +195,102 @@ TEST(LogTableStore, TypicalRowsStayCompact)
     }
     EXPECT_LE(logged.memoryBytes() / std::size_t(n), 64u);
     EXPECT_EQ(logged.row(n - 1).loggedAt, start.addMSecs(n - 1));
+}
+
+// The fast reader gives what the row's measurement gives, for every text a decoded frame can
+// have and for texts typed into a file.
+TEST(LogTableStore, RowValueAgreesWithTheRowsMeasurement)
+{
+    std::vector<LogRow> rows;
+    const auto add = [&rows](const QString& function, const QString& value, const QString& unit) {
+        LogRow r;
+        r.function = function;
+        r.value = value;
+        r.unit = unit;
+        rows.push_back(r);
+    };
+    // Frames of every function and range byte, with and without a point, and overloads.
+    for (const char* digits : {"31323334", "3F303A3F", "30303030"}) {
+        for (int point = 0; point < 5; ++point) {
+            for (int status = 0; status < 256; ++status) {
+                for (int extra : {0x0080, 0x2020, 0x0008, 0x4000, 0x1010, 0x0402, 0x0000}) {
+                    DecodeInput in;
+                    in.frameText = (QStringLiteral("2D") + QLatin1String(digits) + QStringLiteral("203")
+                                    + QString::number(point) + QStringLiteral("%1").arg(status, 2, 16, QLatin1Char('0'))
+                                    + QStringLiteral("00") + QStringLiteral("%1").arg(extra, 4, 16, QLatin1Char('0'))
+                                    + QStringLiteral("00"))
+                                       .toUpper();
+                    in.decimalSeparator = point % 2 ? QStringLiteral(",") : QStringLiteral(".");
+                    try {
+                        const Reading f = decodeFrame(in);
+                        add(f.functionText, f.valueText, f.unitText);
+                    } catch (const ConversionError&) {
+                    }
+                }
+            }
+        }
+    }
+    ASSERT_GT(rows.size(), 1000u);
+    const QString odd[] = {QString(), QStringLiteral(""), QStringLiteral("-"), QStringLiteral("+1.5"),
+                           QStringLiteral("1..2"), QStringLiteral("1 2"), QStringLiteral("\u0661\u0662"),
+                           QStringLiteral("1\u00B75"), QStringLiteral("12345678901"),
+                           QStringLiteral("123456789012345678"), QStringLiteral("1234567890123456789"),
+                           QStringLiteral("0.000000000000001"), QStringLiteral("-,L"), QStringLiteral("xLx"),
+                           QStringLiteral("1e3"), QStringLiteral("1:2"), QStringLiteral("\u00E91.0")};
+    const QString units[] = {QStringLiteral("mV"), QStringLiteral("k*"), QStringLiteral("#"), QStringLiteral("V?"),
+                             QString(), QStringLiteral("\u00B5A")};
+    for (const QString& value : odd)
+        for (const QString& unit : units)
+            add(QStringLiteral("DC"), value, unit);
+
+    LogTable t;
+    for (const LogRow& r : rows)
+        t.append(r);
+    for (std::int64_t i = 0; i < t.rowCount(); ++i) {
+        const std::optional<Measurement> m = measurementOf(t.row(i));
+        const RowValue v = t.rowValue(i);
+        const QString where = t.text(i, LogTable::Value) + QLatin1Char(' ') + t.text(i, LogTable::Unit);
+        EXPECT_EQ(v.overload, m && m->overload) << where.toStdString();
+        EXPECT_EQ(v.number, m && m->isExact()) << where.toStdString();
+        if (v.number && m) {
+            EXPECT_EQ(v.base, m->base) << where.toStdString();
+        }
+        EXPECT_EQ(t.functionText(v.functionId), t.text(i, LogTable::Function));
+        EXPECT_EQ(t.unitText(v.unitId), t.text(i, LogTable::Unit));
+    }
+}
+
+TEST(LogTableStore, TimeOfDayOfTimeTexts)
+{
+    const struct {
+        const char* text;
+        int ms;   // -1: no time of day
+        const char* why;
+    } cases[] = {
+        {"10:15:30", 36930000, "per-reading logging"},
+        {"10.15.30", 36930000, "a locale's other separator"},
+        {"9:05:01 PM", 75901000, "a 12-hour clock after noon"},
+        {"12:00:00 AM", 0, "midnight on a 12-hour clock"},
+        {"12:30:00 pm", 45000000, "noon and a half, small letters"},
+        {"PM 3:04:05", 54245000, "the day half written first"},
+        {"21:05", 75900000, "no seconds"},
+        {"10:15:30.250", 36930250, "fractions are kept"},
+        {"\u4E0B\u534810:15:30", 36930000, "another script's day half reads as 24 hours"},
+        {"10\u664215\u520630\u79D2", 36930000, "another script's characters are marks"},
+        {"25:00:00", -1, "no such hour"},
+        {"10:75:00", -1, "no such minute"},
+        {"13:00:00 PM", -1, "a 12-hour clock has no 13"},
+        {"", -1, "empty"},
+        {"noon", -1, "words"},
+        {"101530", -1, "digits without marks"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<int> got = timeOfDayMs(QString::fromUtf8(c.text));
+        EXPECT_EQ(got.value_or(-1), c.ms) << c.why;
+        LogTable t;
+        LogRow r = makeRow(1, QStringLiteral("1"));
+        r.time = QString::fromUtf8(c.text);
+        t.append(r);
+        EXPECT_EQ(t.timeOfDayMs(0).value_or(-1), c.ms) << c.why << " (from the table)";
+    }
 }

@@ -19,6 +19,7 @@ TEST(MeterReadOptions, SourcesAndSettings)
 
     o = parseMeterReadOptions(args("--decimal-separator , --format jsonl capture.bin"));
     EXPECT_EQ(o.format, StreamFormat::Jsonl);
+    EXPECT_EQ(parseMeterReadOptions(args("--format influx -")).format, StreamFormat::LineProtocol);
     EXPECT_EQ(o.source, MeterReadOptions::Source::File);
     EXPECT_EQ(o.file, QStringLiteral("capture.bin"));
     EXPECT_EQ(o.decimalSeparator, QStringLiteral(","));
@@ -55,6 +56,23 @@ TEST(MeterReadOptions, LoggingTablesAndUsb)
     o = parseMeterReadOptions(args("--load run.xml --save run.xls"));
     EXPECT_EQ(o.source, MeterReadOptions::Source::Table);
     EXPECT_FALSE(o.logs()) << "a loaded table is saved as it is";
+
+    o = parseMeterReadOptions(args("--load run.xml --rows 2-5"));
+    ASSERT_TRUE(o.rows.has_value());
+    EXPECT_FALSE(o.rows->holds(1));
+    EXPECT_TRUE(o.rows->holds(2) && o.rows->holds(5)) << "both ends are included";
+    EXPECT_FALSE(o.rows->holds(std::nullopt)) << "a row without a number is left out";
+    o = parseMeterReadOptions(args("--log --rows 7-7 -"));
+    EXPECT_TRUE(o.rows->holds(7) && !o.rows->holds(8));
+    EXPECT_EQ(parseMeterReadOptions(args("--recover --rows 1-2147483647")).rows->last, 2147483647);
+    // The discovery prefix is optional: "-" after it is the input.
+    o = parseMeterReadOptions(args("--log --mqtt mqtt://127.0.0.1:1884 --mqtt-discovery -"));
+    EXPECT_TRUE(o.mqtt.on);
+    EXPECT_EQ(o.mqtt.settings.discoveryPrefix, QStringLiteral("homeassistant"));
+    EXPECT_EQ(o.source, MeterReadOptions::Source::StandardInput);
+    EXPECT_EQ(parseMeterReadOptions(args("--mqtt mqtt://b --mqtt-discovery ha2 -")).mqtt.settings.discoveryPrefix,
+              QStringLiteral("ha2"));
+    EXPECT_FALSE(parseMeterReadOptions(args("-")).mqtt.on);
 
     o = parseMeterReadOptions(args("--usb-reports -"));
     EXPECT_EQ(o.source, MeterReadOptions::Source::UsbReports);
@@ -114,6 +132,24 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--format xml -",                // tsv, csv or jsonl
         "--format CSV -",
         "--end-at-hangup a.bin",         // only a port hangs up
+        "--load a.xml --rows 0-3",       // record numbers start at 1
+        "--load a.xml --rows 5-3",       // in order
+        "--load a.xml --rows 5",         // a range, not a row
+        "--load a.xml --rows 1-2-3",
+        "--load a.xml --rows -1-2",
+        "--load a.xml --rows +1-2",
+        "--load a.xml --rows 1.5-2",
+        "--load a.xml --rows 1-2147483648",   // past what a record number holds
+        "--rows 1-2 -",                  // readings have no record number
+        "--summary --format influx -",   // figures are no points of a series
+        "--mqtt http://broker -",        // mqtt:// or mqtts://
+        "--mqtt-topic lab -",            // an MQTT option without --mqtt
+        "--mqtt mqtt://b --mqtt-topic lab/+ -",   // no wildcards, no empty levels
+        "--mqtt mqtt://b --mqtt-topic /lab -",
+        "--mqtt mqtt://b --mqtt-user u --mqtt-password-file /no/such/file -",   // refused before reading
+        "--mqtt mqtt://b --mqtt-password-file /etc/hostname -",   // a password needs its user
+        "--mqtt mqtt://b --mqtt-ca /etc/hostname -",              // a CA file goes with mqtts://
+        "--mqtt mqtt://b --load a.xml",  // published as they come, not from a file
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;

@@ -1,6 +1,10 @@
 // The reader's output line: column order, empty range columns, numbers that read back exactly.
 #include "decode/frame_decoder.h"
+#include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/reading_line.h"
+#include "tools/meter-read/row_range.h"
+#include "tools/meter-read/stream_format.h"
+#include "log/log_table.h"
 #include "tools/meter-read/summary_lines.h"
 #include "frames/sample_frames.h"
 
@@ -73,4 +77,82 @@ TEST(ReadingLine, ColumnsOfADecodedFrame)
         EXPECT_EQ(readingLine(decodeFrame(in)), c.line) << c.why;
     }
     QLocale::setDefault(saved);
+}
+
+// Line-protocol lines: tags escaped as the protocol says, empty tags and fields left out, the time in
+// nanoseconds when the row has a date.
+TEST(ReadingLine, LineProtocolEscapesTagsAndLeavesOutWhatIsEmpty)
+{
+    const QDateTime at(QDate(2026, 1, 15), QTime(10, 15, 30, 250), Qt::OffsetFromUTC, 3600);
+    const struct {
+        const char* function;
+        const char* value;
+        const char* unit;
+        bool stamped;
+        const char* line;   // after "meter_reading,meter=NAME,channel=meter"
+        const char* why;
+    } cases[] = {
+        {"DC", "-1.234", "mV", true, ",function=DC,unit=mV value=-1.234,value_si=-0.001234,overload=false 1768468530250000000",
+         "a logged reading"},
+        {"OHM", "0.L", "k*", true, ",function=OHM,unit=k\u03A9 overload=true 1768468530250000000", "an overload has no value"},
+        {"TMP", "21.5", "#", false, ",function=TMP,unit=\u00B0C value=21.5,overload=false", "a loaded row has no time"},
+        {"a,b=c d\\e", "1", "x\ty", false, ",function=a\\,b\\=c\\ d\\\\e,unit=x\\ y value=1,overload=false",
+         "texts of a file are escaped; a tab cannot stand in a tag"},
+        {"", "?", "", false, " overload=false", "empty tags are left out, and a text is no value"},
+    };
+    for (const auto& c : cases) {
+        LogTable table;
+        LogRow r;
+        r.function = QString::fromUtf8(c.function);
+        r.value = QString::fromUtf8(c.value);
+        r.unit = QString::fromUtf8(c.unit);
+        if (c.stamped)
+            r.loggedAt = at;
+        table.append(r);
+        const std::string want = "meter_reading,meter=" + lineProtocolTagText(lineProtocolMeterName()) + ",channel=meter" + c.line + "\n";
+        EXPECT_EQ(rowStreamLine(table, 0, StreamFormat::LineProtocol), want) << c.why;
+    }
+}
+
+// --rows --summary counts the rows numbered in the range, together or scattered through the
+// table (a file loaded twice numbers its rows twice).
+TEST(ReadingLine, RangeSummaryCountsTheNumberedRows)
+{
+    LogTable table;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (qint32 no : {1, 2, 3, 4}) {
+            LogRow r;
+            r.no = no;
+            r.function = QStringLiteral("DC");
+            r.value = QString::number(no + 10 * pass) + QStringLiteral(".000");
+            r.unit = QStringLiteral("V");
+            table.append(r);
+        }
+    }
+    LogRow unnumbered = table.row(1);
+    unnumbered.no.reset();
+    table.append(unnumbered);
+    const struct {
+        RowRange range;
+        const char* summary;
+        const char* why;
+    } cases[] = {
+        {{1, 4}, "DC\tV\t8\t0\t1\t14\t7.5\t5.47722557505166\t\t\n", "every numbered row, not the one without"},
+        {{2, 3}, "DC\tV\t4\t0\t2\t13\t7.5\t5.8022983951764\t\t\n", "scattered rows"},
+        {{9, 9}, "", "no row"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(rangeSummaryText(table, c.range, StreamFormat::Tsv), c.summary) << c.why;
+    table.clear();
+    for (qint32 no = 1; no <= 40; ++no) {
+        LogRow r;
+        r.no = no;
+        r.function = QStringLiteral("DC");
+        r.value = QString::number(no) + QStringLiteral(".5");
+        r.unit = QStringLiteral("mV");
+        table.append(r);
+    }
+    EXPECT_EQ(rangeSummaryText(table, RowRange{17, 36}, StreamFormat::Tsv).substr(0, 47),
+              "DC\tV\t20\t0\t0.0175\t0.0365\t0.027\t0.005916079783099")
+        << "rows that lie together";
 }

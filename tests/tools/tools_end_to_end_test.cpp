@@ -317,6 +317,20 @@ TEST(ToolsEndToEnd, LoggedRowsAreSavedAndLoadBackAsTheSameLines)
     const ToolRun fromText = runReader({QStringLiteral("--load"), text});
     EXPECT_EQ(fromText.exitCode, 0);
     EXPECT_EQ(fromText.out, logged.out);
+    // --rows picks the rows by their number, loaded or logged (the time of day aside).
+    const auto withoutTime = [](QStringList lines) {
+        for (QString& line : lines)
+            line = line.section(QLatin1Char('\t'), 0, 0) + line.section(QLatin1Char('\t'), 2);
+        return lines;
+    };
+    for (const QStringList& args :
+         {QStringList{QStringLiteral("--load"), xml},
+          QStringList{QStringLiteral("--log"), QStringLiteral("--high"), QStringLiteral("5"), capture}}) {
+        const ToolRun picked = runReader(args + QStringList{QStringLiteral("--rows"), QStringLiteral("3-5")});
+        EXPECT_EQ(picked.exitCode, 0) << picked.err.toStdString();
+        EXPECT_EQ(withoutTime(outputLines(picked.out)), withoutTime(rows.mid(2, 3)))
+            << args.join(QLatin1Char(' ')).toStdString();
+    }
 
     // Rows streamed as CSV are the CSV file saved at the end, header and line ends included.
     const QString csv = dir.filePath(QStringLiteral("run.csv"));
@@ -343,8 +357,11 @@ TEST(ToolsEndToEnd, LoggedRowsAreSavedAndLoadBackAsTheSameLines)
 
     // The summary of the loaded packet counts its rows, group by group, without time stamps;
     // the same log summed as it is logged carries them.
+    const QStringList firstThree{QStringLiteral("--rows"), QStringLiteral("1-3")};
     for (const QStringList& args : {QStringList{QStringLiteral("--load"), xml},
-                                    QStringList{QStringLiteral("--log"), QStringLiteral("--limit"), QStringLiteral("8"), capture}}) {
+                                    QStringList{QStringLiteral("--log"), QStringLiteral("--limit"), QStringLiteral("8"), capture},
+                                    QStringList{QStringLiteral("--load"), xml} + firstThree,
+                                    QStringList{QStringLiteral("--log"), QStringLiteral("--limit"), QStringLiteral("8"), capture} + firstThree}) {
         const ToolRun summary = runReader(args + QStringList{QStringLiteral("--summary"), QStringLiteral("--format"),
                                                              QStringLiteral("jsonl")});
         EXPECT_EQ(summary.exitCode, 0) << summary.err.toStdString();
@@ -355,7 +372,7 @@ TEST(ToolsEndToEnd, LoggedRowsAreSavedAndLoadBackAsTheSameLines)
             EXPECT_EQ(o.value(QStringLiteral("first")).isNull(), args.contains(xml)) << line.toStdString();
             EXPECT_EQ(o.keys().size(), 10) << line.toStdString();
         }
-        EXPECT_EQ(counted, 8);
+        EXPECT_EQ(counted, args.contains(QStringLiteral("--rows")) ? 3 : 8);
     }
 }
 

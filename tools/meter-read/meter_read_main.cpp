@@ -8,6 +8,7 @@
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "log/row_statistics.h"
+#include "publish/pipeline_publisher.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
 #include "tools/meter-read/line_output.h"
@@ -17,6 +18,8 @@
 #include "tools/meter-read/meter_reader.h"
 #include "tools/meter-read/session_recover.h"
 #include "tools/meter-read/session_run.h"
+#include "tools/meter-read/publish_notice.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 #include "tools/meter-read/summary_lines.h"
 #include "tools/stop_signals.h"
@@ -27,6 +30,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -59,12 +63,10 @@ int saveTable(const LogTable& table, const QString& fileName)
     return outcome.ok ? 0 : 1;
 }
 
-// --summary of a table's rows, loaded or recovered.
-void printSummary(const LogTable& table, StreamFormat format)
+// --summary of a table's rows, loaded or recovered, or of the rows --rows picks of them.
+void printSummary(const LogTable& table, const MeterReadOptions& o)
 {
-    RowStatistics statistics;
-    statistics.addTableRows(table, 0, table.rowCount());
-    printText(summaryText(statistics, format));
+    printText(rangeSummaryText(table, o.rows, o.format));
 }
 
 int printTableFile(const MeterReadOptions& o)
@@ -77,12 +79,13 @@ int printTableFile(const MeterReadOptions& o)
         return 1;
     }
     if (o.summary) {
-        printSummary(table, o.format);
+        printSummary(table, o);
         return withOutput(o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile));
     }
     std::string out = rowStreamHeader(o.format);
     for (std::int64_t r = 0; r < table.rowCount(); ++r) {
-        out += rowStreamLine(table, r, o.format);
+        if (rowInRange(o.rows, table, r))
+            out += rowStreamLine(table, r, o.format);
         if (out.size() >= (1 << 20)) {
             printText(out);
             out.clear();
@@ -122,7 +125,8 @@ int recoverJournals(const MeterReadOptions& o)
                                                     .arg(s.error))
                                    : "");
             for (std::int64_t r = first; print && r < table.rowCount(); ++r)
-                printText(rowStreamLine(table, r, o.format));
+                if (rowInRange(o.rows, table, r))
+                    printText(rowStreamLine(table, r, o.format));
         },
         &leftAlone);
     for (const ForeignJournal& f : leftAlone)
@@ -134,7 +138,7 @@ int recoverJournals(const MeterReadOptions& o)
         return 0;
     }
     if (o.summary)
-        printSummary(table, o.format);
+        printSummary(table, o);
     return withOutput(o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile));
 }
 
@@ -210,8 +214,10 @@ void printAsItComes(const MeterReadOptions& options, MeterReader& reader, Readin
         std::fflush(stderr);
     });
     if (options.log && lines)
-        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&reader, format = options.format] {
-            printText(rowStreamLine(reader.table(), reader.table().rowCount() - 1, format));
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&reader, &options] {
+            const std::int64_t row = reader.table().rowCount() - 1;
+            if (rowInRange(options.rows, reader.table(), row))
+                printText(rowStreamLine(reader.table(), row, options.format));
         });
 }
 
@@ -219,7 +225,9 @@ void printAsItComes(const MeterReadOptions& options, MeterReader& reader, Readin
 // were printed as they came; else the journal keeps them.
 int finish(const MeterReadOptions& options, MeterReader& reader, const RowStatistics& statistics, int rc)
 {
-    if (options.summary)
+    if (options.summary && options.rows)
+        printText(rangeSummaryText(reader.table(), options.rows, options.format));
+    else if (options.summary)
         printText(summaryText(statistics, options.format));
     bool kept = !output.failed() || !options.log;
     if (!options.saveFile.isEmpty()) {
@@ -234,6 +242,28 @@ int finish(const MeterReadOptions& options, MeterReader& reader, const RowStatis
                              "--recover\n");
     return withOutput(rc);
 }
+
+// Readings (with --log, rows) to a broker, when --mqtt asks for it; what becomes of the
+// connection said on standard error.
+struct Publishing {
+    std::unique_ptr<PipelinePublisher> publisher;
+    std::unique_ptr<PublishNotice> notice;
+
+    Publishing(const MeterReadOptions& o, ReadingPipeline& pipeline, const LocaleClock& clock)
+    {
+        if (!o.mqtt.on)
+            return;
+        const auto source = o.logs() ? PipelinePublisher::Source::Rows : PipelinePublisher::Source::Readings;
+        publisher = std::make_unique<PipelinePublisher>(pipeline, source, o.mqtt.settings, clock);
+        notice = std::make_unique<PublishNotice>(*publisher, stderr);
+    }
+    // "offline" and what still waits go out within a bounded time.
+    void end()
+    {
+        if (publisher)
+            notice->sayEnding(publisher->stop());
+    }
+};
 
 } // namespace
 
@@ -261,6 +291,7 @@ int main(int argc, char** argv)
     ReadingPrinter printing(options.log || options.summary ? nullptr : &output, options.format, clock);
     RowStatistics statistics;
     printAsItComes(options, reader, printing, statistics, clock);
+    Publishing publishing(options, pipeline, clock);
 
     // A killed logger's rows stay in the journal for --recover.
     JournalController journal(pipeline, defaultJournalFolder(), QStringLiteral("meter-read"));
@@ -306,5 +337,7 @@ int main(int argc, char** argv)
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.sample();
-    return finish(options, reader, statistics, rc);
+    rc = finish(options, reader, statistics, rc);
+    publishing.end();
+    return rc;
 }

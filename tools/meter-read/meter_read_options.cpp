@@ -53,15 +53,22 @@ QString meterReadUsage()
         "  --wide                   with --format csv: one row per computed value, a value and\n"
         "                           a unit column per channel\n"
         "Output (a write that fails, but for a reader gone away, makes the exit status 1):\n"
-        "  --format tsv|csv|jsonl   how readings and rows are printed: TAB-separated (default),\n"
+        "  --format tsv|csv|jsonl|influx\n"
+        "                           how readings and rows are printed: TAB-separated (default),\n"
         "                           CSV with a header line, or one JSON object a line; CSV and\n"
         "                           JSON give no, timestamp, time, function, value, unit,\n"
         "                           value_si, si_unit, range, judge, display (and indicators for\n"
-        "                           readings), numbers with \".\" whatever the separator\n"
+        "                           readings), numbers with \".\" whatever the separator;\n"
+        "                           influx: the line protocol of time-series databases, tags\n"
+        "                           meter, channel, function, unit, fields value, value_si,\n"
+        "                           overload, and the time in nanoseconds\n"
         "  --summary                instead of the lines, print at the end of the input (or on\n"
         "                           Ctrl+C) per function and base unit: function, si_unit,\n"
         "                           rows, overloads, min, max, mean, stdev (sample), first,\n"
         "                           last; figures in the base unit, times in ISO 8601\n"
+        "  --rows FIRST-LAST        with --load, --recover or --log: print and sum up only the\n"
+        "                           rows numbered FIRST to LAST (both included; rows without a\n"
+        "                           number are left out); --save still writes every row\n"
         "Logging (prints the rows of the log: No, Time, DC/AC, Value, Unit, Auto):\n"
         "  --log                    log the readings and print each row as it is logged\n"
         "  --high X, --low Y        limits of the judge (default 6000 and -6000)\n"
@@ -77,7 +84,8 @@ QString meterReadUsage()
         "                           without saving (the window's and meter-read's), oldest first,\n"
         "                           or with --save write them to FILE; the journals are only read\n"
         "  --help                   show this text\n"
-        "  --version                show the program's name and version\n");
+        "  --version                show the program's name and version\n")
+        + mqttUsage();
 }
 
 namespace {
@@ -134,7 +142,7 @@ public:
     void take(const QStringList& args, int& i)
     {
         const QString& a = args.at(i);
-        if (input(args, i) || session(args, i) || output(args, i) || logging(args, i))
+        if (input(args, i) || session(args, i) || output(args, i) || logging(args, i) || takeMqttOption(args, i, o.mqtt))
             return;
         if (a.startsWith(QLatin1Char('-')))
             usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
@@ -142,7 +150,7 @@ public:
         o.file = a;
     }
     // The options that do not go together.
-    void check() const;
+    void check();
 
 private:
     bool input(const QStringList& args, int& i);
@@ -214,9 +222,11 @@ bool OptionParsing::output(const QStringList& args, int& i)
     } else if (a == QLatin1String("--format")) {
         const QString v = valueOf(args, i);
         if (!parseStreamFormat(v, &o.format))
-            usageError(QStringLiteral("the format is tsv, csv or jsonl, not \"%1\"").arg(v));
+            usageError(QStringLiteral("the format is tsv, csv, jsonl or influx, not \"%1\"").arg(v));
     } else if (a == QLatin1String("--summary")) {
         o.summary = true;
+    } else if (a == QLatin1String("--rows")) {
+        o.rows = parseRowRange(valueOf(args, i));
     } else if (a == QLatin1String("--save")) {
         o.saveFile = valueOf(args, i);
         if (o.saveFile.isEmpty())
@@ -248,7 +258,7 @@ bool OptionParsing::logging(const QStringList& args, int& i)
     return true;
 }
 
-void OptionParsing::check() const
+void OptionParsing::check()
 {
     using Source = MeterReadOptions::Source;
     if (!o.inputs.empty() || !o.calcs.empty() || o.wide || alignGiven_) {
@@ -265,6 +275,13 @@ void OptionParsing::check() const
         usageError(QStringLiteral("--load prints a table file; the logging options do not apply to it"));
     if (o.source == Source::Recover && loggingOption_)
         usageError(QStringLiteral("--recover prints kept rows; the logging options do not apply to it"));
+    if (o.summary && o.format == StreamFormat::LineProtocol)
+        usageError(QStringLiteral("--summary prints its figures as tsv, csv or jsonl, not as line-protocol lines"));
+    if (o.rows && !o.log && o.source != Source::Table && o.source != Source::Recover)
+        usageError(QStringLiteral("--rows picks rows by their number: it goes with --load, --recover or --log"));
+    if (o.mqtt.on && (o.source == Source::Table || o.source == Source::Recover))
+        usageError(QStringLiteral("--mqtt publishes readings as they come, not with --load or --recover"));
+    completeMqttOptions(o.mqtt);
     for (const QString* limit : {&o.high, &o.low}) {
         if (parseLocaleNumber(*limit, o.decimalSeparator) == kNotANumber)
             usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")

@@ -3,6 +3,8 @@
 #include "reading/computed/alignment_rule.h"
 #include "reading/computed/channel_plan.h"
 #include "tools/command_line.h"
+#include "tools/meter-read/mqtt_options.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
 
 #include <QString>
@@ -37,6 +39,7 @@ struct MeterReadOptions {
     QString decimalSeparator = QStringLiteral(".");
     StreamFormat format = StreamFormat::Tsv;   // how readings and rows are printed
     bool summary = false;            // figures per group at the end instead of the lines
+    std::optional<RowRange> rows;    // --rows: only the rows numbered so are printed and summed up
     bool help = false;
 
     // Several meters at once: one named input each, and channels computed from them. Empty
@@ -54,6 +57,8 @@ struct MeterReadOptions {
     qint32 limit = 10000;
     int intervalSeconds = 0;         // 0: a row per reading
     QString saveFile;                // the log written here at the end (.xml, .csv, else text); empty: not saved
+
+    MqttCommandLine mqtt;            // publishing to a broker
 
     // Whether readings go into the log table (printing rows, or only saving them).
     bool logs() const

@@ -4,6 +4,7 @@
 #include "log/log_time_text.h"
 #include "reading/session/computed_log.h"
 #include "reading/session/session_files.h"
+#include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/reading_line.h"
 
 
@@ -47,6 +48,9 @@ std::string computedRecordLine(const QString& channel, const AnalysisRecord& rec
 {
     const QString state = value ? computedStateText(value->state) : QString();
     const QString alignment = value ? value->alignment : QString();
+    if (format == StreamFormat::LineProtocol)
+        return lineProtocolLine(record, value && value->state == ComputedState::Overload, lineProtocolMeterName(),
+                                channel);
     std::string line;
     if (format == StreamFormat::Tsv) {
         line = channel.toStdString() + '\t' + (record.no ? std::to_string(*record.no) : std::string()) + '\t'
@@ -110,6 +114,14 @@ std::string sessionHeader(StreamFormat format, bool readings)
 std::string withChannel(const std::string& line, const QString& channel, StreamFormat format, bool reading)
 {
     std::string out;
+    if (format == StreamFormat::LineProtocol) {
+        // The single-input form tags its one channel "meter".
+        static const std::string single = ",channel=meter,";
+        const std::size_t at = line.find(single);
+        if (at == std::string::npos)
+            return line;
+        return line.substr(0, at) + ",channel=" + lineProtocolTagText(channel) + ',' + line.substr(at + single.size());
+    }
     if (format == StreamFormat::Jsonl) {
         out = "{\"channel\":";
         appendJsonString(out, channel);

@@ -5,6 +5,7 @@
 #include "log/log_table.h"
 #include "log/log_time_text.h"
 #include "log/record_logger.h"
+#include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/log_settings.h"
 #include "tools/meter-read/reading_line.h"
 
@@ -37,6 +38,8 @@ bool parseStreamFormat(const QString& name, StreamFormat* format)
         *format = StreamFormat::Csv;
     else if (name == QLatin1String("jsonl"))
         *format = StreamFormat::Jsonl;
+    else if (name == QLatin1String("influx"))
+        *format = StreamFormat::LineProtocol;
     else
         return false;
     return true;
@@ -63,6 +66,8 @@ std::string readingStreamLine(const Reading& frame, const QDateTime& at, const Q
     row.time = at.isValid() ? readingTimeText(at.time(), timeSeparator) : QString();
     row.loggedAt = at;
     AnalysisRecord record = analysisRecord(row);
+    if (format == StreamFormat::LineProtocol)
+        return lineProtocolLine(record, frame.overload(), lineProtocolMeterName(), QStringLiteral("meter"));
     record.indicators = frame.indicators.names();
     return recordLine(record, format);
 }
@@ -71,5 +76,8 @@ std::string rowStreamLine(const LogTable& table, std::int64_t row, StreamFormat 
 {
     if (format == StreamFormat::Tsv)
         return tableRowLine(table, row) + "\n";
+    if (format == StreamFormat::LineProtocol)
+        return lineProtocolLine(analysisRecord(table, row), table.rowValue(row).overload, lineProtocolMeterName(),
+                          QStringLiteral("meter"));
     return recordLine(analysisRecord(table, row), format);
 }

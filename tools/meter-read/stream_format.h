@@ -1,6 +1,6 @@
 #pragma once
 // How meter-read prints readings and logged rows: TAB-separated lines (the default), CSV with
-// a header line, or JSON Lines. CSV and JSON carry the analysis columns (log/analysis_format.h);
+// a header line, JSON Lines, or the line protocol of time-series databases. CSV and JSON carry the analysis columns (log/analysis_format.h);
 // readings add their indicators.
 #include <QDateTime>
 #include <QString>
@@ -11,9 +11,9 @@
 struct Reading;
 class LogTable;
 
-enum class StreamFormat { Tsv, Csv, Jsonl };
+enum class StreamFormat { Tsv, Csv, Jsonl, LineProtocol };
 
-// "tsv", "csv", "jsonl"; false for any other name.
+// "tsv", "csv", "jsonl", "influx"; false for any other name.
 bool parseStreamFormat(const QString& name, StreamFormat* format);
 
 // What comes before the first line: the CSV header, else nothing.

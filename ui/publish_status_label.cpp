@@ -1,0 +1,18 @@
+#include "ui/publish_status_label.h"
+
+PublishStatusLabel::PublishStatusLabel(QWidget* parent) : QLabel(parent)
+{
+    setObjectName(QStringLiteral("PublishStatus"));
+    setWordWrap(true);
+    setStyleSheet(QStringLiteral("color: #a04000;"));
+    hide();
+}
+
+void PublishStatusLabel::showStatus(const QString& text)
+{
+    if (text == this->text() && isVisibleTo(parentWidget()) == !text.isEmpty())
+        return;
+    setText(text);
+    setToolTip(text);
+    setVisible(!text.isEmpty());
+}
