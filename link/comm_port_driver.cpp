@@ -72,7 +72,12 @@ bool TCommPortDriver::OpenPort()
     port_ = port;
     // The port object would buffer whatever the device sends, without limit; the bytes are
     // taken from it as they arrive and kept up to InputLimit().
-    connect(port_, &QIODevice::readyRead, this, &TCommPortDriver::takeArrived);
+    connect(port_, &QIODevice::readyRead, this, [this] {
+        if (deliverOnArrival_)
+            PollTimerMessage();   // takes what arrived and hands it over
+        else
+            takeArrived();
+    });
     // Queued: the port may not be closed from inside its own read notification.
     connect(port_, &QSerialPort::errorOccurred, port_, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ResourceError || error == QSerialPort::ReadError)

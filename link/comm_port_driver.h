@@ -62,6 +62,9 @@ public:
     void SetComPortPollingDelay(std::uint16_t milliseconds);
 
     TComPortReceiveDataEvent OnReceiveData;
+    // Received bytes are handed to OnReceiveData as soon as they arrive instead of at the next
+    // poll (a session of several meters, whose computed values should not wait for a poll).
+    void SetDeliverOnArrival(bool on) { deliverOnArrival_ = on; }
 
     void SetPortResolver(PortResolver resolver);
     void SetArrivalClock(ArrivalClock clock) { arrivalClock_ = std::move(clock); }
@@ -123,5 +126,6 @@ private:
     QString lastOpenError_;
     QString systemPortName_;
     bool portLost_ = false;
+    bool deliverOnArrival_ = false;
     int pollTimerStarts_ = 0;
 };

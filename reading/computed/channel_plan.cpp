@@ -135,6 +135,8 @@ ChannelPlan ChannelPlan::make(const QStringList& inputs, const std::vector<Chann
             errors.push_back({d.name, e});
         for (int slot : c.formula.slotsUsed())
             c.inputMask |= slot < inputs.size() ? std::uint64_t(1) << slot : plan.channels_[slot - inputs.size()].inputMask;
+        if (c.inputMask == 0)
+            errors.push_back({d.name, {1, QStringLiteral("'%1' uses no meter: nothing would ever work it out").arg(d.name)}});
         units.push_back(c.unit);
         plan.channels_.push_back(std::move(c));
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -43,6 +44,7 @@ struct ChannelState {
     std::vector<IntegralState> integrals;
     std::int64_t nextNo = 1;
     bool staleAnnounced = false;
+    std::optional<Unit> unit;        // the last unit worked out, for the values without a number
     std::int64_t alignmentMs = -1;   // the maximum age `alignment` was written for
     QString alignment;
 };
@@ -69,6 +71,7 @@ struct ComputedChannels::State {
     std::vector<FormulaValue> slotValues;
     std::int64_t latestMs = 0;
     std::int64_t intervalStart = 0;
+    bool lastIntervalEmpty = false;     // no input read in the interval closed last
 };
 
 ComputedChannels::ComputedChannels(ChannelPlan plan, AlignmentRule rule, std::int64_t startMs, QObject* parent)
@@ -110,7 +113,8 @@ void ComputedChannels::addReading(int input, std::int64_t no, std::int64_t timeM
         in.gapCount = std::min(in.gapCount + 1, kPeriodSamples);
     }
     const Unit unit = unitOfQuantity(m.quantity);
-    if (in.count > 0 && unit != in.latest.unit) {   // the meter changed function: its mean starts again
+    const bool mean = rule_.kind == AlignmentRule::Kind::Mean;
+    if (mean && in.count > 0 && unit != in.latest.unit) {   // the meter changed function: its mean starts again
         in.sum = 0;
         in.count = 0;
         in.overloadSeen = false;
@@ -122,12 +126,14 @@ void ComputedChannels::addReading(int input, std::int64_t no, std::int64_t timeM
     in.latest = FormulaValue();
     in.latest.value = m.overload ? 0 : m.base;
     in.latest.unit = unit;
+    if (!mean) {
+        evaluateHold(std::uint64_t(1) << input, t);
+        return;
+    }
     if (in.count++ == 0)
         in.firstNo = no;
     in.sum += in.latest.value;
     in.overloadSeen = in.overloadSeen || m.overload;
-    if (rule_.kind == AlignmentRule::Kind::Hold)
-        evaluateHold(std::uint64_t(1) << input, t);
 }
 
 void ComputedChannels::advanceTo(std::int64_t timeMs)
@@ -184,15 +190,25 @@ void ComputedChannels::evaluateHold(std::uint64_t inputMask, std::int64_t nowMs)
             announce(static_cast<int>(c), nowMs, holdCause(static_cast<int>(c), nowMs, false), false);
 }
 
+// A stretch in which no input reads at all gives one stale value for its first interval and
+// is then passed over: a clock that jumps (a machine waking from sleep) must not make millions
+// of values.
 void ComputedChannels::closeIntervalsBefore(std::int64_t timeMs)
 {
     while (state_->intervalStart + rule_.ms <= timeMs) {
         const std::int64_t end = state_->intervalStart + rule_.ms;
+        bool anyReading = false;
         for (std::size_t k = 0; k < state_->inputs.size(); ++k) {
             const InputState& in = state_->inputs[k];
             state_->slotValues[k] = in.latest;
             state_->slotValues[k].value = in.count > 0 ? in.sum / in.count : 0;
+            anyReading = anyReading || in.count > 0;
         }
+        if (!anyReading && state_->lastIntervalEmpty) {
+            state_->intervalStart = end + (timeMs - end) / rule_.ms * rule_.ms;
+            continue;
+        }
+        state_->lastIntervalEmpty = !anyReading;
         for (std::size_t c = 0; c < plan_.channels().size(); ++c) {
             Cause cause;
             forEachInput(plan_.channels()[c].inputMask, [&](int k) {
@@ -240,13 +256,14 @@ void ComputedChannels::announce(int channel, std::int64_t nowMs, const Cause& ca
     if (cause.state != ComputedState::Valid) {
         v.cause = plan_.inputs()[cause.input];
         v.causeAgeMs = cause.ageMs;
-        v.unit = def.unit.value_or(Unit());
+        v.unit = st.unit ? *st.unit : def.unit.value_or(Unit());
         Formula::breakIntegrals(st.integrals);
         slot = FormulaValue();
         slot.problem = EvaluationProblem::NoValue;
     } else {
         slot = def.formula.evaluate(state_->slotValues, nowMs, st.integrals);
         v.unit = slot.unit;
+        st.unit = slot.unit;
         if (slot.problem == EvaluationProblem::None) {
             v.valueSi = slot.value;
         } else {

@@ -4,11 +4,6 @@
 
 namespace {
 
-QString unitName(const Unit& u)
-{
-    return u.dimensionless() ? QStringLiteral("a plain number") : shownUnit(u).text;
-}
-
 QString emptyText(const ComputedValue& v)
 {
     const QString at = QStringLiteral(" at %1").arg(v.problemPosition);
@@ -17,8 +12,8 @@ QString emptyText(const ComputedValue& v)
     case EvaluationProblem::NegativeSquareRoot: return QStringLiteral("square root of a negative value") + at;
     case EvaluationProblem::NotFinite: return QStringLiteral("no finite result") + at;
     case EvaluationProblem::UnitClash:
-        return QStringLiteral("units differ: %1 and %2").arg(unitName(v.clashLeft), unitName(v.clashRight)) + at;
-    case EvaluationProblem::UnitPower: return QStringLiteral("no unit for this power of %1").arg(unitName(v.clashLeft)) + at;
+        return QStringLiteral("units differ: %1 and %2").arg(unitPhrase(v.clashLeft), unitPhrase(v.clashRight)) + at;
+    case EvaluationProblem::UnitPower: return QStringLiteral("no unit for this power of %1").arg(unitPhrase(v.clashLeft)) + at;
     case EvaluationProblem::NoValue: return QStringLiteral("a channel it uses has no value") + at;
     case EvaluationProblem::None: break;
     }

@@ -10,17 +10,12 @@ using Op = Formula::Op;
 
 bool agreeing(Op op) { return op == Op::Add || op == Op::Subtract || op == Op::Min || op == Op::Max; }
 
-QString unitName(const Unit& u)
-{
-    return u.dimensionless() ? QStringLiteral("a plain number") : shownUnit(u).text;
-}
-
 QString clashMessage(Op op, const Unit& a, const Unit& b)
 {
     switch (op) {
-    case Op::Add: return QStringLiteral("cannot add %1 to %2").arg(unitName(b), unitName(a));
-    case Op::Subtract: return QStringLiteral("cannot subtract %1 from %2").arg(unitName(b), unitName(a));
-    default: return QStringLiteral("cannot compare %1 with %2").arg(unitName(a), unitName(b));
+    case Op::Add: return QStringLiteral("cannot add %1 to %2").arg(unitPhrase(b), unitPhrase(a));
+    case Op::Subtract: return QStringLiteral("cannot subtract %1 from %2").arg(unitPhrase(b), unitPhrase(a));
+    default: return QStringLiteral("cannot compare %1 with %2").arg(unitPhrase(a), unitPhrase(b));
     }
 }
 
@@ -67,8 +62,8 @@ std::optional<Unit> Formula::checkUnits(const std::vector<std::optional<Unit>>& 
             else if (s.op == Op::Sqrt ? squareRootUnit(*b, out) : powerUnit(*b, s.number, out))
                 stack.back() = out;
             else
-                return fault(s.position, s.op == Op::Sqrt ? QStringLiteral("the square root of %1 has no unit").arg(unitName(*b))
-                                                          : QStringLiteral("%1 raised to %2 has no unit").arg(unitName(*b)).arg(s.number));
+                return fault(s.position, s.op == Op::Sqrt ? QStringLiteral("the square root of %1 has no unit").arg(unitPhrase(*b))
+                                                          : QStringLiteral("%1 raised to %2 has no unit").arg(unitPhrase(*b)).arg(s.number));
             continue;
         }
         stack.pop_back();
@@ -155,8 +150,14 @@ FormulaValue integrate(const Formula::Step& s, const FormulaValue& x, std::int64
     if (x.problem != EvaluationProblem::None) {
         st.havePoint = false;
     } else {
-        if (st.havePoint && nowMs > st.lastMs)
-            st.total += (st.lastValue + x.value) / 2 * static_cast<double>(nowMs - st.lastMs) / 1000.0;
+        if (st.havePoint && nowMs > st.lastMs) {
+            const double total = st.total + (st.lastValue / 2 + x.value / 2) * static_cast<double>(nowMs - st.lastMs) / 1000.0;
+            if (!std::isfinite(total)) {   // the total keeps what it had; the piece is a gap
+                st.havePoint = false;
+                return problem(EvaluationProblem::NotFinite, s.position, st.unit * second);
+            }
+            st.total = total;
+        }
         st.havePoint = true;
         st.lastMs = std::max(st.lastMs, nowMs);
         st.lastValue = x.value;

@@ -66,12 +66,12 @@ public:
 
     bool run(FormulaError* error)
     {
-        if (s_.size() > kMaxLength)
-            return fail(kMaxLength + 1, QStringLiteral("the expression is longer than %1 characters").arg(kMaxLength));
         skipBlanks();
-        if (at_ >= s_.size())
-            return fail(1, QStringLiteral("the expression is empty"));
-        if (!expression())
+        if (s_.size() > kMaxLength)
+            fail(kMaxLength + 1, QStringLiteral("the expression is longer than %1 characters").arg(kMaxLength));
+        else if (at_ >= s_.size())
+            fail(1, QStringLiteral("the expression is empty"));
+        if (!error_.message.isEmpty() || !expression())
             return report(error);
         skipBlanks();
         if (at_ < s_.size())

@@ -151,3 +151,8 @@ ShownUnit shownUnit(const Unit& u, UnitSpelling spelling)
             return {QString::fromUtf8(spelling == UnitSpelling::Shown ? named.shown : named.stored), named.divisor};
     return {productText(u, spelling), 1};
 }
+
+QString unitPhrase(const Unit& u)
+{
+    return u.dimensionless() ? QStringLiteral("a plain number") : shownUnit(u).text;
+}

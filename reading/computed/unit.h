@@ -18,7 +18,6 @@ struct Unit {
 
     static Unit of(Dimension d, int power = 1);
     bool dimensionless() const;
-    int operator[](Dimension d) const { return power[static_cast<int>(d)]; }
 
     bool operator==(const Unit& o) const { return power == o.power; }
     bool operator!=(const Unit& o) const { return power != o.power; }
@@ -46,3 +45,6 @@ struct ShownUnit {
     double divisor = 1;     // shown value = base value / divisor
 };
 ShownUnit shownUnit(const Unit& u, UnitSpelling spelling = UnitSpelling::Shown);
+
+// The unit as messages name it: its shown text, or "a plain number".
+QString unitPhrase(const Unit& u);

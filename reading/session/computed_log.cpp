@@ -38,7 +38,9 @@ void ComputedLog::openJournal(RecordJournal::Options options)
 void ComputedLog::offer(const ComputedValue& value)
 {
     latest_ = value;
-    const QDateTime at = QDateTime::fromMSecsSinceEpoch(value.timeMs);
+    // The value's time with the clock's UTC offset, without a time zone lookup per value.
+    const QDateTime now = clock_.now();
+    const QDateTime at = now.addMSecs(value.timeMs - now.toMSecsSinceEpoch());
     const std::optional<LogRow> row = logger_.readingDecoded(computedRow(value, clock_.userDecimalSeparator()), at,
                                                              timeSeparatorOf(clock_.userLocale()));
     if (row)

@@ -45,6 +45,9 @@ public:
     void discardUnsaved();
     void clear();
 
+    // The latest value offered (what the last row was made from, under either logging rule).
+    const std::optional<ComputedValue>& latestValue() const { return latest_; }
+
     LogTable& table() { return table_; }
     const LogTable& table() const { return table_; }
     RecordLogger& logger() { return logger_; }

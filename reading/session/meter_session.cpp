@@ -31,11 +31,8 @@ bool MeterSession::addInput(const QString& name, const MeterIdentity& identity, 
         if (samePort(other->identity(), identity))
             return refuse(QStringLiteral("%1 and %2 both read %3").arg(other->name(), name, identityText(identity)));
     auto input = std::make_unique<SessionInput>(name, identity, startFullScaleCount_, clock_);
-    const int index = int(inputs_.size());
     connect(&input->pipeline(), &ReadingPipeline::rowLogged, this,
             [this, name](const LogRow& row) { emit rowLogged(name, row); });
-    connect(&input->pipeline(), &ReadingPipeline::frameShown, this,
-            [this, index](const Reading& reading) { emit readingShown(index, reading); });
     inputs_.push_back(std::move(input));
     return true;
 }
@@ -208,10 +205,10 @@ void MeterSession::frameArrived(int index, const QString& frameText, const QDate
     ++input.readings_;
     if (input.linkState_ != LinkState::Reading)
         setLinkState(index, LinkState::Reading);
-    if (computed_) {
-        const Reading& r = input.pipeline_.reading();
+    const Reading& r = input.pipeline_.reading();
+    emit readingShown(index, r);
+    if (computed_)
         computed_->addReading(index, input.readings_, r.arrivedAt.toMSecsSinceEpoch(), r.measurement);
-    }
 }
 
 void MeterSession::setLinkState(int index, LinkState state)

@@ -121,7 +121,9 @@ public:
     // Before the session ends: a last tick closes what has ended by now.
     void finish();
 
-    // The time by the session's one clock, in milliseconds since the epoch.
+    // The time by the session's one clock (local, with its UTC offset), and in milliseconds
+    // since the epoch.
+    QDateTime now() const { return clock_.now(); }
     std::int64_t nowMs() const;
 
     // Journals left by ended sessions of `kind` in `folder` that name a channel, oldest first.

@@ -111,6 +111,24 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--port COM0",                   // COM names count from 1
         "--port COM01",
         "-x a.bin",                      // an unknown short option, not a second input
+        "--input u=port:COM1 --input i=port:COM1",          // two inputs on one port
+        "--input u=port:/dev/ttyUSB0 --input i=port:/dev/../dev/ttyUSB0",
+        "--input u=a.bin --input u=b.bin",                  // a name twice
+        "--input u=a.bin --calc u=2*3",                     // a channel named like an input
+        "--input 1u=a.bin",                                 // not a plain name
+        "--input sqrt=a.bin",                               // a function's name
+        "--input u-1=a.bin",
+        "--input u",                                        // no source
+        "--input u=port:",
+        "--input u=- --input i=-",                          // standard input once
+        "--input u=a.bin --calc p=q --calc q=p",            // a cycle
+        "--input u=a.bin --calc p=w",                       // an unknown name
+        "--input u=a.bin --calc p=u+",                      // an expression that does not read
+        "--input u=a.bin --calc p",                         // no '='
+        "--input u=a.bin --align later",
+        "--input u=a.bin --wide",                           // the wide rows are CSV
+        "--calc p=2*3 -",                                   // computed channels need named inputs
+        "--input u=a.bin b.bin",                            // every meter by --input
         "--format xml -",                // tsv, csv or jsonl
         "--format CSV -",
         "--end-at-hangup a.bin",         // only a port hangs up
@@ -145,6 +163,30 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         parseMeterReadOptions(args("-x a.bin"));
     } catch (const UsageError& e) {
         EXPECT_STREQ(e.what(), "unknown option -x");
+    }
+}
+
+TEST(MeterReadOptions, SeveralNamedInputs)
+{
+    const MeterReadOptions o = parseMeterReadOptions(
+        args("--input u=port:COM1 --input i=hid:/dev/hidraw0 --input x=usb-reports:r.txt --input y=- --input z=a.bin "
+             "--calc p=u*i --calc e=integral(p) --align mean:10 --format csv --wide"));
+    ASSERT_EQ(o.inputs.size(), 5u);
+    using Kind = NamedInput::Kind;
+    const std::pair<Kind, const char*> expected[] = {
+        {Kind::Port, "COM1"}, {Kind::Hid, "/dev/hidraw0"}, {Kind::UsbReports, "r.txt"}, {Kind::StandardInput, "-"},
+        {Kind::File, "a.bin"}};
+    for (std::size_t k = 0; k < 5; ++k) {
+        EXPECT_EQ(o.inputs[k].kind, expected[k].first) << k;
+        EXPECT_EQ(o.inputs[k].path, QString::fromLatin1(expected[k].second)) << k;
+    }
+    ASSERT_EQ(o.calcs.size(), 2u);
+    EXPECT_EQ(o.calcs[1].expression, QStringLiteral("integral(p)"));
+    EXPECT_TRUE(o.wide);
+    try {
+        parseMeterReadOptions(args("--input u=a.bin --calc p=u+"));
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find("--calc p: at 3"), std::string::npos) << "the fault's position: " << e.what();
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -19,6 +20,7 @@
 #include <sys/stat.h>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <unistd.h>
 #include <stdlib.h>
 #include <fcntl.h>
@@ -767,4 +769,70 @@ TEST(ToolsEndToEnd, ReaderWaitsForALostPortAndLogsAfterItsReturn)
     newer.sim.terminate();
     newer.sim.waitForFinished(5000);
     ::close(silent);
+}
+
+TEST(ToolsEndToEnd, TwoMetersOnTwoNamesAndTheirPowerWithTheReadingsItCameFrom)
+{
+    PublishedMeter u;
+    ASSERT_TRUE(u.start(QStringLiteral("COM1"), 40));
+    QProcess simI;
+    simI.setProcessEnvironment(u.env);
+    simI.start(kSim, {QStringLiteral("--port"), QStringLiteral("COM2"), QStringLiteral("--rate"), QStringLiteral("40")});
+    ASSERT_TRUE(simI.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(u.runtime.filePath(QStringLiteral("meter-logger/COM2"))).isSymLink(); }, 5000));
+    QProcess reader;
+    ASSERT_TRUE(u.startReader(reader, {QStringLiteral("--input"), QStringLiteral("u=port:COM1"), QStringLiteral("--input"),
+                                       QStringLiteral("i=port:COM2"), QStringLiteral("--calc"), QStringLiteral("p=u*i"),
+                                       QStringLiteral("--format"), QStringLiteral("jsonl")}));
+    QByteArray out = outputUntil(reader, 90, 10000);
+    // i goes away: p turns stale, naming i, while u reads on.
+    simI.terminate();
+    ASSERT_TRUE(simI.waitForFinished(5000));
+    QDeadlineTimer deadline(8000);
+    while (!out.contains("\"judge\":\"stale: i has not read") && !deadline.hasExpired()) {
+        reader.waitForReadyRead(100);
+        out += reader.readAllStandardOutput();
+    }
+    out += outputUntil(reader, 10, 5000);   // u reads on
+    reader.terminate();
+    ASSERT_TRUE(reader.waitForFinished(5000));
+    out += reader.readAllStandardOutput();
+    const QByteArray err = reader.readAllStandardError();
+    EXPECT_TRUE(err.contains("u reads COM1 (")) << "the identity in the start-up line: " << err.toStdString();
+    EXPECT_TRUE(err.contains("i: COM2 went away")) << err.toStdString();
+
+    // Each reading's number is its place among its input's lines; every p names the latest.
+    std::map<QString, std::pair<qint64, double>> latest;
+    int valid = 0, staleByI = 0, readingsAfterLoss = 0;
+    bool lost = false;
+    for (const QString& line : outputLines(out)) {
+        const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+        const QString channel = o.value(QStringLiteral("channel")).toString();
+        if (channel != QLatin1String("p")) {
+            latest[channel] = {latest[channel].first + 1, o.value(QStringLiteral("value_si")).toDouble()};
+            readingsAfterLoss += lost && channel == QLatin1String("u") ? 1 : 0;
+            continue;
+        }
+        const QJsonArray inputs = o.value(QStringLiteral("inputs")).toArray();
+        ASSERT_EQ(inputs.size(), 2) << line.toStdString();
+        if (o.value(QStringLiteral("state")).toString() == QLatin1String("valid")) {
+            ++valid;
+            double product = 1;
+            for (const QJsonValue& in : inputs) {
+                const QString name = in[QStringLiteral("channel")].toString();
+                EXPECT_EQ(in[QStringLiteral("no")].toInteger(), latest[name].first) << line.toStdString();
+                EXPECT_EQ(in[QStringLiteral("value_si")].toDouble(), latest[name].second) << line.toStdString();
+                product *= latest[name].second;
+            }
+            EXPECT_NEAR(o.value(QStringLiteral("value_si")).toDouble(), product, 1e-9 * std::abs(product) + 1e-12);
+        } else if (o.value(QStringLiteral("judge")).toString().startsWith(QStringLiteral("stale: i has not read"))) {
+            ++staleByI;
+            lost = true;
+        }
+    }
+    EXPECT_GT(valid, 20);
+    EXPECT_GT(staleByI, 0) << "the lost meter's channel says so";
+    EXPECT_GT(readingsAfterLoss, 0) << "the other meter reads on";
+    u.sim.terminate();
+    u.sim.waitForFinished(5000);
 }

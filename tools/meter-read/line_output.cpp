@@ -6,6 +6,22 @@
 
 void LineOutput::write(const std::string& text)
 {
+    if (hold_ && !closed())
+        held_ += text;
+    else
+        put(text);
+}
+
+void LineOutput::flush()
+{
+    if (held_.empty())
+        return;
+    put(held_);
+    held_.clear();
+}
+
+void LineOutput::put(const std::string& text)
+{
     if (!out_ || closed() || text.empty())
         return;
     errno = 0;

@@ -11,6 +11,10 @@ public:
     LineOutput(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
 
     void write(const std::string& text);
+    // While held, lines gather until flush(): a reader of several meters writes what one pass
+    // of its event loop made at once, a millisecond's worth, instead of a write per line.
+    void holdLines(bool hold) { hold_ = hold; }
+    void flush();
     // Nothing more is printed.
     bool closed() const { return readerGone_ || failed_; }
     // The reader of the lines went away: printing ended, nothing was lost that anyone reads.
@@ -19,6 +23,10 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    void put(const std::string& text);
+
+    bool hold_ = false;
+    std::string held_;
     std::FILE* out_;
     std::FILE* err_;
     bool readerGone_ = false;

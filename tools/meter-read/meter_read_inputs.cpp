@@ -7,6 +7,7 @@
 #include "link/usb/usb_reports.h"
 #include "tools/meter-read/meter_reader.h"
 #include "tools/meter-read/silence_notice.h"
+#include "tools/meter-read/usb_report_lines.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -100,48 +101,12 @@ int readUsbReportLines(const QString& path, const ReadLoop& loop)
     const int fd = openInput(path);
     if (fd < 0)
         return 1;
-    // A line longer than any report can be is dropped with a message, not collected forever.
-    constexpr qsizetype kLongestLine = 4 * (0xFFFF + 1);
-    QByteArray pending;
-    bool skippingLongLine = false;
-    long long lineNo = 0;
-    auto takeLine = [&](QByteArrayView raw) {
-        ++lineNo;
-        const QString line = QString::fromLatin1(raw).trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            return;
-        HexReport report;
-        QString error;
-        if (!parseHexReportLine(line, report, error)) {
-            std::fprintf(stderr, "meter-read: line %lld: %s\n", lineNo, local(error).constData());
-            return;
-        }
-        loop.reader.receiveUsbReport(report.reportId, reinterpret_cast<const quint8*>(report.data.constData()),
-                                     quint16(report.data.size()));
-    };
-    auto onData = [&](const char* data, qint64 n) {
-        pending.append(data, n);
-        qsizetype start = 0;
-        for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1) {
-            if (skippingLongLine) {
-                ++lineNo;
-                skippingLongLine = false;
-            } else {
-                takeLine(QByteArrayView(pending).sliced(start, end - start));
-            }
-        }
-        pending.remove(0, start);
-        if (pending.size() > kLongestLine && !skippingLongLine) {
-            // The line is counted when its end arrives.
-            std::fprintf(stderr, "meter-read: line %lld: longer than any report, skipped\n", lineNo + 1);
-            skippingLongLine = true;
-        }
-        if (skippingLongLine)
-            pending.clear();
-    };
-    const int rc = pumpDescriptor(fd, loop, onData, path == QLatin1String("-") ? QStringLiteral("standard input") : path);
-    if (!pending.isEmpty() && !skippingLongLine)
-        takeLine(pending);   // a last line without an ending
+    UsbReportLines lines([&loop](quint8 reportId, const quint8* data, quint16 size) {
+        loop.reader.receiveUsbReport(reportId, data, size);
+    });
+    const int rc = pumpDescriptor(fd, loop, [&lines](const char* data, qint64 n) { lines.take(data, n); },
+                                  path == QLatin1String("-") ? QStringLiteral("standard input") : path);
+    lines.finish();
     closeInput(fd);
     return rc;
 }

@@ -16,6 +16,8 @@
 #include "tools/meter-read/meter_read_inputs.h"
 #include "tools/meter-read/meter_read_options.h"
 #include "tools/meter-read/meter_reader.h"
+#include "tools/meter-read/session_recover.h"
+#include "tools/meter-read/session_run.h"
 #include "tools/meter-read/publish_notice.h"
 #include "tools/meter-read/row_range.h"
 #include "tools/meter-read/stream_format.h"
@@ -97,6 +99,8 @@ int printTableFile(const MeterReadOptions& o)
 // or (with --save) written to a table file; the journals stay as they are.
 int recoverJournals(const MeterReadOptions& o)
 {
+    if (channelJournalsLeft(defaultJournalFolder()))
+        return recoverChannelJournals(o, defaultJournalFolder(), output);
     LogTable table;
     const bool print = o.saveFile.isEmpty() && !o.summary;
     if (print)
@@ -275,6 +279,11 @@ int main(int argc, char** argv)
         return printTableFile(options);
     if (options.source == MeterReadOptions::Source::Recover)
         return recoverJournals(options);
+    if (!options.inputs.empty()) {
+        catchStopSignals();
+        const bool saving = !options.saveFile.isEmpty();
+        return runSession(app, options, output, [saving] { return stopRequested() || (output.readerGone() && !saving); });
+    }
 
     const SystemLocaleClock clock(options.decimalSeparator);
     MeterReader reader(logSettingsOf(options), startupVariant(ModelFlags::layout()).fullScaleCount, clock);

@@ -4,6 +4,7 @@
 #include "link/comm_port_driver.h"
 #include "log/record_logger.h"
 #include "tools/command_line.h"
+#include "tools/meter-read/session_options.h"
 
 #include <QRegularExpression>
 
@@ -37,6 +38,20 @@ QString meterReadUsage()
         "  --hid PATH               read a USB adapter cable (/dev/hidrawN) until Ctrl+C\n"
         "  --decimal-separator C    separator in ValueText and the limits (default \".\"); not a\n"
         "                           blank, letter, digit, sign or combining mark\n"
+        "Several meters at once (every line then carries its channel):\n"
+        "  --input NAME=SOURCE      a meter named NAME, repeated; SOURCE is port:COMn,\n"
+        "                           port:DEVICE, hid:/dev/hidrawN, usb-reports:FILE, a file or -\n"
+        "                           (at most one -); two inputs on one port are refused\n"
+        "  --calc NAME=EXPRESSION   a channel computed from the inputs and other channels, with\n"
+        "                           + - * / ^, abs, sqrt, min, max, integral(x) and numbers such\n"
+        "                           as 1.5k or 2m; units follow (V*A is W, integral of A is Ah)\n"
+        "  --align hold[:MAXAGE]|mean:SECONDS\n"
+        "                           hold (default): worked out at each new reading from each\n"
+        "                           input's latest, stale past MAXAGE seconds (default twice\n"
+        "                           the slower frame period, at least 0.5); mean: one value per\n"
+        "                           interval from the inputs' means\n"
+        "  --wide                   with --format csv: one row per computed value, a value and\n"
+        "                           a unit column per channel\n"
         "Output (a write that fails, but for a reader gone away, makes the exit status 1):\n"
         "  --format tsv|csv|jsonl|influx\n"
         "                           how readings and rows are printed: TAB-separated (default),\n"
@@ -127,7 +142,7 @@ public:
     void take(const QStringList& args, int& i)
     {
         const QString& a = args.at(i);
-        if (input(args, i) || output(args, i) || logging(args, i) || takeMqttOption(args, i, o.mqtt))
+        if (input(args, i) || session(args, i) || output(args, i) || logging(args, i) || takeMqttOption(args, i, o.mqtt))
             return;
         if (a.startsWith(QLatin1Char('-')))
             usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
@@ -139,6 +154,7 @@ public:
 
 private:
     bool input(const QStringList& args, int& i);
+    bool session(const QStringList& args, int& i);
     bool output(const QStringList& args, int& i);
     bool logging(const QStringList& args, int& i);
     void setSource(MeterReadOptions::Source s)
@@ -151,6 +167,7 @@ private:
 
     bool haveSource_ = false;
     bool loggingOption_ = false;
+    bool alignGiven_ = false;
 };
 
 bool OptionParsing::input(const QStringList& args, int& i)
@@ -244,6 +261,12 @@ bool OptionParsing::logging(const QStringList& args, int& i)
 void OptionParsing::check()
 {
     using Source = MeterReadOptions::Source;
+    if (!o.inputs.empty() || !o.calcs.empty() || o.wide || alignGiven_) {
+        if (haveSource_)
+            usageError(QStringLiteral("with --input, every meter is given by --input NAME=SOURCE"));
+        checkSessionOptions(o);
+        return;
+    }
     if (!haveSource_)
         usageError(QStringLiteral("no input: give a file, -, --port, --usb-reports, --hid, --load or --recover"));
     if (o.endAtHangup && o.source != Source::Port)
@@ -264,6 +287,33 @@ void OptionParsing::check()
             usageError(QStringLiteral("the limit \"%1\" is not a number with \"%2\" as decimal separator")
                            .arg(*limit, o.decimalSeparator));
     }
+}
+
+bool OptionParsing::session(const QStringList& args, int& i)
+{
+    const QString& a = args.at(i);
+    if (a == QLatin1String("--input")) {
+        o.inputs.push_back(parseNamedInput(valueOf(args, i)));
+    } else if (a == QLatin1String("--calc")) {
+        const QString v = valueOf(args, i);
+        const std::optional<ChannelDefinition> d = splitDefinition(v);
+        if (!d)
+            usageError(QStringLiteral("--calc takes NAME=EXPRESSION, not \"%1\"").arg(v));
+        o.calcs.push_back(*d);
+    } else if (a == QLatin1String("--align")) {
+        const QString v = valueOf(args, i);
+        QString why;
+        const std::optional<AlignmentRule> rule = AlignmentRule::parse(v, &why);
+        if (!rule)
+            usageError(QStringLiteral("--align %1: %2").arg(v, why));
+        o.align = *rule;
+        alignGiven_ = true;
+    } else if (a == QLatin1String("--wide")) {
+        o.wide = true;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 } // namespace

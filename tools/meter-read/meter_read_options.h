@@ -1,5 +1,7 @@
 #pragma once
 // Command line of meter-read.
+#include "reading/computed/alignment_rule.h"
+#include "reading/computed/channel_plan.h"
 #include "tools/command_line.h"
 #include "tools/meter-read/mqtt_options.h"
 #include "tools/meter-read/row_range.h"
@@ -9,6 +11,15 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <vector>
+
+// One meter of a session of several (--input NAME=SOURCE).
+struct NamedInput {
+    enum class Kind { File, StandardInput, Port, UsbReports, Hid };
+    QString name;
+    Kind kind = Kind::File;
+    QString path;                    // the file, the port (COMn or a device path) or the hidraw node
+};
 
 struct MeterReadOptions {
     enum class Source {
@@ -30,6 +41,13 @@ struct MeterReadOptions {
     bool summary = false;            // figures per group at the end instead of the lines
     std::optional<RowRange> rows;    // --rows: only the rows numbered so are printed and summed up
     bool help = false;
+
+    // Several meters at once: one named input each, and channels computed from them. Empty
+    // `inputs`: the single-input forms above.
+    std::vector<NamedInput> inputs;
+    std::vector<ChannelDefinition> calcs;
+    AlignmentRule align;
+    bool wide = false;               // CSV: a row per computed value, a value and unit column per channel
 
     // Logging: rows of the log instead of reading lines.
     bool log = false;
