@@ -168,7 +168,6 @@ void MetersController::rebuild()
                 ownJournals_.insert(j->path());
     }
     links_.clear();
-    latest_.clear();
     session_.reset();   // its journals close: the rows come back below, or at the next start
     ticks_.stop();
     sampling_.stop();
@@ -195,7 +194,6 @@ void MetersController::wireSession()
 {
     connect(session_.get(), &MeterSession::readingShown, this, [this](int k, const Reading&) { emit meterShown(k); });
     connect(session_.get(), &MeterSession::valueComputed, this, [this](const ComputedValue& v) {
-        latest_[v.channel] = v;
         emit meterShown(int(specs_.size()) + session_->channelIndex(v.channel));
     });
     connect(session_.get(), &MeterSession::linkStateChanged, this, [this](int k, LinkState state) {
@@ -289,10 +287,10 @@ MeterView MetersController::meter(int index) const
         const int c = index - int(specs_.size());
         const ChannelDefinition& d = session_->definitions()[std::size_t(c)];
         MeterView v{d.name, QStringLiteral("= ") + d.expression.trimmed(), {}, {}, QStringLiteral("computed"), {}, {}};
-        const auto found = latest_.find(d.name);
-        if (found == latest_.end())
+        const std::optional<ComputedValue>& latest = session_->channel(c).latestValue();
+        if (!latest)
             return v;
-        const ComputedValue& value = found->second;
+        const ComputedValue& value = *latest;
         v.value = value.valid() ? QString::number(value.shown, 'g', 6) : QString();
         v.unit = value.unitText;
         v.link = value.valid() ? QStringLiteral("valid") : computedProblemText(value);

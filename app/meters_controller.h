@@ -12,7 +12,6 @@
 #include <QSet>
 #include <QTimer>
 
-#include <map>
 #include <memory>
 #include <vector>
 
@@ -91,5 +90,4 @@ private:
     LogRules rules_;
     long long badFrames_ = 0;
     QTimer ticks_, sampling_;
-    std::map<QString, ComputedValue> latest_;   // each computed channel's latest value, as the list shows it
 };

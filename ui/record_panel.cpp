@@ -12,7 +12,7 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     RepeatSet->setObjectName(QStringLiteral("RepeatSet"));
     RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
     RepeatSet->setChecked(true);
-    RepeatSet->setGeometry(5, 2, 55, 18);
+    RepeatSet->setGeometry(5, 2, 58, 18);
 
     // The interval box sits over the blanks of the check box's caption.
     RecordSI = new QCheckBox(QStringLiteral("Sampling &Interval           'S"), this);
@@ -29,22 +29,22 @@ RecordPanel::RecordPanel(RecordLogger& logger, QWidget* parent) : QFrame(parent)
     BtPrint = panelButton(this, "BtPrint", QStringLiteral("&Print"), QStringLiteral("Print (Ctrl+P)"), 176, 0);
     // Print shares the row: the four buttons are narrower than the panel allows otherwise, and
     // narrower still to leave the first row room for the tool windows' buttons.
-    RecordNew->setGeometry(212, 2, 44, 18);
-    BtPrint->setGeometry(258, 2, 44, 18);
-    saveas->setGeometry(212, 20, 44, 18);
-    OpenDataFiles->setGeometry(258, 20, 44, 18);
+    RecordNew->setGeometry(222, 2, 40, 18);
+    BtPrint->setGeometry(263, 2, 39, 18);
+    saveas->setGeometry(222, 20, 40, 18);
+    OpenDataFiles->setGeometry(263, 20, 39, 18);
     // In the free space after Repeat: the figures of what was logged, one click away.
     Statistics = panelButton(this, "Statistics", QStringLiteral("S&tatistics"),
                              QStringLiteral("Min, max, mean and deviation of the logged rows"), 80, 0);
-    Statistics->setGeometry(60, 2, 56, 18);
+    Statistics->setGeometry(64, 2, 58, 18);
     Statistics->setCheckable(true);
     Recorder = panelButton(this, "Recorder", QStringLiteral("Recor&der"),
-                           QStringLiteral("The whole run on a plot that zooms, with the figures between two cursors"), 117, 0);
-    Recorder->setGeometry(117, 2, 48, 18);
+                           QStringLiteral("The whole run on a plot that zooms, with the figures between two cursors"), 124, 0);
+    Recorder->setGeometry(124, 2, 50, 18);
     Recorder->setCheckable(true);
     Meters = panelButton(this, "Meters", QStringLiteral("&Meters"),
-                         QStringLiteral("More meters at once, and channels computed from them"), 166, 0);
-    Meters->setGeometry(166, 2, 44, 18);
+                         QStringLiteral("More meters at once, and channels computed from them"), 176, 0);
+    Meters->setGeometry(176, 2, 44, 18);
     Meters->setCheckable(true);
 
     connect(RepeatSet, &QCheckBox::toggled, this, [this](bool on) { logger_.setRepeatSet(on); });
