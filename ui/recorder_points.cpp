@@ -1,5 +1,7 @@
 #include "ui/recorder_points.h"
 
+#include "log/summary_levels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -16,6 +18,18 @@ struct Cut {
     bool perRow = false;
 };
 
+// Inner column edges fall on bucket bounds of the largest bucket that is at most half a
+// column, so a column is read from whole buckets and never from the table's rows: a whole-run
+// view then costs the same at ten thousand rows and at ten million. An edge moves by at most a
+// quarter of a column, and every row still lies in exactly one column.
+std::int64_t bucketGrain(std::int64_t rowsPerColumn)
+{
+    std::int64_t grain = 1;
+    while (grain * SummaryLevels::kFanOut * 2 <= rowsPerColumn)
+        grain *= SummaryLevels::kFanOut;
+    return grain;
+}
+
 Cut cutView(const RunSummary& summary, const RecorderView& view)
 {
     Cut cut;
@@ -30,10 +44,14 @@ Cut cutView(const RunSummary& summary, const RecorderView& view)
         return cut;
     }
     const double step = (view.to - view.from) / columns;
+    const std::int64_t grain = bucketGrain((end - first) / columns);
     cut.edges.reserve(std::size_t(columns) + 1);
     cut.edges.push_back(first);
-    for (int c = 1; c < columns; ++c)
-        cut.edges.push_back(std::clamp(rowAtX(summary, view.axis, view.from + c * step), cut.edges.back(), end));
+    for (int c = 1; c < columns; ++c) {
+        const std::int64_t at = rowAtX(summary, view.axis, view.from + c * step);
+        const std::int64_t snapped = (at + grain / 2) / grain * grain;
+        cut.edges.push_back(std::clamp(snapped, cut.edges.back(), end));
+    }
     cut.edges.push_back(end);
     for (int c = 0; c < columns; ++c)
         cut.centres.push_back(view.from + (c + 0.5) * step);
