@@ -59,6 +59,14 @@ ModelFlags ModelFlags::layout()
 
 QString modelFlagName(ModelFlag f) { return QLatin1String(kFlagNames[static_cast<int>(f)]); }
 
+QString modelName(const ModelFlags& flags)
+{
+    for (int f = 0; f < kModelFlagCount; ++f)
+        if (flags.checked[std::size_t(f)])
+            return modelFlagName(ModelFlag(f)).mid(2);   // "IFVK31C" names the model VK31C
+    return QStringLiteral("meter");
+}
+
 StartupVariant startupVariant(const ModelFlags& flags)
 {
     StartupVariant v;

@@ -39,3 +39,6 @@ struct UsbVariant {
 StartupVariant startupVariant(const ModelFlags& flags);
 UsbVariant usbVariant(const ModelFlags& flags);
 QString modelFlagName(ModelFlag f);
+// The model a set of flags serves, as people and other systems name it ("VK31C"); "meter" when
+// no model flag is set.
+QString modelName(const ModelFlags& flags);

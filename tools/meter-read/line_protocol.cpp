@@ -63,9 +63,5 @@ std::string lineProtocolLine(const AnalysisRecord& record, bool overload, const 
 
 QString lineProtocolMeterName()
 {
-    const ModelFlags flags = ModelFlags::layout();
-    for (int f = 0; f < kModelFlagCount; ++f)
-        if (flags.checked[std::size_t(f)])
-            return modelFlagName(ModelFlag(f)).mid(2);   // "IFVK31C" names the model VK31C
-    return QStringLiteral("meter");
+    return modelName(ModelFlags::layout());
 }
