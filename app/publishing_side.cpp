@@ -3,6 +3,9 @@
 #include "publish/pipeline_publisher.h"
 #include "ui/mqtt_dialog.h"
 
+#include <QAction>
+#include <QMenuBar>
+
 #include <chrono>
 
 PublishingSide::PublishingSide(ReadingPipeline& pipeline, const LocaleClock& clock, QObject* parent)
@@ -42,6 +45,13 @@ void PublishingSide::openDialog(QWidget* window)
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog_, &QDialog::accepted, this, [this] { apply(dialog_->choice()); });
     dialog_->open();
+}
+
+void PublishingSide::addMenu(QMenuBar& bar, const std::function<void()>& open)
+{
+    QAction* mqtt = bar.addMenu(QStringLiteral("&Publish"))->addAction(QStringLiteral("&MQTT..."));
+    mqtt->setObjectName(QStringLiteral("MqttItem"));
+    connect(mqtt, &QAction::triggered, this, open);
 }
 
 void PublishingSide::stop()

@@ -10,11 +10,13 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class LocaleClock;
 class PipelinePublisher;
 class ReadingPipeline;
+class QMenuBar;
 class QWidget;
 
 class PublishingSide : public QObject {
@@ -28,6 +30,8 @@ public:
     const PublishChoice& choice() const { return choice_; }
     // Opens "MQTT..." over `window`; OK applies it. Never waits for the dialog.
     void openDialog(QWidget* window);
+    // The menu "Publish" with its item "MQTT...", which runs `open`.
+    void addMenu(QMenuBar& bar, const std::function<void()>& open);
     MqttDialog* dialog() const { return dialog_; }
     void stop();
 

@@ -3,11 +3,14 @@
 #include "app/entry_guard.h"
 #include "app/file_commands.h"
 #include "app/leaving_questions.h"
+#include "app/link_watch.h"
 #include "app/meter_links.h"
 #include "app/meters_controller.h"
 #include "app/platform_info.h"
 #include "app/publishing_side.h"
+#include "app/record_commands.h"
 #include "app/recorder_part.h"
+#include "app/sampling_timer.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
 #include "chart/chart_enlarge.h"
@@ -35,14 +38,13 @@
 #include "ui/safety_copy_label.h"
 #include "ui/settings_note_label.h"
 #include "ui/statistics_panel.h"
+#include "ui/tool_window_button.h"
 #include "ui/top_bar.h"
+#include "ui/window_shortcut.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
-#include <QScopedValueRollback>
-
 
 template <typename F>
 void TFCOMM::guard(F&& handler) { guarded(prompts(), std::forward<F>(handler)); }
@@ -63,6 +65,9 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     pipeline_ = std::make_unique<ReadingPipeline>(startupVariant(services_.flags).fullScaleCount, *clock_);
     const QString journalFolder = services_.journalFolder.isEmpty() ? defaultJournalFolder() : services_.journalFolder;
     journal_ = std::make_unique<JournalController>(*pipeline_, journalFolder, QStringLiteral("window"));
+    records_ = std::make_unique<RecordCommands>(*pipeline_, *prompts_);
+    linkWatch_ = std::make_unique<LinkWatch>(*pipeline_, *links_);
+    sampling_ = std::make_unique<SamplingTimer>(*pipeline_, Timer3);
     meters_ = std::make_unique<MetersController>(MetersController::Needs{
         services_.hidPlatform, services_.flags, *prompts_, *clock_, journalFolder, *links_, logger()});
     gridModel_ = std::make_unique<LogGridModel>(cds1(), [](const QString& u) { return displayUnit(u); });
@@ -76,8 +81,8 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
                 [this] { return clock_->userDecimalSeparator(); },
                 [this] { const QString t = systeminfomation_.trimmed(); return t.isEmpty() ? QChar() : t.at(0); }},
         clock_->userLocale());
-    statisticsPanel_ = new StatisticsPanel(*pipeline_, *pager_, *chartModel_, clock_->userLocale(), this);
-    metersWindow_ = new MetersWindow(*meters_, this);
+    statisticsPanel_ = std::make_unique<StatisticsPanel>(*pipeline_, *pager_, *chartModel_, clock_->userLocale(), this);
+    metersWindow_ = std::make_unique<MetersWindow>(*meters_, this);
     parts_.Chtshow->setReadOut(chartReadOut(cds1(), pipeline_->plotIndex()));
     files_ = std::make_unique<FileCommands>(FileCommands::Parts{
         *pipeline_, *prompts_, *parts_.Chtshow, this, [this] { return leaving_->mayEnd(JournalController::Ending::Replace); }});
@@ -105,18 +110,13 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     });
     connect(links_.get(), &MeterLinks::controlsChanged, this, [this] { showConnectionState(); });
     connect(links_.get(), &MeterLinks::statusChanged, this, [this] { showLinkStatus(); });
-    connect(links_.get(), &MeterLinks::linkStopped, this, [this] {
-        pipeline_->panel().setLinkAlive(false);
-        recorder_->linkSilent();
-        showPanel();
-    });
+    connect(linkWatch_.get(), &LinkWatch::fellSilent, this, [this] { recorder_->linkSilent(); showPanel(); });
     showConnectionState();
     showPanel();
 
     ConTimer.setInterval(100);
     connect(&ConTimer, &QTimer::timeout, this, [this] { guard([this] { ConTimerTimer(); }); });
     ConTimer.start();
-    Timer3.setInterval(RecordLogger::kDefaultIntervalMs);
     connect(&Timer3, &QTimer::timeout, this, [this] { guard([this] { Timer3Timer(); }); });
 }
 
@@ -124,13 +124,9 @@ TFCOMM::~TFCOMM()
 {
     links_.reset();
     recorder_.reset();
-    // The chart view and the statistics window show what this window keeps: they go first.
+    // The chart view shows what this window keeps: it goes first.
     delete parts_.Chtshow;
     parts_.Chtshow = nullptr;
-    delete statisticsPanel_;
-    statisticsPanel_ = nullptr;
-    delete metersWindow_;
-    metersWindow_ = nullptr;
 }
 
 long long TFCOMM::badFrames() const { return links_->badFrames(); }
@@ -169,38 +165,25 @@ void TFCOMM::wireParts()
     connect(parts_.recordMenu, &RecordMenu::limitChosen, this, [this](int item) { guard([&] { setRecordLimit(item); }); });
     connect(parts_.recordMenu, &RecordMenu::newChosen, this, [this] { guard([&] { RecordNewClick(); }); });
     connect(parts_.recordMenu, &RecordMenu::saveChosen, this, [this] { guard([&] { saveasClick(); }); });
-    QAction* mqtt = menuBar()->addMenu(QStringLiteral("&Publish"))->addAction(QStringLiteral("&MQTT..."));
-    mqtt->setObjectName(QStringLiteral("MqttItem"));
-    connect(mqtt, &QAction::triggered, this, [this] { guard([&] { MqttClick(); }); });
+    publishing_->addMenu(*menuBar(), [this] { guard([&] { MqttClick(); }); });
 
-    connect(parts_.Panel2, &RecordPanel::intervalChanged, this, [this](int ms) { Timer3.setInterval(ms); });
+    connect(parts_.Panel2, &RecordPanel::intervalChanged, sampling_.get(), &SamplingTimer::setIntervalMs);
     connect(parts_.Panel2->RecordNew, &QPushButton::clicked, this, [this] { guard([&] { RecordNewClick(); }); });
     connect(parts_.Panel2->saveas, &QPushButton::clicked, this, [this] { guard([&] { saveasClick(); }); });
     connect(parts_.Panel2->OpenDataFiles, &QPushButton::clicked, this, [this] { guard([&] { SpeedButton2Click(); }); });
     connect(parts_.Panel2->BtPrint, &QPushButton::clicked, this, [this] { guard([&] { BtPrintClick(); }); });
-    connect(parts_.Panel2->Statistics, &QPushButton::toggled, this, [this](bool on) { statisticsPanel_->showBelow(*this, on); });
-    connect(statisticsPanel_, &StatisticsPanel::hidden, this, [this] { parts_.Panel2->Statistics->setChecked(false); });
-    connect(parts_.Panel2->Meters, &QPushButton::toggled, this, [this](bool on) { metersWindow_->showBelow(*this, on); });
-    connect(metersWindow_, &MetersWindow::hidden, this, [this] { parts_.Panel2->Meters->setChecked(false); });
-    connect(parts_.Panel2->Recorder, &QPushButton::toggled, this, [this](bool on) { recorder_->show(on); });
-    connect(&recorder_->window(), &RecorderWindow::hidden, this, [this] { parts_.Panel2->Recorder->setChecked(false); });
+    pairWithButton(*parts_.Panel2->Statistics, *statisticsPanel_, [this](bool on) { statisticsPanel_->showBelow(*this, on); });
+    pairWithButton(*parts_.Panel2->Meters, *metersWindow_, [this](bool on) { metersWindow_->showBelow(*this, on); });
+    pairWithButton(*parts_.Panel2->Recorder, recorder_->window(), [this](bool on) { recorder_->show(on); });
 }
 
 void TFCOMM::wirePipeline()
 {
-    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this](const Reading&) {
-        parts_.Panel3->show(pipeline_->extremes().labels());
-        // Timer3 runs while the logger samples; a running one keeps its period.
-        if (!logger().samplingActive())
-            Timer3.stop();
-        else if (!Timer3.isActive())
-            Timer3.start();
-    });
+    connect(pipeline_.get(), &ReadingPipeline::frameShown, this, [this] { parts_.Panel3->show(pipeline_->extremes().labels()); });
     new GridFollower(*pipeline_, *gridModel_, *parts_.DBGrid1, this);
     chart_ = new ChartFollower({*pipeline_, *pager_, *chartTools_, *chartModel_, *parts_.TntPanel1}, this);
-    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] { showBar(); showRecordLimit(); });
-    connect(pipeline_.get(), &ReadingPipeline::logCleared, this, [this] { showRecordLimit(); });
-    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this] { showRecordLimit(); });
+    connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] { showBar(); });
+    connect(records_.get(), &RecordCommands::limitShown, parts_.recordMenu, &RecordMenu::showLimit);
 }
 
 void TFCOMM::showConnectionState() { parts_.Panel5->show(links_->controls()); }
@@ -249,23 +232,13 @@ void TFCOMM::USBConClick(bool down) { links_->USBConClick(down); }
 
 void TFCOMM::ConTimerTimer()
 {
-    // The time-out's message box runs the event loop; the ticks that come meanwhile are
-    // dropped, so the watchdog does not count on while the box waits.
-    if (inConTimer_)
-        return;
-    const QScopedValueRollback<bool> busy(inConTimer_, true);
-    if (!pipeline_->watchdogTick())
-        return;
-    links_->watchdogSilent();
-    recorder_->linkSilent();
-    showPanel();
-    chart_->showValueAxis();
+    if (linkWatch_->tick())
+        chart_->showValueAxis();
 }
 
 void TFCOMM::setRecordLimit(int item)
 {
-    logger().setRecordLimit(item);
-    showRecordLimit();
+    records_->setRecordLimit(item);
     chart_->showValueAxis();
 }
 
@@ -275,25 +248,11 @@ void TFCOMM::addShortcuts()
         {QKeySequence::Save, &TFCOMM::saveasClick}, {QKeySequence::Open, &TFCOMM::SpeedButton2Click},
         {QKeySequence::Print, &TFCOMM::BtPrintClick},
         {QKeySequence(Qt::CTRL | Qt::Key_Q), &TFCOMM::BitBtn1Click}};   // Quit, with its questions
-    for (const auto& [keys, handler] : shortcuts) {
-        auto* action = new QAction(this);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, [this, h = handler] { guard([&] { (this->*h)(); }); });
-        addAction(action);
-    }
+    for (const auto& [keys, handler] : shortcuts)
+        addWindowShortcut(*this, keys, [this, h = handler] { guard([&] { (this->*h)(); }); });
 }
 
-void TFCOMM::showRecordLimit()
-{
-    parts_.recordMenu->showLimit(logger().checkedLimitItem(), logger().atLimit(), logger().maxRecords());
-}
-
-void TFCOMM::RecordNewClick()
-{
-    if (prompts().askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
-        pipeline_->clearLog();
-}
+void TFCOMM::RecordNewClick() { records_->closeData(); }
 
 void TFCOMM::saveasClick() { files_->save(); }
 void TFCOMM::SpeedButton2Click() { files_->open(); }

@@ -30,6 +30,9 @@ class MetersController;
 class MetersWindow;
 class RecorderPart;
 class PublishingSide;
+class RecordCommands;
+class LinkWatch;
+class SamplingTimer;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -110,7 +113,6 @@ private:
     void showLinkStatus();
     void showPanel();
     void showBar();
-    void showRecordLimit();
     void addShortcuts();
     void quit();
     UserPrompts& prompts() { return *prompts_; }
@@ -124,15 +126,19 @@ private:
 
     std::unique_ptr<ReadingPipeline> pipeline_;
     std::unique_ptr<JournalController> journal_;
+    std::unique_ptr<RecordCommands> records_;      // Close Data and the record limit
+    std::unique_ptr<LinkWatch> linkWatch_;         // the watchdog, and a link that stops
+    std::unique_ptr<SamplingTimer> sampling_;      // when Timer3 runs
     std::unique_ptr<LogGridModel> gridModel_;
     std::unique_ptr<TrendChartModel> chartModel_;   // Chtshow draws it; the view goes first
     std::unique_ptr<TChartControl> pager_;
     std::unique_ptr<ChartToolPanel> chartTools_;
     std::unique_ptr<ChartEnlarger> enlarger_;
-    StatisticsPanel* statisticsPanel_ = nullptr;     // a tool window of this one
+    std::unique_ptr<StatisticsPanel> statisticsPanel_;   // tool windows of this one: each goes
+                                                         // before what it shows
     ChartFollower* chart_ = nullptr;                  // the chart follows the log
     std::unique_ptr<MetersController> meters_;       // more meters at once, and computed channels
-    MetersWindow* metersWindow_ = nullptr;            // a tool window of this one
+    std::unique_ptr<MetersWindow> metersWindow_;
     std::unique_ptr<FileCommands> files_;
     std::unique_ptr<RecorderPart> recorder_;         // the Recorder window and the run's summary
     std::unique_ptr<WindowSettingsBinder> settings_;
@@ -142,7 +148,6 @@ private:
     WindowParts parts_;   // named as in the window layout
 
     QString systeminfomation_;          // the system's decimal separator, for the key filters
-    bool inConTimer_ = false;           // a ConTimer tick is running
 
     std::unique_ptr<MeterLinks> links_;   // last: its readers hand frames to everything above
 };

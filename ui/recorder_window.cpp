@@ -3,8 +3,8 @@
 #include "log/log_table.h"
 #include "ui/grid_copy.h"
 #include "ui/recorder_figures.h"
+#include "ui/window_shortcut.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -72,16 +72,8 @@ RecorderWindow::RecorderWindow(const RunSummary& summary, const LogTable& table,
 
 void RecorderWindow::addShortcuts()
 {
-    auto* copy = new QAction(this);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WindowShortcut);
-    connect(copy, &QAction::triggered, this, &RecorderWindow::copyRange);
-    addAction(copy);
-    auto* whole = new QAction(this);
-    whole->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    whole->setShortcutContext(Qt::WindowShortcut);
-    connect(whole, &QAction::triggered, plot, &RecorderPlot::showWholeRun);
-    addAction(whole);
+    addWindowShortcut(*this, QKeySequence::Copy, [this] { copyRange(); });
+    addWindowShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_0), [this] { plot->showWholeRun(); });
 }
 
 void RecorderWindow::showBelow(const QWidget& window, bool shown)
