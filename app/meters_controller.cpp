@@ -246,6 +246,8 @@ void MetersController::mainFrame(const QString& frameText, const QDateTime& arri
 
 void MetersController::tick()
 {
+    if (!session_ || holdLinks_)
+        return;
     copyRules(false);
     for (const auto& link : links_)
         if (link)

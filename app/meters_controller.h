@@ -49,6 +49,10 @@ public:
     void mainFrame(const QString& frameText, const QDateTime& arrivedAt);
 
     MeterSession* session() { return session_.get(); }
+    // The tick timer's work, every kTickMs: the rules followed, the links kept, silent meters'
+    // channels made stale, sampling. Nothing while the restore question waits: a tick then would
+    // log stale values before the rows left behind came back.
+    void tick();
     // Every channel to `fileName`: one wide CSV for a ".csv" name, else each channel as its
     // own table file (run-u.xls, ...). False with the reason.
     bool saveChannels(const QString& fileName, QString* error);
@@ -73,7 +77,6 @@ private:
     void wireSession();
     void openLinks();
     bool defineInSession(QString* error);
-    void tick();
     void copyRules(bool always);
     MeterIdentity identityOf(const MeterSpec& spec) const;
     bool needed() const { return specs_.size() > 1 || !channelLines_.isEmpty(); }

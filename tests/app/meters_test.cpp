@@ -141,7 +141,8 @@ TEST(MetersController, ChannelsComeBackAfterTheWindowEndedWithoutSaving)
     m.c->setUp(specs, {"twice = m1 + m1", "p = u*m1"}, "hold");
     // The ticks while a question waits, with time going on: no channel may log meanwhile.
     m.clock.setNow(m.clock.now().addSecs(5));
-    QTest::qWait(500);
+    for (int k = 0; k < 5; ++k)
+        m.c->tick();
     m.prompts.choices = {"Restore"};
     m.c->offerRestore();
     ASSERT_TRUE(m.prompts.shown.join(";").contains("twice: 3 rows")) << m.prompts.shown.join(";").toStdString();

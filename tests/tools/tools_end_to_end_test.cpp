@@ -1,5 +1,6 @@
 // meter-sim and meter-read as separate programs: over a pipe, from a file, and over a
 // pseudo-terminal published in a private runtime folder.
+#include "support/wait_for.h"
 #include "tools/meter-sim/meter_scenario.h"
 
 #include <QDeadlineTimer>
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <csignal>
 #include <cerrno>
@@ -110,6 +112,22 @@ struct PublishedMeter {
 };
 
 // What a running process prints until it has printed `lines` lines, ended, or the time is up.
+// The rows a live journal has committed; 0 while it cannot be read.
+std::int64_t committedRows(const QString& path)
+{
+    sqlite3* db = nullptr;
+    std::int64_t rows = 0;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* count = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM logged_row", -1, &count, nullptr) == SQLITE_OK
+            && sqlite3_step(count) == SQLITE_ROW)
+            rows = sqlite3_column_int64(count, 0);
+        sqlite3_finalize(count);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
 QByteArray outputUntil(QProcess& process, int lines, int timeoutMs)
 {
     QByteArray out;
@@ -627,8 +645,16 @@ TEST(ToolsEndToEnd, AKilledLoggersRowsComeBackWithRecover)
     ASSERT_TRUE(meter.startReader(reader, {QStringLiteral("--port"), QStringLiteral("COM2"), QStringLiteral("--log")}));
     // Past the virtual meter's kilohertz readings (its 12th display), which must come back as kHz.
     QByteArray out = outputUntil(reader, 60, 8000);
-    QThread::msleep(1200);   // the journal commits at least once a second: the rows printed so far are in it
     out += reader.readAllStandardOutput();
+    // The journal commits at least once a second: killed once it holds every row printed so far.
+    // Its own reader leaves a journal alone while its logger lives, so the rows are counted here.
+    const QString journals = data.filePath(QStringLiteral("meter-logger/journal"));
+    const auto journalledRows = [&] {
+        const QStringList files = QDir(journals).entryList({QStringLiteral("journal-*.sqlite")}, QDir::Files);
+        return files.size() == 1 ? committedRows(journals + '/' + files.front()) : 0;
+    };
+    const std::int64_t printedRows = outputLines(out).size();
+    EXPECT_TRUE(waitFor([&] { return journalledRows() >= printedRows; }, 10000)) << "rows printed but never journalled";
     ::kill(pid_t(reader.processId()), SIGKILL);
     reader.waitForFinished(5000);
     meter.sim.terminate();
