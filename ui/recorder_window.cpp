@@ -3,6 +3,7 @@
 #include "log/log_table.h"
 #include "ui/grid_copy.h"
 #include "ui/recorder_figures.h"
+#include "ui/tool_window_place.h"
 #include "ui/window_shortcut.h"
 
 #include <QCheckBox>
@@ -11,11 +12,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolTip>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 RecorderWindow::RecorderWindow(const RunSummary& summary, const LogTable& table, const QAbstractItemModel& grid,
                                QLocale locale, QWidget* parent)
@@ -80,16 +79,8 @@ void RecorderWindow::showBelow(const QWidget& window, bool shown)
 {
     if (!shown)
         return hide();
-    if (!isVisible() && !place_.isValid()) {
-        const QRect frame = window.frameGeometry();
-        QPoint at(frame.left(), frame.bottom() + 4);
-        if (const QScreen* s = window.screen()) {
-            const QRect room = s->availableGeometry();
-            at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - frameGeometry().height())));
-            at.setX(std::max(room.left(), std::min(at.x(), room.right() - frameGeometry().width())));
-        }
-        move(at);
-    }
+    if (!isVisible() && !place_.isValid())
+        placeBelow(*this, window);
     show();
     raise();
 }

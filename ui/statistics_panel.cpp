@@ -4,14 +4,13 @@
 #include "chart/trend_chart_model.h"
 #include "reading/reading_pipeline.h"
 #include "ui/statistics_texts.h"
+#include "ui/tool_window_place.h"
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 namespace {
 
@@ -105,16 +104,8 @@ void StatisticsPanel::showBelow(const QWidget& window, bool shown)
 {
     if (!shown)
         return hide();
-    if (!isVisible()) {
-        const QRect frame = window.frameGeometry();
-        QPoint at(frame.left(), frame.bottom() + 4);
-        if (const QScreen* s = window.screen()) {
-            const QRect room = s->availableGeometry();
-            at.setY(std::min(at.y(), room.bottom() - frameGeometry().height()));
-            at.setX(std::max(room.left(), std::min(at.x(), room.right() - frameGeometry().width())));
-        }
-        move(at);
-    }
+    if (!isVisible())
+        placeBelow(*this, window);
     show();
     raise();
 }

@@ -1,5 +1,6 @@
 #pragma once
-// Where a tool window of the main window opens: below it, as far as the screen has room.
+// Where a tool window of the main window opens: below it, as far as the screen has room, and
+// never above the screen's top however tall it is.
 #include <QScreen>
 #include <QWidget>
 
@@ -11,7 +12,7 @@ inline void placeBelow(QWidget& tool, const QWidget& window)
     QPoint at(frame.left(), frame.bottom() + 4);
     if (const QScreen* s = window.screen()) {
         const QRect room = s->availableGeometry();
-        at.setY(std::min(at.y(), room.bottom() - tool.frameGeometry().height()));
+        at.setY(std::max(room.top(), std::min(at.y(), room.bottom() - tool.frameGeometry().height())));
         at.setX(std::max(room.left(), std::min(at.x(), room.right() - tool.frameGeometry().width())));
     }
     tool.move(at);
