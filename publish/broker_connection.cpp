@@ -93,6 +93,9 @@ private:
         if (level == MOSQ_LOG_ERR)
             static_cast<ConnectionWorker*>(self)->lastLibraryError_ = QString::fromUtf8(text);
     }
+    std::size_t inFlight() const { return readingMids_.size() + otherMids_.size(); }
+    // Readings wait and the library has room for them: the loop need not wait for the socket.
+    bool moreToSend() const { return queue_.readingsWaiting() > 0 && inFlight() < kInFlightMost; }
     void published(int mid)
     {
         if (!readingMids_.erase(mid) && !otherMids_.erase(mid))
@@ -163,7 +166,8 @@ void ConnectionWorker::step()
     }
     if (phase_ == Phase::Connected)
         send();
-    pump(phase_ == Phase::Connected && queue_.readingsWaiting() > 0 ? 0 : 20);
+    // With the library's window full, the loop waits for the socket to take more rather than spin.
+    pump(phase_ == Phase::Connected && moreToSend() ? 0 : 20);
     if (phase_ == Phase::Connecting && Clock::now() > connectDeadline_)
         fail(PublishStatus::State::Unreachable, QStringLiteral("no answer within 10 s"), backoff_.next());
     sayDrops();
@@ -223,10 +227,10 @@ void ConnectionWorker::failWith(int rc, int savedErrno)
 
 void ConnectionWorker::send()
 {
-    const std::size_t inFlight = readingMids_.size() + otherMids_.size();
-    if (inFlight >= kInFlightMost)
+    const std::size_t held = inFlight();
+    if (held >= kInFlightMost)
         return;   // the broker is slow: the queue holds the rest, and drops its oldest when full
-    OutgoingQueue::Batch batch = queue_.take(kInFlightMost - inFlight);
+    OutgoingQueue::Batch batch = queue_.take(kInFlightMost - held);
     for (const auto& [topic, payload] : batch.retained)
         if (!publish(topic, payload, 1, true, false))
             return queue_.resendRetained();
@@ -288,7 +292,7 @@ void ConnectionWorker::finish()
         pump(20);
     while (phase_ == Phase::Connected && queue_.readingsWaiting() > 0 && Clock::now() < deadline) {
         send();
-        pump(0);
+        pump(moreToSend() ? 0 : 20);
     }
     send();
     bool offlineSent = false;
