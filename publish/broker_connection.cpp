@@ -303,10 +303,10 @@ void ConnectionWorker::finish()
         mosquitto_disconnect(mosq_);
         mosquitto_loop(mosq_, 0, 1);
     }
+    const std::uint64_t unsent = queue_.readingsWaiting() + readingMids_.size();
     BrokerConnection::Ending ending;
-    ending.unsent = queue_.readingsWaiting() + readingMids_.size();
-    ending.flushed = offlineSent && ending.unsent == 0;
-    ending.dropped = queue_.dropped() + ending.unsent;
+    ending.flushed = offlineSent && unsent == 0;
+    ending.dropped = queue_.dropped() + unsent;
     const std::lock_guard<std::mutex> lock(shared_.mutex);
     shared_.ending = ending;
     shared_.finished = true;
@@ -361,8 +361,7 @@ BrokerConnection::Ending BrokerConnection::stop(milliseconds flushFor)
         lock.unlock();
         thread_.join();
     } else {
-        ending_.unsent = shared_->queue.readingsWaiting();
-        ending_.dropped = shared_->queue.dropped() + ending_.unsent;
+        ending_.dropped = shared_->queue.dropped() + shared_->queue.readingsWaiting();
         lock.unlock();
         thread_.detach();
     }
