@@ -20,30 +20,34 @@ bool boolOf(const QSettings& s, const char* key, bool fallback)
     return v.isValid() ? v.toBool() : fallback;
 }
 
+// The broker's texts under "mqtt/", each loaded and saved by the same key.
+const struct {
+    const char* key;
+    QString BrokerSettings::*field;
+} kBrokerKeys[] = {
+    {"mqtt/url", &BrokerSettings::url},
+    {"mqtt/caFile", &BrokerSettings::caFile},
+    {"mqtt/user", &BrokerSettings::user},
+    {"mqtt/password", &BrokerSettings::password},
+    {"mqtt/meterName", &BrokerSettings::meterName},
+    {"mqtt/topicPrefix", &BrokerSettings::topicPrefix},
+    {"mqtt/discoveryPrefix", &BrokerSettings::discoveryPrefix},
+};
+
 void loadPublishing(const QSettings& s, PublishChoice& p)
 {
     p.on = boolOf(s, "mqtt/on", false);
     p.rowsOnly = boolOf(s, "mqtt/rowsOnly", false);
-    p.broker.url = s.value(QStringLiteral("mqtt/url")).toString();
-    p.broker.caFile = s.value(QStringLiteral("mqtt/caFile")).toString();
-    p.broker.user = s.value(QStringLiteral("mqtt/user")).toString();
-    p.broker.password = s.value(QStringLiteral("mqtt/password")).toString();
-    p.broker.meterName = s.value(QStringLiteral("mqtt/meterName")).toString();
-    p.broker.topicPrefix = s.value(QStringLiteral("mqtt/topicPrefix")).toString();
-    p.broker.discoveryPrefix = s.value(QStringLiteral("mqtt/discoveryPrefix")).toString();
+    for (const auto& k : kBrokerKeys)
+        p.broker.*k.field = s.value(QLatin1String(k.key)).toString();
 }
 
 void savePublishing(QSettings& s, const PublishChoice& p)
 {
     s.setValue(QStringLiteral("mqtt/on"), p.on);
     s.setValue(QStringLiteral("mqtt/rowsOnly"), p.rowsOnly);
-    s.setValue(QStringLiteral("mqtt/url"), p.broker.url);
-    s.setValue(QStringLiteral("mqtt/caFile"), p.broker.caFile);
-    s.setValue(QStringLiteral("mqtt/user"), p.broker.user);
-    s.setValue(QStringLiteral("mqtt/password"), p.broker.password);
-    s.setValue(QStringLiteral("mqtt/meterName"), p.broker.meterName);
-    s.setValue(QStringLiteral("mqtt/topicPrefix"), p.broker.topicPrefix);
-    s.setValue(QStringLiteral("mqtt/discoveryPrefix"), p.broker.discoveryPrefix);
+    for (const auto& k : kBrokerKeys)
+        s.setValue(QLatin1String(k.key), p.broker.*k.field);
 }
 
 } // namespace

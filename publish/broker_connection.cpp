@@ -93,6 +93,9 @@ private:
         if (level == MOSQ_LOG_ERR)
             static_cast<ConnectionWorker*>(self)->lastLibraryError_ = QString::fromUtf8(text);
     }
+    std::size_t inFlight() const { return readingMids_.size() + otherMids_.size(); }
+    // Readings wait and the library has room for them: the loop need not wait for the socket.
+    bool moreToSend() const { return queue_.readingsWaiting() > 0 && inFlight() < kInFlightMost; }
     void published(int mid)
     {
         if (!readingMids_.erase(mid) && !otherMids_.erase(mid))
@@ -163,7 +166,8 @@ void ConnectionWorker::step()
     }
     if (phase_ == Phase::Connected)
         send();
-    pump(phase_ == Phase::Connected && queue_.readingsWaiting() > 0 ? 0 : 20);
+    // With the library's window full, the loop waits for the socket to take more rather than spin.
+    pump(phase_ == Phase::Connected && moreToSend() ? 0 : 20);
     if (phase_ == Phase::Connecting && Clock::now() > connectDeadline_)
         fail(PublishStatus::State::Unreachable, QStringLiteral("no answer within 10 s"), backoff_.next());
     sayDrops();
@@ -223,10 +227,10 @@ void ConnectionWorker::failWith(int rc, int savedErrno)
 
 void ConnectionWorker::send()
 {
-    const std::size_t inFlight = readingMids_.size() + otherMids_.size();
-    if (inFlight >= kInFlightMost)
+    const std::size_t held = inFlight();
+    if (held >= kInFlightMost)
         return;   // the broker is slow: the queue holds the rest, and drops its oldest when full
-    OutgoingQueue::Batch batch = queue_.take(kInFlightMost - inFlight);
+    OutgoingQueue::Batch batch = queue_.take(kInFlightMost - held);
     for (const auto& [topic, payload] : batch.retained)
         if (!publish(topic, payload, 1, true, false))
             return queue_.resendRetained();
@@ -288,7 +292,7 @@ void ConnectionWorker::finish()
         pump(20);
     while (phase_ == Phase::Connected && queue_.readingsWaiting() > 0 && Clock::now() < deadline) {
         send();
-        pump(0);
+        pump(moreToSend() ? 0 : 20);
     }
     send();
     bool offlineSent = false;
@@ -299,10 +303,10 @@ void ConnectionWorker::finish()
         mosquitto_disconnect(mosq_);
         mosquitto_loop(mosq_, 0, 1);
     }
+    const std::uint64_t unsent = queue_.readingsWaiting() + readingMids_.size();
     BrokerConnection::Ending ending;
-    ending.unsent = queue_.readingsWaiting() + readingMids_.size();
-    ending.flushed = offlineSent && ending.unsent == 0;
-    ending.dropped = queue_.dropped() + ending.unsent;
+    ending.flushed = offlineSent && unsent == 0;
+    ending.dropped = queue_.dropped() + unsent;
     const std::lock_guard<std::mutex> lock(shared_.mutex);
     shared_.ending = ending;
     shared_.finished = true;
@@ -357,8 +361,7 @@ BrokerConnection::Ending BrokerConnection::stop(milliseconds flushFor)
         lock.unlock();
         thread_.join();
     } else {
-        ending_.unsent = shared_->queue.readingsWaiting();
-        ending_.dropped = shared_->queue.dropped() + ending_.unsent;
+        ending_.dropped = shared_->queue.dropped() + shared_->queue.readingsWaiting();
         lock.unlock();
         thread_.detach();
     }

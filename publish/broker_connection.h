@@ -35,8 +35,7 @@ public:
 
     struct Ending {
         bool flushed = false;        // every reading went out, and "offline" was taken
-        std::uint64_t unsent = 0;    // readings still waiting when the time was up
-        std::uint64_t dropped = 0;   // readings given up over the whole run
+        std::uint64_t dropped = 0;   // readings given up over the whole run, those still waiting too
     };
     // Sends what waits and "offline" for at most `flushFor`, then disconnects. Returns within
     // about `flushFor` and a second, whatever the network does.

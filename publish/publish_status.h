@@ -25,6 +25,6 @@ struct PublishStatus {
     bool operator!=(const PublishStatus& o) const { return !(*this == o); }
 };
 
-// "MQTT: 127.0.0.1:1883 unreachable (Connection refused); readings wait, the oldest dropped
-// when 10000 wait", "MQTT: publishing to 127.0.0.1:1883; 52 readings dropped", ...
+// "MQTT: broker 127.0.0.1:1883 unreachable (Connection refused); trying again",
+// "MQTT: publishing to 127.0.0.1:1883; 52 readings dropped", ...
 QString publishStatusText(const PublishStatus& status);

@@ -10,8 +10,6 @@ PublishStatusLabel::PublishStatusLabel(QWidget* parent) : QLabel(parent)
 
 void PublishStatusLabel::showStatus(const QString& text)
 {
-    if (text == this->text() && isVisibleTo(parentWidget()) == !text.isEmpty())
-        return;
     setText(text);
     setToolTip(text);
     setVisible(!text.isEmpty());

@@ -6,6 +6,6 @@
 class PublishStatusLabel : public QLabel {
 public:
     explicit PublishStatusLabel(QWidget* parent = nullptr);
-    // `text` empty hides it.
+    // `text` empty hides it. Its sender says each text once.
     void showStatus(const QString& text);
 };
