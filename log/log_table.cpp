@@ -28,6 +28,15 @@ struct ShortText {
     static constexpr int kInline = 11;                // UTF-8 bytes kept inline
     std::uint8_t tag = kNull;                         // otherwise the inline length, 0..kInline
     char bytes[kInline] = {};
+
+    // The text is inline and plain ASCII: readers of many rows take its bytes as they are.
+    bool inlineAscii() const
+    {
+        bool ascii = tag <= kInline;
+        for (int i = 0; ascii && i < tag; ++i)
+            ascii = std::uint8_t(bytes[i]) < 0x80;
+        return ascii;
+    }
 };
 static_assert(sizeof(ShortText) == 12, "inline text slot grows the table");
 
@@ -337,11 +346,8 @@ RowValue LogTable::rowValue(std::int64_t index) const
     v.functionId = c.function[at];
     v.unitId = c.unit[at];
     const ShortText& slot = c.value[at];
-    bool ascii = slot.tag <= ShortText::kInline;
-    for (int i = 0; ascii && i < slot.tag; ++i)
-        ascii = std::uint8_t(slot.bytes[i]) < 0x80;
     std::optional<Measurement> m;
-    if (ascii && v.unitId != kSpilled) {
+    if (slot.inlineAscii() && v.unitId != kSpilled) {
         const Columns::UnitKind& kind = d_->unitKinds[v.unitId];
         m = measurementFromAsciiValue(slot.bytes, slot.tag, kind.quantity, kind.prefix);
     } else {
@@ -377,10 +383,7 @@ std::optional<int> LogTable::timeOfDayMs(std::int64_t index) const
     const ShortText& slot = d_->chunks[std::size_t(index / kChunkRows)]->time[index % kChunkRows];
     if (slot.tag == ShortText::kNull)
         return std::nullopt;
-    bool ascii = slot.tag <= ShortText::kInline;
-    for (int i = 0; ascii && i < slot.tag; ++i)
-        ascii = std::uint8_t(slot.bytes[i]) < 0x80;
-    return ascii ? ::timeOfDayMs(slot.bytes, slot.tag) : ::timeOfDayMs(d_->getText(slot));
+    return slot.inlineAscii() ? ::timeOfDayMs(slot.bytes, slot.tag) : ::timeOfDayMs(d_->getText(slot));
 }
 
 void LogTable::clear()

@@ -2,7 +2,6 @@
 
 #include "decode/unit_display.h"
 #include "log/log_table.h"
-#include "log/moments_merge.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,17 +100,11 @@ std::size_t RowStatistics::merge(const StatisticsGroup& part, std::optional<qint
         firstNo_ = firstNo;
     if (lastNo)
         lastNo_ = lastNo;
-    g.rows += part.rows;
-    g.overloads += part.overloads;
+    g.add(part);
     g.latestUnit = part.latestUnit;
     if (part.first.isValid() && !g.first.isValid())
         g.first = part.first;
     if (part.last.isValid())
         g.last = part.last;
-    if (part.numbers == 0)
-        return at;
-    g.minimum = g.numbers == 0 ? part.minimum : std::min(g.minimum, part.minimum);
-    g.maximum = g.numbers == 0 ? part.maximum : std::max(g.maximum, part.maximum);
-    mergeMoments(g.numbers, g.mean, g.squares, part.numbers, part.mean, part.squares);
     return at;
 }

@@ -4,6 +4,7 @@
 // and base unit (a log that went from mV to V is one group of volts). Values are in the base
 // unit; each row updates the sums once, so the figures of ten million rows cost no rescan.
 #include "log/log_row.h"
+#include "log/moments_merge.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -16,17 +17,12 @@
 
 class LogTable;
 
-struct StatisticsGroup {
+// The counts and the numbers' figures (base units, squares summed by Welford's rule) are
+// FigureSums'.
+struct StatisticsGroup : FigureSums {
     QString function;            // "DC", "OHM", ...
     QString baseUnit;            // "V", "\u03A9", "\u00B0C"; a unit this system does not know: as shown
     QString latestUnit;          // stored unit of the group's latest row ("mV"), the one the meter shows now
-    std::int64_t rows = 0;
-    std::int64_t overloads = 0;
-    std::int64_t numbers = 0;    // rows whose value is a number
-    double minimum = 0;          // base units; meaningful when numbers > 0
-    double maximum = 0;
-    double mean = 0;
-    double squares = 0;          // sum of squared differences from the mean (Welford)
     QDateTime first;             // time stamps of logged rows; invalid when only loaded rows
     QDateTime last;
 

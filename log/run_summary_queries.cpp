@@ -69,14 +69,7 @@ public:
             g.function = table_.functionText(k.functionId);
             g.latestUnit = table_.unitText(k.unitId);
         }
-        const BucketFigures& f = p.figures;
-        g.rows = f.rows;
-        g.overloads = f.overloads;
-        g.numbers = f.numbers;
-        g.minimum = f.minimum;
-        g.maximum = f.maximum;
-        g.mean = f.mean;
-        g.squares = f.squares;
+        static_cast<FigureSums&>(g) = p.figures;
         return g;
     }
 

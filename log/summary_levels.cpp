@@ -1,7 +1,5 @@
 #include "log/summary_levels.h"
 
-#include "log/moments_merge.h"
-
 #include <algorithm>
 
 namespace {
@@ -68,13 +66,7 @@ void BucketFigures::join(const BucketFigures& next)
         key = kMixedKey;
     hasNo = hasNo || next.hasNo;
     hasStamp = hasStamp || next.hasStamp;
-    rows += next.rows;
-    overloads += next.overloads;
-    if (next.numbers == 0)
-        return;
-    minimum = numbers == 0 ? next.minimum : std::min(minimum, next.minimum);
-    maximum = numbers == 0 ? next.maximum : std::max(maximum, next.maximum);
-    mergeMoments(numbers, mean, squares, next.numbers, next.mean, next.squares);
+    add(next);
 }
 
 void SummaryLevels::append(const BucketFigures& row)

@@ -5,6 +5,7 @@
 // numbers and overloads, the mean and squared differences the range figures merge, which
 // function and unit its rows have, and where lines break.
 #include "log/chunked_array.h"
+#include "log/moments_merge.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,14 +15,7 @@
 // number), so its figures cannot go to one group.
 constexpr std::uint16_t kMixedKey = 0xFFFF;
 
-struct BucketFigures {
-    std::int64_t rows = 0;
-    std::int64_t numbers = 0;
-    std::int64_t overloads = 0;
-    double minimum = 0;        // of the numbers, base units
-    double maximum = 0;
-    double mean = 0;
-    double squares = 0;        // sum of squared differences from the mean
+struct BucketFigures : FigureSums {
     std::uint16_t key = 0;     // the rows' function and unit, or kMixedKey
     bool breakAtStart = false; // a line break lies before the first row
     bool breakInside = false;  // ... or between two of its rows

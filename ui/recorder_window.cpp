@@ -2,6 +2,7 @@
 
 #include "log/log_table.h"
 #include "ui/grid_copy.h"
+#include "ui/log_grid_view.h"
 #include "ui/recorder_figures.h"
 #include "ui/tool_window_place.h"
 #include "ui/window_shortcut.h"
@@ -154,6 +155,8 @@ void RecorderWindow::copyRange()
     const std::optional<RecorderRange> r = plot->range();
     if (!r)
         return;
+    // Ctrl+C copies at most as many rows as the grid's does.
+    constexpr qint64 kMostCopiedRows = LogGridView::kMostCopiedRows;
     if (r->last - r->first + 1 > kMostCopiedRows) {
         QToolTip::showText(mapToGlobal(QPoint(0, 0)),
                            QStringLiteral("Choose at most %1 rows to copy them.").arg(kMostCopiedRows), this);

@@ -17,9 +17,6 @@ class RecorderFigures;
 class RecorderWindow : public QWidget {
     Q_OBJECT
 public:
-    // Ctrl+C copies at most this many rows, as the grid does.
-    static constexpr qint64 kMostCopiedRows = 1000000;
-
     // `grid` is the log grid's model, for the copied text; all three outlive the window.
     RecorderWindow(const RunSummary& summary, const LogTable& table, const QAbstractItemModel& grid, QLocale locale,
                    QWidget* parent = nullptr);

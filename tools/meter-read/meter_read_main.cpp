@@ -200,15 +200,19 @@ void printAsItComes(const MeterReadOptions& options, MeterReader& reader, Readin
     if (lines)
         printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
     QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
-    // The summary's figures: of the logged rows, or of every reading as it was decoded.
-    if (options.summary && options.log)
-        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&statistics](const LogRow& row) { statistics.add(row); });
-    else if (options.summary)
+    // The summary's figures: of the logged rows, or of every reading as it was decoded. Those
+    // of the rows --rows picks are found from the table once the input ended.
+    if (options.summary && options.log) {
+        if (!options.rows)
+            QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged,
+                             [&statistics](const LogRow& row) { statistics.add(row); });
+    } else if (options.summary) {
         QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [&statistics, &clock](const Reading& r) {
             LogRow row = offeredRow(r);
             row.loggedAt = r.arrivedAt.isValid() ? r.arrivedAt : clock.now();
             statistics.add(row);
         });
+    }
     QObject::connect(&reader, &MeterReader::frameRefused, [](const QString& message) {
         std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
         std::fflush(stderr);
