@@ -35,6 +35,17 @@ MetersController::MetersController(Needs needs, QObject* parent) : MetersBoard(p
 // next start offers back after the rows were saved.
 MetersController::~MetersController() { links_.clear(); }
 
+namespace {
+
+// The rule as kept: blanks trimmed, "hold" when none is given.
+QString keptAlignment(const QString& alignment)
+{
+    const QString t = alignment.trimmed();
+    return t.isEmpty() ? QStringLiteral("hold") : t;
+}
+
+} // namespace
+
 MeterIdentity MetersController::identityOf(const MeterSpec& spec) const
 {
     if (spec.source != QLatin1String("main"))
@@ -62,7 +73,7 @@ void MetersController::setUp(std::vector<MeterSpec> meters, const QStringList& c
     channelLines_ = channelLines;
     while (!channelLines_.isEmpty() && channelLines_.back().trimmed().isEmpty())
         channelLines_.removeLast();
-    alignment_ = alignment.trimmed().isEmpty() ? QStringLiteral("hold") : alignment.trimmed();
+    alignment_ = keptAlignment(alignment);
     // The links open once the rows left behind were offered: a channel that logged already
     // can no longer take them back.
     holdLinks_ = true;
@@ -93,20 +104,25 @@ void MetersController::removeMeter(int index)
     rebuild();
 }
 
+std::unique_ptr<MeterSession> MetersController::namesOnly() const
+{
+    auto names = std::make_unique<MeterSession>(needs_.clock, 0);
+    for (const MeterSpec& s : specs_)
+        names->addInput(s.name, MeterIdentity{s.name, QString(), QString()}, nullptr);
+    return names;
+}
+
 ChannelPreview MetersController::preview(const QStringList& lines, int edited) const
 {
     if (session_)
         return previewChannel(*session_, lines, edited);
-    MeterSession names(needs_.clock, 0);   // not read yet: the names alone
-    for (const MeterSpec& s : specs_)
-        names.addInput(s.name, MeterIdentity{s.name, QString(), QString()}, nullptr);
-    return previewChannel(names, lines, edited);
+    return previewChannel(*namesOnly(), lines, edited);
 }
 
 bool MetersController::defineChannels(const QStringList& lines, const QString& alignment, QString* error)
 {
     QString ruleMessage;
-    if (!AlignmentRule::parse(alignment.trimmed().isEmpty() ? QStringLiteral("hold") : alignment.trimmed(), &ruleMessage)) {
+    if (!AlignmentRule::parse(keptAlignment(alignment), &ruleMessage)) {
         *error = QStringLiteral("alignment: ") + ruleMessage;
         return false;
     }
@@ -116,10 +132,7 @@ bool MetersController::defineChannels(const QStringList& lines, const QString& a
         return false;
     }
     std::vector<DefinitionError> errors;
-    MeterSession names(needs_.clock, 0);
-    for (const MeterSpec& s : specs_)
-        names.addInput(s.name, MeterIdentity{s.name, QString(), QString()}, nullptr);
-    if (!read.definitions.empty() && !names.defineChannels(read.definitions, AlignmentRule{}, &errors)) {
+    if (!read.definitions.empty() && !namesOnly()->defineChannels(read.definitions, AlignmentRule{}, &errors)) {
         *error = refusalText(read, errors);
         return false;
     }
@@ -128,7 +141,7 @@ bool MetersController::defineChannels(const QStringList& lines, const QString& a
         if (!line.trimmed().isEmpty())
             kept << line.trimmed();
     channelLines_ = kept;
-    alignment_ = alignment.trimmed().isEmpty() ? QStringLiteral("hold") : alignment.trimmed();
+    alignment_ = keptAlignment(alignment);
     // Channels defined again keep the session (a channel kept by name keeps its rows); only
     // meters coming and going make a new one.
     if (session_ && needed()) {

@@ -79,6 +79,8 @@ private:
     bool defineInSession(QString* error);
     void copyRules(bool always);
     MeterIdentity identityOf(const MeterSpec& spec) const;
+    // A session of the meters' names alone, nothing read: for checking and previewing channels.
+    std::unique_ptr<MeterSession> namesOnly() const;
     bool needed() const { return specs_.size() > 1 || !channelLines_.isEmpty(); }
 
     Needs needs_;

@@ -32,6 +32,17 @@ struct ChannelPreview {
     QString message;     // refused: why
 };
 
+// The preview as the window's line under the channels says it; the fault's place counted from 1.
+inline QString previewText(const ChannelPreview& p)
+{
+    if (!p.accepted)
+        return p.position >= 0 ? QStringLiteral("Refused at %1: %2").arg(p.position + 1).arg(p.message)
+                               : QStringLiteral("Refused: %1").arg(p.message);
+    if (p.unit.isEmpty())
+        return QStringLiteral("Accepted; the unit shows once every meter it uses has read");
+    return QStringLiteral("= %1 %2").arg(p.value.isEmpty() ? QStringLiteral("(no value yet)") : p.value, p.unit);
+}
+
 class MetersBoard : public QObject {
     Q_OBJECT
 public:

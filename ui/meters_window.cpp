@@ -171,13 +171,7 @@ void MetersWindow::previewLine(int line)
     }
     const ChannelPreview p = board_.preview(lines(), line);
     markCharacter(edit, p.position);
-    if (!p.accepted)
-        channelPreview->setText(p.position >= 0 ? QStringLiteral("Refused at %1: %2").arg(p.position + 1).arg(p.message)
-                                                : QStringLiteral("Refused: %1").arg(p.message));
-    else if (p.unit.isEmpty())
-        channelPreview->setText(QStringLiteral("Accepted; the unit shows once every meter it uses has read"));
-    else
-        channelPreview->setText(QStringLiteral("= %1 %2").arg(p.value.isEmpty() ? QStringLiteral("(no value yet)") : p.value, p.unit));
+    channelPreview->setText(previewText(p));
 }
 
 void MetersWindow::apply()

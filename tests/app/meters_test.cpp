@@ -5,6 +5,7 @@
 #include "app/meter_links.h"
 #include "app/meters_controller.h"
 #include "doubles/fixed_locale_clock.h"
+#include "doubles/virtual_meter.h"
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "reading/session/meter_session.h"
@@ -75,6 +76,8 @@ TEST(ChannelPreview, ShowsTheResultOrMarksTheFaultInTheLine)
         } else {
             EXPECT_EQ(p.position, c.position) << c.why << ": " << p.message.toStdString();
             EXPECT_FALSE(p.message.isEmpty()) << c.why;
+            if (c.position >= 0)
+                EXPECT_TRUE(previewText(p).startsWith(QStringLiteral("Refused at %1:").arg(c.position + 1))) << c.why;
         }
     }
 }
@@ -163,15 +166,8 @@ TEST(MetersController, ChannelsComeBackAfterTheWindowEndedWithoutSaving)
 
 TEST(MetersController, AMeterOnASecondPortShowsItsReadings)
 {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-    QProcess sim;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    sim.setProcessEnvironment(env);
-    sim.start(QStringLiteral(METER_BIN_DIR "/meter-sim"), {"--port", "COM2", "--rate", "20"});
-    ASSERT_TRUE(sim.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.path() + "/meter-logger/COM2"), 5000);
+    VirtualMeter meter;
+    ASSERT_TRUE(meter.start("COM2", 20));
     {
         Meters m;
         QString error;
@@ -187,7 +183,4 @@ TEST(MetersController, AMeterOnASecondPortShowsItsReadings)
         EXPECT_GT(m.c->session()->input(1).pipeline().table().rowCount(), 0);
         m.c->session()->discardUnsaved();
     }
-    sim.terminate();
-    sim.waitForFinished(3000);
-    qunsetenv("XDG_RUNTIME_DIR");
 }

@@ -3,6 +3,7 @@
 #include "app/tfcomm.h"
 #include "app/meters_controller.h"
 #include "app/window_settings.h"
+#include "doubles/virtual_meter.h"
 #include "doubles/window_part.h"
 #include "ui/top_bar.h"
 #include "app/publishing_side.h"
@@ -485,25 +486,8 @@ TEST(MainWindow, EnlargeAndRestoreTheChart)
 // The virtual meter on a pseudo-terminal, published as COM1 in a private runtime folder.
 class WithVirtualMeter : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", runtime.path());
-        sim.setProcessEnvironment(env);
-        sim.start(QStringLiteral(METER_BIN_DIR "/meter-sim"), {"--port", "COM1", "--rate", "50"});
-        ASSERT_TRUE(sim.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime.path() + "/meter-logger/COM1"), 5000);
-    }
-    void TearDown() override
-    {
-        sim.terminate();
-        sim.waitForFinished(3000);
-        qunsetenv("XDG_RUNTIME_DIR");
-    }
-    QTemporaryDir runtime;
-    QProcess sim;
+    void SetUp() override { ASSERT_TRUE(meter.start("COM1", 50)); }
+    VirtualMeter meter;
 };
 
 TEST_F(WithVirtualMeter, ConnectShowsReadingsAndDisconnectStopsThem)
