@@ -76,8 +76,9 @@ TEST(ChannelPreview, ShowsTheResultOrMarksTheFaultInTheLine)
         } else {
             EXPECT_EQ(p.position, c.position) << c.why << ": " << p.message.toStdString();
             EXPECT_FALSE(p.message.isEmpty()) << c.why;
-            if (c.position >= 0)
+            if (c.position >= 0) {
                 EXPECT_TRUE(previewText(p).startsWith(QStringLiteral("Refused at %1:").arg(c.position + 1))) << c.why;
+            }
         }
     }
 }
