@@ -55,6 +55,17 @@ void ComputedLog::sample()
 
 void ComputedLog::appended(const LogRow& row)
 {
+    if (resolver_ && latest_) {
+        scratch_.clear();
+        for (const SourceReading& s : latest_->inputs) {
+            const std::pair<int, qint32> at = resolver_(s);
+            if (at.first >= 0)
+                scratch_.push_back(at);
+        }
+        sources_.append(scratch_);
+    } else {
+        sources_.appendUnknown();
+    }
     if (journal_)
         journal_->rowLogged(row);
     emit rowLogged(row, latest_);
@@ -66,6 +77,7 @@ bool ComputedLog::restore(LeftJournal&& left)
         return false;
     const JournalSummary read = readJournal(left.path, [this](const LogRow& row) {
         logger_.restoreRow(row);
+        sources_.appendUnknown();
         emit rowLogged(row, std::nullopt);
         return true;
     });
@@ -87,6 +99,7 @@ void ComputedLog::discardUnsaved()
 void ComputedLog::clear()
 {
     logger_.clear();
+    sources_.clear();
     if (journal_)
         journal_->clear();
 }

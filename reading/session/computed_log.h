@@ -8,12 +8,15 @@
 #include "log/record_logger.h"
 #include "reading/computed/computed_value.h"
 #include "reading/locale_clock.h"
+#include "reading/session/source_rows.h"
 
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 // A computed value as a row offered to the log, without number or time: function "CALC", the
 // shown value with the clock's decimal separator (empty when not valid), the stored unit, and
@@ -31,6 +34,13 @@ public:
     // Every row from now on also goes to a journal made from `options` (its channel set here).
     void openJournal(RecordJournal::Options options);
     RecordJournal* journal() { return journal_.get(); }
+
+    // Where a value's reading is logged: the input's index in the session and the row of its
+    // table holding it (SourceRows::kNoRow: none); an index below 0 leaves that reading out.
+    using SourceResolver = std::function<std::pair<int, qint32>(const SourceReading&)>;
+    void setSourceResolver(SourceResolver resolver) { resolver_ = std::move(resolver); }
+    // Per row of the table, the input rows it was made from.
+    const SourceRows& sources() const { return sources_; }
 
     // A value of the channel, offered to the log at the value's own time.
     void offer(const ComputedValue& value);
@@ -66,4 +76,7 @@ private:
     RecordLogger logger_;
     std::optional<ComputedValue> latest_;   // what the sampling tick logs
     std::unique_ptr<RecordJournal> journal_;
+    SourceResolver resolver_;
+    SourceRows sources_;
+    std::vector<std::pair<int, qint32>> scratch_;   // the sources of the row being logged
 };

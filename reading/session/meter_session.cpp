@@ -5,6 +5,21 @@
 
 #include <map>
 
+qint32 SessionInput::rowOf(std::int64_t reading) const
+{
+    const std::int64_t rows = pipeline_.table().rowCount();
+    return reading > 0 && reading == rowReading_ && rows > 0 ? qint32(rows - 1) : SourceRows::kNoRow;
+}
+
+void SessionInput::noteLogged(std::int64_t rowsBefore, bool sampled)
+{
+    const RecordLogger& logger = pipeline_.logger();
+    if (pipeline_.table().rowCount() > rowsBefore)
+        rowReading_ = readings_;
+    else if ((sampled || !logger.samplingActive()) && !logger.atLimit() && rowsBefore > 0)
+        rowReading_ = readings_;   // a repeat, suppressed: the latest row shows the same
+}
+
 MeterSession::MeterSession(const LocaleClock& clock, int startFullScaleCount)
     : clock_(clock), startFullScaleCount_(startFullScaleCount)
 {
@@ -93,6 +108,13 @@ bool MeterSession::defineChannels(const std::vector<ChannelDefinition>& definiti
         applyRules(*log, &ignored);
         if (!journalFolder_.isEmpty())
             openJournal(*log);
+        log->setSourceResolver([this](const SourceReading& s) {
+            const int input = inputIndex(s.channel);
+            // A mean stands for many readings; the wide files take the input's latest row then.
+            if (input < 0 || s.count > 1)
+                return std::pair<int, qint32>(-1, SourceRows::kNoRow);
+            return std::pair<int, qint32>(input, s.count == 0 ? SourceRows::kNoRow : inputs_[std::size_t(input)]->rowOf(s.no));
+        });
         connect(log.get(), &ComputedLog::rowLogged, this,
                 [this, name = d.name](const LogRow& row) { emit rowLogged(name, row); });
         logs.push_back(std::move(log));
@@ -201,8 +223,10 @@ void MeterSession::makeEvaluator(std::int64_t startMs)
 void MeterSession::frameArrived(int index, const QString& frameText, const QDateTime& arrivedAt)
 {
     SessionInput& input = *inputs_[std::size_t(index)];
+    const std::int64_t rowsBefore = input.pipeline_.table().rowCount();
     input.pipeline_.showFrame(frameText, arrivedAt);
     ++input.readings_;
+    input.noteLogged(rowsBefore, false);
     if (input.linkState_ != LinkState::Reading)
         setLinkState(index, LinkState::Reading);
     const Reading& r = input.pipeline_.reading();
@@ -231,8 +255,12 @@ void MeterSession::tick()
 
 void MeterSession::sample()
 {
-    for (const auto& input : inputs_)
+    for (const auto& input : inputs_) {
+        const std::int64_t rowsBefore = input->pipeline_.table().rowCount();
         input->pipeline_.sample();
+        if (input->readings_ > 0)
+            input->noteLogged(rowsBefore, true);
+    }
     for (const auto& log : logs_)
         log->sample();
 }

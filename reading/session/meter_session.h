@@ -42,13 +42,21 @@ public:
     const ReadingPipeline& pipeline() const { return pipeline_; }
     // Readings decoded so far; the latest one's number is what computed values name it by.
     std::int64_t readings() const { return readings_; }
+    // The row of the table that holds reading `reading` (a repeat not logged: the row it
+    // repeats); SourceRows::kNoRow when it has none.
+    qint32 rowOf(std::int64_t reading) const;
 
 private:
     friend class MeterSession;
+    // After a reading was offered to the log, or after the sampling tick (`sampled`): which
+    // reading the latest row holds, given the table's row count before.
+    void noteLogged(std::int64_t rowsBefore, bool sampled);
+
     QString name_;
     MeterIdentity identity_;
     LinkState linkState_ = LinkState::Opening;
     std::int64_t readings_ = 0;
+    std::int64_t rowReading_ = 0;   // the reading the latest row holds; 0: none of this session
     ReadingPipeline pipeline_;
 };
 

@@ -5,6 +5,7 @@
 #include "log/files/table_files.h"
 #include "log/log_table.h"
 #include "reading/session/meter_session.h"
+#include "reading/session/source_rows.h"
 
 #include <QFileInfo>
 
@@ -38,7 +39,7 @@ std::vector<NamedTable> sessionTables(const MeterSession& session)
     for (int i = 0; i < session.inputCount(); ++i)
         tables.push_back({session.input(i).name(), &session.input(i).pipeline().table()});
     for (int c = 0; c < session.channelCount(); ++c)
-        tables.push_back({session.channel(c).channel(), &session.channel(c).table()});
+        tables.push_back({session.channel(c).channel(), &session.channel(c).table(), &session.channel(c).sources()});
     return tables;
 }
 
@@ -70,7 +71,7 @@ namespace {
 // Walks the rows of all tables in the order they were logged: by time stamp, a table's own
 // rows in their order, ties to the table listed first.
 void inLoggedOrder(const std::vector<NamedTable>& tables,
-                   const std::function<void(std::size_t table, const LogRow& row)>& visit)
+                   const std::function<void(std::size_t table, std::int64_t index, const LogRow& row)>& visit)
 {
     std::vector<std::int64_t> next(tables.size(), 0);
     for (;;) {
@@ -90,8 +91,7 @@ void inLoggedOrder(const std::vector<NamedTable>& tables,
         }
         if (best == tables.size())
             return;
-        ++next[best];
-        visit(best, bestRow);
+        visit(best, next[best]++, bestRow);
     }
 }
 
@@ -117,7 +117,7 @@ bool saveChannelsCsv(const std::vector<NamedTable>& tables, const QString& fileN
     std::string& out = writer.buffer();
     out += "channel,";
     appendCsvHeader(out, false);
-    inLoggedOrder(tables, [&](std::size_t t, const LogRow& row) {
+    inLoggedOrder(tables, [&](std::size_t t, std::int64_t, const LogRow& row) {
         appendCsvField(out, tables[t].channel);
         out += ',';
         appendCsvRecord(out, channelRecord(row));
@@ -146,13 +146,24 @@ bool saveWideCsv(const std::vector<NamedTable>& tables, int firstComputed, const
     const bool anyComputed = std::size_t(firstComputed) < tables.size();
     std::vector<AnalysisRecord> latest(tables.size());
     std::vector<bool> seen(tables.size(), false);
-    inLoggedOrder(tables, [&](std::size_t t, const LogRow& row) {
+    inLoggedOrder(tables, [&](std::size_t t, std::int64_t index, const LogRow& row) {
         latest[t] = channelRecord(row);
         seen[t] = true;
         if (anyComputed && int(t) < firstComputed)
             return;
         out += isoTimestamp(row.loggedAt).toStdString();
         for (std::size_t k = 0; k < tables.size(); ++k) {
+            // Several rows may share the millisecond: an input the value took is its own row.
+            qint32 source = SourceRows::kNoRow;
+            if (int(k) < firstComputed && tables[t].sources && tables[t].sources->sourceOf(index, int(k), &source)) {
+                const bool logged = source >= 0 && source < tables[k].table->rowCount();
+                const AnalysisRecord r = logged ? channelRecord(tables[k].table->row(source)) : AnalysisRecord();
+                out += ',';
+                appendCsvField(out, r.value);
+                out += ',';
+                appendCsvField(out, r.unit);
+                continue;
+            }
             out += ',';
             if (seen[k])
                 appendCsvField(out, latest[k].value);

@@ -11,10 +11,12 @@
 
 class LogTable;
 class MeterSession;
+class SourceRows;
 
 struct NamedTable {
     QString channel;
     const LogTable* table;
+    const SourceRows* sources = nullptr;   // a computed channel's: the input rows of each row
 };
 
 // A row of any channel in the analysis columns. A computed channel's row (function "CALC")
@@ -36,6 +38,7 @@ FileOutcome saveEachChannel(const std::vector<NamedTable>& tables, const QString
 bool saveChannelsCsv(const std::vector<NamedTable>& tables, const QString& fileName, QString* error);
 
 // One wide CSV: a "timestamp" column, then "<channel>" and "<channel>_unit" per channel; a row
-// per computed row (per row of any channel when there is no computed channel), each channel's
-// column holding its latest row at that time (empty before its first).
+// per computed row (per row of any channel when there is no computed channel). An input the
+// computed row was made from shows the row of the reading it took (empty when that reading has
+// no row); every other column holds its latest row at that time (empty before its first).
 bool saveWideCsv(const std::vector<NamedTable>& tables, int firstComputed, const QString& fileName, QString* error);

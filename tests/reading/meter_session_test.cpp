@@ -185,3 +185,40 @@ TEST(MeterSession, EachChannelIsSavedAndGivenBackOnItsOwn)
     EXPECT_TRUE(MeterSession::leftChannelJournals(journals, QStringLiteral("window")).empty())
         << "the journals are this session's now";
 }
+
+TEST(MeterSession, TheWideCsvHoldsTheReadingsEachValueWasMadeFrom)
+{
+    const struct {
+        std::vector<std::pair<int, int>> frames;   // input, ms after the start
+        bool repeats;                               // false: a reading equal to the last row is not logged
+        const char* note;
+    } cases[] = {
+        {{{0, 0}, {1, 10}, {0, 20}, {1, 30}}, true, "a millisecond each"},
+        {{{0, 0}, {1, 0}, {0, 0}}, true, "a second reading of u in the millisecond of the value before"},
+        {{{1, 5}, {0, 5}, {1, 5}, {0, 5}, {0, 5}}, true, "every reading in one millisecond"},
+        {{{0, 0}, {1, 0}, {0, 0}, {0, 0}}, false, "a repeat not logged stands for the row it repeats"},
+    };
+    QTemporaryDir dir;
+    for (const auto& c : cases) {
+        SessionRun run;
+        run.session.input(0).pipeline().logger().setRepeatSet(c.repeats);
+        int digit = 0;
+        for (const auto& [input, ms] : c.frames)
+            run.frame(input, char('1' + (c.repeats ? digit++ % 9 : 0)), ms);
+        const QString file = dir.filePath(QStringLiteral("wide.csv"));
+        QString error;
+        ASSERT_TRUE(saveWideCsv(sessionTables(run.session), 2, file, &error)) << c.note;
+        const QStringList lines = fileText(file).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 1 + run.session.channel(0).table().rowCount()) << c.note;
+        int products = 0;
+        for (const QString& line : lines.mid(1)) {
+            const QStringList f = line.split(QLatin1Char(','));   // timestamp, u, unit, i, unit, p, unit
+            ASSERT_EQ(f.size(), 7) << c.note;
+            if (f[3].isEmpty())
+                continue;   // i had not read: p is stale
+            EXPECT_EQ(f[5].toDouble(), f[1].toDouble() * f[3].toDouble()) << c.note << ": " << line.toStdString();
+            ++products;
+        }
+        EXPECT_GT(products, 0) << c.note;
+    }
+}

@@ -1,4 +1,5 @@
-// The reader's output line: column order, empty range columns, numbers that read back exactly.
+// The reader's output line: column order, empty range columns, numbers that read back exactly,
+// and the wide CSV's rows of a session of several meters.
 #include "decode/frame_decoder.h"
 #include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/reading_line.h"
@@ -7,6 +8,9 @@
 #include "log/log_table.h"
 #include "tools/meter-read/summary_lines.h"
 #include "frames/sample_frames.h"
+#include "doubles/fixed_locale_clock.h"
+#include "reading/session/meter_session.h"
+#include "tools/meter-read/session_printer.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -155,4 +159,53 @@ TEST(ReadingLine, RangeSummaryCountsTheNumberedRows)
     EXPECT_EQ(rangeSummaryText(table, RowRange{17, 36}, StreamFormat::Tsv).substr(0, 47),
               "DC\tV\t20\t0\t0.0175\t0.0365\t0.027\t0.005916079783099")
         << "rows that lie together";
+}
+
+TEST(ReadingLine, AWideRowHoldsOneReadingPerInputWhateverTheMillisecond)
+{
+    FixedLocaleClock clock;
+    MeterSession session(clock, 6000);
+    QString why;
+    ASSERT_TRUE(session.addInput(QStringLiteral("u"), {QStringLiteral("COM1"), {}, {}}, &why));
+    ASSERT_TRUE(session.addInput(QStringLiteral("i"), {QStringLiteral("COM2"), {}, {}}, &why));
+    std::vector<DefinitionError> errors;
+    ASSERT_TRUE(session.defineChannels({{QStringLiteral("p"), QStringLiteral("u*2")}, {QStringLiteral("q"), QStringLiteral("u*i")}},
+                                       AlignmentRule{}, &errors));
+    struct Value {
+        const char* channel;
+        std::int64_t ms, u, i;   // the readings taken, by number (0: not an input of it); under mean the last
+        int count;
+    };
+    const struct {
+        std::vector<Value> values;
+        int rows;
+        const char* lastU;       // u's column in the last row
+        const char* note;
+    } cases[] = {
+        {{{"q", 7, 1, 1, 1}, {"p", 7, 1, 0, 1}}, 1, "1", "the values of one reading share a row"},
+        {{{"q", 7, 1, 1, 1}, {"p", 7, 2, 0, 1}}, 2, "2", "the next reading of u in the same millisecond starts a row"},
+        {{{"p", 7, 1, 0, 1}, {"p", 7, 2, 0, 1}}, 2, "2", "a channel twice in one millisecond"},
+        {{{"p", 7, 1, 0, 1}, {"q", 8, 1, 1, 1}}, 2, "1", "another millisecond"},
+        {{{"p", 10, 4, 0, 4}, {"q", 10, 4, 3, 4}}, 1, "4", "one interval's means"},
+    };
+    for (const auto& c : cases) {
+        WideRows wide(session);
+        std::vector<std::string> rows;
+        for (const Value& v : c.values) {
+            ComputedValue value;
+            value.channel = QString::fromLatin1(v.channel);
+            value.timeMs = v.ms;
+            for (const auto& [name, no] : {std::pair<const char*, std::int64_t>{"u", v.u}, {"i", v.i}})
+                if (no > 0)
+                    value.inputs.push_back({QString::fromLatin1(name), no, no - v.count + 1, v.count, double(no), v.ms, false});
+            if (std::string row = wide.add(value); !row.empty())
+                rows.push_back(row);
+        }
+        rows.push_back(wide.finish());
+        ASSERT_EQ(int(rows.size()), c.rows) << c.note;
+        // timestamp, then u's value
+        const std::string& last = rows.back();
+        const std::size_t comma = last.find(',');
+        EXPECT_EQ(last.substr(comma + 1, last.find(',', comma + 1) - comma - 1), c.lastU) << c.note;
+    }
 }

@@ -51,7 +51,14 @@ std::string WideRows::add(const ComputedValue& v)
 {
     const auto column = std::size_t(session_.inputCount() + session_.channelIndex(v.channel));
     std::string finished;
-    if (timeMs_ >= 0 && (v.timeMs != timeMs_ || cells_[column])) {
+    bool otherReading = false;
+    for (const SourceReading& s : v.inputs) {
+        const int input = session_.inputIndex(s.channel);
+        if (input >= 0 && cells_[std::size_t(input)])
+            otherReading = otherReading || cells_[std::size_t(input)]->no != s.no
+                           || cells_[std::size_t(input)]->firstNo != s.firstNo;
+    }
+    if (timeMs_ >= 0 && (v.timeMs != timeMs_ || cells_[column] || otherReading)) {
         finished = rowText();
         cells_.assign(columns_.size(), std::nullopt);
     }
@@ -65,8 +72,9 @@ std::string WideRows::add(const ComputedValue& v)
             continue;
         const Quantity q = session_.input(input).pipeline().reading().measurement.quantity;
         const QString unit = shownUnit(unitOfQuantity(q)).text;
-        cells_[std::size_t(input)] =
-            Cell{s.count > 0 && !s.overload ? QString::fromStdString(shortestNumberText(s.valueSi)) : QString(), unit};
+        cells_[std::size_t(input)] = Cell{
+            s.count > 0 && !s.overload ? QString::fromStdString(shortestNumberText(s.valueSi)) : QString(), unit,
+            s.firstNo, s.no};
     }
     return finished;
 }

@@ -18,7 +18,9 @@ class MeterSession;
 class LocaleClock;
 
 // The wide CSV's rows: the values worked out from one reading (or for one interval) share a
-// row; a value and a unit column per channel, inputs first, and the alignment.
+// row; a value and a unit column per channel, inputs first, and the alignment. A row holds one
+// reading per input: a value that took another one starts the next row, even at the same
+// millisecond.
 class WideRows {
 public:
     explicit WideRows(const MeterSession& session);
@@ -30,6 +32,7 @@ public:
 private:
     struct Cell {
         QString value, unit;
+        std::int64_t firstNo = 0, no = 0;   // an input's: the readings it stands for
     };
     std::string rowText() const;
 
