@@ -1,6 +1,7 @@
 // Reading a formula: a recursive-descent parser that writes the operations in the order they
 // run (each operand before its operator), so evaluation is one pass over a short list.
 #include "reading/computed/formula.h"
+#include "reading/computed/si_number.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,21 +33,6 @@ const FunctionInfo* functionNamed(const QString& name)
 bool isNameStart(QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_'; }
 bool isNameChar(QChar c) { return isNameStart(c) || (c >= u'0' && c <= u'9'); }
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
-
-// The power of ten of an SI prefix letter; 0 for a letter that is none.
-int prefixPower(QChar c)
-{
-    switch (c.unicode()) {
-    case u'p': return -12;
-    case u'n': return -9;
-    case u'u': case 0x00B5: case 0x03BC: return -6;
-    case u'm': return -3;
-    case u'k': return 3;
-    case u'M': return 6;
-    case u'G': return 9;
-    default: return 0;
-    }
-}
 
 }   // namespace
 
@@ -239,31 +225,12 @@ private:
         return fail(position, QStringLiteral("unexpected '%1': a number, a name or '(' belongs here").arg(c));
     }
 
-    // Digits with an optional point and exponent, then an optional SI prefix letter.
+    // A number as users write them, with its optional SI prefix letter.
     bool number(double& value)
     {
         const int start = at_;
-        while (at_ < s_.size() && isDigit(s_[at_]))
-            ++at_;
-        if (at_ < s_.size() && s_[at_] == u'.')
-            for (++at_; at_ < s_.size() && isDigit(s_[at_]);)
-                ++at_;
-        if (at_ < s_.size() && (s_[at_] == u'e' || s_[at_] == u'E')) {
-            int look = at_ + 1;
-            if (look < s_.size() && (s_[look] == u'+' || s_[look] == u'-'))
-                ++look;
-            if (look < s_.size() && isDigit(s_[look]))
-                for (at_ = look; at_ < s_.size() && isDigit(s_[at_]);)
-                    ++at_;
-        }
-        bool ok = false;
-        value = s_.mid(start, at_ - start).toDouble(&ok);
-        if (!ok || !std::isfinite(value))
+        if (!readSiNumber(s_, at_, value))
             return fail(start + 1, QStringLiteral("'%1' is not a number").arg(s_.mid(start, at_ - start)));
-        if (at_ < s_.size() && prefixPower(s_[at_]) != 0) {
-            value *= std::pow(10.0, prefixPower(s_[at_]));
-            ++at_;
-        }
         if (at_ < s_.size() && (isNameChar(s_[at_]) || s_[at_] == u'.'))
             return fail(at_ + 1, QStringLiteral("unexpected '%1' after a number (a formula has no units; write 2*x "
                                                 "for a product)").arg(s_[at_]));
