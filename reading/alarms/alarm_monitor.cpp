@@ -26,7 +26,7 @@ Finding judge(const AlarmRule& r, const AlarmSample& s)
     // A reading without a number (an overload, a computed value that could not be worked out)
     // says nothing about which side of a limit the value is on: it neither raises nor clears.
     // An overload rule on the same channel is there to tell of it.
-    if (!s.value)
+    if (!s.value || std::isnan(*s.value))
         return Finding::Unknown;
     const double v = *s.value, h = r.hysteresis;
     switch (r.condition) {

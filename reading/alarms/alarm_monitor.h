@@ -4,6 +4,12 @@
 // once when the value is back past its limit by the hysteresis, and acknowledged by the user.
 // Plain logic on the session's clock (milliseconds since the epoch); the window and meter-read
 // feed it and act on its events.
+//
+// A reading without a number (an overload, an empty computed value) neither raises nor clears
+// a rule on a limit or band, and a running "for" time runs on; it raises an overload rule when
+// it is an overload, and it counts as a reading for a stale rule. A reading with a number
+// clears an overload rule. A "for" time is checked at each reading, so an alarm is raised at
+// the first reading that finds its condition held that long.
 #include "log/record_event.h"
 #include "reading/alarms/alarm_rule.h"
 

@@ -53,8 +53,15 @@ std::optional<std::vector<AlarmRule>> readAlarmRulesFile(const QString& path, QS
 bool writeAlarmRulesFile(const QString& path, const std::vector<AlarmRule>& rules, QString* error)
 {
     QByteArray bytes;
-    for (const AlarmRule& rule : rules)
+    for (const AlarmRule& rule : rules) {
+        // A rule made without its text would be written as a blank line and lost on reading.
+        if (rule.text.trimmed().isEmpty()) {
+            if (error)
+                *error = QStringLiteral("%1: a rule on %2 has no text to write").arg(path, rule.channel);
+            return false;
+        }
         bytes += rule.text.toUtf8() + '\n';
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)

@@ -129,6 +129,8 @@ TEST(AlarmMonitor, ScriptedReadings)
          "a value under the limit but within the hysteresis restarts the for time"},
         {"u > 5 for 1", {{'v', 0, 6}, {'o', 500, 0}, {'v', 1000, 6}}, "R3",
          "an overload neither raises nor stops a running for time"},
+        {"u > 5 for 1", {{'v', 0, 6}, {'v', 500, std::nan("")}, {'v', 1000, 6}}, "R3",
+         "a value that is not a number counts as no number"},
         {"u > 5 hysteresis 0.2", {{'v', 0, 5.1}, {'v', 1, 4.9}, {'v', 2, 5.1}, {'v', 3, 4.9}, {'v', 4, 4.7}}, "R1 C5",
          "noise at the edge raises one alarm"},
         {"u > 5", {{'v', 0, 5.1}, {'v', 1, 4.9}, {'v', 2, 5.1}, {'v', 3, 5}}, "R1 C2 R3",
