@@ -4,6 +4,7 @@
 
 #include <mosquitto.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstring>
@@ -235,14 +236,22 @@ void ConnectionWorker::send()
         if (!publish(topic, payload, 1, true, false))
             return queue_.resendRetained();
     for (std::size_t i = 0; i < batch.readings.size(); ++i) {
-        if (!publish(setup_.topics.reading, batch.readings[i], 0, false, true)) {
+        const OutgoingReading& r = batch.readings[i];
+        if (!publish(r.topic, r.payload, 0, false, true)) {
             queue_.countLost(batch.readings.size() - i);
             return;
         }
     }
-    // Of a batch, only the newest is the state.
-    if (!batch.readings.empty())
-        publish(setup_.topics.state, batch.readings.back(), 0, true, false);
+    // Of a batch, only each channel's newest is its state.
+    std::vector<const OutgoingReading*> newest;
+    for (auto r = batch.readings.rbegin(); r != batch.readings.rend(); ++r) {
+        const bool seen = std::any_of(newest.begin(), newest.end(),
+                                      [&](const OutgoingReading* n) { return n->stateTopic == r->stateTopic; });
+        if (!seen)
+            newest.push_back(&*r);
+    }
+    for (auto n = newest.rbegin(); n != newest.rend(); ++n)
+        publish((*n)->stateTopic, (*n)->payload, 0, true, false);
 }
 
 bool ConnectionWorker::publish(const QByteArray& topic, const QByteArray& payload, int qos, bool retain, bool reading)

@@ -1,6 +1,6 @@
 #include "publish/outgoing_queue.h"
 
-void OutgoingQueue::pushReading(QByteArray payload)
+void OutgoingQueue::pushReading(OutgoingReading reading)
 {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -12,7 +12,7 @@ void OutgoingQueue::pushReading(QByteArray payload)
             readings_.pop_front();
             ++dropped_;
         }
-        readings_.push_back(std::move(payload));
+        readings_.push_back(std::move(reading));
     }
     wake_.notify_one();
 }

@@ -13,19 +13,27 @@
 #include <mutex>
 #include <vector>
 
+// A reading's message and where it goes: a meter publishes on one reading topic and one state
+// topic, a session of several meters on a pair per channel.
+struct OutgoingReading {
+    QByteArray topic;        // every reading, not retained
+    QByteArray stateTopic;   // the newest reading of its channel, retained
+    QByteArray payload;
+};
+
 class OutgoingQueue {
 public:
     explicit OutgoingQueue(std::size_t capacity) : capacity_(capacity) {}
 
     // Never blocks for longer than the lock: a full queue drops its oldest reading.
-    void pushReading(QByteArray payload);
+    void pushReading(OutgoingReading reading);
     // A retained message that replaces the last one on `topic`; sent at the next chance.
     void setRetained(const QByteArray& topic, const QByteArray& payload);
     // Every retained message goes out again (after a connect, or when asked for).
     void resendRetained();
 
     struct Batch {
-        std::vector<QByteArray> readings;
+        std::vector<OutgoingReading> readings;
         std::vector<std::pair<QByteArray, QByteArray>> retained;   // topic, payload
         bool empty() const { return readings.empty() && retained.empty(); }
     };
@@ -45,7 +53,7 @@ private:
     const std::size_t capacity_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<QByteArray> readings_;
+    std::deque<OutgoingReading> readings_;
     std::map<QByteArray, std::pair<QByteArray, bool>> retained_;   // topic: payload, sent
     std::uint64_t dropped_ = 0;
     bool stop_ = false;

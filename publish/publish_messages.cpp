@@ -3,6 +3,8 @@
 #include "decode/unit_display.h"
 #include "log/files/analysis_format.h"
 #include "log/files/analysis_record.h"
+#include "reading/session/computed_record.h"
+#include "reading/session/session_files.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,9 +21,16 @@ QByteArray PublishTopics::discoveryConfig(const QString& channel) const
         .toUtf8();
 }
 
+ChannelTopics PublishTopics::sessionChannel(const QString& channel) const
+{
+    const QString level = prefix + QLatin1Char('/') + topicLevelOf(channel);
+    return {(level + QStringLiteral("/reading")).toUtf8(), (level + QStringLiteral("/state")).toUtf8()};
+}
+
 PublishTopics publishTopics(const BrokerSettings& s)
 {
     PublishTopics t;
+    t.prefix = s.topicPrefix;
     t.reading = (s.topicPrefix + QStringLiteral("/reading")).toUtf8();
     t.state = (s.topicPrefix + QStringLiteral("/state")).toUtf8();
     t.availability = (s.topicPrefix + QStringLiteral("/availability")).toUtf8();
@@ -59,12 +68,9 @@ void appendNumber(std::string& out, const char* key, const QString& decimal)
     out += decimal.isEmpty() ? std::string("null") : decimal.toStdString();
 }
 
-} // namespace
-
-QByteArray readingMessage(const LogRow& row, std::int64_t seq, const QString& channel)
+// The reading's keys, in the JSON Lines export's order; the closing brace is the caller's.
+std::string recordMessage(const AnalysisRecord& r, bool overload, std::int64_t seq, const QString& channel)
 {
-    const AnalysisRecord r = analysisRecord(row);
-    const std::optional<Measurement> m = measurementOf(row);
     std::string out = "{";
     appendText(out, "timestamp", isoTimestamp(r.timestamp));
     appendNumber(out, "seq", QString::number(seq));
@@ -75,11 +81,35 @@ QByteArray readingMessage(const LogRow& row, std::int64_t seq, const QString& ch
     appendNumber(out, "value_si", r.valueSi);
     appendText(out, "si_unit", r.siUnit);
     appendKey(out, "overload");
-    out += m && m->overload ? "true" : "false";
+    out += overload ? "true" : "false";
     appendText(out, "range", r.range);
     appendText(out, "judge", r.judge);
-    out.push_back('}');
-    return QByteArray::fromStdString(out);
+    return out;
+}
+
+} // namespace
+
+QByteArray readingMessage(const LogRow& row, std::int64_t seq, const QString& channel)
+{
+    const std::optional<Measurement> m = measurementOf(row);
+    return QByteArray::fromStdString(recordMessage(analysisRecord(row), m && m->overload, seq, channel) + '}');
+}
+
+QByteArray computedMessage(const ComputedValue& value, int utcOffsetSeconds)
+{
+    std::string out = recordMessage(computedRecord(value, utcOffsetSeconds), value.state == ComputedState::Overload,
+                                    value.no, value.channel);
+    appendComputedJson(out, value);
+    return QByteArray::fromStdString(out + '}');
+}
+
+QByteArray computedRowMessage(const LogRow& row, const QString& channel, const std::optional<ComputedValue>& value)
+{
+    const bool overload = value && value->state == ComputedState::Overload;
+    std::string out = recordMessage(channelRecord(row), overload, row.no.value_or(0), channel);
+    if (value)
+        appendComputedJson(out, *value);
+    return QByteArray::fromStdString(out + '}');
 }
 
 SensorShape sensorShapeOf(const LogRow& row)
@@ -107,15 +137,16 @@ QString deviceClassFor(const QString& unit)
 }
 
 QByteArray discoveryConfigMessage(const BrokerSettings& s, const PublishTopics& topics, const QString& channel,
-                                  const SensorShape& shape)
+                                  const SensorShape& shape, const QByteArray& stateTopic)
 {
     const QString id = QStringLiteral("meter-logger_") + topics.node;
+    const QString state = QString::fromUtf8(stateTopic.isEmpty() ? topics.state : stateTopic);
     QJsonObject config{
         {QStringLiteral("name"), channel},
         {QStringLiteral("unique_id"), id + QLatin1Char('_') + topicLevelOf(channel)},
-        {QStringLiteral("state_topic"), QString::fromUtf8(topics.state)},
+        {QStringLiteral("state_topic"), state},
         {QStringLiteral("value_template"), QStringLiteral("{{ value_json.value }}")},
-        {QStringLiteral("json_attributes_topic"), QString::fromUtf8(topics.state)},
+        {QStringLiteral("json_attributes_topic"), state},
         {QStringLiteral("availability_topic"), QString::fromUtf8(topics.availability)},
         {QStringLiteral("payload_available"), QString::fromUtf8(kOnline)},
         {QStringLiteral("payload_not_available"), QString::fromUtf8(kOffline)},

@@ -4,14 +4,22 @@
 // configuration for home automation systems.
 #include "log/log_row.h"
 #include "publish/broker_settings.h"
+#include "reading/computed/computed_value.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
-// Every message carries the name of the channel it measures. One meter today: this one.
+// Every message carries the name of the channel it measures; the one meter's is this one.
 inline const QString kMeterChannel = QStringLiteral("meter");
+
+// Where one channel's readings go.
+struct ChannelTopics {
+    QByteArray reading;   // every reading, not retained
+    QByteArray state;     // the latest reading, retained
+};
 
 struct PublishTopics {
     QByteArray reading;           // PREFIX/reading: every reading, not retained
@@ -21,7 +29,13 @@ struct PublishTopics {
 
     // DISCOVERY/sensor/<node>/<channel>/config; empty without discovery.
     QByteArray discoveryConfig(const QString& channel) const;
+    // The one meter's PREFIX/reading and PREFIX/state.
+    ChannelTopics meter() const { return {reading, state}; }
+    // A channel of a session of several meters, an input's or a computed one:
+    // PREFIX/<channel>/reading and PREFIX/<channel>/state.
+    ChannelTopics sessionChannel(const QString& channel) const;
 
+    QString prefix;
     QString discoveryPrefix;
     QString node;                 // the meter's name as a topic level
 };
@@ -33,6 +47,14 @@ inline const QByteArray kOffline = QByteArrayLiteral("offline");
 // {"timestamp":"...","seq":12,"channel":"meter","function":"DC","value":-1.234,"unit":"mV",
 //  "value_si":-0.001234,"si_unit":"V","overload":false,"range":"AUTO","judge":"pass"}
 QByteArray readingMessage(const LogRow& row, std::int64_t seq, const QString& channel);
+
+// A computed channel's value as it was worked out, numbered by the value's number: the
+// reading's keys, then "state", "alignment" and "inputs" as meter-read's JSON Lines give them.
+// A value that is stale, an overload or empty has null for value and value_si, and the judge
+// says why ("stale: i has not read for 2.1 s").
+QByteArray computedMessage(const ComputedValue& value, int utcOffsetSeconds);
+// A computed channel's logged row, with what `value` (the one it was made from) adds.
+QByteArray computedRowMessage(const LogRow& row, const QString& channel, const std::optional<ComputedValue>& value);
 
 // What a channel's sensor configuration depends on: it is published again when this changes.
 struct SensorShape {
@@ -47,6 +69,7 @@ SensorShape sensorShapeOf(const LogRow& row);
 // empty otherwise.
 QString deviceClassFor(const QString& unit);
 
-// The retained configuration of one channel's sensor.
+// The retained configuration of one channel's sensor, whose state is on `stateTopic` (empty:
+// the one meter's PREFIX/state).
 QByteArray discoveryConfigMessage(const BrokerSettings& settingsWithDefaults, const PublishTopics& topics,
-                                  const QString& channel, const SensorShape& shape);
+                                  const QString& channel, const SensorShape& shape, const QByteArray& stateTopic = {});

@@ -4,6 +4,8 @@
 
 #include "decode/ascii_digit.h"
 
+#include <charconv>
+
 namespace {
 
 const char* const kColumns[] = {"no", "timestamp", "time", "function", "value", "unit",
@@ -94,6 +96,13 @@ void appendCsvField(std::string& out, const QString& raw)
     out.push_back('"');
     appendUtf8(out, doubled);
     out.push_back('"');
+}
+
+std::string shortestNumberText(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 void appendJsonString(std::string& out, const QString& text)

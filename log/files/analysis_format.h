@@ -15,6 +15,9 @@
 void appendCsvField(std::string& out, const QString& text);
 void appendJsonString(std::string& out, const QString& text);
 
+// "1.234", "-6001", "0.1": the shortest decimal text that reads back to the same double.
+std::string shortestNumberText(double value);
+
 void appendCsvHeader(std::string& out, bool withIndicators);
 void appendCsvRecord(std::string& out, const AnalysisRecord& record);
 void appendJsonRecord(std::string& out, const AnalysisRecord& record);

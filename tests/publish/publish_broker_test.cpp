@@ -6,10 +6,13 @@
 #include "test_broker.h"
 #include "reading/reading_pipeline.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <map>
 
 namespace {
 
@@ -98,6 +101,70 @@ TEST(PublishBroker, KilledReaderLeavesItsLastWill)
     ::kill(pid_t(reader.processId()), SIGKILL);
     reader.waitForFinished(5000);
     EXPECT_TRUE(live.waitFor(QStringLiteral("/availability"), "offline"));
+}
+
+TEST(PublishBroker, SeveralMetersPublishEveryChannelOnItsOwnTopics)
+{
+    SKIP_WITHOUT_BROKER();
+    TestBroker broker;
+    ASSERT_TRUE(broker.start());
+    QTemporaryDir dir;
+    const QString frames = dir.filePath(QStringLiteral("frames.bin"));
+    QProcess sim;
+    sim.setStandardOutputFile(frames);
+    sim.start(kSim, {QStringLiteral("--stdout"), QStringLiteral("--count"), QStringLiteral("40"), QStringLiteral("--rate"),
+                     QStringLiteral("1000")});
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    // Every reading and computed value; with --log every logged row, numbered by its No.
+    for (const QStringList& logging : {QStringList{}, QStringList{QStringLiteral("--log")}}) {
+        SCOPED_TRACE(logging.join(' ').toStdString());
+        TestSubscriber live(broker.port());
+        ASSERT_TRUE(live.waitReady());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+        QProcess reader;
+        reader.setProcessEnvironment(env);
+        reader.start(kRead, QStringList{QStringLiteral("--input"), QStringLiteral("u=") + frames, QStringLiteral("--input"),
+                                        QStringLiteral("i=") + frames, QStringLiteral("--calc"), QStringLiteral("p=u*i"),
+                                        QStringLiteral("--mqtt"), broker.url(), QStringLiteral("--mqtt-discovery")}
+                                + logging);
+        ASSERT_TRUE(reader.waitForFinished(20000));
+        EXPECT_EQ(reader.exitCode(), 0) << reader.readAllStandardError().toStdString();
+        ASSERT_TRUE(live.waitFor(QStringLiteral("/availability"), "offline"));
+
+        // Each channel's messages on PREFIX/CHANNEL/reading, naming it, numbered without a gap; a
+        // computed value without a number says why instead of making one up.
+        std::map<QString, std::int64_t> seqs;
+        int stale = 0;
+        for (const ReceivedMessage& m : live.messages()) {
+            const QString channel = m.topic.section(QLatin1Char('/'), 2, 2);
+            if (!m.topic.endsWith(QLatin1String("/reading")))
+                continue;
+            const QJsonObject o = QJsonDocument::fromJson(m.payload).object();
+            EXPECT_EQ(o.value(QStringLiteral("channel")).toString(), channel) << m.payload.toStdString();
+            EXPECT_EQ(o.value(QStringLiteral("seq")).toInteger(), ++seqs[channel]) << m.payload.toStdString();
+            if (o.contains(QStringLiteral("state")) && o.value(QStringLiteral("state")) != QLatin1String("valid")) {
+                stale += o.value(QStringLiteral("state")) == QLatin1String("stale");
+                EXPECT_TRUE(o.value(QStringLiteral("value")).isNull()) << m.payload.toStdString();
+                EXPECT_FALSE(o.value(QStringLiteral("judge")).toString().isEmpty()) << m.payload.toStdString();
+            }
+        }
+        EXPECT_EQ(seqs.size(), 3u);
+        EXPECT_EQ(seqs[QStringLiteral("u")], 39) << "the first frame of an input is never decoded";
+        EXPECT_EQ(seqs[QStringLiteral("i")], 39);
+        EXPECT_GE(seqs[QStringLiteral("p")], 39) << "a value at every reading of either input";
+        EXPECT_GT(stale, 0) << "before the second input's first reading";
+        // Each channel's newest is its retained state, which its discovery configuration reads.
+        TestSubscriber late(broker.port());
+        for (const QString& channel : {QStringLiteral("u"), QStringLiteral("i"), QStringLiteral("p")}) {
+            bool retained = false;
+            const QString state = QStringLiteral("meter-logger/VK31C/%1/state").arg(channel);
+            EXPECT_TRUE(late.waitFor(state, "\"seq\":" + QByteArray::number(seqs[channel]) + ','));
+            EXPECT_TRUE(late.has(state, {}, &retained) && retained) << channel.toStdString();
+            EXPECT_TRUE(late.waitFor(QStringLiteral("homeassistant/sensor/VK31C/%1/config").arg(channel),
+                                     "\"state_topic\":\"" + state.toUtf8() + '"'));
+        }
+    }
 }
 
 TEST(PublishBroker, BrokerAwayAndBackLosesNoLoggedRowAndCountsTheDrops)

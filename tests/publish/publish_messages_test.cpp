@@ -150,11 +150,14 @@ TEST(PublishMessages, FullQueueDropsTheOldestAndCountsThem)
 {
     OutgoingQueue queue(3);
     for (int i = 1; i <= 5; ++i)
-        queue.pushReading(QByteArray::number(i));
+        queue.pushReading({"m/u/reading", "m/u/state", QByteArray::number(i)});
     queue.setRetained("config", "a");
     queue.setRetained("config", "b");
     OutgoingQueue::Batch batch = queue.take(10);
-    EXPECT_EQ(batch.readings, (std::vector<QByteArray>{"3", "4", "5"}));
+    std::vector<QByteArray> kept;
+    for (const OutgoingReading& r : batch.readings)
+        kept.push_back(r.payload);
+    EXPECT_EQ(kept, (std::vector<QByteArray>{"3", "4", "5"}));
     EXPECT_EQ(queue.dropped(), 2u);
     ASSERT_EQ(batch.retained.size(), 1u);
     EXPECT_EQ(batch.retained[0].second, "b") << "a retained message replaces the one before";

@@ -127,6 +127,10 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
         "--input u=a.bin --calc p",                         // no '='
         "--input u=a.bin --align later",
         "--input u=a.bin --wide",                           // the wide rows are CSV
+        "--input u=a.bin --rows 1-2",                       // readings have no record number
+        "--input u=a.bin --log --format csv --wide --rows 1-2",   // nor have the wide rows
+        "--input u=a.bin --mqtt-topic lab",                 // an MQTT option without --mqtt
+        "--input u=a.bin --mqtt mqtt://b --mqtt-topic lab/+",
         "--calc p=2*3 -",                                   // computed channels need named inputs
         "--input u=a.bin b.bin",                            // every meter by --input
         "--format xml -",                // tsv, csv or jsonl

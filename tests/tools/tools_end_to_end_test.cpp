@@ -421,6 +421,64 @@ TEST(ToolsEndToEnd, UsbReportCaptureDecodesLikeTheSerialBytes)
     EXPECT_TRUE(usb.err.startsWith("meter-read: line 4: 'zz' is not a hex byte")) << usb.err.toStdString();
 }
 
+TEST(ToolsEndToEnd, RowsOfSeveralMetersAreEachChannelsOwnNumbers)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    const QString frames = writeTempFile(dir, "frames.bin", scenarioBytes(12));
+    const QStringList session{QStringLiteral("--input"), QStringLiteral("u=") + frames, QStringLiteral("--input"),
+                              QStringLiteral("i=") + frames, QStringLiteral("--calc"), QStringLiteral("p=u*i"),
+                              QStringLiteral("--log"), QStringLiteral("--format"), QStringLiteral("jsonl")};
+    // Per channel: the numbers printed, or a 0 for each row a summary counts.
+    const auto perChannel = [](const ToolRun& run) {
+        std::map<QString, std::vector<qint64>> seen;
+        for (const QString& line : outputLines(run.out)) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            std::vector<qint64>& of = seen[o.value(QStringLiteral("channel")).toString()];
+            of.insert(of.end(), o.contains(QStringLiteral("rows")) ? o.value(QStringLiteral("rows")).toInteger() : 1,
+                      o.value(QStringLiteral("no")).toInteger());
+        }
+        return seen;
+    };
+    const std::map<QString, std::vector<qint64>> every = perChannel(runReader(session, {}, {}, env));
+    ASSERT_EQ(every.at(QStringLiteral("u")).size(), 12u);
+    ASSERT_GT(every.at(QStringLiteral("p")).size(), 12u) << "a value at each reading of either input";
+    const struct {
+        qint64 first, last;
+        bool summary;
+        const char* why;
+    } cases[] = {
+        {3, 5, false, "the same numbers of every channel's table"},
+        {10, 15, false, "past the inputs' rows: they print fewer, p prints all six"},
+        {3, 5, true, "summed up per channel"},
+        {100, 200, true, "past every table: no channel has a line, as a single table has none"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        QStringList args = session + QStringList{QStringLiteral("--rows"), QStringLiteral("%1-%2").arg(c.first).arg(c.last)};
+        const ToolRun run = runReader(c.summary ? args << QStringLiteral("--summary") : args, {}, {}, env);
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        std::map<QString, std::vector<qint64>> seen = perChannel(run);
+        for (const auto& [channel, numbers] : every) {
+            std::vector<qint64> expected;
+            for (const qint64 no : numbers)
+                if (no >= c.first && no <= c.last)
+                    expected.push_back(c.summary ? 0 : no);
+            EXPECT_EQ(seen[channel], expected) << channel.toStdString() << ": " << run.out.toStdString();
+        }
+    }
+    // The rows the journals kept (the output failed), picked the same way.
+    EXPECT_EQ(runReader(session, {}, QStringLiteral("/dev/full"), env).exitCode, 1);
+    const std::map<QString, std::vector<qint64>> kept = perChannel(runReader(
+        {QStringLiteral("--recover"), QStringLiteral("--rows"), QStringLiteral("3-5"), QStringLiteral("--format"), QStringLiteral("jsonl")},
+        {}, {}, env));
+    EXPECT_EQ(kept.size(), 3u);
+    for (const auto& [channel, numbers] : kept)
+        EXPECT_EQ(numbers, (std::vector<qint64>{3, 4, 5})) << channel.toStdString();
+}
+
 TEST(ToolsEndToEnd, ABrokenTableFileIsRefused)
 {
     QTemporaryDir dir;

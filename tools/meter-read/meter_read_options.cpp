@@ -52,6 +52,8 @@ QString meterReadUsage()
         "                           interval from the inputs' means\n"
         "  --wide                   with --format csv: one row per computed value, a value and\n"
         "                           a unit column per channel\n"
+        "  (--log, --summary, --save, --recover and --rows work per channel: --rows picks those\n"
+        "  numbers of every channel's rows; --mqtt publishes each channel on its own topics)\n"
         "Output (a write that fails, but for a reader gone away, makes the exit status 1):\n"
         "  --format tsv|csv|jsonl|influx\n"
         "                           how readings and rows are printed: TAB-separated (default),\n"
@@ -68,7 +70,8 @@ QString meterReadUsage()
         "                           last; figures in the base unit, times in ISO 8601\n"
         "  --rows FIRST-LAST        with --load, --recover or --log: print and sum up only the\n"
         "                           rows numbered FIRST to LAST (both included; rows without a\n"
-        "                           number are left out); --save still writes every row\n"
+        "                           number are left out), of each channel with --input (not with\n"
+        "                           --wide); --save still writes every row\n"
         "Logging (prints the rows of the log: No, Time, DC/AC, Value, Unit, Auto):\n"
         "  --log                    log the readings and print each row as it is logged\n"
         "  --high X, --low Y        limits of the judge (default 6000 and -6000)\n"
@@ -265,6 +268,7 @@ void OptionParsing::check()
         if (haveSource_)
             usageError(QStringLiteral("with --input, every meter is given by --input NAME=SOURCE"));
         checkSessionOptions(o);
+        completeMqttOptions(o.mqtt);
         return;
     }
     if (!haveSource_)

@@ -1,10 +1,10 @@
 #include "tools/meter-read/publish_notice.h"
 
-#include "publish/pipeline_publisher.h"
+#include "publish/channel_publisher.h"
 
-PublishNotice::PublishNotice(PipelinePublisher& publisher, std::FILE* err) : err_(err)
+PublishNotice::PublishNotice(ChannelPublisher& publisher, std::FILE* err) : err_(err)
 {
-    QObject::connect(&publisher, &PipelinePublisher::statusChanged, &publisher, [this](const PublishStatus& s) { said(s); });
+    QObject::connect(&publisher, &ChannelPublisher::statusChanged, &publisher, [this](const PublishStatus& s) { said(s); });
 }
 
 void PublishNotice::said(const PublishStatus& s)

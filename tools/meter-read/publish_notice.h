@@ -7,11 +7,11 @@
 
 #include <cstdio>
 
-class PipelinePublisher;
+class ChannelPublisher;
 
 class PublishNotice {
 public:
-    PublishNotice(PipelinePublisher& publisher, std::FILE* err);
+    PublishNotice(ChannelPublisher& publisher, std::FILE* err);
     void sayEnding(const BrokerConnection::Ending& ending) const;
 
 private:

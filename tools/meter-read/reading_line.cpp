@@ -2,15 +2,6 @@
 
 #include "decode/range_table.h"
 
-#include <charconv>
-
-std::string shortestNumberText(double value)
-{
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
 std::string readingLine(const Reading& f)
 {
     const std::string tab = "\t";

@@ -5,10 +5,8 @@
 // Numbers are the shortest text that reads back to the same double; the range columns are
 // empty when no range row matched; indicators are the shown ones, sorted, comma-separated.
 #include "decode/reading.h"
+#include "log/files/analysis_format.h"
 
 #include <string>
-
-// "1.234", "-6001", "0.1": the shortest decimal text that reads back to the same double.
-std::string shortestNumberText(double value);
 
 std::string readingLine(const Reading& frame);

@@ -3,6 +3,7 @@
 #include "log/files/analysis_format.h"
 #include "log/log_time_text.h"
 #include "reading/session/computed_log.h"
+#include "reading/session/computed_record.h"
 #include "reading/session/session_files.h"
 #include "tools/meter-read/line_protocol.h"
 #include "tools/meter-read/reading_line.h"
@@ -21,25 +22,6 @@ QString inputsText(const ComputedValue& v)
         parts << QStringLiteral("%1#%2=%3").arg(s.channel, rows, value);
     }
     return parts.join(QLatin1Char(' '));
-}
-
-void appendJsonInputs(std::string& out, const ComputedValue& v)
-{
-    out += ",\"inputs\":[";
-    for (std::size_t k = 0; k < v.inputs.size(); ++k) {
-        const SourceReading& s = v.inputs[k];
-        if (k)
-            out.push_back(',');
-        out += "{\"channel\":";
-        appendJsonString(out, s.channel);
-        out += ",\"no\":" + std::to_string(s.no);
-        if (s.firstNo != s.no)
-            out += ",\"first_no\":" + std::to_string(s.firstNo) + ",\"count\":" + std::to_string(s.count);
-        out += ",\"value_si\":";
-        out += s.count > 0 && !s.overload ? shortestNumberText(s.valueSi) : std::string("null");
-        out += '}';
-    }
-    out += ']';
 }
 
 // A computed record in the chosen format, `value` giving what a row alone does not know.
@@ -76,29 +58,13 @@ std::string computedRecordLine(const QString& channel, const AnalysisRecord& rec
     }
     appendJsonRecord(line, record);
     line.resize(line.size() - 2);   // "}\n"
-    if (value) {
-        line += ",\"state\":";
-        appendJsonString(line, state);
-        line += ",\"alignment\":";
-        appendJsonString(line, alignment);
-        appendJsonInputs(line, *value);
-    }
+    if (value)
+        appendComputedJson(line, *value);
     line += "}\n";
     return withChannel(line, channel, format, true);
 }
 
 } // namespace
-
-QString computedStateText(ComputedState state)
-{
-    switch (state) {
-    case ComputedState::Valid: return QStringLiteral("valid");
-    case ComputedState::Stale: return QStringLiteral("stale");
-    case ComputedState::Overload: return QStringLiteral("overload");
-    case ComputedState::Empty: return QStringLiteral("empty");
-    }
-    return {};
-}
 
 std::string sessionHeader(StreamFormat format, bool readings)
 {
@@ -143,18 +109,7 @@ std::string withChannel(const std::string& line, const QString& channel, StreamF
 
 std::string computedLine(const ComputedValue& value, StreamFormat format, int utcOffsetSeconds)
 {
-    LogRow row = computedRow(value, QStringLiteral("."));
-    row.loggedAt = QDateTime::fromMSecsSinceEpoch(value.timeMs, Qt::OffsetFromUTC, utcOffsetSeconds);
-    row.time = readingTimeText(row.loggedAt.time(), QStringLiteral(":"));
-    row.no = qint32(value.no);
-    // Streamed, the value keeps every digit and its unit as people read it.
-    AnalysisRecord record = channelRecord(row);
-    record.unit = value.unitText;
-    if (value.valid()) {
-        record.value = QString::fromStdString(shortestNumberText(value.shown));
-        record.valueSi = QString::fromStdString(shortestNumberText(value.valueSi));
-    }
-    return computedRecordLine(value.channel, record, value, format);
+    return computedRecordLine(value.channel, computedRecord(value, utcOffsetSeconds), value, format);
 }
 
 std::string computedRowLine(const QString& channel, const LogRow& row, const std::optional<ComputedValue>& value,

@@ -5,6 +5,7 @@
 // columns: "channel", the analysis columns (with "indicators" for readings), then "state",
 // "alignment" and "inputs" ("u#12=12.5 i#13=0.4"), empty for an input's lines.
 #include "reading/computed/computed_value.h"
+#include "reading/session/computed_record.h"
 #include "tools/meter-read/stream_format.h"
 
 #include <QString>
@@ -27,6 +28,3 @@ std::string withChannel(const std::string& line, const QString& channel, StreamF
 std::string computedLine(const ComputedValue& value, StreamFormat format, int utcOffsetSeconds);
 std::string computedRowLine(const QString& channel, const LogRow& row, const std::optional<ComputedValue>& value,
                             StreamFormat format);
-
-// "valid", "stale", "overload", "empty".
-QString computedStateText(ComputedState state);

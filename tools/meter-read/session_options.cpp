@@ -59,11 +59,11 @@ void checkSessionOptions(const MeterReadOptions& o)
 {
     if (o.inputs.empty())
         usageError(QStringLiteral("--calc, --align and --wide go with --input"));
-    // Not built for several meters yet: said, rather than quietly left out.
-    if (o.mqtt.on)
-        usageError(QStringLiteral("--mqtt publishes one meter; it does not go with --input yet"));
-    if (o.rows)
-        usageError(QStringLiteral("--rows is not built for several meters yet: it does not go with --input"));
+    // Each channel numbers its own rows; readings and the wide rows have no such number.
+    if (o.rows && !o.log)
+        usageError(QStringLiteral("--rows picks rows by their number: with --input it goes with --log"));
+    if (o.rows && o.wide)
+        usageError(QStringLiteral("--rows picks each channel's rows; the wide rows are not numbered"));
     if (o.wide && o.format != StreamFormat::Csv)
         usageError(QStringLiteral("--wide goes with --format csv"));
     int standardInputs = 0;

@@ -7,5 +7,6 @@
 NamedInput parseNamedInput(const QString& text);
 
 // Names plain and used once, one port per input, at most one standard input, --calc channels
-// that read, know their names and use each other in no cycle, --wide with CSV.
+// that read, know their names and use each other in no cycle, --wide with CSV, --rows with
+// --log and without --wide.
 void checkSessionOptions(const MeterReadOptions& options);

@@ -7,6 +7,7 @@
 #include "reading/locale_clock.h"
 #include "reading/session/meter_session.h"
 #include "tools/meter-read/reading_line.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/session_lines.h"
 #include "tools/meter-read/summary_lines.h"
 
@@ -102,8 +103,9 @@ SessionPrinter::SessionPrinter(LineOutput& out, const MeterReadOptions& options,
         return;
     }
     if (options.summary) {
+        // The figures of the rows --rows picks are found from each table once the input ended.
         QObject::connect(&session, &MeterSession::rowLogged, [this](const QString& channel, const LogRow& row) {
-            if (options_.log)
+            if (options_.log && !options_.rows)
                 statistics_[channel].add(row);
         });
         QObject::connect(&session, &MeterSession::readingShown, [this](int input, const Reading& r) {
@@ -138,6 +140,9 @@ void SessionPrinter::reading(int input)
 
 void SessionPrinter::row(const QString& channel, const LogRow& r)
 {
+    // Each channel numbers its own rows from 1: the range picks those numbers of every table.
+    if (options_.rows && !options_.rows->holds(r.no))
+        return;
     const int input = session_.inputIndex(channel);
     if (input >= 0) {
         const LogTable& table = session_.input(input).pipeline().table();
@@ -159,21 +164,25 @@ void SessionPrinter::finish()
         return;
     bool header = true;
     for (int i = 0; i < session_.inputCount(); ++i) {
-        out_.write(channelSummaryText(session_.input(i).name(), statistics_[session_.input(i).name()], options_.format,
-                                      header));
+        out_.write(summaryOf(session_.input(i).name(), session_.input(i).pipeline().table(), header));
         header = false;
     }
     for (int c = 0; c < session_.channelCount(); ++c) {
-        const QString name = session_.channel(c).channel();
-        out_.write(channelSummaryText(name, statistics_[name], options_.format, header));
+        out_.write(summaryOf(session_.channel(c).channel(), session_.channel(c).table(), header));
         header = false;
     }
 }
 
-std::string channelSummaryText(const QString& channel, const RowStatistics& statistics, StreamFormat format,
-                               bool header)
+std::string SessionPrinter::summaryOf(const QString& channel, const LogTable& table, bool header)
 {
-    const std::string text = summaryText(statistics, format);
+    // As the single meter's: a range past a channel's rows leaves that channel without lines.
+    const std::string summary = options_.rows ? rangeSummaryText(table, options_.rows, options_.format)
+                                              : summaryText(statistics_[channel], options_.format);
+    return channelSummaryText(channel, summary, options_.format, header);
+}
+
+std::string channelSummaryText(const QString& channel, const std::string& text, StreamFormat format, bool header)
+{
     std::string out;
     std::size_t start = 0;
     bool first = true;

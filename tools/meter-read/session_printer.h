@@ -52,6 +52,8 @@ public:
 private:
     void reading(int input);
     void row(const QString& channel, const LogRow& row);
+    // The summary of one channel's rows (of those --rows picks) or readings.
+    std::string summaryOf(const QString& channel, const LogTable& table, bool header);
 
     LineOutput& out_;
     const MeterReadOptions& options_;
@@ -62,7 +64,6 @@ private:
     std::map<QString, RowStatistics> statistics_;   // --summary, per channel
 };
 
-// --summary of one channel: summaryText's lines with the channel in front (CSV: a header line
-// when `header`).
-std::string channelSummaryText(const QString& channel, const RowStatistics& statistics, StreamFormat format,
-                               bool header);
+// --summary of one channel: the lines of `summary` (summaryText's or rangeSummaryText's) with
+// the channel in front (CSV: a header line when `header`).
+std::string channelSummaryText(const QString& channel, const std::string& summary, StreamFormat format, bool header);

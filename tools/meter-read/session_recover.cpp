@@ -8,8 +8,10 @@
 #include "log/row_statistics.h"
 #include "reading/journal_controller.h"
 #include "reading/session/session_files.h"
+#include "tools/meter-read/row_range.h"
 #include "tools/meter-read/session_lines.h"
 #include "tools/meter-read/session_printer.h"
+#include "tools/meter-read/summary_lines.h"
 
 #include <cstdio>
 #include <memory>
@@ -86,7 +88,7 @@ int recoverChannelJournals(const MeterReadOptions& o, const QString& folder, Lin
             LogTable& table = tableOf(all, channel);
             for (std::int64_t r = first; r < scratch.rowCount(); ++r) {
                 table.append(scratch.row(r));
-                if (print)
+                if (print && rowInRange(o.rows, table, table.rowCount() - 1))
                     output.write(rowLine(table, table.rowCount() - 1, channel, o.format));
             }
         });
@@ -95,9 +97,15 @@ int recoverChannelJournals(const MeterReadOptions& o, const QString& folder, Lin
     if (o.summary) {
         bool header = true;
         for (const ChannelRows& c : all) {
-            RowStatistics statistics;
-            statistics.addTableRows(*c.table, 0, c.table->rowCount());
-            output.write(channelSummaryText(c.channel, statistics, o.format, header));
+            std::string summary;
+            if (o.rows) {
+                summary = rangeSummaryText(*c.table, o.rows, o.format);
+            } else {
+                RowStatistics statistics;
+                statistics.addTableRows(*c.table, 0, c.table->rowCount());
+                summary = summaryText(statistics, o.format);
+            }
+            output.write(channelSummaryText(c.channel, summary, o.format, header));
             header = false;
         }
     }

@@ -3,10 +3,12 @@
 #include "decode/model_variants.h"
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
+#include "publish/session_publisher.h"
 #include "reading/locale_clock.h"
 #include "reading/session/meter_session.h"
 #include "reading/session/session_files.h"
 #include "tools/meter-read/log_settings.h"
+#include "tools/meter-read/publish_notice.h"
 #include "tools/meter-read/session_feed.h"
 #include "tools/meter-read/session_printer.h"
 #include "tools/meter-read/session_sources.h"
@@ -110,6 +112,15 @@ int runSession(QCoreApplication& app, const MeterReadOptions& o, LineOutput& out
     if (!buildSession(session, o))
         return 2;
     SessionPrinter printer(output, o, session, clock);
+    // Every channel's readings (with --log, rows) to a broker; what becomes of the connection
+    // is said on standard error.
+    std::unique_ptr<SessionPublisher> publisher;
+    std::unique_ptr<PublishNotice> notice;
+    if (o.mqtt.on) {
+        const auto source = o.logs() ? SessionPublisher::Source::Rows : SessionPublisher::Source::Readings;
+        publisher = std::make_unique<SessionPublisher>(session, source, o.mqtt.settings, clock);
+        notice = std::make_unique<PublishNotice>(*publisher, stderr);
+    }
     if (o.logs())
         session.openJournals(defaultJournalFolder(), QStringLiteral("meter-read"));
 
@@ -167,5 +178,8 @@ int runSession(QCoreApplication& app, const MeterReadOptions& o, LineOutput& out
         std::fprintf(stderr, "meter-read: the rows did not all reach standard output; the journals keep them for "
                              "--recover\n");
     }
+    // "offline" and what still waits go out within a bounded time.
+    if (publisher)
+        notice->sayEnding(publisher->stop());
     return output.failed() ? 1 : rc;
 }
