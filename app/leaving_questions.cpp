@@ -1,6 +1,7 @@
 #include "app/leaving_questions.h"
 
 #include "app/file_commands.h"
+#include "app/meters_controller.h"
 #include "ui/user_prompts.h"
 
 JournalController::Choose LeavingQuestions::choose()
@@ -12,14 +13,22 @@ JournalController::Choose LeavingQuestions::choose()
 
 bool LeavingQuestions::mayEnd(JournalController::Ending ending)
 {
+    using Answer = JournalController::Answer;
     // Frames arriving: the log may grow while the question is open.
     const bool rowsComing = pipeline_.panel().linkAlive();
-    return journal_.mayEnd(ending, rowsComing, choose(), [this] { return files_.save(); });
+    const Answer main = journal_.askUnsaved(ending, rowsComing, choose());
+    if (main == Answer::Cancel)
+        return false;
+    // An opened packet replaces the main log alone.
+    const Answer channels = ending == JournalController::Ending::Quit ? meters_.askUnsaved(choose()) : Answer::NothingUnsaved;
+    if (channels == Answer::Cancel)
+        return false;
+    return journal_.act(main, [this] { return files_.save(); }) && meters_.act(channels);
 }
 
 bool LeavingQuestions::mayQuit()
 {
-    if (pipeline_.unsavedRows() > 0)
+    if (pipeline_.unsavedRows() > 0 || meters_.hasUnsavedRows())
         return mayEnd(JournalController::Ending::Quit);
     return prompts_.askYesNo(QStringLiteral("Information"),
                              QStringLiteral("Are you sure that you want to quit this application?"));

@@ -209,6 +209,7 @@ void MetersController::wireSession()
     connect(session_.get(), &MeterSession::valueComputed, this, [this](const ComputedValue& v) {
         emit meterShown(int(specs_.size()) + session_->channelIndex(v.channel));
     });
+    connect(session_.get(), &MeterSession::logsCleared, this, &MetersBoard::metersChanged);
     connect(session_.get(), &MeterSession::linkStateChanged, this, [this](int k, LinkState state) {
         if (state == LinkState::Silent && links_[std::size_t(k)])
             links_[std::size_t(k)]->silent();

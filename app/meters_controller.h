@@ -6,6 +6,7 @@
 // at start-up and saving every channel. The session exists only while there is something for
 // it to do: a meter added or a channel defined.
 #include "app/extra_meter_link.h"
+#include "reading/journal_controller.h"
 #include "reading/session/meter_session.h"
 #include "ui/meters_board.h"
 
@@ -56,6 +57,24 @@ public:
     // Every channel to `fileName`: one wide CSV for a ".csv" name, else each channel as its
     // own table file (run-u.xls, ...). False with the reason.
     bool saveChannels(const QString& fileName, QString* error);
+    // The same to a file the user names (`savedTo`): false when the dialog was cancelled or
+    // the save failed, which is said.
+    bool saveChannelsAsked(QString* savedTo = nullptr);
+
+    // Leaving: Save / Discard / Cancel for the channels' unsaved rows, asked through `choose`
+    // (NothingUnsaved when none holds any); then what the answer does, true when they may go.
+    bool hasUnsavedRows() const { return session_ && !session_->unsavedRows().empty(); }
+    JournalController::Answer askUnsaved(const JournalController::Choose& choose) const;
+    bool act(JournalController::Answer answer);
+    // Close Data cleared the main window's log: the channels' tables follow once the user
+    // agrees; tables without rows simply start again.
+    void closeDataAsked();
+    // The program ends by a signal: no question, the rows stay in the journals for the next start.
+    void endWithoutQuestion()
+    {
+        if (session_)
+            session_->flushJournals();
+    }
 
     // The meters, then the computed channels, each with its latest value.
     int meterCount() const override;

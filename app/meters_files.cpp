@@ -78,7 +78,7 @@ bool MetersController::saveChannels(const QString& fileName, QString* error)
     return true;
 }
 
-void MetersController::saveAll()
+bool MetersController::saveChannelsAsked(QString* savedTo)
 {
     UserPrompts::FileDialog dialog;
     dialog.title = QStringLiteral("Save all channels");
@@ -88,10 +88,22 @@ void MetersController::saveAll()
     dialog.confirmOverwrite = true;
     const QString file = needs_.prompts.chooseSaveFile(dialog);
     if (file.isEmpty())
-        return;
+        return false;
     QString error;
-    if (!saveChannels(file, &error))
-        return needs_.prompts.error(QStringLiteral("The channels were not saved to %1: %2").arg(file, error));
+    if (!saveChannels(file, &error)) {
+        needs_.prompts.error(QStringLiteral("The channels were not saved to %1: %2").arg(file, error));
+        return false;
+    }
+    if (savedTo)
+        *savedTo = file;
+    return true;
+}
+
+void MetersController::saveAll()
+{
+    QString file;
+    if (!saveChannelsAsked(&file))
+        return;
     needs_.prompts.inform(QFileInfo(file).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0
                               ? QStringLiteral("Every channel was saved to %1").arg(file)
                               : QStringLiteral("Each channel was saved to its own file, %1").arg(channelFileName(file, QStringLiteral("NAME"))));

@@ -11,10 +11,12 @@ RecordCommands::RecordCommands(ReadingPipeline& pipeline, UserPrompts& prompts, 
     connect(&pipeline_, &ReadingPipeline::logLoaded, this, &RecordCommands::showLimit);
 }
 
-void RecordCommands::closeData()
+bool RecordCommands::closeData()
 {
-    if (prompts_.askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
-        pipeline_.clearLog();
+    if (!prompts_.askYesNo(QStringLiteral("Information"), RecordLogger::closeDataQuestion()))
+        return false;
+    pipeline_.clearLog();
+    return true;
 }
 
 void RecordCommands::setRecordLimit(int item)

@@ -13,7 +13,7 @@ public:
     // Both outlive the commands.
     RecordCommands(ReadingPipeline& pipeline, UserPrompts& prompts, QObject* parent = nullptr);
 
-    void closeData();                // asks first; the log is cleared on Yes
+    bool closeData();                // asks first; the log is cleared on Yes, and true
     void setRecordLimit(int item);   // the Record menu's item 0..5
 
 signals:

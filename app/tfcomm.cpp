@@ -90,7 +90,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         RecorderPart::Parts{*pipeline_, *gridModel_, *parts_.DBGrid1, *pager_, *files_, *this,
                             [this] { parts_.TntPanel1->showState(); chart_->showValueAxis(); statisticsPanel_->changed(); }},
         clock_->userLocale());
-    leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_);
+    leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_, *meters_);
     publishing_ = std::make_unique<PublishingSide>(*pipeline_, *clock_);
     auto* publishStatus = new PublishStatusLabel(parts_.Panel5);
     connect(publishing_.get(), &PublishingSide::statusChanged, publishStatus, &PublishStatusLabel::showStatus);
@@ -252,7 +252,11 @@ void TFCOMM::addShortcuts()
         addWindowShortcut(*this, keys, [this, h = handler] { guard([&] { (this->*h)(); }); });
 }
 
-void TFCOMM::RecordNewClick() { records_->closeData(); }
+void TFCOMM::RecordNewClick()
+{
+    if (records_->closeData())
+        meters_->closeDataAsked();
+}
 
 void TFCOMM::saveasClick() { files_->save(); }
 void TFCOMM::SpeedButton2Click() { files_->open(); }
@@ -287,7 +291,12 @@ void TFCOMM::offerRestore()
     meters_->offerRestore();
 }
 
-void TFCOMM::endBySignal() { journal_->endWithoutQuestion(); quit(); }
+void TFCOMM::endBySignal()
+{
+    journal_->endWithoutQuestion();
+    meters_->endWithoutQuestion();
+    quit();
+}
 
 void TFCOMM::quit()
 {

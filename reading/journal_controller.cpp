@@ -133,15 +133,31 @@ std::vector<ForeignJournal> JournalController::offerRestore(const Choose& choose
 
 bool JournalController::mayEnd(Ending ending, bool rowsComing, const Choose& choose, const std::function<bool()>& save)
 {
+    return act(askUnsaved(ending, rowsComing, choose), save);
+}
+
+JournalController::Answer JournalController::askUnsaved(Ending ending, bool rowsComing, const Choose& choose) const
+{
     const std::int64_t n = pipeline_.unsavedRows();
     if (n == 0)
-        return true;
+        return Answer::NothingUnsaved;
     switch (choose(unsavedQuestion(n, ending, rowsComing),
                    {QStringLiteral("Save"), QStringLiteral("Discard"), QStringLiteral("Cancel")}, 2)) {
-    case 0: return save();
-    case 1: pipeline_.discardUnsaved(); return true;
-    default: return false;
+    case 0: return Answer::Save;
+    case 1: return Answer::Discard;
+    default: return Answer::Cancel;
     }
+}
+
+bool JournalController::act(Answer answer, const std::function<bool()>& save)
+{
+    switch (answer) {
+    case Answer::NothingUnsaved: return true;
+    case Answer::Save: return save();
+    case Answer::Discard: pipeline_.discardUnsaved(); return true;
+    case Answer::Cancel: break;
+    }
+    return false;
 }
 
 void JournalController::endWithoutQuestion()

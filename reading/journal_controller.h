@@ -44,6 +44,12 @@ public:
     // Discard or Cancel. True when the rows may go. `rowsComing`: logging goes on while the
     // question is open, and the answer covers those rows too.
     bool mayEnd(Ending ending, bool rowsComing, const Choose& choose, const std::function<bool()>& save);
+    // The same in two steps, for a front end with more rows to ask about: every question is
+    // answered before any answer saves or discards, so a Cancel at the last loses nothing.
+    // Escape and the close box are Cancel; NothingUnsaved when nothing was asked.
+    enum class Answer { NothingUnsaved, Save, Discard, Cancel };
+    Answer askUnsaved(Ending ending, bool rowsComing, const Choose& choose) const;
+    bool act(Answer answer, const std::function<bool()>& save);
 
     // The session ends without a question (a signal): what waits is committed, and the rows
     // are offered at the next start.

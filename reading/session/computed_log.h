@@ -54,6 +54,8 @@ public:
     void saved();
     void discardUnsaved();
     void clear();
+    // Rows logged since the last save or clear, kept in the journal.
+    std::int64_t unsavedRows() const { return journal_ ? journal_->heldRows() : 0; }
 
     // The latest value offered (what the last row was made from, under either logging rule).
     const std::optional<ComputedValue>& latestValue() const { return latest_; }

@@ -323,3 +323,49 @@ void MeterSession::discardUnsaved()
     for (const auto& log : logs_)
         log->discardUnsaved();
 }
+
+std::vector<ChannelRows> MeterSession::unsavedRows() const
+{
+    std::vector<ChannelRows> found;
+    for (const auto& input : inputs_)
+        if (const std::int64_t n = input->pipeline_.unsavedRows(); n > 0)
+            found.push_back({input->name(), n});
+    for (const auto& log : logs_)
+        if (const std::int64_t n = log->unsavedRows(); n > 0)
+            found.push_back({log->channel(), n});
+    return found;
+}
+
+std::vector<ChannelRows> MeterSession::loggedRows() const
+{
+    std::vector<ChannelRows> found;
+    for (const auto& input : inputs_)
+        if (const std::int64_t n = input->pipeline_.table().rowCount(); n > 0)
+            found.push_back({input->name(), n});
+    for (const auto& log : logs_)
+        if (const std::int64_t n = log->table().rowCount(); n > 0)
+            found.push_back({log->channel(), n});
+    return found;
+}
+
+void MeterSession::clearLogs()
+{
+    for (const auto& input : inputs_) {
+        input->pipeline_.clearLog();
+        input->rowReading_ = 0;   // the row it named is gone
+    }
+    for (const auto& log : logs_)
+        log->clear();
+    if (startMs_ >= 0)
+        makeEvaluator(nowMs());
+    emit logsCleared();
+}
+
+void MeterSession::flushJournals()
+{
+    for (const auto& input : inputs_)
+        input->pipeline_.flushJournal();
+    for (const auto& log : logs_)
+        if (log->journal())
+            log->journal()->flush();
+}

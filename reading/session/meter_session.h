@@ -74,6 +74,12 @@ struct LeftChannelJournal {
     JournalSummary summary;          // summary.channel names the channel
 };
 
+// A channel of the session, an input's or a computed one, with a count of its rows.
+struct ChannelRows {
+    QString channel;
+    std::int64_t rows = 0;
+};
+
 class MeterSession : public QObject {
     Q_OBJECT
 public:
@@ -142,6 +148,15 @@ public:
     // The rows of every channel were saved, or are given up: the journals hold nothing more.
     void saved();
     void discardUnsaved();
+    // The inputs, then the computed channels, that hold rows: unsaved ones (kept in their
+    // journals), or any in their tables.
+    std::vector<ChannelRows> unsavedRows() const;
+    std::vector<ChannelRows> loggedRows() const;
+    // Every table and journal emptied, as the main window's Close Data does with its log; the
+    // time integrals and mean intervals start again, since the log they belong to does.
+    void clearLogs();
+    // Commits what waits in every journal (the program ends by a signal, without a question).
+    void flushJournals();
 
 signals:
     // A reading of input `input`, decoded and shown.
@@ -152,6 +167,8 @@ signals:
     void valueComputed(const ComputedValue& value);
     // An input's link changed.
     void linkStateChanged(int input, LinkState state);
+    // Every log was emptied.
+    void logsCleared();
 
 private:
     void makeEvaluator(std::int64_t startMs);

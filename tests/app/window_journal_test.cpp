@@ -1,6 +1,7 @@
-// The window and its recording journal: leaving with unsaved rows, restoring the rows of a
-// session that ended without saving, signals, two windows at once, and a journal that cannot
-// be written.
+// The window and its recording journal: leaving with unsaved rows (the Meters window's channels'
+// too), Close Data, restoring the rows of a session that ended without saving, signals, two
+// windows at once, and a journal that cannot be written.
+#include "app/meters_controller.h"
 #include "app/termination_signals.h"
 #include "ui/record_panel.h"
 #include "app/tfcomm.h"
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -83,6 +85,8 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
         bool journalStays;
         int rowsAfter;          // the packet holds one row, No. 19
         int recordLimit = 0;    // reached by the rows logged before, when set
+        bool channels = false;  // a computed channel logs beside the main meter
+        bool channelsStay = false;
     } cases[] = {
         {"quit, save", Via::Quit, {"Save"}, true, true, false, 3},
         {"close box, save", Via::CloseBox, {"Save"}, true, true, false, 3},
@@ -99,6 +103,12 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
         {"open packet at the record limit, discard", Via::OpenPacket, {"Discard"}, true, false, false, 1, 3},
         {"open packet, cancel", Via::OpenPacket, {"Cancel"}, true, false, true, 3},
         {"open packet, escape", Via::OpenPacket, {}, true, false, true, 3},
+        {"quit, save the log and the channels", Via::Quit, {"Save", "Save"}, true, true, false, 3, 0, true, false},
+        {"close box, discard both", Via::CloseBox, {"Discard", "Discard"}, true, true, false, 3, 0, true, false},
+        // Nothing is given up before both are answered: a Cancel at the second loses nothing.
+        {"quit, discard the log, cancel the channels", Via::Quit, {"Discard", "Cancel"}, true, false, true, 3, 0, true, true},
+        {"close box, the channels' save dialog closed", Via::CloseBox, {"Save", "Save"}, true, false, false, 3, 0, true, true},
+        {"open packet with channels: they stay out of it", Via::OpenPacket, {"Discard"}, true, false, false, 1, 0, true, true},
     };
     for (const Case& c : cases) {
         QTemporaryDir dir;
@@ -112,21 +122,29 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
             other.append(row);
             ASSERT_TRUE(saveTableFile(other, packet).ok);
         }
-        QString path;
+        QString path, channelPath;
         {
             JournalWindow t(folder);
             t.w->show();
             if (c.recordLimit) {
                 ASSERT_TRUE(t.w->logger().setMaxRecords(c.recordLimit));
             }
+            QString error;
+            if (c.channels) {
+                ASSERT_TRUE(t.w->meters().defineChannels({"twice = m1 + m1"}, "hold", &error)) << error.toStdString();
+            }
             t.log(1, 3);
             ASSERT_EQ(t.w->logger().atLimit(), c.recordLimit != 0) << c.what;
             path = t.w->journal().path();
+            if (c.channels)
+                channelPath = t.w->meters().session()->channel(0).journal()->path();
             t.prompts.choices = std::deque<QString>(c.choices.begin(), c.choices.end());
             if (c.via == Via::OpenPacket)
                 t.prompts.fileNames.push_back(packet);
             if (!QString::fromLatin1(c.what).endsWith(QLatin1String("cancelled")))
                 t.prompts.fileNames.push_back(c.goodFile ? dir.filePath("run.txt") : dir.filePath("missing/run.txt"));
+            if (c.channels && !c.channelsStay)
+                t.prompts.fileNames.push_back(dir.filePath("channels.csv"));
             if (c.via != Via::OpenPacket)
                 for (int tick = 0; tick < 3; ++tick)
                     t.w->ConTimerTimer();
@@ -157,8 +175,20 @@ TEST(WindowJournal, LeavingOrOpeningAPacketWithUnsavedRowsAsksToSaveThem)
             if (c.choices == QStringList{"Save"} && c.goodFile && !c.journalStays) {
                 EXPECT_TRUE(QFile::exists(dir.filePath("run.txt"))) << c.what;
             }
+            if (c.channels) {
+                EXPECT_EQ(t.prompts.shown.filter("choice: The Meters window's channels hold logged rows that are not saved "
+                                                 "(m1: 3 rows, twice: 3 rows)").size(),
+                          c.via == Via::OpenPacket ? 0 : 1)
+                    << c.what << ": " << t.prompts.shown.join('\n').toStdString();
+                EXPECT_EQ(t.w->meters().hasUnsavedRows(), c.channelsStay) << c.what;
+                EXPECT_EQ(t.w->meters().session()->channel(0).table().rowCount(), 3) << c.what;
+            }
         }
         EXPECT_EQ(QFile::exists(path), c.journalStays) << c.what << ": the journal after the window is gone";
+        if (c.channels) {
+            EXPECT_EQ(QFile::exists(channelPath), c.channelsStay) << c.what << ": the channel's journal";
+            EXPECT_EQ(QFile::exists(dir.filePath("channels.csv")), !c.channelsStay && c.choices.back() == "Save") << c.what;
+        }
     }
 }
 
@@ -326,17 +356,57 @@ TEST(WindowJournal, TerminationSignalsKeepTheRowsForTheNextStart)
         {
             JournalWindow a(folder);
             a.w->show();
+            QString error;
+            ASSERT_TRUE(a.w->meters().defineChannels({"twice = m1 + m1"}, "hold", &error)) << error.toStdString();
             a.log(1, 4);
             TerminationSignals termination([&](int) { a.w->endBySignal(); });
             std::raise(signal);
             ASSERT_TRUE(waitFor([&] { return !a.w->isVisible(); })) << signal;
-            EXPECT_TRUE(a.prompts.shown.isEmpty()) << "no question on the way out";
+            EXPECT_TRUE(a.prompts.shown.isEmpty()) << "no question on the way out, the channels' neither";
             EXPECT_EQ(journalRows(a.w->journal().path()).size(), 4u) << signal;
+            EXPECT_EQ(journalRows(a.w->meters().session()->channel(0).journal()->path()).size(), 4u) << signal;
         }
         JournalWindow b(folder);
         b.prompts.choices = {"Restore"};
         b.w->offerRestore();
         EXPECT_EQ(b.w->cds1().rowCount(), 4) << signal;
+    }
+}
+
+TEST(WindowJournal, CloseDataClearsTheMetersChannelsOnTheirOwnYes)
+{
+    struct Case {
+        const char* what;
+        std::deque<bool> answers;
+        int questions;
+        int mainRows, channelRows;
+    } cases[] = {
+        {"yes, and yes for the channels", {true, true}, 2, 0, 0},
+        {"yes, but not the channels", {true, false}, 2, 0, 3},
+        {"no: the channels are not asked", {false}, 1, 3, 3},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        JournalWindow t(dir.filePath("journal"));
+        QString error;
+        ASSERT_TRUE(t.w->meters().defineChannels({"twice = m1 + m1"}, "hold", &error)) << error.toStdString();
+        t.log(1, 3);
+        QSignalSpy shown(&t.w->meters(), &MetersBoard::metersChanged);
+        t.prompts.answers = c.answers;
+        t.w->RecordNewClick();
+        ASSERT_EQ(t.prompts.shown.size(), c.questions) << c.what;
+        if (c.questions == 2) {
+            EXPECT_EQ(t.prompts.shown[1], "question: Clear the rows of the Meters window's channels too (m1: 3 rows, "
+                                          "twice: 3 rows)?");
+        }
+        MeterSession& session = *t.w->meters().session();
+        EXPECT_EQ(t.w->cds1().rowCount(), c.mainRows) << c.what;
+        EXPECT_EQ(session.input(0).pipeline().table().rowCount(), c.channelRows) << c.what;
+        EXPECT_EQ(session.channel(0).table().rowCount(), c.channelRows) << c.what;
+        EXPECT_EQ(session.unsavedRows().empty(), c.channelRows == 0) << c.what << ": the journals follow the tables";
+        EXPECT_EQ(shown.count() > 0, c.channelRows == 0) << c.what << ": the Meters window shows it";
+        t.log(10, 1);
+        EXPECT_EQ(session.channel(0).table().row(c.channelRows).no, c.channelRows + 1) << c.what << ": numbering goes on";
     }
 }
 
