@@ -29,3 +29,11 @@ struct RecordEvent {
     QString rule;            // an alarm's rule as the user wrote it; empty for other kinds
     QString text;            // a note's text; an alarm's reading ("12.6 V"); a link's port
 };
+
+// The event's kind as every written form names it: "alarm raised", "alarm cleared",
+// "alarm acknowledged", "link lost", "link back", "safety copy stopped",
+// "safety copy started", "note".
+QString eventKindText(EventKind kind);
+// One line for people: "alarm raised: u > 5 (12.6 V)", "note: fan switched on",
+// "link lost: COM2".
+QString eventText(const RecordEvent& event);

@@ -131,7 +131,7 @@ void appendJsonString(std::string& out, const QString& text)
     out.push_back('"');
 }
 
-void appendCsvHeader(std::string& out, bool withIndicators)
+void appendCsvHeader(std::string& out, bool withIndicators, bool withEvents)
 {
     for (const char* column : kColumns) {
         if (column != kColumns[0])
@@ -140,7 +140,47 @@ void appendCsvHeader(std::string& out, bool withIndicators)
     }
     if (withIndicators)
         out += ",indicators";
+    if (withEvents)
+        out += ",event";
     out += "\r\n";
+}
+
+void appendCsvEvent(std::string& out, const RecordEvent& event, bool withIndicators)
+{
+    if (event.row > 0)
+        out += std::to_string(event.row);
+    out.push_back(',');
+    appendCsvField(out, isoTimestamp(event.at));
+    out.push_back(',');
+    appendCsvField(out, event.at.toString(QStringLiteral("hh:mm:ss")));
+    const int emptyFields = int(sizeof kColumns / sizeof kColumns[0]) - 3 + (withIndicators ? 1 : 0);
+    out.append(std::size_t(emptyFields), ',');
+    out.push_back(',');
+    appendCsvField(out, eventText(event));
+    out += "\r\n";
+}
+
+void appendJsonEvent(std::string& out, const RecordEvent& event)
+{
+    const auto textOrNull = [&out](const QString& text) {
+        if (text.isEmpty())
+            out += "null";
+        else
+            appendJsonString(out, text);
+    };
+    out += "{\"event\":";
+    appendJsonString(out, eventKindText(event.kind));
+    out += ",\"timestamp\":";
+    textOrNull(isoTimestamp(event.at));
+    out += ",\"no\":";
+    out += event.row > 0 ? std::to_string(event.row) : std::string("null");
+    out += ",\"channel\":";
+    textOrNull(event.channel);
+    out += ",\"rule\":";
+    textOrNull(event.rule);
+    out += ",\"text\":";
+    textOrNull(event.text);
+    out += "}\n";
 }
 
 void appendCsvRecord(std::string& out, const AnalysisRecord& record)

@@ -7,6 +7,7 @@
 // JSON Lines: one object a line with the same keys; no, value and value_si as numbers, null
 // where the CSV field is empty, the indicators as an array of names.
 #include "log/files/analysis_record.h"
+#include "log/record_event.h"
 
 #include <string>
 
@@ -18,6 +19,15 @@ void appendJsonString(std::string& out, const QString& text);
 // "1.234", "-6001", "0.1": the shortest decimal text that reads back to the same double.
 std::string shortestNumberText(double value);
 
-void appendCsvHeader(std::string& out, bool withIndicators);
+// `withEvents`: an "event" column after the others, for a record that carries events.
+void appendCsvHeader(std::string& out, bool withIndicators, bool withEvents = false);
 void appendCsvRecord(std::string& out, const AnalysisRecord& record);
 void appendJsonRecord(std::string& out, const AnalysisRecord& record);
+
+// An event as a line of its own among the rows. CSV: "no" is the row it is marked at (empty
+// before the first), "timestamp" and "time" its own, the reading's columns (and "indicators")
+// empty, and eventText() in the "event" column. JSON Lines:
+//   {"event":"alarm raised","timestamp":"…","no":12,"channel":"u","rule":"u > 5","text":"12.6 V"}
+// with null for what the event has not.
+void appendCsvEvent(std::string& out, const RecordEvent& event, bool withIndicators);
+void appendJsonEvent(std::string& out, const RecordEvent& event);

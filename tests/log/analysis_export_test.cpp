@@ -357,6 +357,43 @@ TEST(AnalysisExport, LoadedTextsNeverRunAsFormulasOrReachTheFileRaw)
     }
 }
 
+// An event is a line of its own: in CSV the reading's columns stay empty so the columns still
+// line up under the header, in JSON Lines a line with an "event" key instead of the reading's.
+TEST(AnalysisExport, EventsAreLinesOfTheirOwn)
+{
+    const QDateTime at(QDate(2026, 12, 11), QTime(9, 30, 5, 250), Qt::OffsetFromUTC, 3600);
+    const struct Case {
+        RecordEvent event;
+        bool indicators;
+        int commasInEvent;
+        const char* csv;
+        const char* json;
+        const char* why;
+    } cases[] = {
+        {{EventKind::AlarmRaised, at, QStringLiteral("u"), 12, QStringLiteral("u > 5"), QStringLiteral("12.6 V")}, false, 0,
+         "12,2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,alarm raised: u > 5 (12.6 V)\r\n",
+         "{\"event\":\"alarm raised\",\"timestamp\":\"2026-12-11T09:30:05.250+01:00\",\"no\":12,\"channel\":\"u\","
+         "\"rule\":\"u > 5\",\"text\":\"12.6 V\"}\n",
+         "an alarm names its rule and reading"},
+        {{EventKind::Note, at, {}, 0, {}, QStringLiteral("=fan, on")}, true, 1,
+         ",2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,,\"'note: =fan, on\"\r\n",
+         "{\"event\":\"note\",\"timestamp\":\"2026-12-11T09:30:05.250+01:00\",\"no\":null,\"channel\":null,"
+         "\"rule\":null,\"text\":\"=fan, on\"}\n",
+         "before the first row no number; the indicators' column kept; a comma quoted"},
+    };
+    for (const Case& c : cases) {
+        std::string csv, json;
+        appendCsvEvent(csv, c.event, c.indicators);
+        appendJsonEvent(json, c.event);
+        EXPECT_EQ(csv, c.csv) << c.why;
+        EXPECT_EQ(json, c.json) << c.why;
+        std::string header;
+        appendCsvHeader(header, c.indicators, true);
+        EXPECT_EQ(std::count(header.begin(), header.end(), ','), std::count(csv.begin(), csv.end(), ',') - c.commasInEvent)
+            << "as many columns as the header: " << c.why;
+    }
+}
+
 TEST(AnalysisExport, PythonReadsTheCsvAndTheJsonLinesAlike)
 {
     const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
