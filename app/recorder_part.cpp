@@ -1,6 +1,7 @@
 #include "app/recorder_part.h"
 
 #include "app/file_commands.h"
+#include "app/recorder_channels.h"
 #include "chart/chart_control.h"
 #include "log/log_grid_model.h"
 #include "reading/reading_pipeline.h"
@@ -11,6 +12,7 @@ RecorderPart::RecorderPart(Parts parts, const QLocale& locale)
     : parts_(std::move(parts)), summary_(parts_.pipeline.table())
 {
     window_ = new RecorderWindow(summary_, parts_.pipeline.table(), parts_.gridModel, locale, &parts_.window);
+    channels_ = std::make_unique<RecorderChannels>(parts_.meters, *window_);
     catchUp_.setInterval(0);
     connect(&catchUp_, &QTimer::timeout, this, [this] { catchUpSlice(); });
 
@@ -42,6 +44,7 @@ RecorderPart::RecorderPart(Parts parts, const QLocale& locale)
 
 RecorderPart::~RecorderPart()
 {
+    channels_.reset();
     delete window_;
 }
 

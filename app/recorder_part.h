@@ -3,7 +3,8 @@
 // the pipeline logs, clears and loads (a loaded table summarised a slice at a time from the
 // event loop, with its progress shown, so the window never freezes), a break in its line when
 // the link goes silent or is lost, and the Recorder window's commands: its picture, saving
-// the range, and a double-clicked row shown on the paged chart and in the grid.
+// the range, and a double-clicked row shown on the paged chart and in the grid. The further
+// meters and computed channels are drawn beside the first meter's line.
 #include "log/run_summary.h"
 
 #include <QObject>
@@ -15,6 +16,8 @@
 class FileCommands;
 class LogGridModel;
 class LogGridView;
+class MetersController;
+class RecorderChannels;
 class ReadingPipeline;
 class RecorderWindow;
 class TChartControl;
@@ -33,6 +36,7 @@ public:
         TChartControl& pager;
         FileCommands& files;
         QWidget& window;                     // the main window: the recorder is a tool window of it
+        MetersController& meters;            // the further meters and computed channels
         std::function<void()> pageShown;     // the paged chart moved to another page
     };
     // The parts outlive the recorder.
@@ -56,5 +60,6 @@ private:
     Parts parts_;
     RunSummary summary_;
     RecorderWindow* window_ = nullptr;   // owned: goes before the summary it shows
+    std::unique_ptr<RecorderChannels> channels_;   // goes before the window it hands channels
     QTimer catchUp_;
 };

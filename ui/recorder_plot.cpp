@@ -30,6 +30,8 @@ RecorderPlot::RecorderPlot(const RunSummary& summary, const LogTable& table, QWi
     setObjectName(QStringLiteral("RecorderPlot"));
     line_ = addGraph(xAxis, yAxis);
     overloadMarks_ = addGraph(xAxis, yAxis);
+    overloadMarks_->removeFromLegend();
+    line_->removeFromLegend();
     rangeShade_ = new QCPItemRect(this);
     rangeShade_->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
     rangeShade_->bottomRight->setTypeY(QCPItemPosition::ptAxisRectRatio);
@@ -68,6 +70,12 @@ void RecorderPlot::applyLook()
     const QPen cursorPen(QColor(200, 0, 0), 1, Qt::DashLine);
     for (auto* cursor : cursors_)
         cursor->setPen(cursorPen);
+    legend->setVisible(false);
+    legend->setBrush(QColor(255, 255, 255, 220));
+    QFont legendFont = font();
+    legendFont.setPointSizeF(legendFont.pointSizeF() * 0.9);
+    legend->setFont(legendFont);
+    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
     rangeShade_->setPen(Qt::NoPen);
     rangeShade_->setBrush(QColor(255, 200, 0, 50));
 }
@@ -95,10 +103,18 @@ void RecorderPlot::applyTicker()
 QCPRange RecorderPlot::wholeRun() const
 {
     const std::int64_t rows = summary_.summarisedRows();
-    if (rows == 0)
+    if (rows == 0 && (axis_ == RecorderAxis::Record || !traces_.timeSpan()))
         return axis_ == RecorderAxis::Record ? QCPRange(1, 100) : QCPRange(0, 60);
-    double from = rowX(summary_, axis_, 0);
-    double to = rowX(summary_, axis_, rows - 1);
+    double from = rows > 0 ? rowX(summary_, axis_, 0) : std::nan("");
+    double to = rows > 0 ? rowX(summary_, axis_, rows - 1) : std::nan("");
+    if (axis_ == RecorderAxis::Time) {
+        // Every shown channel's rows are in the whole run; the first meter's too when hidden,
+        // so hiding a line does not move the view.
+        if (const auto span = traces_.timeSpan()) {
+            from = std::isnan(from) ? span->first : std::min(from, span->first);
+            to = std::isnan(to) ? span->second : std::max(to, span->second);
+        }
+    }
     if (std::isnan(from) || std::isnan(to))
         return QCPRange(0, 60);
     const double shortest = axis_ == RecorderAxis::Record ? kShortestRecordSpan : kShortestTimeSpan;
@@ -202,13 +218,21 @@ void RecorderPlot::refreshNow()
     if (following_ || wholeRunShown_)
         followNewest();
     const QCPRange shown = shownRange();
-    points_ = recorderPoints(summary_, {axis_, shown.lower, shown.upper, std::max(1, axisRect()->width())});
+    const RecorderView view{axis_, shown.lower, shown.upper, std::max(1, axisRect()->width())};
+    const bool mainShown = traces_.shown(mainName_);
+    points_ = mainShown ? recorderPoints(summary_, view) : RecorderPoints{};
+    line_->setVisible(mainShown);
+    overloadMarks_->setVisible(mainShown);
     QVector<QCPGraphData> line;
     line.reserve(points_.line.size());
     for (const RecorderPoint& p : points_.line)
         line.append(QCPGraphData(p.x, p.y));
     line_->data()->set(line, true);
-    fitValueAxis();
+    const QString mainUnit = mainShown ? traceUnit(table_) : QString();
+    const bool withTraces = !traces_.empty() && axis_ == RecorderAxis::Time;
+    RecorderPoints drawn = points_;   // the left axis fits the channels sharing it too
+    const QString leftUnit = traces_.draw(view, mainUnit, drawn);
+    fitValueRange(*yAxis, drawn.minimum, drawn.maximum);
     QVector<QCPGraphData> marks;
     const double top = yAxis->range().upper - yAxis->range().size() * 0.03;
     for (double x : points_.overloads)
@@ -219,18 +243,29 @@ void RecorderPlot::refreshNow()
     const QString unit = oneLine && points_.endRow > points_.firstRow
                              ? unitMeaning(table_.text(points_.endRow - 1, LogTable::Unit)).baseUnit
                              : QString();
-    yAxis->setLabel(unit.isEmpty() ? chart_look::ValueAxisTitle : chart_look::ValueAxisTitle + QStringLiteral(" (%1)").arg(unit));
+    const QString named = withTraces ? leftUnit : unit;
+    yAxis->setLabel(named.isEmpty() ? chart_look::ValueAxisTitle : chart_look::ValueAxisTitle + QStringLiteral(" (%1)").arg(named));
+    line_->setName(mainUnit.isEmpty() ? mainName_ : QStringLiteral("%1 (%2)").arg(mainName_, mainUnit));
+    if (withTraces && mainShown && points_.endRow > points_.firstRow)
+        line_->addToLegend();
+    else
+        line_->removeFromLegend();
+    legend->setVisible(withTraces && legend->itemCount() > 0);
     placeCursors();
     replot(QCustomPlot::rpQueuedReplot);
 }
 
-void RecorderPlot::fitValueAxis()
+void RecorderPlot::setTraces(const QString& mainName, std::vector<RecorderTrace> traces)
 {
-    if (points_.minimum > points_.maximum)
-        return yAxis->setRange(-1, 1);
-    const double margin = points_.maximum > points_.minimum ? (points_.maximum - points_.minimum) * 0.06
-                                                            : std::max(1e-9, std::abs(points_.maximum) * 0.05 + 1e-3);
-    yAxis->setRange(points_.minimum - margin, points_.maximum + margin);
+    mainName_ = mainName;
+    traces_.set(std::move(traces));
+    refreshNow();
+}
+
+void RecorderPlot::setShown(const QString& name, bool shown)
+{
+    traces_.setShown(name, shown);
+    refreshNow();
 }
 
 double RecorderPlot::cursorX(std::int64_t row) const { return rowX(summary_, axis_, row); }

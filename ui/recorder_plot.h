@@ -6,6 +6,7 @@
 // a row. Hovering shows the nearest row.
 #include "chart/refresh_throttle.h"
 #include "ui/recorder_points.h"
+#include "ui/recorder_traces.h"
 
 #include <functional>
 #include <optional>
@@ -29,6 +30,15 @@ public:
 
     // Both outlive the plot.
     RecorderPlot(const RunSummary& summary, const LogTable& table, QWidget* parent = nullptr);
+
+    // The further channels, drawn against the time of day beside the first meter's line, which
+    // the legend names `mainName`; handed again whenever the meters or channels change.
+    void setTraces(const QString& mainName, std::vector<RecorderTrace> traces);
+    const RecorderTraces& traces() const { return traces_; }
+    const QString& mainName() const { return mainName_; }
+    // A channel shown or hidden by name; the first meter's line too.
+    void setShown(const QString& name, bool shown);
+    bool isShown(const QString& name) const { return traces_.shown(name); }
 
     void setAxis(RecorderAxis axis);
     RecorderAxis axis() const { return axis_; }
@@ -77,7 +87,6 @@ private:
     QCPRange wholeRun() const;
     void userMoved();
     void followNewest();
-    void fitValueAxis();
     void placeCursors();
     void applyLook();
     void applyTicker();
@@ -91,6 +100,8 @@ private:
     bool wholeRunShown_ = true;   // the view grows with the run until the user zooms or pans
     RecorderPoints points_;
     QCPGraph* line_ = nullptr;
+    RecorderTraces traces_{*this};
+    QString mainName_;
     QCPGraph* overloadMarks_ = nullptr;
     QCPItemStraightLine* cursors_[2] = {nullptr, nullptr};
     QCPItemRect* rangeShade_ = nullptr;

@@ -36,7 +36,10 @@ Cut cutView(const RunSummary& summary, const RecorderView& view)
     const std::int64_t rows = summary.summarisedRows();
     const int columns = std::max(1, view.columns);
     const std::int64_t first = std::clamp<std::int64_t>(rowAtX(summary, view.axis, view.from), 0, rows);
-    const std::int64_t end = std::clamp<std::int64_t>(rowAtX(summary, view.axis, view.to), first, rows);
+    // The rows at `to` itself are in view: the whole run ends at its last row's X.
+    std::int64_t end = std::clamp<std::int64_t>(rowAtX(summary, view.axis, view.to), first, rows);
+    while (end < rows && rowX(summary, view.axis, end) <= view.to)
+        ++end;
     if (end - first <= columns) {
         cut.perRow = true;
         for (std::int64_t r = std::max<std::int64_t>(0, first - 1); r <= std::min(rows, end + 1); ++r)

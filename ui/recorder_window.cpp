@@ -1,8 +1,10 @@
 #include "ui/recorder_window.h"
 
 #include "log/log_table.h"
+#include "ui/chart_look.h"
 #include "ui/grid_copy.h"
 #include "ui/log_grid_view.h"
+#include "ui/recorder_channel_bar.h"
 #include "ui/recorder_figures.h"
 #include "ui/tool_window_place.h"
 #include "ui/window_shortcut.h"
@@ -39,6 +41,7 @@ RecorderWindow::RecorderWindow(const RunSummary& summary, const LogTable& table,
     saveRange = new QPushButton(QStringLiteral("Save &range..."), this);
     saveRange->setObjectName(QStringLiteral("RecorderSaveRange"));
     saveRange->setEnabled(false);
+    channels = new RecorderChannelBar(this);
     progress = new QLabel(this);
     progress->setObjectName(QStringLiteral("RecorderProgress"));
 
@@ -52,12 +55,17 @@ RecorderWindow::RecorderWindow(const RunSummary& summary, const LogTable& table,
     layout->setContentsMargins(6, 6, 6, 6);
     layout->setSpacing(4);
     layout->addLayout(bar);
+    layout->addWidget(channels);
     layout->addWidget(plot, 1);
     layout->addWidget(figures);
 
     connect(follow, &QCheckBox::toggled, plot, &RecorderPlot::setFollowing);
     connect(plot, &RecorderPlot::followingChanged, follow, &QCheckBox::setChecked);
-    connect(timeAxis, &QCheckBox::toggled, plot, [this](bool on) { plot->setAxis(on ? RecorderAxis::Time : RecorderAxis::Record); });
+    connect(timeAxis, &QCheckBox::toggled, plot, [this](bool on) {
+        plot->setAxis(on ? RecorderAxis::Time : RecorderAxis::Record);
+        channels->setTimeAxis(on);
+    });
+    connect(channels, &RecorderChannelBar::shownChanged, plot, &RecorderPlot::setShown);
     connect(whole, &QPushButton::clicked, plot, &RecorderPlot::showWholeRun);
     connect(plot, &RecorderPlot::rangeChanged, this, &RecorderWindow::showRange);
     connect(plot, &RecorderPlot::rowActivated, this, &RecorderWindow::rowActivated);
@@ -117,6 +125,15 @@ void RecorderWindow::hideEvent(QHideEvent* event)
 }
 
 void RecorderWindow::rowsChanged() { plot->rowsChanged(); }
+
+void RecorderWindow::setTraces(const QString& mainName, std::vector<RecorderTrace> traces)
+{
+    std::vector<RecorderChannelBar::Entry> entries{{mainName, chart_look::AreaOutline, plot->isShown(mainName)}};
+    for (std::size_t i = 0; i < traces.size(); ++i)
+        entries.push_back({traces[i].name, RecorderTraces::colour(int(i)), plot->isShown(traces[i].name)});
+    plot->setTraces(mainName, std::move(traces));
+    channels->setEntries(entries);
+}
 
 void RecorderWindow::summaryReset()
 {

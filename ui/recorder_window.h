@@ -12,6 +12,7 @@ class QAbstractItemModel;
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class RecorderChannelBar;
 class RecorderFigures;
 
 class RecorderWindow : public QWidget {
@@ -31,6 +32,9 @@ public:
     // Rows were logged or summarised; the summary started again.
     void rowsChanged();
     void summaryReset();
+    // The further channels of a session of several meters; the legend names the first meter's
+    // line `mainName`.
+    void setTraces(const QString& mainName, std::vector<RecorderTrace> traces);
     // A loaded table is being summarised: `done` of `total` rows so far (done == total: finished).
     void showProgress(qint64 done, qint64 total);
     // The range's rows as TAB text with the header line; empty without a range.
@@ -38,6 +42,7 @@ public:
 
     RecorderPlot* plot = nullptr;
     RecorderFigures* figures = nullptr;
+    RecorderChannelBar* channels = nullptr;
     QCheckBox* follow = nullptr;
     QCheckBox* timeAxis = nullptr;
     QPushButton* savePicture = nullptr;

@@ -376,7 +376,7 @@ TEST(AnalysisExport, EventsAreLinesOfTheirOwn)
          "\"rule\":\"u > 5\",\"text\":\"12.6 V\"}\n",
          "an alarm names its rule and reading"},
         {{EventKind::Note, at, {}, 0, {}, QStringLiteral("=fan, on")}, true, 1,
-         ",2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,,\"'note: =fan, on\"\r\n",
+         ",2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,,\"note: =fan, on\"\r\n",
          "{\"event\":\"note\",\"timestamp\":\"2026-12-11T09:30:05.250+01:00\",\"no\":null,\"channel\":null,"
          "\"rule\":null,\"text\":\"=fan, on\"}\n",
          "before the first row no number; the indicators' column kept; a comma quoted"},

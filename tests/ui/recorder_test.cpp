@@ -2,11 +2,13 @@
 #include "log/log_grid_model.h"
 #include "log/log_table.h"
 #include "log/run_summary.h"
+#include "ui/recorder_channel_bar.h"
 #include "ui/recorder_figures.h"
 #include "ui/recorder_picture.h"
 #include "ui/recorder_points.h"
 #include "ui/recorder_window.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -114,6 +116,59 @@ TEST(RecorderWindow, TheRangeIsCopiedWithTheHeaderLineAndSaysWhatItCovers)
         << qPrintable(w.figures->cover->text());
     EXPECT_TRUE(w.figures->cover->text().endsWith(QStringLiteral(" (00:00:01)"))) << "the duration";
     EXPECT_TRUE(w.saveRange->isEnabled());
+}
+
+// Further channels share the time axis: one value axis per unit, the first meter's on the
+// left (shared with a channel of its unit), a legend entry per line shown, and each line hidden
+// by its box. On the record axis only the first meter's line is drawn.
+TEST(RecorderWindow, FurtherChannelsGetAnAxisPerUnitAndAreHiddenByName)
+{
+    LoggedRun main(4, [](int i) { return voltRow(i + 1, fixed(i + 1)); });
+    LoggedRun u(4, [](int i) { return voltRow(i + 1, fixed(10 + i)); });
+    LoggedRun i(4, [](int k) { return voltRow(k + 1, fixed(0.1 * (k + 1)), QStringLiteral("mA")); });
+    LogGridModel grid(main.table);
+    RecorderWindow w(main.summary, main.table, grid, QLocale::c());
+    w.timeAxis->setChecked(true);
+    w.setTraces(QStringLiteral("m1"), {{QStringLiteral("u"), &u.summary, &u.table}, {QStringLiteral("i"), &i.summary, &i.table}});
+    const auto rightAxes = [&] {
+        QStringList labels;
+        for (QCPAxis* a : w.plot->axisRect()->axes(QCPAxis::atRight))
+            if (a->visible())
+                labels << a->label();
+        return labels;
+    };
+    const struct Step {
+        const char* why;
+        std::function<void()> act;
+        QString left;
+        QStringList right;
+        int legendItems;
+    } steps[] = {
+        {"u in volts shares the left axis; i in base units on its own", [] {}, QStringLiteral("Value (V)"), {QStringLiteral("A")}, 3},
+        {"i hidden: its axis goes", [&] { w.channels->box(QStringLiteral("i"))->setChecked(false); },
+         QStringLiteral("Value (V)"), {}, 2},
+        {"the first meter and u hidden, i shown: i's unit takes the left axis",
+         [&] {
+             w.channels->box(QStringLiteral("m1"))->setChecked(false);
+             w.channels->box(QStringLiteral("u"))->setChecked(false);
+             w.channels->box(QStringLiteral("i"))->setChecked(true);
+         },
+         QStringLiteral("Value (A)"), {}, 1},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(w.plot->yAxis->label(), s.left) << s.why;
+        EXPECT_EQ(rightAxes(), s.right) << s.why;
+        EXPECT_EQ(w.plot->legend->itemCount(), s.legendItems) << s.why;
+    }
+    const QCPRange left = w.plot->yAxis->range();
+    EXPECT_TRUE(left.contains(0.0001) && left.contains(0.0004) && !left.contains(0.01)) << "fitted to i's amperes alone: " << left.lower << ".." << left.upper;
+
+    w.channels->box(QStringLiteral("m1"))->setChecked(true);
+    w.timeAxis->setChecked(false);
+    EXPECT_FALSE(w.plot->legend->visible()) << "the record axis draws the first meter alone";
+    EXPECT_FALSE(w.channels->box(QStringLiteral("i"))->isEnabled());
+    EXPECT_LT(w.plot->yAxis->range().upper, 5) << "fitted to the first meter's 1..4 V";
 }
 
 // The picture's format follows the name's suffix, in any case; a name of no known format is
