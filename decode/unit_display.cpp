@@ -1,5 +1,6 @@
 #include "decode/unit_display.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -38,6 +39,63 @@ const UnitName kUnitNames[] = {
     {"%", u"%", u"%", 0, false},
 };
 
+// A computed channel's unit as it is stored: base symbols with their powers, "." between them
+// and the negative powers after one "/" ("V2.s", "?2", "V/A2", "1/s"). Shown with the
+// symbols' own characters, superscript powers and a middle dot ("V²·s", "°F²"); any other
+// text is no such unit and stays as it is.
+QString shownProduct(const QString& stored)
+{
+    static const QString kSuperscripts = QStringLiteral("\u2070\u00B9\u00B2\u00B3\u2074\u2075\u2076\u2077\u2078\u2079");
+    const auto symbolText = [](QChar c) -> QString {
+        switch (c.unicode()) {
+        case u'V': return QStringLiteral("V");
+        case u'A': return QStringLiteral("A");
+        case u's': return QStringLiteral("s");
+        case u'#': return QStringLiteral("\u00B0C");
+        case u'?': return QStringLiteral("\u00B0F");
+        case u'%': return QStringLiteral("%");
+        default: return {};
+        }
+    };
+    const int slash = stored.indexOf(QLatin1Char('/'));
+    const bool hasDigit = std::any_of(stored.begin(), stored.end(), [](QChar c) { return c.isDigit(); });
+    if (!stored.contains(QLatin1Char('.')) && slash < 0 && !hasDigit)
+        return {};
+    QString out;
+    int i = 0;
+    if (stored.startsWith(QLatin1String("1/"))) {
+        out = QStringLiteral("1");
+        i = 1;
+    }
+    bool expectFactor = i == 0;
+    for (; i < stored.size(); ++i) {
+        const QChar c = stored.at(i);
+        if (expectFactor) {
+            const QString symbol = symbolText(c);
+            if (symbol.isEmpty())
+                return {};
+            out += symbol;
+            int digits = 0;
+            while (i + 1 < stored.size() && stored.at(i + 1).isDigit() && stored.at(i + 1).unicode() < 128) {
+                out += kSuperscripts.at(stored.at(++i).digitValue());
+                ++digits;
+            }
+            if (digits > 2)
+                return {};
+            expectFactor = false;
+        } else if (c == QLatin1Char('.')) {
+            out += QStringLiteral("\u00B7");
+            expectFactor = true;
+        } else if (c == QLatin1Char('/') && i == slash) {
+            out += c;
+            expectFactor = true;
+        } else {
+            return {};
+        }
+    }
+    return expectFactor ? QString() : out;
+}
+
 } // namespace
 
 UnitMeaning unitMeaning(const QString& storedUnit)
@@ -46,7 +104,7 @@ UnitMeaning unitMeaning(const QString& storedUnit)
         if (storedUnit == QLatin1String(name.stored))
             return {QString::fromUtf16(name.shown), QString::fromUtf16(name.base), name.exponent, name.scales};
     UnitMeaning unknown;
-    unknown.shown = storedUnit;
+    unknown.shown = displayUnit(storedUnit);
     return unknown;
 }
 
@@ -55,7 +113,8 @@ QString displayUnit(const QString& storedUnit)
     for (const UnitName& name : kUnitNames)
         if (storedUnit == QLatin1String(name.stored))
             return QString::fromUtf16(name.shown);
-    return storedUnit;
+    const QString product = shownProduct(storedUnit);
+    return product.isEmpty() ? storedUnit : product;
 }
 
 std::optional<UnitMeaning> fittingUnit(const QString& baseUnit, double value)

@@ -6,7 +6,8 @@
 
 // Stored unit texts use "*" for ohm, "#" for degrees Celsius, "?" for degrees Fahrenheit and
 // "u" for micro; files keep those characters. Everything shown on screen or on paper goes
-// through this function. Texts it does not know come back unchanged.
+// through this function. A computed channel's stored product of units ("V2.s") is shown with
+// superscripts and a middle dot ("V²·s"). Texts it does not know come back unchanged.
 QString displayUnit(const QString& storedUnit);
 
 // A unit text's meaning: how it is shown, its base unit and the power of ten between the two.

@@ -11,7 +11,9 @@ QIcon swatch(const QColor& colour)
 {
     QPixmap square(12, 12);
     square.fill(colour);
-    return QIcon(square);
+    QIcon icon(square);
+    icon.addPixmap(square, QIcon::Disabled);   // the colour still tells the line while its box waits
+    return icon;
 }
 
 } // namespace

@@ -230,6 +230,11 @@ void RecorderPlot::refreshNow()
     line_->data()->set(line, true);
     const QString mainUnit = mainShown ? traceUnit(table_) : QString();
     const bool withTraces = !traces_.empty() && axis_ == RecorderAxis::Time;
+    // The legend in the channels' order, the first meter's line first.
+    legend->clearItems();
+    line_->setName(mainUnit.isEmpty() ? mainName_ : QStringLiteral("%1 (%2)").arg(mainName_, mainUnit));
+    if (withTraces && mainShown && points_.endRow > points_.firstRow)
+        line_->addToLegend();
     RecorderPoints drawn = points_;   // the left axis fits the channels sharing it too
     const QString leftUnit = traces_.draw(view, mainUnit, drawn);
     fitValueRange(*yAxis, drawn.minimum, drawn.maximum);
@@ -245,11 +250,6 @@ void RecorderPlot::refreshNow()
                              : QString();
     const QString named = withTraces ? leftUnit : unit;
     yAxis->setLabel(named.isEmpty() ? chart_look::ValueAxisTitle : chart_look::ValueAxisTitle + QStringLiteral(" (%1)").arg(named));
-    line_->setName(mainUnit.isEmpty() ? mainName_ : QStringLiteral("%1 (%2)").arg(mainName_, mainUnit));
-    if (withTraces && mainShown && points_.endRow > points_.firstRow)
-        line_->addToLegend();
-    else
-        line_->removeFromLegend();
     legend->setVisible(withTraces && legend->itemCount() > 0);
     placeCursors();
     replot(QCustomPlot::rpQueuedReplot);

@@ -125,7 +125,6 @@ QString RecorderTraces::draw(const RecorderView& view, QString mainUnit, Recorde
         const bool visible = view.axis == RecorderAxis::Time && shown(t.name) && !unit.isEmpty();
         g->setVisible(visible);
         if (!visible) {
-            g->removeFromLegend();
             g->data()->clear();
             continue;
         }

@@ -1,5 +1,6 @@
 #include "reading/session/session_files.h"
 
+#include "decode/unit_display.h"
 #include "log/files/analysis_format.h"
 #include "log/files/table_file_writer.h"
 #include "log/files/table_files.h"
@@ -18,9 +19,7 @@ AnalysisRecord channelRecord(const LogRow& row)
     AnalysisRecord r = analysisRecord(row);
     if (row.function != QLatin1String("CALC"))
         return r;
-    r.unit = row.unit == QLatin1String("*") ? QStringLiteral("\u03A9")
-             : row.unit == QLatin1String("#") ? QStringLiteral("\u00B0C")
-                                               : row.unit;
+    r.unit = displayUnit(row.unit);
     bool ok = false;
     const double shown = r.display.toDouble(&ok);
     if (!ok)

@@ -30,6 +30,13 @@ TEST(UnitDisplay, MapsTheStoredCharactersAndLeavesTheRest)
         {"units", QStringLiteral("units"), "a loaded file's own text is not rewritten"},
         {"k**", QStringLiteral("k**"), "only whole known texts are mapped"},
         {" *", QStringLiteral(" *"), ""},
+        {"V2.s", QStringLiteral("V\u00B2\u00B7s"), "a computed channel's product of units"},
+        {"?2", QStringLiteral("\u00B0F\u00B2"), "with the stored characters of its symbols"},
+        {"1/s2", QStringLiteral("1/s\u00B2"), "negative powers only"},
+        {"V/A2", QStringLiteral("V/A\u00B2"), ""},
+        {"V2x", QStringLiteral("V2x"), "a text that is no product stays as it is"},
+        {"V.", QStringLiteral("V."), ""},
+        {"V/A/s", QStringLiteral("V/A/s"), "one slash only"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);
