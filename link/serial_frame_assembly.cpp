@@ -24,7 +24,7 @@ void SerialFrameAssembly::receiveHexPairs(const char* data, int size, const Byte
         // 14th byte is never a carriage return, so it is rejected as the whole group would be.
         frameText_ = receiveHexText_.mid(fl::highDigitAt(1), fl::highDigitAt(fl::kCarriageReturnByte + 1));
         frameArrivedAt_ = arrivals.batches.empty() ? QDateTime() : arrivals.batches[batch].at;
-        receiveHexText_.clear();
+        receiveHexText_.resize(0);   // keeps its room: the next frame is as long
         if (fl::isAcceptedSerialFrame(frameText_))
             frameEnded();
     }

@@ -6,13 +6,27 @@
 
 namespace {
 
-QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+// Every row is stamped with these texts: written digit by digit, not through a format string.
+void appendDigits(QString& out, int n, int width)
+{
+    char digits[8];
+    for (int i = width - 1; i >= 0; --i, n /= 10)
+        digits[i] = char('0' + n % 10);
+    out.append(QLatin1String(digits, width));
+}
 
 }   // namespace
 
 QString readingTimeText(const QTime& now, const QString& timeSeparator)
 {
-    return twoDigits(now.hour()) + timeSeparator + twoDigits(now.minute()) + timeSeparator + twoDigits(now.second());
+    QString text;
+    text.reserve(6 + 2 * timeSeparator.size());
+    appendDigits(text, now.hour(), 2);
+    text += timeSeparator;
+    appendDigits(text, now.minute(), 2);
+    text += timeSeparator;
+    appendDigits(text, now.second(), 2);
+    return text;
 }
 
 QString sampledTimeText(const QTime& now, const QLocale& locale)
@@ -50,7 +64,25 @@ QString isoTimestamp(const QDateTime& at)
     const int offsetMinutes = std::abs(offset) / 60;
     const QDate d = at.date();
     const QTime t = at.time();
-    return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
-                             t.minute(), t.second(), t.msec(), offset < 0 ? '-' : '+', offsetMinutes / 60,
-                             offsetMinutes % 60);
+    if (d.year() < 0 || d.year() > 9999)   // outside what four digits hold: as a format would write it
+        return QString::asprintf("%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02d:%02d", d.year(), d.month(), d.day(), t.hour(),
+                                 t.minute(), t.second(), t.msec(), offset < 0 ? '-' : '+', offsetMinutes / 60,
+                                 offsetMinutes % 60);
+    QString text;
+    text.reserve(29);
+    const auto part = [&text](int n, int width, char after) {
+        appendDigits(text, n, width);
+        if (after)
+            text += QLatin1Char(after);
+    };
+    part(d.year(), 4, '-');
+    part(d.month(), 2, '-');
+    part(d.day(), 2, 'T');
+    part(t.hour(), 2, ':');
+    part(t.minute(), 2, ':');
+    part(t.second(), 2, '.');
+    part(t.msec(), 3, offset < 0 ? '-' : '+');
+    part(offsetMinutes / 60, 2, ':');
+    part(offsetMinutes % 60, 2, 0);
+    return text;
 }

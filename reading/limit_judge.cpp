@@ -4,7 +4,9 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -19,32 +21,32 @@ double parseLocaleNumber(const QString& text, const QString& decimalSeparator)
     const int n = text.size();
     while (i < n && isBlank(text.at(i)))
         ++i;
-    QString plain;   // the number rewritten with "." for the C locale
+    std::string plain;   // the number rewritten with "." (every character checked is ASCII)
     if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-        plain += text.at(i++);
+        plain += char(text.at(i++).unicode());
     int digits = 0;
     while (i < n && isAsciiDigit(text.at(i))) {
-        plain += text.at(i++);
+        plain += char(text.at(i++).unicode());
         ++digits;
     }
     if (i < n && text.at(i) == sep) {
-        plain += QLatin1Char('.');
+        plain += '.';
         ++i;
         while (i < n && isAsciiDigit(text.at(i))) {
-            plain += text.at(i++);
+            plain += char(text.at(i++).unicode());
             ++digits;
         }
     }
     if (digits == 0)
         return kNotANumber;
     if (i < n && (text.at(i) == QLatin1Char('e') || text.at(i) == QLatin1Char('E'))) {
-        plain += QLatin1Char('e');
+        plain += 'e';
         ++i;
         if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
-            plain += text.at(i++);
+            plain += char(text.at(i++).unicode());
         int expDigits = 0;
         while (i < n && isAsciiDigit(text.at(i))) {
-            plain += text.at(i++);
+            plain += char(text.at(i++).unicode());
             ++expDigits;
         }
         if (expDigits == 0)
@@ -54,8 +56,10 @@ double parseLocaleNumber(const QString& text, const QString& decimalSeparator)
         ++i;
     if (i != n)
         return kNotANumber;
-    bool ok = false;
-    const double v = QLocale::c().toDouble(plain, &ok);
+    double v = 0;
+    const char* begin = plain.data() + (plain[0] == '+' ? 1 : 0);   // from_chars takes no plus sign
+    const auto [end, error] = std::from_chars(begin, plain.data() + plain.size(), v);
+    const bool ok = error == std::errc() && end == plain.data() + plain.size();
     return ok && std::isfinite(v) ? v : kNotANumber;
 }
 

@@ -78,7 +78,7 @@ void ReadingPipeline::showFrame(const QString& frameText, const QDateTime& arriv
 void ReadingPipeline::offerToLog(const QDateTime& at)
 {
     const std::optional<LogRow> row =
-        logger_.readingDecoded(offeredRow(reading_), at, timeSeparatorOf(clock_.userLocale()));
+        logger_.readingDecoded(offeredRow(reading_), at, clock_.timeSeparator());
     if (row)
         rowAppended(*row);
 }

@@ -41,7 +41,11 @@ void bindText(sqlite3_stmt* s, int column, const QString& text)
     if (text.isNull())
         sqlite3_bind_null(s, column);
     else
-        sqlite3_bind_text16(s, column, text.utf16(), int(text.size() * 2), SQLITE_TRANSIENT);
+    {
+        // UTF-8, the journal's own encoding: no conversion inside SQLite for every row.
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(s, column, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
 }
 
 void bindInteger(sqlite3_stmt* s, int column, const std::optional<qint32>& value)

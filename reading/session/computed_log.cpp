@@ -42,7 +42,7 @@ void ComputedLog::offer(const ComputedValue& value)
     const QDateTime now = clock_.now();
     const QDateTime at = now.addMSecs(value.timeMs - now.toMSecsSinceEpoch());
     const std::optional<LogRow> row = logger_.readingDecoded(computedRow(value, clock_.userDecimalSeparator()), at,
-                                                             timeSeparatorOf(clock_.userLocale()));
+                                                             clock_.timeSeparator());
     if (row)
         appended(*row);
 }
