@@ -7,7 +7,9 @@
 // Events of every channel are marked at the window's log's current row: the record is this
 // window's log, and that is the row on screen when it happened.
 #include "app/event_record.h"
+#include "chart/refresh_throttle.h"
 #include "reading/alarms/alarm_monitor.h"
+#include "ui/alarm_rules_dialog.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -19,10 +21,7 @@
 #include <memory>
 #include <vector>
 
-#include "chart/refresh_throttle.h"
-
 class AlarmBanner;
-class AlarmRulesDialog;
 class QMenuBar;
 class UserPrompts;
 class DesktopNotifier;
