@@ -105,7 +105,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         AlarmSide::Needs{*pipeline_, *meters_, *events_, *clock_, *banner_, *this, services_.notifier});
     marks_ = std::make_unique<EventMarks>(
         EventMarks::Parts{*events_, *gridModel_, *parts_.Chtshow, pipeline_->plotIndex(), *recorder_->window().plot});
-    noteBox_ = new NoteBox(centralWidget());
+    noteBox_ = new NoteBox(this);   // over the foot of the window, beside the layout's parts
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_, *meters_);
     publishing_ = std::make_unique<PublishingSide>(*pipeline_, *clock_);
     auto* publishStatus = new PublishStatusLabel(parts_.Panel5);

@@ -1,5 +1,5 @@
 #pragma once
-// A note typed while logging ("fan switched on"): a small line over the foot of the window,
+// A note typed while logging ("fan switched on"): a small line over the foot of its window,
 // opened by Ctrl+N. Enter stores the text (noteEntered) and closes the line; Escape closes it
 // and keeps nothing.
 #include <QFrame>
