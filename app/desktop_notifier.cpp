@@ -3,6 +3,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QFileInfo>
 #include <QVariantMap>
 
 namespace {
@@ -23,9 +24,20 @@ bool hasService(const QDBusConnection& bus)
     return activatable.isValid() && activatable.value().contains(kService);
 }
 
+// The session's bus when it has one. Without an address or the usual socket nothing is
+// launched: a bus started for one notification would have nobody showing it.
+QDBusConnection sessionBusIfAny()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")
+        && (runtime.isEmpty() || !QFileInfo::exists(runtime + QStringLiteral("/bus"))))
+        return QDBusConnection(QStringLiteral("no session bus"));
+    return QDBusConnection::sessionBus();
+}
+
 } // namespace
 
-DesktopNotifier::DesktopNotifier() : DesktopNotifier(QDBusConnection::sessionBus()) {}
+DesktopNotifier::DesktopNotifier() : DesktopNotifier(sessionBusIfAny()) {}
 
 DesktopNotifier::DesktopNotifier(const QDBusConnection& bus) : bus_(bus), available_(hasService(bus_)) {}
 
