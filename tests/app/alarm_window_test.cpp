@@ -4,6 +4,7 @@
 #include "app/alarm_side.h"
 #include "app/desktop_notifier.h"
 #include "app/event_record.h"
+#include "app/meters_controller.h"
 #include "app/tfcomm.h"
 #include "doubles/fixed_locale_clock.h"
 #include "frames/sample_frames.h"
@@ -95,6 +96,16 @@ TEST(AlarmWindow, RuleOnTheMainMeterRaisesClearsAndIsAcknowledged)
     EXPECT_FALSE(t.gridNo(0, LogGridModel::EventMarkRole).toBool()) << "the first row carries none";
     ChartView* chart = t.w->findChild<ChartView*>("Chtshow");
     EXPECT_TRUE(waitFor([&] { return chart->marksShown() == 2; })) << chart->marksShown();
+
+    // A computed channel of the Meters window is watched as well, through the session made for it.
+    QString error;
+    ASSERT_TRUE(t.w->meters().defineChannels({"p = m1*2"}, "hold", &error)) << error.toStdString();
+    EXPECT_EQ(t.w->alarms().channelNames(), (QStringList{"m1", "p"}));
+    t.w->alarms().setRuleTexts({"p > 20"});
+    t.w->LcdDisplayVK31C(kVolts12_50);
+    ASSERT_EQ(t.kinds().size(), 4u);
+    EXPECT_EQ(t.w->events().events().at(3).channel, "p");
+    EXPECT_EQ(t.w->events().events().at(3).text, "25 V") << "in the channel's base unit";
 }
 
 TEST(AlarmWindow, CtrlNStoresANoteAtTheCurrentRowAndEscapeStoresNothing)
