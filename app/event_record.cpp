@@ -1,10 +1,17 @@
 #include "app/event_record.h"
 
+#include "log/log_table.h"
 #include "reading/locale_clock.h"
 
-EventRecord::EventRecord(CurrentRow currentRow, const LocaleClock& clock, QObject* parent)
-    : QObject(parent), currentRow_(std::move(currentRow)), clock_(clock)
+EventRecord::EventRecord(const LogTable& table, const LocaleClock& clock, QObject* parent)
+    : QObject(parent), table_(table), clock_(clock)
 {
+}
+
+std::int64_t EventRecord::currentRow() const
+{
+    const std::int64_t rows = table_.rowCount();
+    return rows > 0 ? table_.row(rows - 1).no.value_or(0) : 0;
 }
 
 void EventRecord::useRecord(Sink sink, const RecordEvents& events)
@@ -18,7 +25,7 @@ void EventRecord::useRecord(Sink sink, const RecordEvents& events)
 void EventRecord::add(RecordEvent event)
 {
     if (event.row <= 0)
-        event.row = currentRow_();
+        event.row = currentRow();
     if (!event.at.isValid())
         event.at = clock_.now();
     if (sink_)

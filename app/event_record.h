@@ -14,14 +14,15 @@
 #include <functional>
 
 class LocaleClock;
+class LogTable;
 
 class EventRecord : public QObject {
     Q_OBJECT
 public:
     using Sink = std::function<void(RecordEvent)>;
-    using CurrentRow = std::function<std::int64_t()>;   // the No of the log's last row, 0 before the first
 
-    EventRecord(CurrentRow currentRow, const LocaleClock& clock, QObject* parent = nullptr);
+    // `table` is the log the events are marked in; both outlive the record.
+    EventRecord(const LogTable& table, const LocaleClock& clock, QObject* parent = nullptr);
 
     // The events go to `sink` from now on and are read from `events`, both the pipeline's; its
     // signal of an added event is to be connected to eventRecorded.
@@ -31,7 +32,8 @@ public:
     void add(RecordEvent event);
     // The user's note at the current row; a blank text stores nothing.
     bool addNote(const QString& text);
-    std::int64_t currentRow() const { return currentRow_(); }
+    // The No. of the log's last row; 0 before the first.
+    std::int64_t currentRow() const;
 
     const RecordEvents& events() const { return *events_; }
     // The log was emptied or replaced: so are its events (the own list's; the pipeline clears its own).
@@ -46,7 +48,7 @@ signals:
     void eventsCleared();
 
 private:
-    CurrentRow currentRow_;
+    const LogTable& table_;
     const LocaleClock& clock_;
     RecordEvents own_;
     Sink sink_;

@@ -95,10 +95,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         RecorderPart::Parts{*pipeline_, *gridModel_, *parts_.DBGrid1, *pager_, *files_, *this,
                             [this] { parts_.TntPanel1->showState(); chart_->showValueAxis(); statisticsPanel_->changed(); }},
         clock_->userLocale());
-    events_ = std::make_unique<EventRecord>([this] {
-        const std::int64_t rows = cds1().rowCount();
-        return rows > 0 ? std::int64_t(cds1().row(rows - 1).no.value_or(0)) : std::int64_t(0);
-    }, *clock_);
+    events_ = std::make_unique<EventRecord>(cds1(), *clock_);
     banner_ = new AlarmBanner(this);
     addToolBar(Qt::TopToolBarArea, banner_);
     alarms_ = std::make_unique<AlarmSide>(
