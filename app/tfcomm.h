@@ -33,6 +33,12 @@ class PublishingSide;
 class RecordCommands;
 class LinkWatch;
 class SamplingTimer;
+class AlarmSide;
+class AlarmBanner;
+class DesktopNotifier;
+class EventMarks;
+class EventRecord;
+class NoteBox;
 
 class TFCOMM : public QMainWindow {
     Q_OBJECT
@@ -45,6 +51,7 @@ public:
         QString journalFolder;              // empty: the program's data folder
         int journalMaxPages = 0;            // tests: a journal that cannot grow, as on a full disk
         QString settingsFile;               // empty: nothing kept between runs; the program passes the user's
+        DesktopNotifier* notifier = nullptr; // null: the session bus's notifications
     };
     explicit TFCOMM(const Services& services, QWidget* parent = nullptr);
     TFCOMM() : TFCOMM(Services()) {}
@@ -69,6 +76,10 @@ public:
     UsbSide& usb() { return links_->usb(); }
     MetersController& meters() { return *meters_; }
     PublishingSide& publishing() { return *publishing_; }
+    AlarmSide& alarms() { return *alarms_; }
+    EventRecord& events() { return *events_; }
+    AlarmBanner& alarmBanner() { return *banner_; }
+    NoteBox& noteBox() { return *noteBox_; }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -86,6 +97,8 @@ public:
     void TbFdClick();
     void TbSxClick();
     void MqttClick();          // "MQTT...": where readings are published
+    void AlarmRulesClick();    // "Alarms > Rules..."
+    void NoteClick();          // Ctrl+N: a note at the current row
     void setRecordLimit(int item);
 
     // Start-up, once the window shows: offers the rows of sessions that ended without saving.
@@ -144,6 +157,11 @@ private:
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
     std::unique_ptr<PublishingSide> publishing_;   // MQTT, beside the other front ends
+    std::unique_ptr<EventRecord> events_;          // alarms and notes, marked at the log's rows
+    std::unique_ptr<AlarmSide> alarms_;
+    std::unique_ptr<EventMarks> marks_;            // the events on the grid, the chart and the recorder
+    AlarmBanner* banner_ = nullptr;
+    NoteBox* noteBox_ = nullptr;
 
     WindowParts parts_;   // named as in the window layout
 

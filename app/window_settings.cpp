@@ -79,6 +79,7 @@ LoadedSettings loadWindowSettings(const QString& file)
     w.channels = s.value(QStringLiteral("meters/channels")).toStringList();
     w.alignment = s.value(QStringLiteral("meters/alignment"), d.alignment).toString();
     loadPublishing(s, w.publishing);
+    w.alarmRules = s.value(QStringLiteral("alarms/rules")).toStringList();
     if (const QRect place = s.value(QStringLiteral("recorder/place")).toRect(); place.width() > 0 && place.height() > 0)
         w.recorderPlace = place;
     // Told now rather than found at quit, when nobody reads the window any more.
@@ -103,6 +104,7 @@ QString saveWindowSettings(const QString& file, const WindowSettings& w)
         s.setValue(QStringLiteral("meters/channels"), w.channels);
         s.setValue(QStringLiteral("meters/alignment"), w.alignment);
         savePublishing(s, w.publishing);
+        s.setValue(QStringLiteral("alarms/rules"), w.alarmRules);
         if (w.recorderPlace.isValid())
             s.setValue(QStringLiteral("recorder/place"), w.recorderPlace);
         s.sync();

@@ -2,7 +2,7 @@
 // What the window keeps between runs: the limits, Repeat, the sampling interval, the record
 // limit, the page size, Fill, the COM port, the folder of the last file dialog, where it
 // publishes (the broker's password too: the file is its user's alone), where the Recorder
-// window was, and the meters and computed channels of the Meters window. Kept with QSettings
+// window was, the meters and computed channels of the Meters window, and the alarm rules. Kept with QSettings
 // as an INI file in the user's configuration folder
 // ($XDG_CONFIG_HOME/meter-logger/meter-logger.conf); a missing or unreadable entry gives the
 // window's own default, so the first start shows the defaults. The file is its user's alone
@@ -28,6 +28,7 @@ struct WindowSettings {
     QString alignment = QStringLiteral("hold");
     QRect recorderPlace;         // the Recorder window's place and size; invalid: never placed
     PublishChoice publishing;    // off until set up
+    QStringList alarmRules;      // one rule each, as written ("u > 5 for 2")
 };
 
 // What a start found in the settings file.

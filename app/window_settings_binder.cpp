@@ -1,5 +1,6 @@
 #include "app/window_settings_binder.h"
 
+#include "app/alarm_side.h"
 #include "app/file_commands.h"
 #include "app/meter_links.h"
 #include "app/meters_controller.h"
@@ -38,7 +39,8 @@ QString WindowSettingsBinder::apply()
     parts_.meters.setUp(std::move(meters), s.channels, s.alignment);
     parts_.publishing.apply(s.publishing);
     parts_.recorder.setPlace(s.recorderPlace);
-    return loaded.problem;
+    const QString refused = parts_.alarms.setRuleTexts(s.alarmRules);
+    return loaded.problem.isEmpty() || refused.isEmpty() ? loaded.problem + refused : loaded.problem + QStringLiteral("; ") + refused;
 }
 
 void WindowSettingsBinder::keep() const
@@ -62,6 +64,7 @@ void WindowSettingsBinder::keep() const
     s.alignment = parts_.meters.alignment();
     s.publishing = parts_.publishing.choice();
     s.recorderPlace = parts_.recorder.place();
+    s.alarmRules = parts_.alarms.ruleTexts();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

@@ -2,11 +2,12 @@
 // The settings kept between runs, put into the window's parts at start-up and read back from
 // them at the end: the limit boxes, Repeat and the interval, the record limit, the chart's page
 // size and Fill, the COM port, the file dialogs' folder, the publishing, the Recorder window's
-// place, and the Meters window's meters and channels.
+// place, the Meters window's meters and channels, and the alarm rules.
 #include <QString>
 
 #include <functional>
 
+class AlarmSide;
 class ChartToolPanel;
 class FileCommands;
 class JudgePanel;
@@ -31,6 +32,7 @@ public:
         MetersController& meters;
         RecorderWindow& recorder;
         PublishingSide& publishing;
+        AlarmSide& alarms;
         std::function<void(int item)> setRecordLimit;   // the Record menu's handler
     };
     // `file` empty: nothing is kept between runs.

@@ -1,6 +1,9 @@
 #include "log/log_grid_model.h"
 
 #include "log/log_table.h"
+#include "log/record_events.h"
+
+#include <QStringList>
 
 #include <algorithm>
 #include <limits>
@@ -37,6 +40,18 @@ QVariant LogGridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::DisplayRole) {
         const QString text = table_.text(index.row(), fieldOf(index.column()));
         return index.column() == UnitColumn && showUnit_ ? showUnit_(text) : text;
+    }
+    if ((role == EventMarkRole || role == Qt::ToolTipRole) && index.column() == NoColumn && !markedRows_.empty()) {
+        bool numbered = false;
+        const std::int64_t no = table_.text(index.row(), LogTable::No).toLongLong(&numbered);
+        if (!numbered || !markedRows_.count(no))
+            return QVariant();
+        if (role == EventMarkRole)
+            return true;
+        QStringList texts;
+        for (const RecordEvent& e : events_->atRow(no))
+            texts << e.at.toString(QStringLiteral("HH:mm:ss  ")) + eventText(e);
+        return texts.join(QLatin1Char('\n'));
     }
     if (role == Qt::TextAlignmentRole) {
         // No. right, Time and Function centred, Value and Unit right, Judge left.
@@ -81,4 +96,26 @@ void LogGridModel::tableReset()
     beginResetModel();
     shownRows_ = tableRows(table_);
     endResetModel();
+}
+
+void LogGridModel::setEvents(const RecordEvents* events)
+{
+    events_ = events;
+    eventsReset();
+}
+
+void LogGridModel::eventAdded(std::int64_t no)
+{
+    if (events_ && markedRows_.insert(no).second && shownRows_ > 0)
+        emit dataChanged(index(0, NoColumn), index(shownRows_ - 1, NoColumn), {EventMarkRole});
+}
+
+void LogGridModel::eventsReset()
+{
+    markedRows_.clear();
+    if (events_)
+        for (const std::int64_t no : events_->markedRows())
+            markedRows_.insert(no);
+    if (shownRows_ > 0)
+        emit dataChanged(index(0, NoColumn), index(shownRows_ - 1, NoColumn), {EventMarkRole});
 }

@@ -2,9 +2,12 @@
 // The read-only grid of the log table: six columns read straight from the table, no copies.
 #include <QAbstractTableModel>
 
+#include <cstdint>
 #include <functional>
+#include <set>
 
 class LogTable;
+class RecordEvents;
 
 class LogGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -31,8 +34,19 @@ public:
     // Call after the table was emptied or replaced (Close Data, a load).
     void tableReset();
 
+    // The log's events beside its rows (outlive the model): a row that carries one has
+    // EventMarkRole true on its No., and a tool tip there naming them. The rows, their order
+    // and their numbers stay as they are.
+    static constexpr int EventMarkRole = Qt::UserRole + 1;
+    void setEvents(const RecordEvents* events);
+    // An event was marked at row number `no`; eventsReset() after the list was emptied or replaced.
+    void eventAdded(std::int64_t no);
+    void eventsReset();
+
 private:
     const LogTable& table_;
     UnitMapper showUnit_;
     int shownRows_ = 0;   // rows the views know of
+    const RecordEvents* events_ = nullptr;
+    std::set<std::int64_t> markedRows_;   // the row numbers that carry an event
 };

@@ -6,6 +6,7 @@
 #include <QLinearGradient>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -176,6 +177,7 @@ void ChartView::refreshNow()
     const double floorValue = model_.leftAxisMinimum();
     floor_->setData({model_.recordAxisMinimum() - 2, model_.recordAxisMaximum() + 2}, {floorValue, floorValue}, true);
     floor_->setVisible(area_->visible());
+    placeMarks();
     if (drawnFrame_ == frame) {
         seriesLayer_->replot();   // new points on the same page
     } else {
@@ -193,4 +195,42 @@ QImage ChartView::renderImage()
     drawnFrame_.reset();   // the background buffer is to be drawn anew
     replot(QCustomPlot::rpQueuedReplot);
     return picture.toImage();
+}
+
+void ChartView::setEventMarks(std::vector<double> records)
+{
+    std::sort(records.begin(), records.end());
+    if (records == marks_)
+        return;
+    marks_ = std::move(records);
+    refresh_.request();
+}
+
+void ChartView::placeMarks()
+{
+    const auto first = std::lower_bound(marks_.begin(), marks_.end(), model_.recordAxisMinimum());
+    const auto last = std::upper_bound(first, marks_.end(), model_.recordAxisMaximum());
+    const std::size_t shown = std::min<std::size_t>(std::size_t(last - first), kMostMarksShown);
+    while (markLines_.size() < shown) {
+        auto* line = new QCPItemStraightLine(this);
+        line->setLayer(seriesLayer_);
+        line->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+        line->setClipToAxisRect(true);
+        line->point2->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        line->point1->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        markLines_.push_back(line);
+    }
+    for (std::size_t k = 0; k < markLines_.size(); ++k) {
+        QCPItemStraightLine* line = markLines_[k];
+        line->setVisible(k < shown);
+        if (k < shown) {
+            line->point1->setCoords(first[std::ptrdiff_t(k)], 0);
+            line->point2->setCoords(first[std::ptrdiff_t(k)], 1);
+        }
+    }
+}
+
+int ChartView::marksShown() const
+{
+    return int(std::count_if(markLines_.begin(), markLines_.end(), [](const QCPItemStraightLine* l) { return l->visible(); }));
 }

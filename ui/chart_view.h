@@ -10,6 +10,7 @@
 #include <QImage>
 #include <functional>
 #include <optional>
+#include <vector>
 #include <qcustomplot.h>
 
 class ChartView : public QCustomPlot {
@@ -49,6 +50,12 @@ public:
     qint64 recordAt(const QPoint& pos) const;
     QString readOutText() const;   // what the read-out shows; empty when hidden
 
+    // Vertical marks at these records (alarms raised and cleared, notes), drawn where they fall
+    // on the page shown; at most kMostMarksShown of them on a page.
+    static constexpr int kMostMarksShown = 200;
+    void setEventMarks(std::vector<double> records);
+    int marksShown() const;
+
     QCPGraph* areaGraph() const { return area_; }
     QCPGraph* lineGraph() const { return line_; }
 
@@ -58,6 +65,7 @@ protected:
 private:
     void applyLook();
     void showReadOut(const QPoint& pos);
+    void placeMarks();
 
     // What the last full replot drew around the series: while it stays, a refresh redraws
     // only the series' own layer and the background, grid and axes come from their buffers.
@@ -76,6 +84,8 @@ private:
     QCPGraph* area_ = nullptr;  // Series2, index 0
     QCPGraph* line_ = nullptr;  // Series1, index 1
     QCPGraph* floor_ = nullptr;  // the bottom edge the area is filled down to
+    std::vector<double> marks_;                  // ascending
+    std::vector<QCPItemStraightLine*> markLines_;   // made as a page needs them, hidden when not
     ReadOut readOut_;
     QLabel* readOutLabel_ = nullptr;
     RefreshThrottle refresh_{kMinRefreshGapMs, [this] { refreshNow(); }};

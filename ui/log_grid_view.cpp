@@ -1,15 +1,42 @@
 #include "ui/log_grid_view.h"
 
+#include "log/log_grid_model.h"
 #include "ui/grid_copy.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QStyleOptionSlider>
 #include <QToolTip>
 
 #include <algorithm>
+
+namespace {
+
+// A row that carries an event shows a small red corner in its No., beside the number.
+class EventMarkDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!index.data(LogGridModel::EventMarkRole).toBool())
+            return;
+        const QRect r = option.rect;
+        const int side = std::max(4, r.height() / 2);
+        const QPoint corner[] = {r.topLeft(), r.topLeft() + QPoint(side, 0), r.topLeft() + QPoint(0, side)};
+        painter->save();
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor(200, 0, 0));
+        painter->drawPolygon(corner, 3);
+        painter->restore();
+    }
+};
+
+} // namespace
 
 GridScrollBar::Look GridScrollBar::currentLook() const
 {
@@ -36,6 +63,7 @@ LogGridView::LogGridView(QWidget* parent) : QTableView(parent)
 {
     setVerticalScrollBar(new GridScrollBar(Qt::Vertical, this));
     QTableView::setModel(&window_);
+    setItemDelegateForColumn(LogGridModel::NoColumn, new EventMarkDelegate(this));
 }
 
 void LogGridView::setModel(QAbstractItemModel* model)

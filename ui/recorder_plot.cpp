@@ -252,6 +252,7 @@ void RecorderPlot::refreshNow()
     yAxis->setLabel(named.isEmpty() ? chart_look::ValueAxisTitle : chart_look::ValueAxisTitle + QStringLiteral(" (%1)").arg(named));
     legend->setVisible(withTraces && legend->itemCount() > 0);
     placeCursors();
+    placeMarks();
     replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -412,4 +413,34 @@ void RecorderPlot::resizeEvent(QResizeEvent* event)
 {
     QCustomPlot::resizeEvent(event);
     rowsChanged();
+}
+
+void RecorderPlot::setEventMarks(std::vector<std::int64_t> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    if (rows == marks_)
+        return;
+    marks_ = std::move(rows);
+    refresh_.request();
+}
+
+void RecorderPlot::placeMarks()
+{
+    const QCPRange shown = shownRange();
+    const auto first = std::lower_bound(marks_.begin(), marks_.end(), rowAtX(summary_, axis_, shown.lower) - 1);
+    const auto last = std::upper_bound(first, marks_.end(), rowAtX(summary_, axis_, shown.upper) + 1);
+    const std::size_t count = std::min<std::size_t>(std::size_t(last - first), kMostMarksShown);
+    while (markLines_.size() < count) {
+        auto* line = new QCPItemStraightLine(this);
+        line->setPen(QPen(QColor(200, 0, 0), 1, Qt::DashLine));
+        line->point1->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        line->point2->setTypeY(QCPItemPosition::ptAxisRectRatio);
+        markLines_.push_back(line);
+    }
+    for (std::size_t k = 0; k < markLines_.size(); ++k) {
+        const double x = k < count ? cursorX(first[std::ptrdiff_t(k)]) : 0;
+        markLines_[k]->setVisible(k < count && !std::isnan(x));
+        markLines_[k]->point1->setCoords(x, 0);
+        markLines_[k]->point2->setCoords(x, 1);
+    }
 }

@@ -63,6 +63,11 @@ public:
     std::optional<RecorderRange> range() const { return range_; }
     void setRange(std::optional<RecorderRange> range);
 
+    // Vertical marks at these rows (0-based, as range() counts them): alarms raised and
+    // cleared, notes. At most kMostMarksShown in the view.
+    static constexpr int kMostMarksShown = 200;
+    void setEventMarks(std::vector<std::int64_t> rows);
+
     // The nearest row to a point of the plot, -1 when the run is empty.
     std::int64_t rowNear(const QPoint& pos) const;
     QString readOutText() const;   // empty while hidden
@@ -92,6 +97,7 @@ private:
     void applyTicker();
     void showReadOut(const QPoint& pos);
     double cursorX(std::int64_t row) const;
+    void placeMarks();
 
     const RunSummary& summary_;
     const LogTable& table_;
@@ -106,6 +112,8 @@ private:
     QCPItemStraightLine* cursors_[2] = {nullptr, nullptr};
     QCPItemRect* rangeShade_ = nullptr;
     std::optional<RecorderRange> range_;
+    std::vector<std::int64_t> marks_;
+    std::vector<QCPItemStraightLine*> markLines_;
     std::int64_t anchorRow_ = -1;   // the row a Shift+drag started at
     Drag drag_ = Drag::None;
     QPoint dragFrom_;

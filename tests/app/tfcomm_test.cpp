@@ -7,6 +7,8 @@
 #include "doubles/window_part.h"
 #include "ui/top_bar.h"
 #include "app/publishing_side.h"
+#include "app/alarm_side.h"
+#include <QPlainTextEdit>
 #include "support/wait_for.h"
 #include "ui/mqtt_dialog.h"
 
@@ -663,6 +665,10 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
         w.BtSaveClick();
         ASSERT_TRUE(w.meters().addMeter({"u", "COM2"}, &error)) << error.toStdString();
         ASSERT_TRUE(w.meters().defineChannels({"p = u*m1"}, "hold:2", &error)) << error.toStdString();
+        w.AlarmRulesClick();
+        ASSERT_NE(w.alarms().dialog(), nullptr);
+        w.alarms().dialog()->editor->setPlainText(QStringLiteral("p > 10 for 2\nu stale 60"));
+        w.alarms().dialog()->accept();
         prompts.answers.push_back(true);
         w.BitBtn1Click();
     }
@@ -670,6 +676,7 @@ TEST(MainWindow, SettingsComeBackAtTheNextStart)
     EXPECT_EQ(w.meters().specs(), (std::vector<MeterSpec>{{"m1", "main"}, {"u", "COM2"}})) << "the Meters window's meters";
     EXPECT_EQ(w.meters().channelLines(), QStringList{"p = u*m1"});
     EXPECT_EQ(w.meters().alignment(), "hold:2");
+    EXPECT_EQ(w.alarms().ruleTexts(), (QStringList{"p > 10 for 2", "u stale 60"})) << "the alarm rules";
     EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1HI->text(), "12.5");
     EXPECT_EQ(part<JudgePanel>(w, "Panel4")->T1LO->text(), "-3");
     EXPECT_FALSE(w.logger().repeatSet());
