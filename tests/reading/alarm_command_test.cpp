@@ -1,12 +1,24 @@
 // The command run for an alarm: what becomes of it is announced, and nothing it does (hang,
 // flood, fail to start, come a thousand times a second) is left unbounded.
 #include "reading/alarms/alarm_command.h"
-#include "support/wait_for.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// The commands end in the event loop; it runs until the outcome came or the time is up.
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    return done();
+}
 
 RecordEvent alarmEvent(EventKind kind, const QString& rule = QStringLiteral("u > 5"))
 {
