@@ -953,7 +953,8 @@ TEST(ToolsEndToEnd, AlarmsRunTheirCommandAndEventsAndNotesArePrintedAmongTheLine
                              c.script ? script : QStringLiteral("/no/such/program"), "--notes", fifo, "-"});
         ASSERT_TRUE(sim.waitForStarted(5000) && reader.waitForStarted(5000));
         // Two writers one after the other: the pipe is opened again for the second.
-        for (const char* note : {"fan switched on\n", "load stepped to 2 A\n"}) {
+        const std::string longNote = std::string(1500, 'x') + '\n';   // cut at 1,000 characters
+        for (const char* note : {"fan switched on\n", longNote.c_str(), "load stepped to 2 A\n"}) {
             int fd = -1;
             ASSERT_TRUE(waitUntil([&] { return (fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)) >= 0; }, 5000));
             ASSERT_EQ(::write(fd, note, std::strlen(note)), ssize_t(std::strlen(note)));
@@ -994,6 +995,7 @@ TEST(ToolsEndToEnd, AlarmsRunTheirCommandAndEventsAndNotesArePrintedAmongTheLine
             EXPECT_TRUE(lines.front().trimmed().endsWith(QStringLiteral(",event"))) << lines.front().toStdString();
             EXPECT_TRUE(events.contains(QStringLiteral("event")));   // the header's
             EXPECT_TRUE(events.contains(QStringLiteral("note: fan switched on"))) << events.join(u'\n').toStdString();
+            EXPECT_TRUE(events.contains(QStringLiteral("note: ") + QString(1000, u'x')));
             EXPECT_TRUE(events.contains(QStringLiteral("alarm cleared: meter > 5 for 0.5 (-5.012 V)")))
                 << events.join(u'\n').toStdString();
         } else {

@@ -149,6 +149,8 @@ void AlarmWatch::finish()
                 .arg(NoteSource::kMostNotesPerSecond));
     if (options_.summary && monitor_)
         for (int r = 0; r < int(monitor_->rules().size()); ++r)
-            say(QStringLiteral("alarm '%1' was raised %2 times").arg(monitor_->rules()[std::size_t(r)].text)
-                    .arg(monitor_->raiseCount(r)));
+            say(QStringLiteral("alarm '%1' was raised %2 %3")
+                    .arg(monitor_->rules()[std::size_t(r)].text)
+                    .arg(monitor_->raiseCount(r))
+                    .arg(monitor_->raiseCount(r) == 1 ? QStringLiteral("time") : QStringLiteral("times")));
 }
