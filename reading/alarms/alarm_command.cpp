@@ -15,9 +15,11 @@ namespace {
 // neither blocks commands nor lets a flood through.
 std::int64_t monotonicMs()
 {
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
     return clock.elapsed();
 }
 

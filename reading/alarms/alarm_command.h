@@ -8,7 +8,7 @@
 //   METER_UNIT     its base unit                           "overload", "no value", empty
 //   METER_TIME     when it happened, ISO 8601 with the UTC offset
 // Nothing here waits: a command runs on its own, at most once a second per rule (events in that
-// second are counted, not run), at most kMostRunning at once, ended after its time limit, and
+// second are counted, not run), a bounded number at once, ended after its time limit, and
 // only the first part of its output is kept, so a command that hangs or floods cannot hold up
 // logging or exhaust memory. What became of each run is announced for the front ends to say.
 #include "log/record_event.h"
@@ -21,7 +21,7 @@
 #include <map>
 
 struct AlarmCommandLimits {
-    int timeLimitMs = 10000;        // then terminated, and killed kKillGraceMs later
+    int timeLimitMs = 10000;        // then terminated, and killed killGraceMs later
     int killGraceMs = 2000;
     int keptOutputBytes = 64 * 1024;
     int mostRunning = 8;

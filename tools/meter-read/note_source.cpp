@@ -20,9 +20,11 @@ constexpr int kBlockBytes = 1 << 16;
 
 std::int64_t monotonicMs()
 {
-    static QElapsedTimer clock;
-    if (!clock.isValid())
-        clock.start();
+    static const QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
     return clock.elapsed();
 }
 
