@@ -157,6 +157,25 @@ TEST(MeterReadOptions, MistakesAreUsageErrors)
     };
     for (const char* line : bad)
         EXPECT_THROW(parseMeterReadOptions(args(line)), UsageError) << line;
+    // Alarm rules and commands hold blanks: each entry is one argument.
+    const QStringList badEvents[] = {
+        {"--alarm", "x > 5", "-"},                                  // the single input's channel is "meter"
+        {"--input", "u=a.bin", "--alarm", "meter > 5"},             // with --input, the inputs' names
+        {"--input", "u=a.bin", "--calc", "p=u*2", "--alarm", "q > 5"},
+        {"--alarm", "meter outside 5..2", "-"},                     // crossed band limits
+        {"--alarm", "meter > 5V", "-"},                             // no unit after the number
+        {"--on-alarm", "./notify.sh", "-"},                         // a command without a rule
+        {"--alarm", "meter > 5", "--on-alarm", "", "-"},            // names no program
+        {"--alarm", "meter > 5", "--on-alarm", "sh -c 'open", "-"}, // a quote left open
+        {"--alarm", "meter > 5", "--load", "a.xml"},                // a table has no readings to watch
+        {"--notes", "n.fifo", "--recover"},
+        {"--notes", "-", "-"},                                      // standard input carries the frames
+        {"--notes", "-", "--usb-reports", "-"},
+        {"--notes", "-", "--input", "u=-"},
+        {"--input", "u=a.bin", "--alarm", "u > 5", "--format", "csv", "--wide"},   // no column for events
+    };
+    for (const QStringList& line : badEvents)
+        EXPECT_THROW(parseMeterReadOptions(line), UsageError) << line.join(u' ').toStdString();
     // A combining acute accent would join the digit before it; a zero-width space is not seen.
     for (const char* blank : {" ", "\t", "\x01", "\x7f", "\u0301", "\u200b"}) {
         EXPECT_THROW(parseMeterReadOptions({"--decimal-separator", QString::fromUtf8(blank), "-"}), UsageError)
@@ -192,6 +211,20 @@ TEST(MeterReadOptions, SeveralNamedInputs)
     } catch (const UsageError& e) {
         EXPECT_NE(std::string(e.what()).find("--calc p: at 3"), std::string::npos) << "the fault's position: " << e.what();
     }
+}
+
+TEST(MeterReadOptions, AlarmsAndNotes)
+{
+    MeterReadOptions o = parseMeterReadOptions({"--alarm", "meter > 5 for 1", "--alarm", "meter stale 10", "--on-alarm",
+                                                "sh -c 'echo $METER_STATE'", "--notes", "n.fifo", "-"});
+    EXPECT_EQ(o.alarms, QStringList({"meter > 5 for 1", "meter stale 10"}));
+    EXPECT_EQ(o.onAlarm, QStringList({"sh", "-c", "echo $METER_STATE"})) << "no shell unless written";
+    EXPECT_TRUE(o.watchesEvents());
+    o = parseMeterReadOptions({"--input", "u=port:COM1", "--calc", "p=u*2", "--alarm", "p inside 1..2", "--alarms",
+                               "rules.txt", "--notes", "-"});
+    EXPECT_EQ(alarmChannelNames(o), QStringList({"u", "p"}));
+    EXPECT_EQ(o.notes, QStringLiteral("-")) << "standard input is free when no input reads it";
+    EXPECT_FALSE(parseMeterReadOptions(args("-")).watchesEvents());
 }
 
 TEST(MeterSimOptions, DefaultsAndValues)

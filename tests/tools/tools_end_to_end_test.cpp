@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -919,4 +920,103 @@ TEST(ToolsEndToEnd, TwoMetersOnTwoNamesAndTheirPowerWithTheReadingsItCameFrom)
     EXPECT_GT(readingsAfterLoss, 0) << "the other meter reads on";
     u.sim.terminate();
     u.sim.waitForFinished(5000);
+}
+
+TEST(ToolsEndToEnd, AlarmsRunTheirCommandAndEventsAndNotesArePrintedAmongTheLines)
+{
+    const struct {
+        const char* format;
+        bool script;          // else a command that cannot be started
+        const char* why;
+    } cases[] = {
+        {"csv", true, "once per raise and once per clear, with the alarm in the environment"},
+        {"jsonl", false, "a command that cannot be started is said; the reading goes on"},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString envFile = dir.filePath(QStringLiteral("env.txt"));
+        const QString script = dir.filePath(QStringLiteral("notify.sh"));
+        QFile f(script);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("#!/bin/sh\nenv | grep ^METER_ | sort >> '%1'\necho --- >> '%1'\nexit 3\n").arg(envFile).toUtf8());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString fifo = dir.filePath(QStringLiteral("notes"));
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+        // Each display state for 2 s: 1.234 V, then 12.34 V raises the rule after 0.5 s, then
+        // -5.012 V clears it.
+        QProcess sim, reader;
+        sim.setStandardOutputProcess(&reader);
+        sim.start(kSim, {"--stdout", "--rate", "40", "--hold", "20"});
+        reader.start(kRead, {"--format", c.format, "--alarm", "meter > 5 for 0.5", "--on-alarm",
+                             c.script ? script : QStringLiteral("/no/such/program"), "--notes", fifo, "-"});
+        ASSERT_TRUE(sim.waitForStarted(5000) && reader.waitForStarted(5000));
+        // Two writers one after the other: the pipe is opened again for the second.
+        const std::string longNote = std::string(1500, 'x') + '\n';   // cut at 1,000 characters
+        for (const char* note : {"fan switched on\n", longNote.c_str(), "load stepped to 2 A\n"}) {
+            int fd = -1;
+            ASSERT_TRUE(waitUntil([&] { return (fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)) >= 0; }, 5000));
+            ASSERT_EQ(::write(fd, note, std::strlen(note)), ssize_t(std::strlen(note)));
+            ::close(fd);
+        }
+        QByteArray out, err;
+        const auto done = [&] {
+            reader.waitForReadyRead(50);
+            out += reader.readAllStandardOutput();
+            err += reader.readAllStandardError();
+            QFile env(envFile);
+            const bool ran = c.script ? env.open(QIODevice::ReadOnly) && env.readAll().count("---") >= 2
+                                      : err.contains("could not be started");
+            return ran && out.contains("alarm cleared") && out.contains("load stepped to 2 A");
+        };
+        ASSERT_TRUE(waitUntil(done, 20000)) << c.why << "\n" << out.toStdString() << err.toStdString();
+        sim.terminate();
+        ASSERT_TRUE(sim.waitForFinished(5000));
+        ASSERT_TRUE(reader.waitForFinished(15000));
+        out += reader.readAllStandardOutput();
+        err += reader.readAllStandardError();
+        EXPECT_EQ(reader.exitCode(), 0) << "the reading's status, whatever the command did";
+
+        const QStringList lines = outputLines(out);
+        QStringList events;
+        for (const QString& line : lines) {
+            if (QLatin1String(c.format) == QLatin1String("csv")) {
+                if (!line.section(u',', -1).trimmed().isEmpty())
+                    events << line.section(u',', -1).trimmed();
+                continue;
+            }
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (o.contains(QStringLiteral("event")))
+                events << o.value(QStringLiteral("event")).toString() + u'|' + o.value(QStringLiteral("text")).toString()
+                              + u'|' + o.value(QStringLiteral("rule")).toString();
+        }
+        if (QLatin1String(c.format) == QLatin1String("csv")) {
+            EXPECT_TRUE(lines.front().trimmed().endsWith(QStringLiteral(",event"))) << lines.front().toStdString();
+            EXPECT_TRUE(events.contains(QStringLiteral("event")));   // the header's
+            EXPECT_TRUE(events.contains(QStringLiteral("note: fan switched on"))) << events.join(u'\n').toStdString();
+            EXPECT_TRUE(events.contains(QStringLiteral("note: ") + QString(1000, u'x')));
+            EXPECT_TRUE(events.contains(QStringLiteral("alarm cleared: meter > 5 for 0.5 (-5.012 V)")))
+                << events.join(u'\n').toStdString();
+        } else {
+            EXPECT_TRUE(events.contains(QStringLiteral("note|load stepped to 2 A|"))) << events.join(u'\n').toStdString();
+            EXPECT_TRUE(events.contains(QStringLiteral("alarm cleared|-5.012 V|meter > 5 for 0.5")))
+                << events.join(u'\n').toStdString();
+        }
+        if (!c.script)
+            continue;
+        QFile env(envFile);
+        ASSERT_TRUE(env.open(QIODevice::ReadOnly));
+        const QStringList runs = QString::fromUtf8(env.readAll()).split(QStringLiteral("---\n"), Qt::SkipEmptyParts);
+        ASSERT_EQ(runs.size(), 2) << "one run per raise and one per clear";
+        const QByteArray raised = runs[0].toUtf8(), cleared = runs[1].toUtf8();
+        for (const char* expected : {"METER_ALARM=meter > 5 for 0.5\n", "METER_CHANNEL=meter\n", "METER_STATE=raised\n",
+                                     "METER_UNIT=V\n", "METER_VALUE=12.3"})
+            EXPECT_TRUE(raised.contains(expected)) << expected << " in " << raised.toStdString();
+        EXPECT_TRUE(cleared.contains("METER_STATE=cleared\nMETER_TIME=")) << cleared.toStdString();
+        EXPECT_TRUE(cleared.contains("METER_VALUE=-5.012\n")) << cleared.toStdString();
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("METER_TIME=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\\.\\d{3}([+-]\\d\\d:\\d\\d|Z)\n"))
+                        .match(QString::fromUtf8(raised)).hasMatch()) << raised.toStdString();
+        EXPECT_TRUE(err.contains("meter-read: alarm command for 'meter > 5 for 0.5' exited with 3")) << err.toStdString();
+    }
 }

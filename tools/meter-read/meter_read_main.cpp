@@ -11,6 +11,8 @@
 #include "publish/pipeline_publisher.h"
 #include "reading/journal_controller.h"
 #include "reading/locale_clock.h"
+#include "tools/meter-read/alarm_watch.h"
+#include "tools/meter-read/event_lines.h"
 #include "tools/meter-read/line_output.h"
 #include "tools/meter-read/log_settings.h"
 #include "tools/meter-read/meter_read_inputs.h"
@@ -197,8 +199,14 @@ void printAsItComes(const MeterReadOptions& options, MeterReader& reader, Readin
                     RowStatistics& statistics, const SystemLocaleClock& clock)
 {
     const bool lines = !options.summary;
-    if (lines)
-        printText(options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format));
+    // With events among them, CSV lines have an "event" column.
+    const bool eventColumn = options.watchesEvents() && options.format == StreamFormat::Csv;
+    if (lines) {
+        const std::string header = options.log ? rowStreamHeader(options.format) : readingStreamHeader(options.format);
+        printText(eventColumn ? withEventColumn(header, true) : header);
+    }
+    if (eventColumn)
+        printing.addEventColumn();
     QObject::connect(&reader.pipeline(), &ReadingPipeline::frameShown, [&printing](const Reading& r) { printing.print(r); });
     // The summary's figures: of the logged rows, or of every reading as it was decoded. Those
     // of the rows --rows picks are found from the table once the input ended.
@@ -218,10 +226,12 @@ void printAsItComes(const MeterReadOptions& options, MeterReader& reader, Readin
         std::fflush(stderr);
     });
     if (options.log && lines)
-        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&reader, &options] {
+        QObject::connect(&reader.pipeline(), &ReadingPipeline::rowLogged, [&reader, &options, eventColumn] {
             const std::int64_t row = reader.table().rowCount() - 1;
-            if (rowInRange(options.rows, reader.table(), row))
-                printText(rowStreamLine(reader.table(), row, options.format));
+            if (rowInRange(options.rows, reader.table(), row)) {
+                const std::string line = rowStreamLine(reader.table(), row, options.format);
+                printText(eventColumn ? withEventColumn(line) : line);
+            }
         });
 }
 
@@ -297,6 +307,22 @@ int main(int argc, char** argv)
     printAsItComes(options, reader, printing, statistics, clock);
     Publishing publishing(options, pipeline, clock);
 
+    // Alarms and notes: every reading offered to the rules, the watchdog's tick for stale ones.
+    AlarmWatch alarms(options, output, options.log ? EventColumns::Rows : EventColumns::Readings, clock);
+    QTimer alarmTick;
+    if (options.watchesEvents()) {
+        if (!alarms.start())
+            return 2;
+        // Events are marked at a row only when rows are logged; reading lines have no number.
+        const auto lastRow = [&reader, numbered = options.logs()] { return numbered ? lastRowNumber(reader.table()) : 0; };
+        alarms.setNoteRow(lastRow);
+        QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&, lastRow](const Reading& r) {
+            alarms.offer(QStringLiteral("meter"), alarmSampleOf(r, lastRow(), clock.now().toMSecsSinceEpoch()));
+        });
+        QObject::connect(&alarmTick, &QTimer::timeout, [&alarms] { alarms.tick(); });
+        alarmTick.start(100);
+    }
+
     // A killed logger's rows stay in the journal for --recover.
     JournalController journal(pipeline, defaultJournalFolder(), QStringLiteral("meter-read"));
     if (options.logs()) {
@@ -341,6 +367,7 @@ int main(int argc, char** argv)
     // not yet sampled is sampled now, so the log holds it.
     if (!stopRequested() && reader.samplingActive() && reader.decodedFrames() != decodedAtTick)
         reader.sample();
+    alarms.finish();
     rc = finish(options, reader, statistics, rc);
     publishing.end();
     return rc;

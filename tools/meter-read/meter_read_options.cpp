@@ -1,5 +1,7 @@
 #include "tools/meter-read/meter_read_options.h"
 
+#include "reading/alarms/alarm_command.h"
+#include "reading/alarms/alarm_rule.h"
 #include "reading/limit_judge.h"
 #include "link/comm_port_driver.h"
 #include "log/record_logger.h"
@@ -86,6 +88,21 @@ QString meterReadUsage()
         "  --recover                print the rows kept by the journals of sessions that ended\n"
         "                           without saving (the window's and meter-read's), oldest first,\n"
         "                           or with --save write them to FILE; the journals are only read\n"
+        "Alarms and notes (each event is printed as a line of its own: TSV \"# event\" and TAB-\n"
+        "separated kind, timestamp, no, channel, rule, text; CSV an \"event\" column; JSON Lines\n"
+        "an {\"event\": ...} object; influx a meter_event point):\n"
+        "  --alarm RULE             repeated; CHANNEL > X, CHANNEL < X, CHANNEL outside LO..HI,\n"
+        "                           CHANNEL inside LO..HI, CHANNEL overload or CHANNEL stale S,\n"
+        "                           then optionally \"for S\" and \"hysteresis H\"; values in the\n"
+        "                           channel's base unit with SI prefixes (1.5k, 2m); the single\n"
+        "                           input's channel is named meter\n"
+        "  --alarms FILE            the rules of a file, one a line (# starts a comment)\n"
+        "  --on-alarm COMMAND       run COMMAND (no shell; write sh -c '...' for one) each time a\n"
+        "                           rule is raised or cleared, at most once a second per rule,\n"
+        "                           ended after 10 s; the alarm is in METER_ALARM, METER_STATE,\n"
+        "                           METER_CHANNEL, METER_VALUE, METER_UNIT and METER_TIME\n"
+        "  --notes PATH             each line written to PATH (a named pipe, a file as it grows,\n"
+        "                           or - when no input reads standard input) is a note\n"
         "  --help                   show this text\n"
         "  --version                show the program's name and version\n")
         + mqttUsage();
@@ -145,7 +162,8 @@ public:
     void take(const QStringList& args, int& i)
     {
         const QString& a = args.at(i);
-        if (input(args, i) || session(args, i) || output(args, i) || logging(args, i) || takeMqttOption(args, i, o.mqtt))
+        if (input(args, i) || session(args, i) || output(args, i) || logging(args, i) || events(args, i)
+            || takeMqttOption(args, i, o.mqtt))
             return;
         if (a.startsWith(QLatin1Char('-')))
             usageError(QStringLiteral("unknown option %1").arg(a));   // a file named so: ./-name
@@ -154,12 +172,14 @@ public:
     }
     // The options that do not go together.
     void check();
+    void checkEvents();
 
 private:
     bool input(const QStringList& args, int& i);
     bool session(const QStringList& args, int& i);
     bool output(const QStringList& args, int& i);
     bool logging(const QStringList& args, int& i);
+    bool events(const QStringList& args, int& i);
     void setSource(MeterReadOptions::Source s)
     {
         if (haveSource_)
@@ -261,9 +281,66 @@ bool OptionParsing::logging(const QStringList& args, int& i)
     return true;
 }
 
+bool OptionParsing::events(const QStringList& args, int& i)
+{
+    const QString& a = args.at(i);
+    if (a == QLatin1String("--alarm")) {
+        o.alarms << valueOf(args, i);
+    } else if (a == QLatin1String("--alarms")) {
+        o.alarmsFile = valueOf(args, i);
+        if (o.alarmsFile.isEmpty())
+            usageError(QStringLiteral("--alarms needs a file name"));
+    } else if (a == QLatin1String("--on-alarm")) {
+        QString why;
+        o.onAlarm = AlarmCommand::split(valueOf(args, i), &why);
+        if (o.onAlarm.isEmpty())
+            usageError(QStringLiteral("--on-alarm: %1").arg(why));
+    } else if (a == QLatin1String("--notes")) {
+        o.notes = valueOf(args, i);
+        if (o.notes.isEmpty())
+            usageError(QStringLiteral("--notes needs a path"));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void OptionParsing::checkEvents()
+{
+    using Source = MeterReadOptions::Source;
+    if (!o.onAlarm.isEmpty() && o.alarms.isEmpty() && o.alarmsFile.isEmpty())
+        usageError(QStringLiteral("--on-alarm runs its command for the rules of --alarm or --alarms; none is given"));
+    if (!o.watchesEvents())
+        return;
+    if (o.inputs.empty() && (o.source == Source::Table || o.source == Source::Recover))
+        usageError(QStringLiteral("alarms and notes watch readings as they come, not with --load or --recover"));
+    if (o.wide)
+        usageError(QStringLiteral("the wide rows have no place for events: leave out --wide, or the alarms and notes"));
+    const QStringList channels = alarmChannelNames(o);
+    for (const QString& text : o.alarms) {
+        QString why;
+        const std::optional<AlarmRule> rule = parseAlarmRule(text, &why);
+        if (!rule)
+            usageError(QStringLiteral("--alarm '%1': %2").arg(text, why));
+        if (const std::optional<AlarmRuleError> e = checkAlarmRuleChannel(*rule, channels))
+            usageError(QStringLiteral("--alarm '%1': %2").arg(text, e->text()));
+    }
+    // Standard input carries the frames of an input that reads it.
+    bool inputReadsStandardInput = false;
+    for (const NamedInput& in : o.inputs)
+        inputReadsStandardInput = inputReadsStandardInput || in.kind == NamedInput::Kind::StandardInput
+                                  || (in.kind == NamedInput::Kind::UsbReports && in.path == QLatin1String("-"));
+    if (o.inputs.empty())
+        inputReadsStandardInput = o.source == Source::StandardInput
+                                  || (o.source == Source::UsbReports && o.file == QLatin1String("-"));
+    if (o.notes == QLatin1String("-") && inputReadsStandardInput)
+        usageError(QStringLiteral("--notes -: standard input carries the meter's frames; give the notes a named pipe"));
+}
+
 void OptionParsing::check()
 {
     using Source = MeterReadOptions::Source;
+    checkEvents();
     if (!o.inputs.empty() || !o.calcs.empty() || o.wide || alignGiven_) {
         if (haveSource_)
             usageError(QStringLiteral("with --input, every meter is given by --input NAME=SOURCE"));
@@ -321,6 +398,18 @@ bool OptionParsing::session(const QStringList& args, int& i)
 }
 
 } // namespace
+
+QStringList alarmChannelNames(const MeterReadOptions& options)
+{
+    if (options.inputs.empty())
+        return {QStringLiteral("meter")};
+    QStringList names;
+    for (const NamedInput& in : options.inputs)
+        names << in.name;
+    for (const ChannelDefinition& c : options.calcs)
+        names << c.name;
+    return names;
+}
 
 MeterReadOptions parseMeterReadOptions(const QStringList& args)
 {

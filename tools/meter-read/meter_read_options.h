@@ -60,6 +60,14 @@ struct MeterReadOptions {
 
     MqttCommandLine mqtt;            // publishing to a broker
 
+    // Alarms and notes: events printed among the lines.
+    QStringList alarms;              // --alarm RULE, each checked against the channels
+    QString alarmsFile;              // --alarms FILE, read at the start
+    QStringList onAlarm;             // --on-alarm COMMAND, split into the program and its arguments
+    QString notes;                   // --notes PATH: a named pipe, a growing file or - (standard input)
+
+    bool watchesEvents() const { return !alarms.isEmpty() || !alarmsFile.isEmpty() || !notes.isEmpty(); }
+
     // Whether readings go into the log table (printing rows, or only saving them).
     bool logs() const
     {
@@ -69,5 +77,9 @@ struct MeterReadOptions {
 
 // Parses the arguments after the program name; throws UsageError with the reason.
 MeterReadOptions parseMeterReadOptions(const QStringList& args);
+
+// The channel names rules may watch: every input and computed channel, or "meter" for the
+// single input (the name its line-protocol lines carry).
+QStringList alarmChannelNames(const MeterReadOptions& options);
 
 QString meterReadUsage();

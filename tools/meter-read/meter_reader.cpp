@@ -2,6 +2,7 @@
 
 #include "decode/conversion_error.h"
 #include "log/log_time_text.h"
+#include "tools/meter-read/event_lines.h"
 
 ReadingPrinter::ReadingPrinter(LineOutput* out, StreamFormat format, const LocaleClock& clock)
     : out_(out), format_(format), clock_(clock), timeSeparator_(timeSeparatorOf(clock.userLocale()))
@@ -14,7 +15,8 @@ void ReadingPrinter::print(const Reading& reading)
         return;
     const QDateTime at =
         format_ == StreamFormat::Tsv ? QDateTime() : reading.arrivedAt.isValid() ? reading.arrivedAt : clock_.now();
-    out_->write(readingStreamLine(reading, at, timeSeparator_, format_));
+    const std::string line = readingStreamLine(reading, at, timeSeparator_, format_);
+    out_->write(eventColumn_ ? withEventColumn(line) : line);
 }
 
 MeterReader::MeterReader(const LogSettings& settings, int startFullScaleCount, const LocaleClock& clock)

@@ -22,9 +22,12 @@ class ReadingPrinter {
 public:
     ReadingPrinter(LineOutput* out, StreamFormat format, const LocaleClock& clock);
     void print(const Reading& reading);
+    // CSV lines end in an empty "event" column, for the events printed among them.
+    void addEventColumn() { eventColumn_ = true; }
 
 private:
     LineOutput* out_;
+    bool eventColumn_ = false;
     StreamFormat format_;
     const LocaleClock& clock_;
     QString timeSeparator_;   // the locale's, as a row logged per reading has it

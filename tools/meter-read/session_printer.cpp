@@ -6,6 +6,7 @@
 #include "reading/computed/unit.h"
 #include "reading/locale_clock.h"
 #include "reading/session/meter_session.h"
+#include "tools/meter-read/event_lines.h"
 #include "tools/meter-read/reading_line.h"
 #include "tools/meter-read/row_range.h"
 #include "tools/meter-read/session_lines.h"
@@ -117,7 +118,7 @@ SessionPrinter::SessionPrinter(LineOutput& out, const MeterReadOptions& options,
         });
         return;
     }
-    out_.write(sessionHeader(format, !options.log));
+    out_.write(line(sessionHeader(format, !options.log), true));
     if (options.log) {
         QObject::connect(&session, &MeterSession::rowLogged,
                          [this](const QString& channel, const LogRow& r) { row(channel, r); });
@@ -126,7 +127,7 @@ SessionPrinter::SessionPrinter(LineOutput& out, const MeterReadOptions& options,
     QObject::connect(&session, &MeterSession::readingShown, [this](int input, const Reading&) { reading(input); });
     QObject::connect(&session, &MeterSession::valueComputed,
                      [this](const ComputedValue& v) {
-        out_.write(computedLine(v, options_.format, clock_.now().offsetFromUtc()));
+        out_.write(line(computedLine(v, options_.format, clock_.now().offsetFromUtc())));
     });
 }
 
@@ -134,8 +135,8 @@ void SessionPrinter::reading(int input)
 {
     const Reading& r = session_.input(input).pipeline().reading();
     const QDateTime at = options_.format == StreamFormat::Tsv ? QDateTime() : r.arrivedAt;
-    out_.write(withChannel(readingStreamLine(r, at, timeSeparator_, options_.format), session_.input(input).name(),
-                           options_.format, true));
+    out_.write(line(withChannel(readingStreamLine(r, at, timeSeparator_, options_.format), session_.input(input).name(),
+                                options_.format, true)));
 }
 
 void SessionPrinter::row(const QString& channel, const LogRow& r)
@@ -146,14 +147,19 @@ void SessionPrinter::row(const QString& channel, const LogRow& r)
     const int input = session_.inputIndex(channel);
     if (input >= 0) {
         const LogTable& table = session_.input(input).pipeline().table();
-        out_.write(withChannel(rowStreamLine(table, table.rowCount() - 1, options_.format), channel, options_.format,
-                               false));
+        out_.write(line(withChannel(rowStreamLine(table, table.rowCount() - 1, options_.format), channel,
+                                    options_.format, false)));
         return;
     }
     // The computed channel's own signal carries the value its row was made from.
     const int c = session_.channelIndex(channel);
     const std::optional<ComputedValue>& value = session_.channel(c).latestValue();
-    out_.write(computedRowLine(channel, r, value, options_.format));
+    out_.write(line(computedRowLine(channel, r, value, options_.format)));
+}
+
+std::string SessionPrinter::line(const std::string& text, bool header) const
+{
+    return options_.watchesEvents() && options_.format == StreamFormat::Csv ? withEventColumn(text, header) : text;
 }
 
 void SessionPrinter::finish()

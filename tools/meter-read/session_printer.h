@@ -52,6 +52,8 @@ public:
 private:
     void reading(int input);
     void row(const QString& channel, const LogRow& row);
+    // A CSV line (or the header) with the "event" column when events are printed among them.
+    std::string line(const std::string& text, bool header = false) const;
     // The summary of one channel's rows (of those --rows picks) or readings.
     std::string summaryOf(const QString& channel, const LogTable& table, bool header);
 

@@ -7,6 +7,7 @@
 #include "reading/locale_clock.h"
 #include "reading/session/meter_session.h"
 #include "reading/session/session_files.h"
+#include "tools/meter-read/alarm_watch.h"
 #include "tools/meter-read/log_settings.h"
 #include "tools/meter-read/publish_notice.h"
 #include "tools/meter-read/session_feed.h"
@@ -112,6 +113,23 @@ int runSession(QCoreApplication& app, const MeterReadOptions& o, LineOutput& out
     if (!buildSession(session, o))
         return 2;
     SessionPrinter printer(output, o, session, clock);
+    // Every reading of every input and every computed value goes to the alarm rules.
+    AlarmWatch alarms(o, output, EventColumns::Session, clock);
+    if (o.watchesEvents()) {
+        if (!alarms.start())
+            return 2;
+        // Events are marked at a channel's row only when rows are logged; reading lines have no
+        // number. A note concerns no one channel: it is marked by its time.
+        const bool numbered = o.logs();
+        QObject::connect(&session, &MeterSession::readingShown, [&, numbered](int input, const Reading& r) {
+            const std::int64_t row = numbered ? lastRowNumber(session.input(input).pipeline().table()) : 0;
+            alarms.offer(session.input(input).name(), alarmSampleOf(r, row, clock.now().toMSecsSinceEpoch()));
+        });
+        QObject::connect(&session, &MeterSession::valueComputed, [&, numbered](const ComputedValue& v) {
+            const int c = session.channelIndex(v.channel);
+            alarms.offer(v.channel, alarmSampleOf(v, numbered && c >= 0 ? lastRowNumber(session.channel(c).table()) : 0));
+        });
+    }
     // Every channel's readings (with --log, rows) to a broker; what becomes of the connection
     // is said on standard error.
     std::unique_ptr<SessionPublisher> publisher;
@@ -144,6 +162,7 @@ int runSession(QCoreApplication& app, const MeterReadOptions& o, LineOutput& out
     QTimer tick, sampling, watch;
     QObject::connect(&tick, &QTimer::timeout, [&] {
         session.tick();
+        alarms.tick();
         if (session.samplingActive() && !sampling.isActive())
             sampling.start(session.intervalMs());
     });
@@ -168,6 +187,7 @@ int runSession(QCoreApplication& app, const MeterReadOptions& o, LineOutput& out
     if (!stopRequested() && session.samplingActive())
         session.sample();
     session.finish();
+    alarms.finish();
     printer.finish();
     if (!o.saveFile.isEmpty()) {
         const int saved = saveSession(session, o);
