@@ -162,7 +162,7 @@ void ReadingPipeline::clearLog()
 FileOutcome ReadingPipeline::saveTable(const QString& fileName, const FileProgress& progress)
 {
     const std::int64_t rows = table_.rowCount();
-    const FileOutcome outcome = saveTableFile(table_, fileName, progress);
+    const FileOutcome outcome = saveTableFile(table_, fileName, progress, &events_);
     // Rows logged while the front end kept painting are not in the file: the journal keeps them.
     if (outcome.ok && journal_ && table_.rowCount() == rows)
         journal_->clear();
