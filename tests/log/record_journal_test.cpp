@@ -70,13 +70,9 @@ RecordEvent eventAt(std::int64_t row, EventKind kind = EventKind::Note)
 // Events compared by every field, the time's offset included.
 void expectSameEvent(const RecordEvent& got, const RecordEvent& want, const char* why)
 {
-    EXPECT_EQ(got.kind, want.kind) << why;
-    EXPECT_EQ(got.at, want.at) << why;
-    EXPECT_EQ(got.at.offsetFromUtc(), want.at.offsetFromUtc()) << why;
-    EXPECT_EQ(got.channel, want.channel) << why;
-    EXPECT_EQ(got.row, want.row) << why;
-    EXPECT_EQ(got.rule, want.rule) << why;
-    EXPECT_EQ(got.text, want.text) << why;
+    EXPECT_TRUE(got.kind == want.kind && got.at == want.at && got.at.offsetFromUtc() == want.at.offsetFromUtc()
+                && got.channel == want.channel && got.row == want.row && got.rule == want.rule && got.text == want.text)
+        << why << ": " << eventText(got).toStdString() << " at " << got.row << " " << got.at.toString(Qt::ISODateWithMs).toStdString();
 }
 
 // The folder refuses new files: a plain file stands where the journal folder belongs, which
