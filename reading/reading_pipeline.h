@@ -54,11 +54,13 @@ public:
     // Commits what the journal holds; false when that failed.
     bool flushJournal();
 
-    // Close Data, once the question was answered Yes.
+    // Close Data, once the question was answered Yes: the rows and their events go.
     void clearLog();
-    // The table files. A save empties the journal. A text table is appended; an XML packet,
-    // once read whole, replaces the logged rows if `mayReplace` agrees (it may save or give them
-    // up first), and the journal holds nothing from then on. Both say what happened.
+    // The table files. A save empties the journal. A text table is appended (the events stay
+    // at their rows); an XML packet, once read whole, replaces the logged rows and their events
+    // if `mayReplace` agrees (it may save or give them up first), and the journal holds nothing
+    // from then on. Both say what happened. The exports (CSV, JSON Lines) write the events
+    // among the rows; the table files carry none.
     // `progress` hears how far they got (log/files/file_progress.h); a load it stops leaves the
     // table as it was. Rows logged while a save runs keep their safety copy.
     FileOutcome saveTable(const QString& fileName, const FileProgress& progress = {});
@@ -73,7 +75,8 @@ public:
     void addEvent(RecordEvent event);
     const RecordEvents& events() const { return events_; }
     // A session that ended without saving, given back: its rows are appended as they were
-    // logged (table, chart and numbering), and its journal becomes this session's. False, with
+    // logged (table, chart and numbering) with their events, and its journal becomes this
+    // session's. False, with
     // nothing changed, once this session's journal took a row or a clear.
     bool restoreSession(LeftJournal&& left);
 
