@@ -61,7 +61,8 @@ void FileCommands::print()
 {
     if (parts_.pipeline.table().rowCount() == 0)
         return parts_.prompts.inform(QStringLiteral("There is nothing to print."));
-    showReportPreview(parts_.window, parts_.pipeline.table(), [](const QString& u) { return displayUnit(u); });
+    showReportPreview(parts_.window, parts_.pipeline.table(), [](const QString& u) { return displayUnit(u); },
+                      &parts_.pipeline.events());
     if (parts_.window)
         parts_.window->repaint();
 }

@@ -6,6 +6,7 @@
 #include "app/event_record.h"
 #include "app/file_commands.h"
 #include "app/leaving_questions.h"
+#include "app/link_events.h"
 #include "app/link_watch.h"
 #include "app/meter_links.h"
 #include "app/meters_controller.h"
@@ -120,6 +121,10 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     connect(meters_.get(), &MetersController::setUpChanged, this, [this] { settings_->keep(); });   // a kill keeps them too
     connect(alarms_.get(), &AlarmSide::rulesChanged, this, [this] { settings_->keep(); });
     journal_->open(services_.journalMaxPages);
+    // The window's events live with the log: journalled beside its rows, exported, restored.
+    events_->useRecord([this](RecordEvent e) { pipeline_->addEvent(std::move(e)); }, pipeline_->events());
+    connect(pipeline_.get(), &ReadingPipeline::eventAdded, events_.get(), &EventRecord::eventRecorded);
+    linkEvents_ = std::make_unique<LinkEvents>(*links_, *pipeline_->journal(), *events_);
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });

@@ -37,6 +37,7 @@ class AlarmSide;
 class AlarmBanner;
 class DesktopNotifier;
 class EventMarks;
+class LinkEvents;
 class EventRecord;
 class NoteBox;
 
@@ -160,6 +161,7 @@ private:
     std::unique_ptr<EventRecord> events_;          // alarms and notes, marked at the log's rows
     std::unique_ptr<AlarmSide> alarms_;
     std::unique_ptr<EventMarks> marks_;            // the events on the grid, the chart and the recorder
+    std::unique_ptr<LinkEvents> linkEvents_;       // links lost and back, the safety copy stopped and started
     AlarmBanner* banner_ = nullptr;
     NoteBox* noteBox_ = nullptr;
 

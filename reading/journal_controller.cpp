@@ -165,22 +165,27 @@ void JournalController::endWithoutQuestion()
     pipeline_.flushJournal();
 }
 
-int JournalController::recover(const QString& folder, LogTable& table,
-                               const std::function<void(const QString&, const JournalSummary&, std::int64_t)>& session,
-                               std::vector<ForeignJournal>* leftAlone)
+int JournalController::recover(
+    const QString& folder, LogTable& table,
+    const std::function<void(const QString&, const JournalSummary&, std::int64_t, const RecordEvents&)>& session,
+    std::vector<ForeignJournal>* leftAlone)
 {
     int sessions = 0;
     for (const LeftJournal& left : leftJournals(folder, leftAlone)) {
         const std::int64_t first = table.rowCount();
-        const JournalSummary s = readJournal(left.path, [&](const LogRow& row) {
-            table.append(row);   // rows keep their time stamps
-            return true;
-        });
+        RecordEvents events;
+        const JournalSummary s = readJournal(
+            left.path,
+            [&](const LogRow& row) {
+                table.append(row);   // rows keep their time stamps
+                return true;
+            },
+            &events);
         if (s.rows == 0 && !s.damaged && !s.busy)
             continue;
         ++sessions;
         if (session)
-            session(left.path, s, first);
+            session(left.path, s, first, events);
     }
     return sessions;
 }

@@ -57,11 +57,12 @@ public:
 
     // Every session's rows left unsaved in `folder`, oldest session first, appended to `table`
     // with their time stamps; `session` hears of each journal that held rows or was damaged,
-    // with the index of its first row. The journals stay as they are. Returns the sessions.
-    // Journals not the user's alone are not read; `leftAlone` gets them.
+    // with the index of its first row and its events (marked at its rows' numbers).
+    // The journals stay as they are. Returns the sessions. Journals not the user's alone are
+    // not read; `leftAlone` gets them.
     static int recover(const QString& folder, LogTable& table,
                        const std::function<void(const QString& path, const JournalSummary& summary,
-                                                std::int64_t firstRow)>& session,
+                                                std::int64_t firstRow, const RecordEvents& events)>& session,
                        std::vector<ForeignJournal>* leftAlone = nullptr);
 
 private:

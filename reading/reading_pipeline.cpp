@@ -93,12 +93,21 @@ bool ReadingPipeline::restoreSession(LeftJournal&& left)
 {
     if (!journal_ || !journal_->canAdopt())
         return false;
-    // The rows are already on disk in the journal taken over: they are not handed to it again.
-    const JournalSummary read = readJournal(left.path, [this](const LogRow& row) {
-        logger_.restoreRow(row);
-        rowShown(row);
-        return true;
-    });
+    // The rows and events are already on disk in the journal taken over: they are not handed
+    // to it again.
+    RecordEvents restored;
+    const JournalSummary read = readJournal(
+        left.path,
+        [this](const LogRow& row) {
+            logger_.restoreRow(row);
+            rowShown(row);
+            return true;
+        },
+        &restored);
+    for (std::size_t i = 0; i < restored.size(); ++i) {
+        events_.append(restored.at(i));
+        emit eventAdded(restored.at(i));
+    }
     return journal_->adopt(std::move(left), read.rows);
 }
 
@@ -128,9 +137,22 @@ bool ReadingPipeline::watchdogTick()
     return true;
 }
 
+void ReadingPipeline::addEvent(RecordEvent event)
+{
+    if (event.row == 0 && table_.rowCount() > 0)
+        event.row = table_.integer(table_.rowCount() - 1, LogTable::No).value_or(qint32(table_.rowCount()));
+    if (!event.at.isValid())
+        event.at = clock_.now();
+    events_.append(event);
+    if (journal_)
+        journal_->appendEvent(event);
+    emit eventAdded(event);
+}
+
 void ReadingPipeline::clearLog()
 {
     logger_.clear();
+    events_.clear();
     if (journal_)
         journal_->clear();
     plotIndex_.cleared();
@@ -140,7 +162,7 @@ void ReadingPipeline::clearLog()
 FileOutcome ReadingPipeline::saveTable(const QString& fileName, const FileProgress& progress)
 {
     const std::int64_t rows = table_.rowCount();
-    const FileOutcome outcome = saveTableFile(table_, fileName, progress);
+    const FileOutcome outcome = saveTableFile(table_, fileName, progress, &events_);
     // Rows logged while the front end kept painting are not in the file: the journal keeps them.
     if (outcome.ok && journal_ && table_.rowCount() == rows)
         journal_->clear();
@@ -165,6 +187,7 @@ FileOutcome ReadingPipeline::loadTable(const QString& fileName, const std::funct
         return FileOutcome::silent(false);
     table_.swap(packet);
     logger_.tableReplaced();
+    events_.clear();
     // The logged rows were saved or given up: the journal holds nothing from now on.
     if (journal_)
         journal_->clear();

@@ -10,6 +10,7 @@
 #include "log/journal/record_journal.h"
 #include "log/log_table.h"
 #include "log/plot_index.h"
+#include "log/record_events.h"
 #include "log/record_logger.h"
 #include "reading/extremes.h"
 #include "reading/lcd_panel_model.h"
@@ -53,11 +54,13 @@ public:
     // Commits what the journal holds; false when that failed.
     bool flushJournal();
 
-    // Close Data, once the question was answered Yes.
+    // Close Data, once the question was answered Yes: the rows and their events go.
     void clearLog();
-    // The table files. A save empties the journal. A text table is appended; an XML packet,
-    // once read whole, replaces the logged rows if `mayReplace` agrees (it may save or give them
-    // up first), and the journal holds nothing from then on. Both say what happened.
+    // The table files. A save empties the journal. A text table is appended (the events stay
+    // at their rows); an XML packet, once read whole, replaces the logged rows and their events
+    // if `mayReplace` agrees (it may save or give them up first), and the journal holds nothing
+    // from then on. Both say what happened. The exports (CSV, JSON Lines) write the events
+    // among the rows; the table files carry none.
     // `progress` hears how far they got (log/files/file_progress.h); a load it stops leaves the
     // table as it was. Rows logged while a save runs keep their safety copy.
     FileOutcome saveTable(const QString& fileName, const FileProgress& progress = {});
@@ -65,8 +68,15 @@ public:
                           const FileProgress& progress = {});
     // The user chose not to keep the unsaved rows: their safety copy goes.
     void discardUnsaved();
+
+    // Something that happened beside the rows (an alarm, a link, the safety copy, a note): kept
+    // with the log, written to its journal and announced. A `row` left 0 is the table's last
+    // row No; an invalid `at` is the clock's time now. Cleared with the rows.
+    void addEvent(RecordEvent event);
+    const RecordEvents& events() const { return events_; }
     // A session that ended without saving, given back: its rows are appended as they were
-    // logged (table, chart and numbering), and its journal becomes this session's. False, with
+    // logged (table, chart and numbering) with their events, and its journal becomes this
+    // session's. False, with
     // nothing changed, once this session's journal took a row or a clear.
     bool restoreSession(LeftJournal&& left);
 
@@ -96,6 +106,8 @@ signals:
     // rows (`replaced`, an XML packet), when the chart's points, the numbering and the record
     // limit were those of rows given up.
     void logLoaded(bool replaced);
+    // An event was added to the log, now or given back by a restore.
+    void eventAdded(const RecordEvent& event);
 
 private:
     void offerToLog(const QDateTime& at);
@@ -109,6 +121,7 @@ private:
     LogTable table_;
     RecordLogger logger_;
     PlotIndex plotIndex_;
+    RecordEvents events_;
     Reading reading_;
     int fullScaleCount_;
     double lastCount_ = 0;          // the count of the last frame that got that far

@@ -2,14 +2,18 @@
 
 namespace {
 const char kCsvFilter[] = "CSV for spreadsheets (*.csv)";
+const char kJsonLinesFilter[] = "JSON Lines for scripts (*.jsonl)";
 }
 
 FileDialogParams saveTableDialogParams()
 {
     FileDialogParams p;
-    p.filter = QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;") + QLatin1String(kCsvFilter);
+    p.filter = QStringLiteral("Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;") + QLatin1String(kCsvFilter)
+               + QStringLiteral(";;") + QLatin1String(kJsonLinesFilter);
     p.defaultSuffix = QStringLiteral("xls");
-    p.filterSuffixes = {{QLatin1String(kCsvFilter), QStringLiteral("csv")}};   // a name typed without one becomes a CSV file
+    // A name typed without a suffix under these filters becomes their export.
+    p.filterSuffixes = {{QLatin1String(kCsvFilter), QStringLiteral("csv")},
+                        {QLatin1String(kJsonLinesFilter), QStringLiteral("jsonl")}};
     p.confirmOverwrite = true;
     p.clearNameBeforeShow = true;
     return p;

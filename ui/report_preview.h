@@ -11,7 +11,9 @@ class QWidget;
 // pages it prints are the pages it shows, and a line under them says which rows those are.
 class ReportPreview {
 public:
-    ReportPreview(const LogTable& table, ReportUnitText unitText, QWidget* parent = nullptr);
+    // `events`, when given, the log's events: those it holds when the preview opens are listed.
+    ReportPreview(const LogTable& table, ReportUnitText unitText, QWidget* parent = nullptr,
+                  const RecordEvents* events = nullptr);
     ReportPreview(const ReportPreview&) = delete;
     ReportPreview& operator=(const ReportPreview&) = delete;
 
@@ -20,10 +22,13 @@ public:
 private:
     const LogTable& table_;
     const std::int64_t rows_;
+    const RecordEvents* events_;
+    const std::int64_t eventCount_;
     const ReportUnitText unitText_;
     QPrinter printer_{QPrinter::HighResolution};
     QPrintPreviewDialog dialog_;
 };
 
 // Returns when the preview window is closed. An empty table shows no pages.
-void showReportPreview(QWidget* parent, const LogTable& table, const ReportUnitText& unitText);
+void showReportPreview(QWidget* parent, const LogTable& table, const ReportUnitText& unitText,
+                       const RecordEvents* events = nullptr);

@@ -1,6 +1,7 @@
 #include "ui/report_printer.h"
 
 #include "log/log_table.h"
+#include "log/record_events.h"
 
 #include <QFile>
 #include <QFont>
@@ -26,7 +27,7 @@ QFont fontFor(ReportFont)
 std::int64_t paintReport(const ReportRows& rows, QPagedPaintDevice& device, const ReportUnitText& unitText)
 {
     using namespace ReportLayout;
-    const std::int64_t pages = reportPageCount(rows.count);
+    const std::int64_t pages = reportPageCount(rows);
     if (pages == 0)
         return 0;
     const qreal m = kMargin / 10.0;
@@ -55,7 +56,8 @@ std::int64_t paintReport(const ReportRows& rows, QPagedPaintDevice& device, cons
     return pages;
 }
 
-std::int64_t writeReportPdf(const LogTable& table, const QString& fileName, const ReportUnitText& unitText)
+std::int64_t writeReportPdf(const LogTable& table, const QString& fileName, const ReportUnitText& unitText,
+                            const RecordEvents* events)
 {
     if (reportPageCount(table.rowCount()) == 0)
         return 0;
@@ -67,7 +69,7 @@ std::int64_t writeReportPdf(const LogTable& table, const QString& fileName, cons
         QPdfWriter pdf(&file);
         pdf.setResolution(300);
         pdf.setCreator(QStringLiteral("Data Report"));
-        pages = paintReport({table, table.rowCount()}, pdf, unitText);
+        pages = paintReport({table, table.rowCount(), events, events ? std::int64_t(events->size()) : 0}, pdf, unitText);
     }
     file.close();
     return file.error() == QFileDevice::NoError ? pages : -1;

@@ -10,6 +10,8 @@ class QPagedPaintDevice;
 // paint nothing (the device gets no page). Returns the number of pages painted.
 std::int64_t paintReport(const ReportRows& rows, QPagedPaintDevice& device, const ReportUnitText& unitText);
 
-// Writes the report as a PDF file ("save as PDF"). For an empty table no file is written and
-// 0 is returned; -1 when the file cannot be written.
-std::int64_t writeReportPdf(const LogTable& table, const QString& fileName, const ReportUnitText& unitText);
+// Writes the report as a PDF file ("save as PDF"), with the section of `events` when there are
+// some. For an empty table no file is written and 0 is returned; -1 when the file cannot be
+// written.
+std::int64_t writeReportPdf(const LogTable& table, const QString& fileName, const ReportUnitText& unitText,
+                            const RecordEvents* events = nullptr);

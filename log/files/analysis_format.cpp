@@ -199,6 +199,13 @@ void appendCsvRecord(std::string& out, const AnalysisRecord& record)
     out += "\r\n";
 }
 
+void appendCsvRecord(std::string& out, const AnalysisRecord& record, bool withEvents)
+{
+    appendCsvRecord(out, record);
+    if (withEvents)
+        out.insert(out.size() - 2, 1, ',');   // before the CR LF
+}
+
 void appendJsonRecord(std::string& out, const AnalysisRecord& record)
 {
     out.push_back('{');

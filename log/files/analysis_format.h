@@ -22,6 +22,8 @@ std::string shortestNumberText(double value);
 // `withEvents`: an "event" column after the others, for a record that carries events.
 void appendCsvHeader(std::string& out, bool withIndicators, bool withEvents = false);
 void appendCsvRecord(std::string& out, const AnalysisRecord& record);
+// The same under a header with the "event" column: the row leaves it empty.
+void appendCsvRecord(std::string& out, const AnalysisRecord& record, bool withEvents);
 void appendJsonRecord(std::string& out, const AnalysisRecord& record);
 
 // An event as a line of its own among the rows. CSV: "no" is the row it is marked at (empty

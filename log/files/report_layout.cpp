@@ -1,6 +1,10 @@
 #include "log/files/report_layout.h"
 
 #include "log/log_table.h"
+#include "log/record_events.h"
+
+#include <algorithm>
+#include <iterator>
 
 using namespace ReportLayout;
 
@@ -34,6 +38,49 @@ constexpr int kFieldTop = 21;         // in a detail band
 constexpr int kFooterX = 85;
 constexpr int kFooterTop = 42;        // in the page footer
 
+// The events' section: one line per event in the detail bands.
+struct EventColumn {
+    const char* label;
+    int x;
+};
+constexpr EventColumn kEventColumns[] = {{"Time", 85}, {"Kind", 500}, {"Channel", 900}, {"Rule / text", 1150}};
+constexpr int kEventTextChars = 60;   // a long note is cut to what the line holds
+
+QString eventDetail(const RecordEvent& e)
+{
+    QString detail = e.rule.isEmpty() ? e.text : e.text.isEmpty() ? e.rule : e.rule + QStringLiteral(" (") + e.text + QLatin1Char(')');
+    detail.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (detail.size() > kEventTextChars)
+        detail = detail.left(kEventTextChars - 1) + QChar(0x2026);
+    return detail;
+}
+
+std::vector<ReportText> eventPageTexts(const ReportRows& report, std::int64_t page)
+{
+    std::vector<ReportText> texts;
+    const int lines = reportRowsOnPage(report.eventCount, page);
+    texts.push_back({QStringLiteral("Events"), ReportFont::Report, 0, kTitleTop, true});
+    for (const EventColumn& c : kEventColumns)
+        texts.push_back({QString::fromLatin1(c.label), ReportFont::Report, c.x, kColumnHeaderTop + kLabelTop, false});
+    for (int i = 0; i < lines; ++i) {
+        const RecordEvent& e = report.events->at(std::size_t(page * kRowsPerPage + i));
+        const int top = kFirstDetailTop + i * kDetailHeight + kFieldTop;
+        const QString fields[] = {e.at.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), eventKindText(e.kind), e.channel,
+                                  eventDetail(e)};
+        for (std::size_t f = 0; f < std::size(fields); ++f)
+            if (!fields[f].isEmpty())
+                texts.push_back({fields[f], f == 0 ? ReportFont::Time : ReportFont::Report, kEventColumns[f].x, top, false});
+    }
+    return texts;
+}
+
+std::int64_t eventCountOf(const ReportRows& report)
+{
+    if (!report.events)
+        return 0;
+    return std::min<std::int64_t>(report.eventCount, std::int64_t(report.events->size()));
+}
+
 }   // namespace
 
 std::int64_t reportPageCount(std::int64_t rows)
@@ -47,6 +94,12 @@ int reportRowsOnPage(std::int64_t rows, std::int64_t page)
         return 0;
     const std::int64_t left = rows - page * kRowsPerPage;
     return int(left < kRowsPerPage ? left : kRowsPerPage);
+}
+
+std::int64_t reportPageCount(const ReportRows& rows)
+{
+    const std::int64_t rowPages = reportPageCount(rows.count);
+    return rowPages == 0 ? 0 : rowPages + reportPageCount(eventCountOf(rows));
 }
 
 QString reportRowsCaption(const ReportRows& rows)
@@ -69,6 +122,15 @@ std::vector<ReportText> reportPageTexts(const ReportRows& report, std::int64_t p
 {
     std::vector<ReportText> texts;
     const LogTable& table = report.table;
+    const std::int64_t rowPages = reportPageCount(report.count);
+    if (rowPages > 0 && page >= rowPages && page < reportPageCount(report)) {
+        ReportRows events = report;
+        events.eventCount = eventCountOf(report);
+        texts = eventPageTexts(events, page - rowPages);
+        texts.push_back({QStringLiteral("The Data Print Foot"), ReportFont::Report, kFooterX,
+                         kPageFooterTop + kFooterTop, false});
+        return texts;
+    }
     const int rows = reportRowsOnPage(report.count, page);
     if (rows == 0)
         return texts;

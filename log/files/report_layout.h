@@ -9,6 +9,7 @@
 #include <vector>
 
 class LogTable;
+class RecordEvents;
 
 // Turns a stored unit text ("k*", "#") into what a person reads.
 using ReportUnitText = std::function<QString(const QString&)>;
@@ -31,10 +32,13 @@ constexpr int kRowsPerPage = (kBodyHeight - kPageHeaderHeight - kColumnHeaderHei
 }   // namespace ReportLayout
 
 // The rows a report prints: the table's first `count`, fixed when the report is made, so that
-// the pages printed are the pages previewed while logging goes on.
+// the pages printed are the pages previewed while logging goes on; and the log's first
+// `eventCount` events, listed in a section of pages of their own after the rows.
 struct ReportRows {
     const LogTable& table;
     std::int64_t count;
+    const RecordEvents* events = nullptr;
+    std::int64_t eventCount = 0;
 };
 
 // What a person is told about the rows a report holds: their positions and numbers.
@@ -42,6 +46,9 @@ QString reportRowsCaption(const ReportRows& rows);
 
 // Pages the report has for a table of rows rows; an empty table has none.
 std::int64_t reportPageCount(std::int64_t rows);
+// Pages of the rows and then of the events ("Events": time, kind, channel, rule and text),
+// the events' only when there are some.
+std::int64_t reportPageCount(const ReportRows& rows);
 // Rows printed on page (counted from 0).
 int reportRowsOnPage(std::int64_t rows, std::int64_t page);
 
@@ -60,6 +67,6 @@ struct ReportText {
     }
 };
 
-// Everything printed on one page, in drawing order: title, column labels, the page's rows,
-// the footer. Empty fields print nothing and are left out.
+// Everything printed on one page, in drawing order: title, column labels, the page's rows (or
+// events), the footer. Empty fields print nothing and are left out.
 std::vector<ReportText> reportPageTexts(const ReportRows& rows, std::int64_t page, const ReportUnitText& unitText);

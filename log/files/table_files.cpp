@@ -2,6 +2,7 @@
 
 #include "log/log_table.h"
 #include "log/files/table_csv_file.h"
+#include "log/files/table_jsonl_file.h"
 #include "log/files/table_text_file.h"
 #include "log/files/table_xml_packet.h"
 
@@ -37,17 +38,21 @@ TableFileFormat tableFileFormat(const QString& fileName)
         return TableFileFormat::XmlPacket;
     if (fileName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
         return TableFileFormat::Csv;
+    if (fileName.endsWith(QLatin1String(".jsonl"), Qt::CaseInsensitive))
+        return TableFileFormat::JsonLines;
     return TableFileFormat::Text;
 }
 
-FileOutcome saveTableFile(const LogTable& table, const QString& fileName, const FileProgress& progress)
+FileOutcome saveTableFile(const LogTable& table, const QString& fileName, const FileProgress& progress,
+                          const RecordEvents* events)
 {
     const QString saved = QStringLiteral("Save table to specified file: ") + fileName + QStringLiteral(" Scuss!");
     QString reason;
     const TableFileFormat format = tableFileFormat(fileName);
-    if (format == TableFileFormat::XmlPacket || format == TableFileFormat::Csv) {
-        const bool written = format == TableFileFormat::Csv ? saveTableCsv(table, fileName, &reason)
-                                                            : saveTableXml(table, fileName, &reason, progress);
+    if (format != TableFileFormat::Text) {
+        const bool written = format == TableFileFormat::Csv         ? saveTableCsv(table, fileName, &reason, events)
+                             : format == TableFileFormat::JsonLines ? saveTableJsonLines(table, fileName, &reason, events)
+                                                                    : saveTableXml(table, fileName, &reason, progress);
         if (!written)
             return FileOutcome::error(QStringLiteral("Cannot create file \"%1\". %2").arg(fileName, reason), reason);
         return FileOutcome::information(saved);
@@ -63,6 +68,10 @@ FileOutcome LoadTableFile(const QString& fileName, LogTable& table, const FilePr
         return FileOutcome::error(QStringLiteral("A CSV file is an export for other programs and cannot be opened "
                                                  "here. Open a table saved as text (.xls, .txt) or XML (.xml)."),
                                   QStringLiteral("CSV files are written for other programs, not read"));
+    if (tableFileFormat(fileName) == TableFileFormat::JsonLines)
+        return FileOutcome::error(QStringLiteral("A JSON Lines file is an export for other programs and cannot be "
+                                                 "opened here. Open a table saved as text (.xls, .txt) or XML (.xml)."),
+                                  QStringLiteral("JSON Lines files are written for other programs, not read"));
     QString reason = notARegularFile(fileName);
     if (!reason.isEmpty())
         return FileOutcome::error(QStringLiteral("Failed to Load File!"), reason);

@@ -2,6 +2,7 @@
 
 #include "log/journal/journal_files.h"
 #include "log/log_time_text.h"
+#include "log/record_events.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -23,7 +24,11 @@ const char* const kSchema =
     "CREATE TABLE IF NOT EXISTS session(key TEXT PRIMARY KEY, value TEXT);"
     "CREATE TABLE IF NOT EXISTS logged_row("
     " seq INTEGER PRIMARY KEY, no INTEGER, time TEXT, function TEXT, value TEXT, unit TEXT, judge TEXT,"
-    " nval INTEGER, reading REAL, range_mode TEXT, logged_at TEXT NOT NULL);";
+    " nval INTEGER, reading REAL, range_mode TEXT, logged_at TEXT NOT NULL);"
+    // Added later: a journal made before it gets the table when it is next written.
+    "CREATE TABLE IF NOT EXISTS event("
+    " seq INTEGER PRIMARY KEY, kind TEXT NOT NULL, at_ms INTEGER, utc_offset INTEGER, channel TEXT,"
+    " row_no INTEGER, rule TEXT, text TEXT);";
 
 // Version 2 keeps the unit with the meter's prefix ("kHz"); version 1 (no "schema" key) left
 // kilo and mega off hertz. The columns are the same.
@@ -248,6 +253,10 @@ bool JournalStore::open(const QString& path, const QString& kind, const QDateTim
                          " logged_at) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)";
     if (sqlite3_prepare_v2(db_, insert, -1, &insert_, nullptr) != SQLITE_OK)
         return fail(reasonOf(db_, sqlite3_errcode(db_)));
+    const char* insertEvent = "INSERT INTO event(kind, at_ms, utc_offset, channel, row_no, rule, text)"
+                              " VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+    if (sqlite3_prepare_v2(db_, insertEvent, -1, &insertEvent_, nullptr) != SQLITE_OK)
+        return fail(reasonOf(db_, sqlite3_errcode(db_)));
     error_.clear();
     return true;
 }
@@ -256,17 +265,19 @@ void JournalStore::close()
 {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
+    sqlite3_finalize(insertEvent_);
+    insertEvent_ = nullptr;
     sqlite3_close(db_);
     db_ = nullptr;
 }
 
-bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows)
+bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows, const std::vector<RecordEvent>& events)
 {
     if (!db_)
         return fail(QStringLiteral("the journal is not open"));
     if (!exec("BEGIN IMMEDIATE"))
         return fail(error_);
-    bool ok = !clearFirst || exec("DELETE FROM logged_row");
+    bool ok = !clearFirst || (exec("DELETE FROM logged_row") && exec("DELETE FROM event"));
     for (std::size_t i = 0; ok && i < rows.size(); ++i) {
         const LogRow& r = rows[i];
         sqlite3_reset(insert_);
@@ -290,6 +301,28 @@ bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows)
         }
     }
     sqlite3_reset(insert_);
+    for (std::size_t i = 0; ok && i < events.size(); ++i) {
+        const RecordEvent& e = events[i];
+        sqlite3_reset(insertEvent_);
+        bindText(insertEvent_, 1, eventKindText(e.kind));
+        if (e.at.isValid()) {
+            sqlite3_bind_int64(insertEvent_, 2, e.at.toMSecsSinceEpoch());
+            sqlite3_bind_int(insertEvent_, 3, e.at.offsetFromUtc());
+        } else {
+            sqlite3_bind_null(insertEvent_, 2);
+            sqlite3_bind_null(insertEvent_, 3);
+        }
+        bindText(insertEvent_, 4, e.channel);
+        sqlite3_bind_int64(insertEvent_, 5, e.row);
+        bindText(insertEvent_, 6, e.rule);
+        bindText(insertEvent_, 7, e.text);
+        const int rc = sqlite3_step(insertEvent_);
+        if (rc != SQLITE_DONE) {
+            error_ = reasonOf(db_, rc);
+            ok = false;
+        }
+    }
+    sqlite3_reset(insertEvent_);
     if (ok && exec("COMMIT"))
         return true;
     const QString why = error_;
@@ -349,9 +382,48 @@ bool isBusy(int rc)
     return (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
 }
 
+std::optional<EventKind> eventKindNamed(const QString& text)
+{
+    for (int k = 0; k <= int(EventKind::Note); ++k)
+        if (eventKindText(EventKind(k)) == text)
+            return EventKind(k);
+    return std::nullopt;
+}
+
+// The events in the order they were added. A journal from before events were kept has no
+// table for them; a kind this version does not know, or a field too long to keep, is skipped.
+// Reading stops at a damaged page: the rows are what a restore cannot do without.
+std::int64_t readEvents(sqlite3* db, RecordEvents& events)
+{
+    sqlite3_stmt* s = nullptr;
+    std::int64_t read = 0;
+    if (sqlite3_prepare_v2(db, "SELECT kind, at_ms, utc_offset, channel, row_no, rule, text FROM event ORDER BY seq",
+                           -1, &s, nullptr)
+        == SQLITE_OK) {
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const std::optional<EventKind> kind = eventKindNamed(columnText(s, 0));
+            if (!kind)
+                continue;
+            RecordEvent e;
+            e.kind = *kind;
+            if (sqlite3_column_type(s, 1) != SQLITE_NULL)
+                e.at = QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(s, 1), Qt::OffsetFromUTC,
+                                                      sqlite3_column_int(s, 2));
+            e.channel = columnText(s, 3);
+            e.row = sqlite3_column_int64(s, 4);
+            e.rule = columnText(s, 5);
+            e.text = columnText(s, 6);
+            events.append(std::move(e));
+            ++read;
+        }
+    }
+    sqlite3_finalize(s);
+    return read;
+}
+
 } // namespace
 
-JournalSummary readJournal(const QString& path, const std::function<bool(const LogRow&)>& row)
+JournalSummary readJournal(const QString& path, const std::function<bool(const LogRow&)>& row, RecordEvents* events)
 {
     JournalSummary summary;
     const auto failed = [&](int rc, sqlite3* db) {
@@ -421,6 +493,8 @@ JournalSummary readJournal(const QString& path, const std::function<bool(const L
         }
     }
     sqlite3_finalize(s);
+    if (events && !summary.busy)
+        summary.events = readEvents(c.db, *events);
     return summary;
 }
 

@@ -20,6 +20,7 @@ RecordJournal::~RecordJournal()
         {
             std::lock_guard<std::mutex> lk(m_);
             waiting_.clear();
+            waitingEvents_.clear();
             clearWaiting_ = false;
         }
         stopWriter();
@@ -72,8 +73,21 @@ void RecordJournal::rowLogged(const LogRow& row)
         wake_.notify_one();
         return;
     }
-    const bool wasIdle = waiting_.empty() && !clearWaiting_;
+    const bool wasIdle = waiting_.empty() && waitingEvents_.empty() && !clearWaiting_;
     waiting_.push_back(row);
+    ++handed_;
+    if (wasIdle)
+        wake_.notify_one();
+}
+
+void RecordJournal::appendEvent(const RecordEvent& event)
+{
+    std::lock_guard<std::mutex> lk(m_);
+    // Past the bound the log's own list keeps them; the journal takes no more until a clear.
+    if (overflowed_ || waitingEvents_.size() >= o_.maxWaitingRows)
+        return;
+    const bool wasIdle = waiting_.empty() && waitingEvents_.empty() && !clearWaiting_;
+    waitingEvents_.push_back(event);
     ++handed_;
     if (wasIdle)
         wake_.notify_one();
@@ -84,6 +98,7 @@ void RecordJournal::clear()
     held_ = 0;
     std::lock_guard<std::mutex> lk(m_);
     waiting_.clear();
+    waitingEvents_.clear();
     clearWaiting_ = true;
     overflowed_ = false;
     ++handed_;
@@ -127,12 +142,12 @@ void RecordJournal::run()
     store.setMaxPageCount(o_.maxPageCount);
     std::unique_lock<std::mutex> lk(m_);
     for (;;) {
-        wake_.wait(lk, [&] { return stop_ || hurry_ || clearWaiting_ || !waiting_.empty(); });
+        wake_.wait(lk, [&] { return stop_ || hurry_ || clearWaiting_ || !waiting_.empty() || !waitingEvents_.empty(); });
         // Let a batch gather, unless someone waits for it.
         if (!stop_ && !hurry_)
             wake_.wait_for(lk, milliseconds(o_.batchMs), [&] { return stop_ || hurry_; });
         hurry_ = false;
-        if (waiting_.empty() && !clearWaiting_) {
+        if (waiting_.empty() && waitingEvents_.empty() && !clearWaiting_) {
             if (!overflowed_)   // dropped rows never count as written
                 committed_ = handed_;
             done_.notify_all();
@@ -142,6 +157,8 @@ void RecordJournal::run()
         }
         std::vector<LogRow> batch;
         batch.swap(waiting_);
+        std::vector<RecordEvent> events;
+        events.swap(waitingEvents_);
         const bool clearFirst = clearWaiting_;
         clearWaiting_ = false;
         const std::uint64_t upTo = handed_;
@@ -164,7 +181,7 @@ void RecordJournal::run()
                     lastError_ = store.error();
             }
         }
-        if (ok && !(ok = store.commit(clearFirst, batch)))
+        if (ok && !(ok = store.commit(clearFirst, batch, events)))
             lastError_ = store.error();
 
         lk.lock();
@@ -177,12 +194,16 @@ void RecordJournal::run()
                 batch.insert(batch.end(), std::make_move_iterator(waiting_.begin()),
                              std::make_move_iterator(waiting_.end()));
                 waiting_.swap(batch);
+                events.insert(events.end(), std::make_move_iterator(waitingEvents_.begin()),
+                              std::make_move_iterator(waitingEvents_.end()));
+                waitingEvents_.swap(events);
                 clearWaiting_ = clearFirst;
             }
             if (waiting_.size() > o_.maxWaitingRows) {
                 // The journal keeps what it holds, without gaps, and takes nothing more until
                 // the rows are saved.
                 waiting_.clear();
+                waitingEvents_.clear();
                 overflowed_ = true;
             }
         }
@@ -194,7 +215,7 @@ void RecordJournal::run()
             report(on, lastError_);
         }
         done_.notify_all();
-        if (stop_ && (!ok || (waiting_.empty() && !clearWaiting_)))
+        if (stop_ && (!ok || (waiting_.empty() && waitingEvents_.empty() && !clearWaiting_)))
             break;
         if (!ok && !stop_)
             wake_.wait_for(lk, milliseconds(o_.retryMs), [&] { return stop_ || hurry_; });

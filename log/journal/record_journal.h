@@ -5,6 +5,7 @@
 // them in batches, each within a fraction of a second, and a journal that cannot be written
 // never holds up logging: it reports itself off once, keeps the rows waiting and tries again.
 #include "log/log_row.h"
+#include "log/record_event.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -42,6 +43,9 @@ public:
     // A row the log appended, logged now or given back from an earlier session: the journal
     // keeps it whole, its time stamp among it.
     void rowLogged(const LogRow& row);
+    // An event beside the rows, committed with them in the same batches, so it survives what
+    // a row handed over at the same moment survives. Cleared with the rows.
+    void appendEvent(const RecordEvent& event);
     // The rows were saved or the table emptied: the journal holds nothing from now on.
     void clear();
     // Commits every row handed over so far; false when that failed or took longer than `timeoutMs`.
@@ -79,6 +83,7 @@ private:
     std::mutex m_;
     std::condition_variable wake_, done_;
     std::vector<LogRow> waiting_;
+    std::vector<RecordEvent> waitingEvents_;
     bool clearWaiting_ = false;
     bool overflowed_ = false;       // rows were dropped: nothing more is written until a clear
     bool stop_ = false;

@@ -148,7 +148,12 @@ void AlarmCommand::run(const RecordEvent& event)
     RuleRecord& record = rules_[event.rule];
     const std::int64_t now = monotonicMs();
     if (record.startedOnce && now - record.lastStartMs < limits_.leastGapMs) {
-        ++record.skipped;
+        if (record.waiting)
+            ++record.skipped;
+        else
+            QTimer::singleShot(int(limits_.leastGapMs - (now - record.lastStartMs)), this,
+                               [this, rule = event.rule] { startWaiting(rule); });
+        record.waiting = event;
         return;
     }
     reportSkippedOf(event.rule);
@@ -160,6 +165,17 @@ void AlarmCommand::run(const RecordEvent& event)
     record.startedOnce = true;
     record.lastStartMs = now;
     start(event);
+}
+
+void AlarmCommand::startWaiting(const QString& rule)
+{
+    RuleRecord& record = rules_[rule];
+    if (!record.waiting)
+        return;
+    const RecordEvent event = *record.waiting;
+    record.waiting.reset();
+    record.startedOnce = false;   // its second is over
+    run(event);
 }
 
 void AlarmCommand::start(const RecordEvent& event)
@@ -266,6 +282,9 @@ void AlarmCommand::finishRunning()
 {
     // Each run ends by its own limit; the margin only guards against a process that even a
     // kill does not end at once.
+    for (auto& [rule, record] : rules_)
+        if (record.waiting)
+            startWaiting(rule);
     QDeadlineTimer deadline(limits_.timeLimitMs + limits_.killGraceMs + 2000);
     while (!running_.empty() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);

@@ -7,8 +7,9 @@
 //   METER_CHANNEL  the channel                METER_VALUE  the reading's number, or
 //   METER_UNIT     its base unit                           "overload", "no value", empty
 //   METER_TIME     when it happened, ISO 8601 with the UTC offset
-// Nothing here waits: a command runs on its own, at most once a second per rule (events in that
-// second are counted, not run), a bounded number at once, ended after its time limit, and
+// Nothing here waits: a command runs on its own, at most once a second per rule (of the events
+// in that second the latest runs when the second is over, the others are counted, so the
+// command always learns how a rule ended up), a bounded number at once, ended after its time limit, and
 // only the first part of its output is kept, so a command that hangs or floods cannot hold up
 // logging or exhaust memory. What became of each run is announced for the front ends to say.
 #include "log/record_event.h"
@@ -19,6 +20,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 
 struct AlarmCommandLimits {
     int timeLimitMs = 10000;        // then terminated, and killed killGraceMs later
@@ -45,13 +47,14 @@ public:
 
     int running() const { return int(running_.size()); }
     std::int64_t started() const { return started_; }
-    // Events of a rule not run because they came within a second of its last start, since
-    // that was reported.
+    // Events of a rule not run because a later one came within the same second of its last
+    // start, since that was reported.
     std::int64_t skipped(const QString& rule) const;
     // Announces the skipped counts not yet reported (at the end of a run).
     void reportSkipped();
-    // Waits, running the event loop, until every command has finished or been ended; each is
-    // ended after its own time limit, so this is bounded.
+    // Starts every rule's waiting event at once, then waits, running the event loop, until
+    // every command has finished or been ended; each is ended after its own time limit, so
+    // this is bounded.
     void finishRunning();
 
     // The environment a command gets for `event`, added to `inherited`.
@@ -75,6 +78,7 @@ private:
     void capture(QProcess* process);
     void done(QProcess* process, int exitCode, bool crashed);
     void reportSkippedOf(const QString& rule);
+    void startWaiting(const QString& rule);
 
     QStringList command_;
     AlarmCommandLimits limits_;
@@ -83,6 +87,7 @@ private:
         std::int64_t lastStartMs = 0;
         bool startedOnce = false;
         std::int64_t skipped = 0;
+        std::optional<RecordEvent> waiting;   // the latest event within the second, run after it
     };
     std::map<QString, RuleRecord> rules_;
     std::int64_t started_ = 0;

@@ -75,13 +75,33 @@ bool ComputedLog::restore(LeftJournal&& left)
 {
     if (!journal_ || !journal_->canAdopt())
         return false;
-    const JournalSummary read = readJournal(left.path, [this](const LogRow& row) {
-        logger_.restoreRow(row);
-        sources_.appendUnknown();
-        emit rowLogged(row, std::nullopt);
-        return true;
-    });
+    RecordEvents restored;
+    const JournalSummary read = readJournal(
+        left.path,
+        [this](const LogRow& row) {
+            logger_.restoreRow(row);
+            sources_.appendUnknown();
+            emit rowLogged(row, std::nullopt);
+            return true;
+        },
+        &restored);
+    for (std::size_t i = 0; i < restored.size(); ++i) {
+        events_.append(restored.at(i));
+        emit eventAdded(restored.at(i));
+    }
     return journal_->adopt(std::move(left), read.rows);
+}
+
+void ComputedLog::addEvent(RecordEvent event)
+{
+    if (event.row == 0 && table_.rowCount() > 0)
+        event.row = table_.integer(table_.rowCount() - 1, LogTable::No).value_or(qint32(table_.rowCount()));
+    if (!event.at.isValid())
+        event.at = clock_.now();
+    events_.append(event);
+    if (journal_)
+        journal_->appendEvent(event);
+    emit eventAdded(event);
 }
 
 void ComputedLog::saved()
@@ -100,6 +120,7 @@ void ComputedLog::clear()
 {
     logger_.clear();
     sources_.clear();
+    events_.clear();
     if (journal_)
         journal_->clear();
 }

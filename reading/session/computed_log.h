@@ -5,6 +5,7 @@
 #include "log/journal/journal_files.h"
 #include "log/journal/record_journal.h"
 #include "log/log_table.h"
+#include "log/record_events.h"
 #include "log/record_logger.h"
 #include "reading/computed/computed_value.h"
 #include "reading/locale_clock.h"
@@ -57,6 +58,11 @@ public:
     // Rows logged since the last save or clear, kept in the journal.
     std::int64_t unsavedRows() const { return journal_ ? journal_->heldRows() : 0; }
 
+    // An event in this channel's log, as ReadingPipeline::addEvent takes one: a `row` left 0
+    // is the last row's No, an invalid `at` the clock's time now. Cleared with the rows.
+    void addEvent(RecordEvent event);
+    const RecordEvents& events() const { return events_; }
+
     // The latest value offered (what the last row was made from, under either logging rule).
     const std::optional<ComputedValue>& latestValue() const { return latest_; }
 
@@ -68,6 +74,8 @@ public:
 signals:
     // A row was appended; `value` is the value it was made from (for a restored row: none).
     void rowLogged(const LogRow& row, const std::optional<ComputedValue>& value);
+    // An event was added, now or given back by a restore.
+    void eventAdded(const RecordEvent& event);
 
 private:
     void appended(const LogRow& row);
@@ -76,6 +84,7 @@ private:
     const LocaleClock& clock_;
     LogTable table_;
     RecordLogger logger_;
+    RecordEvents events_;
     std::optional<ComputedValue> latest_;   // what the sampling tick logs
     std::unique_ptr<RecordJournal> journal_;
     SourceResolver resolver_;

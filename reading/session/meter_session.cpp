@@ -48,6 +48,8 @@ bool MeterSession::addInput(const QString& name, const MeterIdentity& identity, 
     auto input = std::make_unique<SessionInput>(name, identity, startFullScaleCount_, clock_);
     connect(&input->pipeline(), &ReadingPipeline::rowLogged, this,
             [this, name](const LogRow& row) { emit rowLogged(name, row); });
+    connect(&input->pipeline(), &ReadingPipeline::eventAdded, this,
+            [this, name](const RecordEvent& event) { emit eventAdded(name, event); });
     inputs_.push_back(std::move(input));
     return true;
 }
@@ -117,6 +119,8 @@ bool MeterSession::defineChannels(const std::vector<ChannelDefinition>& definiti
         });
         connect(log.get(), &ComputedLog::rowLogged, this,
                 [this, name = d.name](const LogRow& row) { emit rowLogged(name, row); });
+        connect(log.get(), &ComputedLog::eventAdded, this,
+                [this, name = d.name](const RecordEvent& event) { emit eventAdded(name, event); });
         logs.push_back(std::move(log));
     }
     logs_ = std::move(logs);
@@ -305,6 +309,19 @@ bool MeterSession::restoreChannel(LeftChannelJournal&& left)
         return inputs_[std::size_t(input)]->pipeline_.restoreSession(std::move(left.left));
     const int channel = channelIndex(left.summary.channel);
     return channel >= 0 && logs_[std::size_t(channel)]->restore(std::move(left.left));
+}
+
+bool MeterSession::addEvent(RecordEvent event)
+{
+    if (const int input = inputIndex(event.channel); input >= 0) {
+        inputs_[std::size_t(input)]->pipeline_.addEvent(std::move(event));
+        return true;
+    }
+    if (const int channel = channelIndex(event.channel); channel >= 0) {
+        logs_[std::size_t(channel)]->addEvent(std::move(event));
+        return true;
+    }
+    return false;
 }
 
 void MeterSession::saved()

@@ -145,6 +145,10 @@ public:
     // Gives a left journal's rows back to the input or computed channel of its name; false
     // (nothing changed) when there is none or it logged already.
     bool restoreChannel(LeftChannelJournal&& left);
+    // An event in the log of the input or computed channel `event.channel` names, as its
+    // pipeline's addEvent takes one; false, with nothing kept, when no channel has that name.
+    bool addEvent(RecordEvent event);
+
     // The rows of every channel were saved, or are given up: the journals hold nothing more.
     void saved();
     void discardUnsaved();
@@ -163,6 +167,8 @@ signals:
     void readingShown(int input, const Reading& reading);
     // A row logged (or restored) in the log of `channel`, an input's or a computed channel's.
     void rowLogged(const QString& channel, const LogRow& row);
+    // An event was added to the log of `channel`, now or given back by a restore.
+    void eventAdded(const QString& channel, const RecordEvent& event);
     // A computed value, logged or not.
     void valueComputed(const ComputedValue& value);
     // An input's link changed.

@@ -5,10 +5,12 @@
 TEST(FileDialogs, TableAndPictureDialogParameters)
 {
     const FileDialogParams save = saveTableDialogParams();
-    EXPECT_EQ(save.filter, "Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;CSV for spreadsheets (*.csv)");
+    EXPECT_EQ(save.filter, "Excel File(*.xls);;XML(*.xml);;Txt File(*.txt);;CSV for spreadsheets (*.csv);;"
+                           "JSON Lines for scripts (*.jsonl)");
     EXPECT_EQ(save.defaultSuffix, "xls");
-    ASSERT_EQ(save.filterSuffixes.size(), 1);
+    ASSERT_EQ(save.filterSuffixes.size(), 2);
     EXPECT_EQ(save.filterSuffixes[0], qMakePair(QStringLiteral("CSV for spreadsheets (*.csv)"), QStringLiteral("csv")));
+    EXPECT_EQ(save.filterSuffixes[1], qMakePair(QStringLiteral("JSON Lines for scripts (*.jsonl)"), QStringLiteral("jsonl")));
     EXPECT_TRUE(save.confirmOverwrite);
     EXPECT_TRUE(save.clearNameBeforeShow);
     const FileDialogParams open = openTableDialogParams();

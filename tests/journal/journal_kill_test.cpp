@@ -46,7 +46,7 @@ void takeRows(QProcess& host, QByteArray& pending, std::vector<Logged>& rows, co
     }
 }
 
-// The No column of meter-read --recover's lines.
+// The No column of meter-read --recover's row lines (an event's line starts with '#').
 std::vector<int> recoveredNumbers(const QProcessEnvironment& env, QString* err)
 {
     QProcess read;
@@ -56,7 +56,7 @@ std::vector<int> recoveredNumbers(const QProcessEnvironment& env, QString* err)
     *err = QString::fromLocal8Bit(read.readAllStandardError());
     std::vector<int> nos;
     for (const QByteArray& line : read.readAllStandardOutput().split('\n'))
-        if (!line.isEmpty())
+        if (!line.isEmpty() && !line.startsWith('#'))
             nos.push_back(line.left(line.indexOf('\t')).toInt());
     return nos;
 }

@@ -10,6 +10,7 @@
 #include "log/log_table.h"
 #include "log/record_logger.h"
 #include "log/files/table_csv_file.h"
+#include "log/record_events.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -379,7 +380,8 @@ TEST(AnalysisExport, EventsAreLinesOfTheirOwn)
          ",2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,,\"note: =fan, on\"\r\n",
          "{\"event\":\"note\",\"timestamp\":\"2026-12-11T09:30:05.250+01:00\",\"no\":null,\"channel\":null,"
          "\"rule\":null,\"text\":\"=fan, on\"}\n",
-         "before the first row no number; the indicators' column kept; a comma quoted"},
+         "before the first row no number; the indicators' column kept; a comma quoted; a field that does "
+         "not start like a formula is not guarded"},
     };
     for (const Case& c : cases) {
         std::string csv, json;
@@ -392,6 +394,51 @@ TEST(AnalysisExport, EventsAreLinesOfTheirOwn)
         EXPECT_EQ(std::count(header.begin(), header.end(), ','), std::count(csv.begin(), csv.end(), ',') - c.commasInEvent)
             << "as many columns as the header: " << c.why;
     }
+}
+
+// The exports write the log's events at their rows; the table files carry none.
+TEST(AnalysisExport, TheExportsWriteTheEventsAtTheirRows)
+{
+    LogTable table;
+    logCases(table, QStringLiteral("."));
+    const qint32 last = *table.integer(table.rowCount() - 1, LogTable::No);
+    RecordEvents events;   // in the order they happened, not by row
+    events.append({EventKind::Note, kStart, {}, 2, {}, QStringLiteral("second")});
+    events.append({EventKind::Note, kStart, {}, 0, {}, QStringLiteral("first")});
+    events.append({EventKind::AlarmRaised, kStart, QStringLiteral("u"), 2, QStringLiteral("u > 5"), QStringLiteral("12.6 V")});
+    events.append({EventKind::LinkLost, kStart, {}, last + 5, {}, QStringLiteral("COM1")});
+    // What each line is: a row's number, or an event's kind.
+    QStringList expected = {"note", "1", "2", "note", "alarm raised"};
+    for (qint32 no = 3; no <= last; ++no)
+        expected << QString::number(no);
+    expected << "link lost";   // its row is gone: at the end
+
+    QTemporaryDir dir;
+    const QString csv = dir.filePath("rows.csv"), jsonl = dir.filePath("rows.jsonl");
+    ASSERT_TRUE(saveTableFile(table, csv, {}, &events).ok);
+    ASSERT_TRUE(saveTableFile(table, jsonl, {}, &events).ok);
+    const std::vector<QStringList> records = strictCsv(fileBytes(csv));   // every record as wide as the header
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.front().back(), "event");
+    QStringList csvLines, jsonLines;
+    for (std::size_t r = 1; r < records.size(); ++r)
+        csvLines << (records[r].back().isEmpty() ? records[r][0] : records[r].back().section(':', 0, 0));
+    EXPECT_EQ(csvLines, expected);
+    for (const QByteArray& line : fileBytes(jsonl).split('\n')) {
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        if (!o.isEmpty())
+            jsonLines << (o.contains("event") ? o.value("event").toString() : QString::number(o.value("no").toInt()));
+    }
+    EXPECT_EQ(jsonLines, expected);
+
+    // The table files keep their format: the same bytes with events or without.
+    for (const char* name : {"t.xls", "t.xml"}) {
+        const QString with = dir.filePath(QStringLiteral("with-") + name), without = dir.filePath(QStringLiteral("no-") + name);
+        ASSERT_TRUE(saveTableFile(table, with, {}, &events).ok);
+        ASSERT_TRUE(saveTableFile(table, without).ok);
+        EXPECT_EQ(fileBytes(with), fileBytes(without)) << name;
+    }
+    EXPECT_FALSE(LoadTableFile(jsonl, table).ok) << "an export is not read back";
 }
 
 TEST(AnalysisExport, PythonReadsTheCsvAndTheJsonLinesAlike)

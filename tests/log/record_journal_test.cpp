@@ -55,9 +55,24 @@ RecordJournal::Options options(const QString& folder, Clock* clock)
     return o;
 }
 
-std::vector<LogRow> readAll(const QString& path, JournalSummary* summary = nullptr)
+std::vector<LogRow> readAll(const QString& path, JournalSummary* summary = nullptr, RecordEvents* events = nullptr)
 {
-    return journalRows(path, summary);
+    return journalRows(path, summary, events);
+}
+
+RecordEvent eventAt(std::int64_t row, EventKind kind = EventKind::Note)
+{
+    return {kind, QDateTime(QDate(2026, 3, 29), QTime(1, 59, 59, 500), Qt::OffsetFromUTC, 3600).addMSecs(row),
+            QStringLiteral("u"), row, kind == EventKind::Note ? QString() : QStringLiteral("u > 5"),
+            QStringLiteral("fan on #%1").arg(row)};
+}
+
+// Events compared by every field, the time's offset included.
+void expectSameEvent(const RecordEvent& got, const RecordEvent& want, const char* why)
+{
+    EXPECT_TRUE(got.kind == want.kind && got.at == want.at && got.at.offsetFromUtc() == want.at.offsetFromUtc()
+                && got.channel == want.channel && got.row == want.row && got.rule == want.rule && got.text == want.text)
+        << why << ": " << eventText(got).toStdString() << " at " << got.row << " " << got.at.toString(Qt::ISODateWithMs).toStdString();
 }
 
 // The folder refuses new files: a plain file stands where the journal folder belongs, which
@@ -79,8 +94,10 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
     {
         RecordJournal j(options(dir.path(), &clock));
         path = j.path();
+        j.appendEvent(eventAt(0));   // before the first row
         for (qint32 no = 1; no <= 500; ++no)
             j.rowLogged(rowNo(no));
+        j.appendEvent(eventAt(500, EventKind::AlarmRaised));
         LogRow empty;   // a row with NULL fields stays NULL
         empty.loggedAt = rowNo(0).loggedAt;
         j.rowLogged(empty);
@@ -94,8 +111,12 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
         EXPECT_EQ(j.heldRows(), 502);
         EXPECT_TRUE(leftJournals(dir.path()).empty()) << "a running owner's journal is never offered";
 
-        const std::vector<LogRow> rows = readAll(path);
+        RecordEvents events;
+        const std::vector<LogRow> rows = readAll(path, nullptr, &events);
         ASSERT_EQ(rows.size(), 502u) << "committed rows are readable while the owner runs";
+        ASSERT_EQ(events.size(), 2u) << "events are committed with the rows";
+        expectSameEvent(events.at(0), eventAt(0), "a note before the first row");
+        expectSameEvent(events.at(1), eventAt(500, EventKind::AlarmRaised), "an alarm at row 500");
         EXPECT_EQ(rows[501], stamped);
         EXPECT_EQ(rows[0], rowNo(1));
         EXPECT_EQ(rows[499], rowNo(500));
@@ -134,13 +155,27 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
         " VALUES(3, '10:15:30', 'Freq', '1.234', 'Hz', 'pass', NULL, 1.234, 'AUTO', '2026-03-29T10:15:30.250+01:00');";
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
-    const std::vector<LogRow> old = readAll(first);
+    RecordEvents none;
+    JournalSummary oldSummary;
+    const std::vector<LogRow> old = readAll(first, &oldSummary, &none);
     ASSERT_EQ(old.size(), 1u);
+    EXPECT_TRUE(none.empty()) << "a journal from before events has none";
+    EXPECT_FALSE(oldSummary.damaged) << "and is not damaged for it";
     EXPECT_EQ(old[0].no, 3);
     EXPECT_EQ(old[0].unit, "Hz");
     EXPECT_EQ(old[0].readingValue, 1.234);
     EXPECT_EQ(old[0].rangeMode, "AUTO");
     EXPECT_EQ(old[0].loggedAt, QDateTime(QDate(2026, 3, 29), QTime(10, 15, 30, 250), Qt::OffsetFromUTC, 3600));
+    {
+        // Taken over and written again, it gets the events' table.
+        JournalStore store;
+        ASSERT_TRUE(store.open(first, "window", QDateTime::currentDateTime()));
+        ASSERT_TRUE(store.commit(false, {}, {eventAt(3)})) << store.error().toStdString();
+    }
+    RecordEvents added;
+    EXPECT_EQ(readAll(first, nullptr, &added).size(), 1u);
+    ASSERT_EQ(added.size(), 1u);
+    expectSameEvent(added.at(0), eventAt(3), "an event in a journal of the first version");
 }
 
 TEST(RecordJournal, ASaveEmptiesItAndAJournalHoldingNothingIsRemoved)
@@ -153,13 +188,18 @@ TEST(RecordJournal, ASaveEmptiesItAndAJournalHoldingNothingIsRemoved)
         path = j.path();
         for (qint32 no = 1; no <= 10; ++no)
             j.rowLogged(rowNo(no));
+        j.appendEvent(eventAt(10));
         ASSERT_TRUE(j.flush());
         j.clear();   // saved
         j.rowLogged(rowNo(11));
+        j.appendEvent(eventAt(11));
         ASSERT_TRUE(j.flush());
-        const std::vector<LogRow> rows = readAll(path);
+        RecordEvents events;
+        const std::vector<LogRow> rows = readAll(path, nullptr, &events);
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0].no, 11);
+        ASSERT_EQ(events.size(), 1u) << "the events go with the rows they were marked at";
+        EXPECT_EQ(events.at(0).row, 11);
         j.clear();
     }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty()) << "nothing unsaved: no file stays";
@@ -307,6 +347,7 @@ TEST(RecordJournal, JournalsArePrivateAndReadingThemChangesNothing)
     huge.rangeMode = QString(1 << 20, QLatin1Char('M'));
     j.rowLogged(huge);
     j.rowLogged(rowNo(302));
+    j.appendEvent(eventAt(302, EventKind::LinkLost));
     ASSERT_TRUE(j.flush());
 
     const auto mode = [](const QString& path) { return int(QFileInfo(path).permissions() & 0x7777); };
@@ -370,11 +411,17 @@ TEST(RecordJournal, JournalsArePrivateAndReadingThemChangesNothing)
         for (const ForeignJournal& f : foreign)
             foreignNamed << f.path + ": " + f.reason;
         EXPECT_EQ(foreignNamed, expectedForeign) << c.what << ": not the user's alone, so not offered";
-        readJournal(found[0].path, [&](const LogRow& row) {
-            table.append(row);
-            return true;
-        });
+        RecordEvents events;
+        readJournal(
+            found[0].path,
+            [&](const LogRow& row) {
+                table.append(row);
+                return true;
+            },
+            &events);
         ASSERT_EQ(table.rowCount(), 302) << c.what;
+        ASSERT_EQ(events.size(), 1u) << c.what << ": the event committed with the last rows";
+        expectSameEvent(events.at(0), eventAt(302, EventKind::LinkLost), c.what);
         EXPECT_EQ(table.row(300).function, QString(LogTable::kTextWidth, QLatin1Char('F'))) << c.what << ": cut, not refused";
         EXPECT_EQ(table.row(300).rangeMode.size(), LogTable::kTextWidth) << c.what;
         LogRow after = rowNo(302);

@@ -1,6 +1,7 @@
 #include "log/log_table.h"
 #include "log/report_rows.h"
 #include "log/files/report_layout.h"
+#include "log/record_events.h"
 
 #include <gtest/gtest.h>
 
@@ -83,4 +84,31 @@ TEST(ReportPages, EveryPageCarriesBandsAndItsRows)
     EXPECT_EQ(find(first, "37")->y, 212 + 36 * 66 + 21);
     EXPECT_LE(212 + 37 * 66, 2770 - 106);
     EXPECT_TRUE(reportPageTexts({t, t.rowCount()}, 2, shownUnit).empty());
+}
+
+// The events follow the rows in a section of pages of their own, only when there are some.
+TEST(ReportPages, TheEventsFollowTheRowsOnPagesOfTheirOwn)
+{
+    LogTable t;
+    fill(t, 40);
+    RecordEvents events;
+    const QDateTime at(QDate(2026, 12, 11), QTime(9, 30, 5), Qt::OffsetFromUTC, 3600);
+    events.append({EventKind::AlarmRaised, at, QStringLiteral("u"), 12, QStringLiteral("u > 5"), QStringLiteral("12.6 V")});
+    for (int i = 1; i < 40; ++i)
+        events.append({EventKind::Note, at.addSecs(i), {}, i, {}, QString(100, QLatin1Char('n'))});
+    EXPECT_EQ(reportPageCount({t, t.rowCount(), &events, 0}), 2) << "no events: no section";
+    EXPECT_EQ(reportPageCount({t, t.rowCount(), &events, 1}), 3) << "one event: a page of its own after the rows";
+    EXPECT_EQ(reportPageCount({t, t.rowCount(), &events, 38}), 4) << "more than a page holds: the section goes on";
+    const ReportRows report{t, t.rowCount(), &events, 38};
+    const std::vector<ReportText> first = reportPageTexts(report, 2, shownUnit);
+    for (const char* text : {"Events", "Time", "Kind", "Channel", "Rule / text", "alarm raised", "u", "u > 5 (12.6 V)"})
+        EXPECT_TRUE(find(first, QString::fromLatin1(text))) << text;
+    const ReportText* time = find(first, "2026-12-11 09:30:05");
+    ASSERT_TRUE(time);
+    EXPECT_EQ(time->y, 212 + 21) << "in the first detail band";
+    EXPECT_TRUE(find(first, QString(59, QLatin1Char('n')) + QChar(0x2026))) << "a long note cut to its line";
+    const std::vector<ReportText> second = reportPageTexts(report, 3, shownUnit);
+    EXPECT_TRUE(find(second, "2026-12-11 09:30:42")) << "the 38th event";
+    EXPECT_FALSE(find(second, "2026-12-11 09:30:43")) << "only the events the report was made with";
+    EXPECT_TRUE(reportPageTexts(report, 4, shownUnit).empty());
 }

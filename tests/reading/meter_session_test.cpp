@@ -170,15 +170,26 @@ TEST(MeterSession, EachChannelIsSavedAndGivenBackOnItsOwn)
         EXPECT_EQ(wide[0], QStringLiteral("timestamp,u,u_unit,i,i_unit,p,p_unit"));
         // The last reading of u (1236) and of i (1235) beside their product.
         EXPECT_TRUE(wide[7].endsWith(QStringLiteral(",1236,,1235,,1526460,"))) << wide[7].toStdString();
-        for (int i = 0; i < run.session.inputCount(); ++i)
-            ASSERT_TRUE(run.session.input(i).pipeline().flushJournal());
+        // An event goes to the journal of the channel it names, an input's or a computed one.
+        EXPECT_TRUE(run.session.addEvent({EventKind::Note, {}, QStringLiteral("u"), 0, {}, QStringLiteral("fan on")}));
+        EXPECT_TRUE(run.session.addEvent({EventKind::AlarmRaised, {}, QStringLiteral("p"), 0, QStringLiteral("p > 1"), {}}));
+        EXPECT_FALSE(run.session.addEvent({EventKind::Note, {}, QStringLiteral("x"), 0, {}, {}})) << "no such channel";
+        run.session.flushJournals();
         // The session ends without a save (a kill): the journals stay.
     }
     std::vector<LeftChannelJournal> left = MeterSession::leftChannelJournals(journals, QStringLiteral("window"));
     ASSERT_EQ(left.size(), 3u);
     SessionRun next(journals);
+    QStringList announced;
+    QObject::connect(&next.session, &MeterSession::eventAdded,
+                     [&](const QString& channel, const RecordEvent& e) { announced << channel + ':' + QString::number(e.row); });
     for (LeftChannelJournal& l : left)
         EXPECT_TRUE(next.session.restoreChannel(std::move(l)));
+    announced.sort();
+    EXPECT_EQ(announced, (QStringList{"p:7", "u:4"})) << "each at its channel's last row";
+    ASSERT_EQ(next.session.input(0).pipeline().events().size(), 1u);
+    EXPECT_EQ(next.session.input(0).pipeline().events().at(0).text, "fan on");
+    EXPECT_TRUE(next.session.input(1).pipeline().events().empty());
     const std::vector<NamedTable> tables = sessionTables(next.session);
     for (std::size_t k = 0; k < tables.size(); ++k)
         EXPECT_EQ(tables[k].table->rowCount(), rows[k]) << tables[k].channel.toStdString();

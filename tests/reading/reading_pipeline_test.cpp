@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -86,6 +87,37 @@ TEST(ReadingPipeline, RowsOfEitherRulePassTheHookAndWaitToBeSaved)
     EXPECT_EQ(r.rows[3].loggedAt, came.addMSecs(1));
     EXPECT_EQ(r.rows[2].time, QStringLiteral("10:15:28")) << "the frame's second, not the clock's";
     EXPECT_EQ(r.pipeline.reading().arrivedAt, came.addMSecs(1));
+}
+
+// A session's restore gives the events back (meter_session_test); here what addEvent fills in.
+TEST(ReadingPipeline, EventsAreMarkedAtTheLastRowAndClearedWithTheRows)
+{
+    PipelineRun r;
+    int announced = 0;
+    QObject::connect(&r.pipeline, &ReadingPipeline::eventAdded, [&] { ++announced; });
+    const QDateTime earlier = r.clock.now().addSecs(-1);
+    r.pipeline.addEvent({EventKind::Note, {}, {}, 0, {}, QStringLiteral("before")});
+    r.pipeline.showFrame(voltsFrame('4'));
+    r.pipeline.showFrame(voltsFrame('5'));
+    r.pipeline.addEvent({EventKind::AlarmRaised, earlier, QStringLiteral("u"), 0, QStringLiteral("u > 5"), {}});
+    r.pipeline.addEvent({EventKind::Note, {}, {}, 1, {}, QStringLiteral("at one")});
+    const struct {
+        std::int64_t row;
+        QDateTime at;
+        const char* why;
+    } expected[] = {
+        {0, r.clock.now(), "before any row: row 0, the clock's time"},
+        {2, earlier, "row 0 given: the last row's No; its own time kept"},
+        {1, r.clock.now(), "a row given is kept"},
+    };
+    ASSERT_EQ(r.pipeline.events().size(), std::size(expected));
+    EXPECT_EQ(announced, int(std::size(expected)));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_EQ(r.pipeline.events().at(i).row, expected[i].row) << expected[i].why;
+        EXPECT_EQ(r.pipeline.events().at(i).at, expected[i].at) << expected[i].why;
+    }
+    r.pipeline.clearLog();
+    EXPECT_TRUE(r.pipeline.events().empty()) << "Close Data clears them with the rows";
 }
 
 TEST(ReadingPipeline, FramesKeepTheWatchdogFromFiring)

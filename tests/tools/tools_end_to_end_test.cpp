@@ -1,5 +1,6 @@
 // meter-sim and meter-read as separate programs: over a pipe, from a file, and over a
 // pseudo-terminal published in a private runtime folder.
+#include "log/journal/record_journal.h"
 #include "support/wait_for.h"
 #include "tools/meter-sim/meter_scenario.h"
 
@@ -12,6 +13,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -738,6 +740,60 @@ TEST(ToolsEndToEnd, AKilledLoggersRowsComeBackWithRecover)
         EXPECT_EQ(recovered.mid(0, printed.size()), printed) << "the rows as --log printed them";
     }
     EXPECT_TRUE(runReader({QStringLiteral("--load"), saved}).out.startsWith(out));
+}
+
+// A journal left with events among its rows: --recover prints each at its row in every format,
+// and the CSV rows leave the event column empty.
+TEST(ToolsEndToEnd, RecoverPrintsTheEventsAtTheirRows)
+{
+    QTemporaryDir data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    const QDateTime at(QDate(2026, 12, 11), QTime(9, 30, 5, 250), Qt::OffsetFromUTC, 3600);
+    {
+        RecordJournal::Options o;
+        o.folder = data.filePath(QStringLiteral("meter-logger/journal"));
+        o.kind = QStringLiteral("meter-read");
+        o.now = [at] { return at; };
+        RecordJournal journal(o);
+        journal.appendEvent({EventKind::Note, at, {}, 0, {}, QStringLiteral("before\tthe rows")});
+        for (qint32 no = 1; no <= 3; ++no) {
+            journal.rowLogged({no, QStringLiteral("09:30:0%1").arg(no), QStringLiteral("DC"), QStringLiteral("1.00%1").arg(no),
+                               QStringLiteral("V"), {}, {}, at.addSecs(no), {}, {}, {}});
+            if (no == 2)
+                journal.appendEvent({EventKind::AlarmRaised, at.addSecs(2), QStringLiteral("u"), 2,
+                                     QStringLiteral("u > 5"), QStringLiteral("12.6 V")});
+        }
+        ASSERT_TRUE(journal.flush());
+    }   // ends holding rows: left for --recover
+    const struct Case {
+        const char* format;
+        QStringList starts;   // how each line begins, in order
+        const char* why;
+    } cases[] = {
+        {"tsv",
+         {"# event\tnote\t2026-12-11T09:30:05.250+01:00\t\t\t\tbefore the rows", "1\t", "2\t",
+          "# event\talarm raised\t2026-12-11T09:30:07.250+01:00\t2\tu\tu > 5\t12.6 V", "3\t"},
+         "a comment line of its own, a TAB in the text made a blank"},
+        {"csv",
+         {"no,timestamp,", ",2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,note: before", "1,", "2,",
+          "2,2026-12-11T09:30:07.250+01:00,09:30:07,,,,,,,,,alarm raised: u > 5 (12.6 V)", "3,"},
+         "the header's event column"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = runReader({QStringLiteral("--recover"), QStringLiteral("--format"), QString::fromLatin1(c.format)},
+                                      {}, {}, env);
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        QStringList lines = QString::fromUtf8(run.out).split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), c.starts.size()) << c.why << "\n" << run.out.toStdString();
+        for (int i = 0; i < lines.size(); ++i)
+            EXPECT_TRUE(lines[i].startsWith(c.starts[i])) << c.why << ": " << lines[i].toStdString();
+        if (QLatin1String(c.format) == QLatin1String("csv")) {
+            EXPECT_TRUE(lines[0].endsWith(QStringLiteral(",event")));
+            for (const QString& line : lines)
+                EXPECT_EQ(line.count(QLatin1Char(',')), lines[0].count(QLatin1Char(','))) << "as wide as the header: " << line.toStdString();
+        }
+    }
 }
 
 TEST(ToolsEndToEnd, ALoggerWhoseJournalCannotBeWrittenSaysSoOnceAndLogsOn)

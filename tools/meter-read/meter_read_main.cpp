@@ -2,6 +2,7 @@
 // serial port or a USB adapter and prints one line per frame, or logs the readings the way the
 // window does and prints the rows; saves the log and prints table files.
 #include "decode/model_variants.h"
+#include "log/files/event_lines.h"
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/log_time_text.h"
@@ -97,6 +98,46 @@ int printTableFile(const MeterReadOptions& o)
     return withOutput(o.saveFile.isEmpty() ? 0 : saveTable(table, o.saveFile));
 }
 
+// One journal's rows in the table recovered from all of them, and its events.
+struct RecoveredSession {
+    std::int64_t firstRow;
+    RecordEvents events;
+};
+
+// The rows, each session's events among them at their rows (--rows: the events at the rows it
+// picks).
+void printRecovered(const LogTable& table, const std::vector<RecoveredSession>& sessions, const MeterReadOptions& o)
+{
+    bool anyEvents = false;
+    for (const RecoveredSession& s : sessions)
+        anyEvents = anyEvents || !s.events.empty();
+    printText(anyEvents ? withEventColumn(rowStreamHeader(o.format), true) : rowStreamHeader(o.format));
+    std::string out;
+    const auto event = [&](const RecordEvent& e) {
+        if (!o.rows || o.rows->holds(qint32(e.row)))
+            out += eventStreamLine(e, o.format, EventColumns::Rows);
+    };
+    for (std::size_t i = 0; i < sessions.size(); ++i) {
+        const std::int64_t first = sessions[i].firstRow;
+        const std::int64_t end = i + 1 < sessions.size() ? sessions[i + 1].firstRow : table.rowCount();
+        writeRowsWithEvents(
+            table, first, end, &sessions[i].events,
+            [&](std::int64_t r) {
+                if (rowInRange(o.rows, table, r))
+                    out += anyEvents ? withEventColumn(rowStreamLine(table, r, o.format))
+                                     : rowStreamLine(table, r, o.format);
+            },
+            event,
+            [&] {
+                if (out.size() >= (1 << 20)) {
+                    printText(out);
+                    out.clear();
+                }
+            });
+    }
+    printText(out);
+}
+
 // The rows of every journal whose session ended without saving, oldest session first, printed
 // or (with --save) written to a table file; the journals stay as they are.
 int recoverJournals(const MeterReadOptions& o)
@@ -105,11 +146,12 @@ int recoverJournals(const MeterReadOptions& o)
         return recoverChannelJournals(o, defaultJournalFolder(), output);
     LogTable table;
     const bool print = o.saveFile.isEmpty() && !o.summary;
-    if (print)
-        printText(rowStreamHeader(o.format));
+    // Printed once every journal was read: the CSV header has an event column when one has events.
+    std::vector<RecoveredSession> recovered;
     std::vector<ForeignJournal> leftAlone;
     const int sessions = JournalController::recover(
-        defaultJournalFolder(), table, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
+        defaultJournalFolder(), table,
+        [&](const QString& path, const JournalSummary& s, std::int64_t first, const RecordEvents& events) {
             const QByteArray name = path.toLocal8Bit();
             if (s.busy) {
                 std::fprintf(stderr, "meter-read: %s: in use by another program; not read\n", name.constData());
@@ -126,11 +168,11 @@ int recoverJournals(const MeterReadOptions& o)
                          s.damaged ? qPrintable(QStringLiteral(" (damaged: %1; these are the rows that could be read)")
                                                     .arg(s.error))
                                    : "");
-            for (std::int64_t r = first; print && r < table.rowCount(); ++r)
-                if (rowInRange(o.rows, table, r))
-                    printText(rowStreamLine(table, r, o.format));
+            recovered.push_back({first, events});
         },
         &leftAlone);
+    if (print)
+        printRecovered(table, recovered, o);
     for (const ForeignJournal& f : leftAlone)
         std::fprintf(stderr, "meter-read: %s: %s; not read\n", f.path.toLocal8Bit().constData(),
                      f.reason.toLocal8Bit().constData());

@@ -81,7 +81,7 @@ QString meterReadUsage()
         "  --limit N|limitless      record limit (default 10000)\n"
         "  --interval S             log the latest reading every S seconds instead of each one\n"
         "  --save FILE              write the log to FILE at the end (.xml: XML packet,\n"
-        "                           .csv: CSV for spreadsheets, else text)\n"
+        "                           .csv: CSV for spreadsheets, .jsonl: JSON Lines, else text)\n"
         "Tables:\n"
         "  --load FILE              print the rows of a table file (in the --format chosen);\n"
         "                           a device or a named pipe is refused\n"

@@ -1,5 +1,6 @@
 #include "tools/meter-read/session_recover.h"
 
+#include "log/files/event_lines.h"
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
 #include "log/journal/journal_store.h"
@@ -8,6 +9,7 @@
 #include "log/row_statistics.h"
 #include "reading/journal_controller.h"
 #include "reading/session/session_files.h"
+#include "tools/meter-read/event_lines.h"
 #include "tools/meter-read/row_range.h"
 #include "tools/meter-read/session_lines.h"
 #include "tools/meter-read/session_printer.h"
@@ -61,6 +63,39 @@ int saveRecovered(const std::vector<ChannelRows>& all, const QString& fileName)
     return outcome.ok ? 0 : 1;
 }
 
+// One journal's rows, in its channel's table, and its events.
+struct RecoveredChannel {
+    QString channel;
+    const LogTable* table;
+    std::int64_t first, end;
+    RecordEvents events;
+};
+
+// The rows of each journal with its events among them at their rows.
+void printRecovered(const std::vector<RecoveredChannel>& recovered, const MeterReadOptions& o, LineOutput& output)
+{
+    bool anyEvents = false;
+    for (const RecoveredChannel& r : recovered)
+        anyEvents = anyEvents || !r.events.empty();
+    std::string header = sessionHeader(o.format, false);
+    if (anyEvents && !header.empty())
+        header.insert(header.size() - 2, ",event");
+    output.write(header);
+    for (const RecoveredChannel& r : recovered) {
+        writeRowsWithEvents(
+            *r.table, r.first, r.end, &r.events,
+            [&](std::int64_t row) {
+                if (rowInRange(o.rows, *r.table, row))
+                    output.write(anyEvents ? withEventColumn(rowLine(*r.table, row, r.channel, o.format))
+                                           : rowLine(*r.table, row, r.channel, o.format));
+            },
+            [&](const RecordEvent& e) {
+                if (!o.rows || o.rows->holds(qint32(e.row)))
+                    output.write(eventStreamLine(e, o.format, EventColumns::Session));
+            });
+    }
+}
+
 } // namespace
 
 bool channelJournalsLeft(const QString& folder)
@@ -74,24 +109,32 @@ bool channelJournalsLeft(const QString& folder)
 int recoverChannelJournals(const MeterReadOptions& o, const QString& folder, LineOutput& output)
 {
     const bool print = o.saveFile.isEmpty() && !o.summary;
-    if (print)
-        output.write(sessionHeader(o.format, false));
     std::vector<ChannelRows> all;
+    std::vector<RecoveredChannel> recovered;
     LogTable scratch;
     const int sessions = JournalController::recover(
-        folder, scratch, [&](const QString& path, const JournalSummary& s, std::int64_t first) {
+        folder, scratch,
+        [&](const QString& path, const JournalSummary& s, std::int64_t first, const RecordEvents& events) {
             const QString channel = s.channel.isEmpty() ? QStringLiteral("-") : s.channel;
             std::fprintf(stderr, "meter-read: %s: channel %s: %lld rows logged from %s to %s%s\n",
                          local(path).constData(), local(channel).constData(), static_cast<long long>(s.rows),
                          local(dateTimeText(s.firstLoggedAt)).constData(),
                          local(dateTimeText(s.lastLoggedAt)).constData(), s.damaged ? " (damaged)" : "");
             LogTable& table = tableOf(all, channel);
-            for (std::int64_t r = first; r < scratch.rowCount(); ++r) {
-                table.append(scratch.row(r));
-                if (print && rowInRange(o.rows, table, table.rowCount() - 1))
-                    output.write(rowLine(table, table.rowCount() - 1, channel, o.format));
+            RecoveredChannel r{channel, &table, table.rowCount(), 0, {}};
+            for (std::int64_t row = first; row < scratch.rowCount(); ++row)
+                table.append(scratch.row(row));
+            r.end = table.rowCount();
+            for (std::size_t i = 0; i < events.size(); ++i) {
+                RecordEvent e = events.at(i);
+                if (e.channel.isEmpty())
+                    e.channel = channel;
+                r.events.append(std::move(e));
             }
+            recovered.push_back(std::move(r));
         });
+    if (print)
+        printRecovered(recovered, o, output);
     if (sessions == 0)
         return 0;
     if (o.summary) {
