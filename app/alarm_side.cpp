@@ -161,8 +161,8 @@ void AlarmSide::happened(const RecordEvent& event)
                 lastRaise_[r] = event;
         alarmActions(event);
     }
-    if ((event.kind == EventKind::AlarmRaised || event.kind == EventKind::AlarmCleared) && startAlarmCommand)
-        startAlarmCommand(event);
+    if (command_)
+        command_->run(event);   // raises and clears; it never waits
     banner_.request();
 }
 
@@ -212,10 +212,43 @@ void AlarmSide::openDialog(QWidget* window, UserPrompts& prompts)
         dialog_->raise();
         return;
     }
-    dialog_ = new AlarmRulesDialog(ruleTexts(), channelNames(), prompts, window);
+    dialog_ = new AlarmRulesDialog(ruleTexts(), channelNames(), prompts, commandLine_, window);
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog_, &QDialog::accepted, this, [this] { setRules(dialog_->check().rules); });
+    connect(dialog_, &QDialog::accepted, this, [this] {
+        setCommandLine(dialog_->commandLine());   // checked by the dialog before OK
+        setRules(dialog_->check().rules);
+    });
     dialog_->open();
+}
+
+bool AlarmSide::setCommandLine(const QString& commandLine, QString* error)
+{
+    const QString line = commandLine.trimmed();
+    QStringList words;
+    if (!line.isEmpty()) {
+        QString why;
+        words = AlarmCommand::split(line, &why);
+        if (words.isEmpty()) {
+            if (error)
+                *error = why;
+            return false;
+        }
+    }
+    commandLine_ = line;
+    command_.reset();
+    if (!words.isEmpty()) {
+        command_ = std::make_unique<AlarmCommand>(words);
+        const auto report = [this](const QString& rule, const QString& message) {
+            emit commandReported(QStringLiteral("alarm command for '%1' %2").arg(rule, message));
+        };
+        connect(command_.get(), &AlarmCommand::failed, this, report);
+        connect(command_.get(), &AlarmCommand::finished, this, [report](const QString& rule, int code, const QString& message) {
+            if (code != 0)   // a run that went well is not worth a word
+                report(rule, message);
+        });
+    }
+    emit rulesChanged();
+    return true;
 }
 
 void AlarmSide::addMenu(QMenuBar& bar, const std::function<void()>& openRules, const std::function<void()>& note)

@@ -8,6 +8,7 @@
 // window's log, and that is the row on screen when it happened.
 #include "app/event_record.h"
 #include "chart/refresh_throttle.h"
+#include "reading/alarms/alarm_command.h"
 #include "reading/alarms/alarm_monitor.h"
 #include "ui/alarm_rules_dialog.h"
 
@@ -72,11 +73,15 @@ public:
     void acknowledgeAll();
     const AlarmMonitor& monitor() const { return *monitor_; }
 
-    // Where the user's command for an alarm would start: called for every raise and clear.
-    std::function<void(const RecordEvent& event)> startAlarmCommand;
+    // The user's command, run for every raise and clear; empty for none. False, with the
+    // reason, for a line that names no program or leaves a quote open (nothing changes then).
+    bool setCommandLine(const QString& commandLine, QString* error = nullptr);
+    QString commandLine() const { return commandLine_; }
 
 signals:
     void rulesChanged();
+    // What became of a run of the command: "alarm command for 'u > 5' exited with 3".
+    void commandReported(const QString& text);
 
 private:
     void followSession();
@@ -94,6 +99,8 @@ private:
     QPointer<MeterSession> session_;
     std::vector<QMetaObject::Connection> sessionLinks_;
     QPointer<AlarmRulesDialog> dialog_;
+    QString commandLine_;
+    std::unique_ptr<AlarmCommand> command_;
     QTimer ticks_;
     QElapsedTimer lastAction_;
     RefreshThrottle banner_{kBannerGapMs, [this] { showBanner(); }};

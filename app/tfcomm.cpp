@@ -52,6 +52,8 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 
+#include <cstdio>
+
 template <typename F>
 void TFCOMM::guard(F&& handler) { guarded(prompts(), std::forward<F>(handler)); }
 
@@ -120,6 +122,10 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     parts_.SettingsNote->showProblem(settings_->apply(), services_.settingsFile);
     connect(meters_.get(), &MetersController::setUpChanged, this, [this] { settings_->keep(); });   // a kill keeps them too
     connect(alarms_.get(), &AlarmSide::rulesChanged, this, [this] { settings_->keep(); });
+    connect(alarms_.get(), &AlarmSide::commandReported, banner_, [this](const QString& text) {
+        banner_->showCommandNote(text);
+        std::fprintf(stderr, "meter-logger: %s\n", qPrintable(text));
+    });
     journal_->open(services_.journalMaxPages);
     // The window's events live with the log: journalled beside its rows, exported, restored.
     events_->useRecord([this](RecordEvent e) { pipeline_->addEvent(std::move(e)); }, pipeline_->events());

@@ -80,6 +80,7 @@ LoadedSettings loadWindowSettings(const QString& file)
     w.alignment = s.value(QStringLiteral("meters/alignment"), d.alignment).toString();
     loadPublishing(s, w.publishing);
     w.alarmRules = s.value(QStringLiteral("alarms/rules")).toStringList();
+    w.alarmCommand = s.value(QStringLiteral("alarms/command")).toString();
     if (const QRect place = s.value(QStringLiteral("recorder/place")).toRect(); place.width() > 0 && place.height() > 0)
         w.recorderPlace = place;
     // Told now rather than found at quit, when nobody reads the window any more.
@@ -105,6 +106,7 @@ QString saveWindowSettings(const QString& file, const WindowSettings& w)
         s.setValue(QStringLiteral("meters/alignment"), w.alignment);
         savePublishing(s, w.publishing);
         s.setValue(QStringLiteral("alarms/rules"), w.alarmRules);
+        s.setValue(QStringLiteral("alarms/command"), w.alarmCommand);
         if (w.recorderPlace.isValid())
             s.setValue(QStringLiteral("recorder/place"), w.recorderPlace);
         s.sync();

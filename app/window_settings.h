@@ -29,6 +29,7 @@ struct WindowSettings {
     QRect recorderPlace;         // the Recorder window's place and size; invalid: never placed
     PublishChoice publishing;    // off until set up
     QStringList alarmRules;      // one rule each, as written ("u > 5 for 2")
+    QString alarmCommand;        // run for every raise and clear; empty for none
 };
 
 // What a start found in the settings file.

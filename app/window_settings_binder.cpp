@@ -39,7 +39,9 @@ QString WindowSettingsBinder::apply()
     parts_.meters.setUp(std::move(meters), s.channels, s.alignment);
     parts_.publishing.apply(s.publishing);
     parts_.recorder.setPlace(s.recorderPlace);
-    const QString refused = parts_.alarms.setRuleTexts(s.alarmRules);
+    QString refused = parts_.alarms.setRuleTexts(s.alarmRules);
+    if (QString why; !parts_.alarms.setCommandLine(s.alarmCommand, &why))
+        refused += (refused.isEmpty() ? QString() : QStringLiteral("; ")) + QStringLiteral("alarm command left out: ") + why;
     return loaded.problem.isEmpty() || refused.isEmpty() ? loaded.problem + refused : loaded.problem + QStringLiteral("; ") + refused;
 }
 
@@ -65,6 +67,7 @@ void WindowSettingsBinder::keep() const
     s.publishing = parts_.publishing.choice();
     s.recorderPlace = parts_.recorder.place();
     s.alarmRules = parts_.alarms.ruleTexts();
+    s.alarmCommand = parts_.alarms.commandLine();
     if (const QString why = saveWindowSettings(file_, s); !why.isEmpty())
         std::fprintf(stderr, "meter-logger: the settings were not saved to %s: %s\n", qPrintable(file_), qPrintable(why));
 }

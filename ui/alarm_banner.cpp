@@ -36,12 +36,23 @@ AlarmBanner::AlarmBanner(QWidget* parent) : QToolBar(QStringLiteral("Alarms"), p
     text->setObjectName(QStringLiteral("AlarmText"));
     text->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     text->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0); font-weight: bold; padding: 2px 6px"));
+    commandNote = new QLabel(this);
+    commandNote->setObjectName(QStringLiteral("AlarmCommandNote"));
+    commandNote->setStyleSheet(QStringLiteral("color: rgb(96, 0, 0); padding: 2px 6px"));
+    commandNote->hide();
     acknowledge = new QPushButton(QStringLiteral("Acknowledge"), this);
     acknowledge->setObjectName(QStringLiteral("AlarmAcknowledge"));
     addWidget(text);
+    addWidget(commandNote);
     addWidget(acknowledge);
     connect(acknowledge, &QPushButton::clicked, this, &AlarmBanner::acknowledgeClicked);
     hide();
+}
+
+void AlarmBanner::showCommandNote(const QString& note)
+{
+    commandNote->setText(note);
+    commandNote->setVisible(!note.isEmpty());
 }
 
 void AlarmBanner::showAlarms(const std::vector<AlarmBannerEntry>& entries)

@@ -34,7 +34,11 @@ public:
     // Shown for entries newest first, hidden for none; "Acknowledge" while one is not acknowledged.
     void showAlarms(const std::vector<AlarmBannerEntry>& entries);
 
+    // The latest word on the user's alarm command that did not go well ("… exited with 3").
+    void showCommandNote(const QString& note);
+
     QLabel* text = nullptr;
+    QLabel* commandNote = nullptr;
     QPushButton* acknowledge = nullptr;
 
 signals:

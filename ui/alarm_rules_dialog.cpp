@@ -1,11 +1,13 @@
 #include "ui/alarm_rules_dialog.h"
 
+#include "reading/alarms/alarm_command.h"
 #include "reading/alarms/alarm_rules_file.h"
 #include "ui/user_prompts.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
@@ -56,7 +58,8 @@ RuleLinesCheck checkRuleLines(const QStringList& lines, const QStringList& chann
     return check;
 }
 
-AlarmRulesDialog::AlarmRulesDialog(const QStringList& rules, QStringList channels, UserPrompts& prompts, QWidget* parent)
+AlarmRulesDialog::AlarmRulesDialog(const QStringList& rules, QStringList channels, UserPrompts& prompts,
+                                   const QString& commandLine, QWidget* parent)
     : QDialog(parent), channels_(std::move(channels)), prompts_(prompts)
 {
     setObjectName(QStringLiteral("AlarmRulesDialog"));
@@ -72,6 +75,15 @@ AlarmRulesDialog::AlarmRulesDialog(const QStringList& rules, QStringList channel
     message = new QLabel(this);
     message->setObjectName(QStringLiteral("AlarmRulesMessage"));
     layout->addWidget(message);
+    auto* commandRow = new QHBoxLayout;
+    command = new QLineEdit(commandLine, this);
+    command->setObjectName(QStringLiteral("AlarmCommand"));
+    command->setPlaceholderText(QStringLiteral("none; e.g. ./notify.sh, or sh -c '...' for a shell"));
+    command->setToolTip(QStringLiteral("Run for every alarm raised and cleared, with METER_ALARM, METER_STATE, "
+                                       "METER_CHANNEL, METER_VALUE, METER_UNIT and METER_TIME in its environment"));
+    commandRow->addWidget(new QLabel(QStringLiteral("Command on alarm:"), this));
+    commandRow->addWidget(command, 1);
+    layout->addLayout(commandRow);
 
     auto* row = new QHBoxLayout;
     load = new QPushButton(QStringLiteral("&Load..."), this);
@@ -85,6 +97,7 @@ AlarmRulesDialog::AlarmRulesDialog(const QStringList& rules, QStringList channel
     resize(520, 300);
 
     connect(editor, &QPlainTextEdit::textChanged, this, &AlarmRulesDialog::recheck);
+    connect(command, &QLineEdit::textChanged, this, &AlarmRulesDialog::recheck);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(load, &QPushButton::clicked, this, [this] {
@@ -101,13 +114,18 @@ AlarmRulesDialog::AlarmRulesDialog(const QStringList& rules, QStringList channel
 }
 
 QStringList AlarmRulesDialog::lines() const { return editor->toPlainText().split(QLatin1Char('\n')); }
+QString AlarmRulesDialog::commandLine() const { return command->text().trimmed(); }
 
 void AlarmRulesDialog::recheck()
 {
     check_ = checkRuleLines(lines(), channels_);
-    message->setText(check_.message.isEmpty() ? QStringLiteral("%1 rule(s)").arg(check_.rules.size())
-                                              : QStringLiteral("Refused: ") + check_.message);
-    buttons->button(QDialogButtonBox::Ok)->setEnabled(check_.message.isEmpty());
+    QString commandError;
+    if (!commandLine().isEmpty())
+        AlarmCommand::split(commandLine(), &commandError);
+    message->setText(!check_.message.isEmpty() ? QStringLiteral("Refused: ") + check_.message
+                     : !commandError.isEmpty()  ? QStringLiteral("Command refused: ") + commandError
+                                                : QStringLiteral("%1 rule(s)").arg(check_.rules.size()));
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(check_.message.isEmpty() && commandError.isEmpty());
     QList<QTextEdit::ExtraSelection> marks;
     if (check_.line >= 0) {
         const QTextBlock block = editor->document()->findBlockByNumber(check_.line);

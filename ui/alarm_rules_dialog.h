@@ -10,6 +10,7 @@
 #include <vector>
 
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QDialogButtonBox;
@@ -28,9 +29,12 @@ RuleLinesCheck checkRuleLines(const QStringList& lines, const QStringList& chann
 class AlarmRulesDialog : public QDialog {
     Q_OBJECT
 public:
-    AlarmRulesDialog(const QStringList& rules, QStringList channels, UserPrompts& prompts, QWidget* parent = nullptr);
+    // `command`: the command line run for every raise and clear; empty for none.
+    AlarmRulesDialog(const QStringList& rules, QStringList channels, UserPrompts& prompts, const QString& command = {},
+                     QWidget* parent = nullptr);
 
     QStringList lines() const;
+    QString commandLine() const;
     // The rules as last checked: what OK takes.
     const RuleLinesCheck& check() const { return check_; }
 
@@ -39,6 +43,7 @@ public:
     void saveTo(const QString& path);
 
     QPlainTextEdit* editor = nullptr;
+    QLineEdit* command = nullptr;
     QLabel* message = nullptr;
     QPushButton* load = nullptr;
     QPushButton* save = nullptr;

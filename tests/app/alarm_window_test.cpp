@@ -19,6 +19,7 @@
 #include "ui/note_box.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QLineEdit>
@@ -68,6 +69,10 @@ TEST(AlarmWindow, RuleOnTheMainMeterRaisesClearsAndIsAcknowledged)
     AlarmWindow t;
     EXPECT_TRUE(t.w->alarms().setRuleTexts({"m1 > 5", "m1 >"}).contains("\"m1 >\"")) << "a bad kept rule is named";
     ASSERT_EQ(t.w->alarms().ruleTexts(), QStringList{"m1 > 5"});
+    const QString ran = t.journals.filePath("ran.txt");
+    EXPECT_FALSE(t.w->alarms().setCommandLine("sh -c 'echo open")) << "an open quote is refused";
+    ASSERT_TRUE(t.w->alarms().setCommandLine(
+        QStringLiteral("sh -c 'echo \"$METER_STATE $METER_ALARM $METER_VALUE $METER_UNIT\" >> \"%1\"'").arg(ran)));
     t.w->show();
 
     t.w->LcdDisplayVK31C(kVolts1_234);
@@ -88,6 +93,14 @@ TEST(AlarmWindow, RuleOnTheMainMeterRaisesClearsAndIsAcknowledged)
     t.w->alarmBanner().acknowledge->click();
     EXPECT_FALSE(t.w->alarmBanner().isVisible());
     EXPECT_EQ(t.kinds(), (std::vector<EventKind>{EventKind::AlarmRaised, EventKind::AlarmCleared, EventKind::AlarmAcknowledged}));
+
+    // The command ran for the raise and, once its second was over, for the clear.
+    const auto ranLines = [&] {
+        QFile f(ran);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts) : QStringList();
+    };
+    ASSERT_TRUE(waitFor([&] { return ranLines().size() == 2; }, 10000)) << ranLines().join(" | ").toStdString();
+    EXPECT_EQ(ranLines(), (QStringList{"raised m1 > 5 12.5 V", "cleared m1 > 5 1.234 V"}));
 
     // The grid names the events at their row's No.; the chart marks the raise and the clear.
     const QString tip = t.gridNo(1, Qt::ToolTipRole).toString();

@@ -3,6 +3,7 @@
 // The test holds the far end of a pseudo-terminal itself, so it can close it at any byte.
 #include "support/wait_for.h"
 #include "app/tfcomm.h"
+#include "log/record_events.h"
 #include "doubles/window_part.h"
 
 #include "ui/judge_panel.h"
@@ -251,6 +252,17 @@ TEST_F(LinkFault, PortLostAndBackUnderTheSameNameIsReadAgainByItself)
     ASSERT_TRUE(waitFor([&] { return w->cds1().rowCount() >= 2; }));
     EXPECT_EQ(w->cds1().row(1).no, 2) << "row numbers go on";
     EXPECT_TRUE(prompts.shown.isEmpty()) << prompts.shown.join("; ").toStdString();
+    // The loss and the return are in the record, marked at the row logged before the loss.
+    std::vector<EventKind> linkKinds;
+    for (std::size_t k = 0; k < w->pipeline().events().size(); ++k) {
+        const RecordEvent& e = w->pipeline().events().at(k);
+        if (e.kind == EventKind::LinkLost || e.kind == EventKind::LinkBack) {
+            linkKinds.push_back(e.kind);
+            EXPECT_EQ(e.row, 1);
+            EXPECT_EQ(e.text, QStringLiteral("COM1"));
+        }
+    }
+    EXPECT_EQ(linkKinds, (std::vector<EventKind>{EventKind::LinkLost, EventKind::LinkBack}));
 
     // Lost again; Disconnect ends the waiting, and a port that returns then is left alone.
     far->close();
