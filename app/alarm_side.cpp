@@ -2,6 +2,7 @@
 
 #include "app/desktop_notifier.h"
 #include "app/meters_controller.h"
+#include "reading/alarms/alarm_sample.h"
 #include "decode/measurement_text.h"
 #include "decode/unit_display.h"
 #include "reading/computed/computed_value.h"
@@ -17,22 +18,6 @@
 #include <QWidget>
 
 #include <algorithm>
-
-namespace {
-
-AlarmSample sampleOf(const Reading& reading, std::int64_t nowMs, std::int64_t row)
-{
-    AlarmSample s;
-    s.timeMs = reading.arrivedAt.isValid() ? reading.arrivedAt.toMSecsSinceEpoch() : nowMs;
-    s.overload = reading.overload();
-    if (!s.overload)
-        s.value = reading.measurement.base;
-    s.row = row;
-    s.unit = displayUnit(unitText(reading.measurement.quantity, Prefix::None));
-    return s;
-}
-
-} // namespace
 
 AlarmSide::AlarmSide(Needs needs, QObject* parent)
     : QObject(parent), needs_(needs), monitor_(std::make_unique<AlarmMonitor>(std::vector<AlarmRule>{}))
@@ -122,7 +107,7 @@ void AlarmSide::mainReading(const Reading& reading)
 {
     const int channel = monitor_->channelIndex(mainChannel());
     if (channel >= 0)
-        monitor_->offer(channel, sampleOf(reading, needs_.clock.now().toMSecsSinceEpoch(), needs_.record.currentRow()));
+        monitor_->offer(channel, alarmSampleOf(reading, needs_.record.currentRow(), needs_.clock.now().toMSecsSinceEpoch()));
 }
 
 void AlarmSide::sessionReading(int input, const Reading& reading)
@@ -132,7 +117,7 @@ void AlarmSide::sessionReading(int input, const Reading& reading)
         return;
     const int channel = monitor_->channelIndex(session_->input(input).name());
     if (channel >= 0)
-        monitor_->offer(channel, sampleOf(reading, needs_.clock.now().toMSecsSinceEpoch(), needs_.record.currentRow()));
+        monitor_->offer(channel, alarmSampleOf(reading, needs_.record.currentRow(), needs_.clock.now().toMSecsSinceEpoch()));
 }
 
 void AlarmSide::computedValue(const ComputedValue& value)
@@ -140,16 +125,7 @@ void AlarmSide::computedValue(const ComputedValue& value)
     const int channel = monitor_->channelIndex(value.channel);
     if (channel < 0)
         return;
-    AlarmSample s;
-    s.timeMs = value.timeMs;
-    s.overload = value.state == ComputedState::Overload;
-    if (value.valid())
-        s.value = value.valueSi;
-    s.row = needs_.record.currentRow();
-    // The rule's numbers are in base units; a unit shown in multiples of them (Wh, Ah) is not.
-    if (const ShownUnit shown = shownUnit(value.unit); shown.divisor == 1)
-        s.unit = shown.text;
-    monitor_->offer(channel, s);
+    monitor_->offer(channel, alarmSampleOf(value, needs_.record.currentRow()));
 }
 
 void AlarmSide::happened(const RecordEvent& event)

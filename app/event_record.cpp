@@ -8,11 +8,7 @@ EventRecord::EventRecord(const LogTable& table, const LocaleClock& clock, QObjec
 {
 }
 
-std::int64_t EventRecord::currentRow() const
-{
-    const std::int64_t rows = table_.rowCount();
-    return rows > 0 ? table_.row(rows - 1).no.value_or(0) : 0;
-}
+std::int64_t EventRecord::currentRow() const { return lastRowNo(table_); }
 
 void EventRecord::useRecord(Sink sink, const RecordEvents& events)
 {
@@ -24,10 +20,7 @@ void EventRecord::useRecord(Sink sink, const RecordEvents& events)
 
 void EventRecord::add(RecordEvent event)
 {
-    if (event.row <= 0)
-        event.row = currentRow();
-    if (!event.at.isValid())
-        event.at = clock_.now();
+    placeEvent(event, table_, clock_.now());
     if (sink_)
         return sink_(std::move(event));
     own_.append(event);

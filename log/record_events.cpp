@@ -1,5 +1,7 @@
 #include "log/record_events.h"
 
+#include "log/log_table.h"
+
 #include <algorithm>
 
 void RecordEvents::append(RecordEvent event)
@@ -35,4 +37,18 @@ std::vector<std::int64_t> RecordEvents::markedRows() const
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
+}
+
+std::int64_t lastRowNo(const LogTable& table)
+{
+    const std::int64_t rows = table.rowCount();
+    return rows > 0 ? table.integer(rows - 1, LogTable::No).value_or(qint32(rows)) : 0;
+}
+
+void placeEvent(RecordEvent& event, const LogTable& table, const QDateTime& now)
+{
+    if (event.row == 0)
+        event.row = lastRowNo(table);
+    if (!event.at.isValid())
+        event.at = now;
 }

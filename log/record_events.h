@@ -10,6 +10,14 @@
 #include <deque>
 #include <vector>
 
+class LogTable;
+class QDateTime;
+
+// The No. of the table's last row; 0 before the first.
+std::int64_t lastRowNo(const LogTable& table);
+// An event left without a row (0) or a time (invalid) is marked at the table's last row, at `now`.
+void placeEvent(RecordEvent& event, const LogTable& table, const QDateTime& now);
+
 class RecordEvents {
 public:
     static constexpr std::size_t kMostEvents = 100000;

@@ -139,10 +139,7 @@ bool ReadingPipeline::watchdogTick()
 
 void ReadingPipeline::addEvent(RecordEvent event)
 {
-    if (event.row == 0 && table_.rowCount() > 0)
-        event.row = table_.integer(table_.rowCount() - 1, LogTable::No).value_or(qint32(table_.rowCount()));
-    if (!event.at.isValid())
-        event.at = clock_.now();
+    placeEvent(event, table_, clock_.now());
     events_.append(event);
     if (journal_)
         journal_->appendEvent(event);

@@ -1,6 +1,7 @@
 #include "reading/alarms/alarm_command.h"
 
 #include "log/log_time_text.h"
+#include "reading/monotonic_ms.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -10,18 +11,6 @@
 #include <QTimer>
 
 namespace {
-
-// The one clock the gaps between starts are measured on: monotonic, so a changed system time
-// neither blocks commands nor lets a flood through.
-std::int64_t monotonicMs()
-{
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
 
 // "12.6 V" is the number and its unit; "overload" or "no value" have no unit.
 void splitReading(const QString& text, QString* value, QString* unit)

@@ -3,6 +3,7 @@
 #include "decode/reading.h"
 #include "decode/unit_display.h"
 #include "log/log_table.h"
+#include "log/record_events.h"
 #include "log/log_time_text.h"
 #include "reading/alarms/alarm_command.h"
 #include "reading/alarms/alarm_rules_file.h"
@@ -25,37 +26,6 @@ void say(const QString& text)
 }
 
 } // namespace
-
-AlarmSample alarmSampleOf(const Reading& reading, std::int64_t row, std::int64_t nowMs)
-{
-    AlarmSample s;
-    s.timeMs = reading.arrivedAt.isValid() ? reading.arrivedAt.toMSecsSinceEpoch() : nowMs;
-    s.overload = reading.overload();
-    if (!s.overload)
-        s.value = reading.measurement.base;
-    s.row = row;
-    s.unit = unitMeaning(reading.unitText).baseUnit;
-    return s;
-}
-
-AlarmSample alarmSampleOf(const ComputedValue& value, std::int64_t row)
-{
-    AlarmSample s;
-    s.timeMs = value.timeMs;
-    s.overload = value.state == ComputedState::Overload;
-    if (value.valid())
-        s.value = value.valueSi;
-    s.row = row;
-    // A charge or an energy is shown in Ah or Wh, but its rules count in base units.
-    const ShownUnit unit = shownUnit(value.unit);
-    s.unit = unit.divisor == 1 ? unit.text : QString();
-    return s;
-}
-
-std::int64_t lastRowNumber(const LogTable& table)
-{
-    return table.rowCount() > 0 ? table.row(table.rowCount() - 1).no.value_or(0) : 0;
-}
 
 AlarmWatch::AlarmWatch(const MeterReadOptions& options, LineOutput& out, EventColumns columns, const LocaleClock& clock)
     : options_(options), out_(out), columns_(columns), clock_(clock)

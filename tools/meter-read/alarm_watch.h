@@ -5,6 +5,7 @@
 // --summary, which prints no lines, on standard error). What becomes of a command is said on
 // standard error; none of it changes the exit status, which stays that of the reading.
 #include "reading/alarms/alarm_monitor.h"
+#include "reading/alarms/alarm_sample.h"
 #include "tools/meter-read/event_lines.h"
 #include "tools/meter-read/meter_read_options.h"
 
@@ -21,10 +22,6 @@ class NoteSource;
 struct ComputedValue;
 struct Reading;
 
-// A reading as the rules see it: its number in the base unit, at `nowMs` when its arrival is
-// not known; `row`: the channel's last row number.
-AlarmSample alarmSampleOf(const Reading& reading, std::int64_t row, std::int64_t nowMs);
-AlarmSample alarmSampleOf(const ComputedValue& value, std::int64_t row);
 
 class AlarmWatch : public QObject {
     Q_OBJECT
@@ -58,5 +55,3 @@ private:
     std::function<std::int64_t()> noteRow_;
 };
 
-// The number of a table's last row, 0 before the first: where an event is marked.
-std::int64_t lastRowNumber(const LogTable& table);

@@ -7,6 +7,7 @@
 #include "log/journal/journal_files.h"
 #include "log/log_time_text.h"
 #include "log/log_table.h"
+#include "log/record_events.h"
 #include "log/record_logger.h"
 #include "log/row_statistics.h"
 #include "publish/pipeline_publisher.h"
@@ -356,7 +357,7 @@ int main(int argc, char** argv)
         if (!alarms.start())
             return 2;
         // Events are marked at a row only when rows are logged; reading lines have no number.
-        const auto lastRow = [&reader, numbered = options.logs()] { return numbered ? lastRowNumber(reader.table()) : 0; };
+        const auto lastRow = [&reader, numbered = options.logs()] { return numbered ? lastRowNo(reader.table()) : 0; };
         alarms.setNoteRow(lastRow);
         QObject::connect(&pipeline, &ReadingPipeline::frameShown, [&, lastRow](const Reading& r) {
             alarms.offer(QStringLiteral("meter"), alarmSampleOf(r, lastRow(), clock.now().toMSecsSinceEpoch()));

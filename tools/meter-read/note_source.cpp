@@ -1,5 +1,7 @@
 #include "tools/meter-read/note_source.h"
 
+#include "reading/monotonic_ms.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
@@ -17,16 +19,6 @@ namespace {
 constexpr int kLongestLineBytes = NoteSource::kLongestNote * 4;
 // One wake-up reads at most this much, so the readings are served between two blocks.
 constexpr int kBlockBytes = 1 << 16;
-
-std::int64_t monotonicMs()
-{
-    static const QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
 
 } // namespace
 

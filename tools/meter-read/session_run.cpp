@@ -3,6 +3,7 @@
 #include "decode/model_variants.h"
 #include "log/files/table_files.h"
 #include "log/journal/journal_files.h"
+#include "log/record_events.h"
 #include "publish/session_publisher.h"
 #include "reading/locale_clock.h"
 #include "reading/session/meter_session.h"
@@ -122,12 +123,12 @@ int runSession(QCoreApplication& app, const MeterReadOptions& o, LineOutput& out
         // number. A note concerns no one channel: it is marked by its time.
         const bool numbered = o.logs();
         QObject::connect(&session, &MeterSession::readingShown, [&, numbered](int input, const Reading& r) {
-            const std::int64_t row = numbered ? lastRowNumber(session.input(input).pipeline().table()) : 0;
+            const std::int64_t row = numbered ? lastRowNo(session.input(input).pipeline().table()) : 0;
             alarms.offer(session.input(input).name(), alarmSampleOf(r, row, clock.now().toMSecsSinceEpoch()));
         });
         QObject::connect(&session, &MeterSession::valueComputed, [&, numbered](const ComputedValue& v) {
             const int c = session.channelIndex(v.channel);
-            alarms.offer(v.channel, alarmSampleOf(v, numbered && c >= 0 ? lastRowNumber(session.channel(c).table()) : 0));
+            alarms.offer(v.channel, alarmSampleOf(v, numbered && c >= 0 ? lastRowNo(session.channel(c).table()) : 0));
         });
     }
     // Every channel's readings (with --log, rows) to a broker; what becomes of the connection
