@@ -18,8 +18,11 @@
 //   window-cpu-percent-4-meters-2-channels:  the main meter on COM1 and three more on COM2 to
 //                              COM4, each at 17 frames a second (8 of each state), every
 //                              reading logged, with p = m1*m2 and e = integral(p) worked out
+// With --alarms ten alarm rules watch the window's meter throughout (a few of them raise and
+// clear as the virtual meter's display changes).
 // Offscreen unless QT_QPA_PLATFORM says otherwise (QT_QPA_PLATFORM=xcb: under X).
-// Arguments: [seconds per figure, default 30] [--paints] [--statistics] [--meters]
+// Arguments: [seconds per figure, default 30] [--paints] [--statistics] [--meters] [--alarms]
+#include "app/alarm_side.h"
 #include "app/meters_controller.h"
 #include "app/tfcomm.h"
 #include "bench_window.h"
@@ -216,6 +219,14 @@ int main(int argc, char** argv)
     const CountingPrompts& prompts = bench.prompts;
     if (withStatistics)
         w.findChild<QPushButton*>(QStringLiteral("Statistics"))->setChecked(true);   // as the user opens it
+    if (options.contains(QStringLiteral("--alarms"))) {
+        const QString refused = w.alarms().setRuleTexts(
+            {QStringLiteral("m1 > 5"), QStringLiteral("m1 < -5"), QStringLiteral("m1 > 100 for 1"), QStringLiteral("m1 outside -200..200"),
+             QStringLiteral("m1 inside 1..2 hysteresis 0.1"), QStringLiteral("m1 overload"), QStringLiteral("m1 stale 5"),
+             QStringLiteral("m1 > 1k"), QStringLiteral("m1 < 1m for 2"), QStringLiteral("m1 outside 0..6000 hysteresis 1")});
+        if (!refused.isEmpty())
+            return std::fprintf(stderr, "rules refused: %s\n", qPrintable(refused)), 1;
+    }
     w.COMConClick(true);
     if (!w.COMM2().IsOpen())
         return std::fprintf(stderr, "the window did not connect to COM1\n"), 1;
