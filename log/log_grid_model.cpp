@@ -106,8 +106,16 @@ void LogGridModel::setEvents(const RecordEvents* events)
 
 void LogGridModel::eventAdded(std::int64_t no)
 {
-    if (events_ && markedRows_.insert(no).second && shownRows_ > 0)
-        emit dataChanged(index(0, NoColumn), index(shownRows_ - 1, NoColumn), {EventMarkRole});
+    if (!events_ || !markedRows_.insert(no).second || shownRows_ == 0)
+        return;
+    // An event is marked at the row logged last, nearly always the last one shown: only it is
+    // repainted, not the whole column, while a rule raises and clears at every reading.
+    const int last = shownRows_ - 1;
+    bool numbered = false;
+    if (table_.text(last, LogTable::No).toLongLong(&numbered) == no && numbered)
+        emit dataChanged(index(last, NoColumn), index(last, NoColumn), {EventMarkRole});
+    else
+        emit dataChanged(index(0, NoColumn), index(last, NoColumn), {EventMarkRole});
 }
 
 void LogGridModel::eventsReset()
