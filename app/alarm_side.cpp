@@ -155,8 +155,12 @@ void AlarmSide::alarmActions(const RecordEvent& event)
     DesktopNotifier& notifier = needs_.notifier ? *needs_.notifier : *ownNotifier_;
     notifier.notify(QStringLiteral("Alarm: ") + event.rule,
                     QStringLiteral("%1 at %2").arg(event.text, event.at.toString(QStringLiteral("HH:mm:ss"))));
-    needs_.window.raise();
-    needs_.window.activateWindow();
+    // A window already in front is left as it is: raising it again only repaints it.
+    if (!needs_.window.isActiveWindow() || needs_.window.isMinimized()) {
+        needs_.window.setWindowState(needs_.window.windowState() & ~Qt::WindowMinimized);   // kept maximised if it was
+        needs_.window.raise();
+        needs_.window.activateWindow();
+    }
 }
 
 void AlarmSide::acknowledgeAll()
