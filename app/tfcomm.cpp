@@ -2,11 +2,9 @@
 
 #include "app/alarm_side.h"
 #include "app/entry_guard.h"
-#include "app/event_marks.h"
-#include "app/event_record.h"
 #include "app/file_commands.h"
 #include "app/leaving_questions.h"
-#include "app/link_events.h"
+#include "app/record_events_part.h"
 #include "app/link_watch.h"
 #include "app/meter_links.h"
 #include "app/meters_controller.h"
@@ -24,7 +22,6 @@
 #include "link/serial_frame_assembly.h"
 #include "log/journal/journal_files.h"
 #include "log/log_grid_model.h"
-#include "ui/alarm_banner.h"
 #include "ui/bar_graph.h"
 #include "ui/chart_follower.h"
 #include "ui/chart_read_out.h"
@@ -51,8 +48,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMenuBar>
-
-#include <cstdio>
 
 template <typename F>
 void TFCOMM::guard(F&& handler) { guarded(prompts(), std::forward<F>(handler)); }
@@ -98,14 +93,8 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         RecorderPart::Parts{*pipeline_, *gridModel_, *parts_.DBGrid1, *pager_, *files_, *this, *meters_,
                             [this] { parts_.TntPanel1->showState(); chart_->showValueAxis(); statisticsPanel_->changed(); }},
         clock_->userLocale());
-    events_ = std::make_unique<EventRecord>(cds1(), *clock_);
-    banner_ = new AlarmBanner(this);
-    addToolBar(Qt::TopToolBarArea, banner_);
-    alarms_ = std::make_unique<AlarmSide>(
-        AlarmSide::Needs{*pipeline_, *meters_, *events_, *clock_, *banner_, *this, services_.notifier});
-    marks_ = std::make_unique<EventMarks>(
-        EventMarks::Parts{*events_, *gridModel_, *parts_.Chtshow, pipeline_->plotIndex(), *recorder_->window().plot});
-    noteBox_ = new NoteBox(this);   // over the foot of the window, beside the layout's parts
+    recordEvents_ = std::make_unique<RecordEventsPart>(RecordEventsPart::Needs{
+        *pipeline_, *meters_, *clock_, *gridModel_, *parts_.Chtshow, *recorder_->window().plot, *this, services_.notifier});
     leaving_ = std::make_unique<LeavingQuestions>(*journal_, *pipeline_, *prompts_, *files_, *meters_);
     publishing_ = std::make_unique<PublishingSide>(*pipeline_, *clock_);
     auto* publishStatus = new PublishStatusLabel(parts_.Panel5);
@@ -113,7 +102,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     settings_ = std::make_unique<WindowSettingsBinder>(
         services_.settingsFile,
         WindowSettingsBinder::Parts{*parts_.Panel4, *parts_.Panel2, *pipeline_, *chartTools_, *pager_, *links_, *files_,
-                                    *meters_, recorder_->window(), *publishing_, *alarms_,
+                                    *meters_, recorder_->window(), *publishing_, alarms(),
                                     [this](int item) { setRecordLimit(item); }});
     FormCreate();
     wireParts();
@@ -121,16 +110,9 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     addShortcuts();
     parts_.SettingsNote->showProblem(settings_->apply(), services_.settingsFile);
     connect(meters_.get(), &MetersController::setUpChanged, this, [this] { settings_->keep(); });   // a kill keeps them too
-    connect(alarms_.get(), &AlarmSide::rulesChanged, this, [this] { settings_->keep(); });
-    connect(alarms_.get(), &AlarmSide::commandReported, banner_, [this](const QString& text) {
-        banner_->showCommandNote(text);
-        std::fprintf(stderr, "meter-logger: %s\n", qPrintable(text));
-    });
+    connect(&alarms(), &AlarmSide::rulesChanged, this, [this] { settings_->keep(); });
     journal_->open(services_.journalMaxPages);
-    // The window's events live with the log: journalled beside its rows, exported, restored.
-    events_->useRecord([this](RecordEvent e) { pipeline_->addEvent(std::move(e)); }, pipeline_->events());
-    connect(pipeline_.get(), &ReadingPipeline::eventAdded, events_.get(), &EventRecord::eventRecorded);
-    linkEvents_ = std::make_unique<LinkEvents>(*links_, *pipeline_->journal(), *events_);
+    recordEvents_->watchLinks(*links_);
     connect(pipeline_->journal(), &RecordJournal::stateChanged, this, [this](bool on, const QString& reason) {
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });
@@ -149,7 +131,7 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
 TFCOMM::~TFCOMM()
 {
     links_.reset();
-    marks_.reset();
+    recordEvents_.reset();
     recorder_.reset();
     // The chart view shows what this window keeps: it goes first.
     delete parts_.Chtshow;
@@ -193,8 +175,7 @@ void TFCOMM::wireParts()
     connect(parts_.recordMenu, &RecordMenu::newChosen, this, [this] { guard([&] { RecordNewClick(); }); });
     connect(parts_.recordMenu, &RecordMenu::saveChosen, this, [this] { guard([&] { saveasClick(); }); });
     publishing_->addMenu(*menuBar(), [this] { guard([&] { MqttClick(); }); });
-    alarms_->addMenu(*menuBar(), [this] { guard([&] { AlarmRulesClick(); }); }, [this] { guard([&] { NoteClick(); }); });
-    connect(noteBox_, &NoteBox::noteEntered, this, [this](const QString& text) { guard([&] { events_->addNote(text); }); });
+    alarms().addMenu(*menuBar(), [this] { guard([&] { AlarmRulesClick(); }); }, [this] { guard([&] { NoteClick(); }); });
 
     connect(parts_.Panel2, &RecordPanel::intervalChanged, sampling_.get(), &SamplingTimer::setIntervalMs);
     connect(parts_.Panel2->RecordNew, &QPushButton::clicked, this, [this] { guard([&] { RecordNewClick(); }); });
@@ -213,9 +194,6 @@ void TFCOMM::wirePipeline()
     chart_ = new ChartFollower({*pipeline_, *pager_, *chartTools_, *chartModel_, *parts_.TntPanel1}, this);
     connect(pipeline_.get(), &ReadingPipeline::rowLogged, this, [this] { showBar(); });
     connect(records_.get(), &RecordCommands::limitShown, parts_.recordMenu, &RecordMenu::showLimit);
-    // The events belong to the log's rows: they go with them.
-    connect(pipeline_.get(), &ReadingPipeline::logCleared, events_.get(), &EventRecord::logCleared);
-    connect(pipeline_.get(), &ReadingPipeline::logLoaded, this, [this](bool replaced) { if (replaced) events_->logCleared(); });
 }
 
 void TFCOMM::showConnectionState() { parts_.Panel5->show(links_->controls()); }
@@ -304,8 +282,8 @@ void TFCOMM::TbFdClick()
 void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
 
 void TFCOMM::MqttClick() { publishing_->openDialog(this); }
-void TFCOMM::AlarmRulesClick() { alarms_->openDialog(this, prompts()); }
-void TFCOMM::NoteClick() { noteBox_->open(); }
+void TFCOMM::AlarmRulesClick() { alarms().openDialog(this, prompts()); }
+void TFCOMM::NoteClick() { noteBox().open(); }
 
 void TFCOMM::BitBtn1Click() { if (leaving_->mayQuit()) quit(); }
 

@@ -3,6 +3,7 @@
 // The logic lives in the controllers and models it owns; handlers forward to them, and the
 // parts show what the reading pipeline says happened.
 #include "app/meter_links.h"
+#include "app/record_events_part.h"
 #include "decode/model_variants.h"
 #include "link/byte_arrivals.h"
 #include "reading/journal_controller.h"
@@ -36,8 +37,6 @@ class SamplingTimer;
 class AlarmSide;
 class AlarmBanner;
 class DesktopNotifier;
-class EventMarks;
-class LinkEvents;
 class EventRecord;
 class NoteBox;
 
@@ -77,10 +76,10 @@ public:
     UsbSide& usb() { return links_->usb(); }
     MetersController& meters() { return *meters_; }
     PublishingSide& publishing() { return *publishing_; }
-    AlarmSide& alarms() { return *alarms_; }
-    EventRecord& events() { return *events_; }
-    AlarmBanner& alarmBanner() { return *banner_; }
-    NoteBox& noteBox() { return *noteBox_; }
+    AlarmSide& alarms() { return recordEvents_->alarms(); }
+    EventRecord& events() { return recordEvents_->events(); }
+    AlarmBanner& alarmBanner() { return recordEvents_->banner(); }
+    NoteBox& noteBox() { return recordEvents_->noteBox(); }
     RecordJournal& journal() { return *pipeline_->journal(); }
     long long badFrames() const;
 
@@ -158,12 +157,7 @@ private:
     std::unique_ptr<WindowSettingsBinder> settings_;
     std::unique_ptr<LeavingQuestions> leaving_;
     std::unique_ptr<PublishingSide> publishing_;   // MQTT, beside the other front ends
-    std::unique_ptr<EventRecord> events_;          // alarms and notes, marked at the log's rows
-    std::unique_ptr<AlarmSide> alarms_;
-    std::unique_ptr<EventMarks> marks_;            // the events on the grid, the chart and the recorder
-    std::unique_ptr<LinkEvents> linkEvents_;       // links lost and back, the safety copy stopped and started
-    AlarmBanner* banner_ = nullptr;
-    NoteBox* noteBox_ = nullptr;
+    std::unique_ptr<RecordEventsPart> recordEvents_;   // alarms, notes, links: the log's events and their marks
 
     WindowParts parts_;   // named as in the window layout
 
