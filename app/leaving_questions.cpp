@@ -36,5 +36,15 @@ bool LeavingQuestions::mayQuit()
 
 std::vector<ForeignJournal> LeavingQuestions::offerRestore()
 {
-    return journal_.offerRestore(choose(), [this](const LogTable& rows) { return files_.saveRows(rows); });
+    std::vector<ForeignJournal> foreign =
+        journal_.offerRestore(choose(), [this](const LogTable& rows) { return files_.saveRows(rows); });
+    meters_.offerRestore();
+    return foreign;
+}
+
+void LeavingQuestions::endWithoutQuestion()
+{
+    journal_.endWithoutQuestion();
+    meters_.endWithoutQuestion();
+    ending_ = true;
 }

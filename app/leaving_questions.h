@@ -23,12 +23,18 @@ public:
     bool mayEnd(JournalController::Ending ending);
     // Quit: that question while rows are unsaved, else whether to quit at all.
     bool mayQuit();
-    // Start-up: the sessions that ended without saving, each given back, saved or kept; the
-    // journals that are not the user's alone, left as they are.
+    // The close box: true when the window may go (the program is ending, or the rows may go).
+    bool mayClose() { return ending_ || mayEnd(JournalController::Ending::Quit); }
+    // Start-up: the sessions that ended without saving, the main log's and then the channels',
+    // each given back, saved or kept; returned are the main log's journals that are not the
+    // user's alone, left as they are.
     std::vector<ForeignJournal> offerRestore();
 
     void programEnds() { ending_ = true; }
     bool programEnding() const { return ending_; }
+    // A signal: every journal is committed and nothing more is asked; the rows are offered at
+    // the next start.
+    void endWithoutQuestion();
 
 private:
     JournalController::Choose choose();

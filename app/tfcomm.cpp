@@ -15,7 +15,6 @@
 #include "app/sampling_timer.h"
 #include "app/window_settings_binder.h"
 #include "chart/chart_control.h"
-#include "chart/chart_enlarge.h"
 #include "chart/chart_tool_panel.h"
 #include "chart/trend_chart_model.h"
 #include "decode/unit_display.h"
@@ -74,7 +73,6 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
     meters_ = std::make_unique<MetersController>(MetersController::Needs{
         services_.hidPlatform, services_.flags, *prompts_, *clock_, journalFolder, *links_, logger()});
     gridModel_ = std::make_unique<LogGridModel>(cds1(), [](const QString& u) { return displayUnit(u); });
-    enlarger_ = std::make_unique<ChartEnlarger>();
     chartModel_ = std::make_unique<TrendChartModel>();
     pager_ = std::make_unique<TChartControl>(*chartModel_, 100);   // page size 100
     chartTools_ = std::make_unique<ChartToolPanel>(*pager_, *chartModel_);
@@ -117,14 +115,13 @@ TFCOMM::TFCOMM(const Services& services, QWidget* parent) : QMainWindow(parent),
         parts_.SafetyCopy->showState(on, reason, pipeline_->journal()->path());
     });
     connect(links_.get(), &MeterLinks::controlsChanged, this, [this] { showConnectionState(); });
-    connect(links_.get(), &MeterLinks::statusChanged, this, [this] { showLinkStatus(); });
+    connect(links_.get(), &MeterLinks::statusChanged, this, [this] { parts_.Panel5->showLinkStatus(links_->statusText()); });
     connect(linkWatch_.get(), &LinkWatch::fellSilent, this, [this] { recorder_->linkSilent(); showPanel(); });
     showConnectionState();
     showPanel();
 
-    ConTimer.setInterval(100);
     connect(&ConTimer, &QTimer::timeout, this, [this] { guard([this] { ConTimerTimer(); }); });
-    ConTimer.start();
+    ConTimer.start(100);
     connect(&Timer3, &QTimer::timeout, this, [this] { guard([this] { Timer3Timer(); }); });
 }
 
@@ -150,10 +147,8 @@ void TFCOMM::FormCreate()
 
     // The full scale of the model: extremes, their labels and the value axis.
     pipeline_->extremes().setShowSeries([this] { chartTools_->ShowChosenSeries(); });
-    if (variant.scaleCode != QLatin1String("4"))
-        parts_.Panel3->showFullScale(variant.fullScaleCount);
     chartTools_->ResetSeries();
-    parts_.Chtshow->setLeftAxisBounds(variant.fullScaleCount, -variant.fullScaleCount);
+    parts_.showFullScale(variant.fullScaleCount, variant.scaleCode != QLatin1String("4"));
     setWindowTitle(variant.title.value_or(QStringLiteral("VK31C_D  win7")) + platformSuffix());
 }
 
@@ -197,7 +192,6 @@ void TFCOMM::wirePipeline()
 }
 
 void TFCOMM::showConnectionState() { parts_.Panel5->show(links_->controls()); }
-void TFCOMM::showLinkStatus() { parts_.Panel5->showLinkStatus(links_->statusText()); }
 
 void TFCOMM::showPanel()
 {
@@ -274,12 +268,8 @@ void TFCOMM::SpeedButton2Click() { files_->open(); }
 void TFCOMM::BtPrintClick() { files_->print(); }
 void TFCOMM::BtSaveClick() { files_->picture(); }
 
-void TFCOMM::TbFdClick()
-{
-    parts_.place(enlarger_->TbFdClick(parts_.Chtshow->geometry(), parts_.TntPanel1->pos(), centralWidget()->size()));
-}
-
-void TFCOMM::TbSxClick() { parts_.place(enlarger_->TbSxClick()); }
+void TFCOMM::TbFdClick() { parts_.enlargeChart(centralWidget()->size()); }
+void TFCOMM::TbSxClick() { parts_.restoreChart(); }
 
 void TFCOMM::MqttClick() { publishing_->openDialog(this); }
 void TFCOMM::AlarmRulesClick() { alarms().openDialog(this, prompts()); }
@@ -290,7 +280,7 @@ void TFCOMM::BitBtn1Click() { if (leaving_->mayQuit()) quit(); }
 void TFCOMM::closeEvent(QCloseEvent* event)
 {
     // The close box asks before it leaves rows that were never saved.
-    if (!leaving_->programEnding() && !leaving_->mayEnd(JournalController::Ending::Quit))
+    if (!leaving_->mayClose())
         return event->ignore();
     settings_->keep();
     publishing_->stop();
@@ -298,24 +288,13 @@ void TFCOMM::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void TFCOMM::offerRestore()
-{
-    parts_.Panel5->showForeignJournals(leaving_->offerRestore());
-    meters_->offerRestore();
-}
-
-void TFCOMM::endBySignal()
-{
-    journal_->endWithoutQuestion();
-    meters_->endWithoutQuestion();
-    quit();
-}
+void TFCOMM::offerRestore() { parts_.Panel5->showForeignJournals(leaving_->offerRestore()); }
+void TFCOMM::endBySignal() { leaving_->endWithoutQuestion(); quit(); }
 
 void TFCOMM::quit()
 {
     leaving_->programEnds();
     close();
-    // Ends every event loop running, a question's among them, also before the main loop runs
-    // (quit() would wait for that one).
+    // Ends every running event loop, a question's too, even before the main loop runs.
     QApplication::exit(0);
 }

@@ -19,7 +19,6 @@
 class LogGridModel;
 class TChartControl;
 class ChartToolPanel;
-class ChartEnlarger;
 class TrendChartModel;
 class HidPlatform;
 class FileCommands;
@@ -123,7 +122,6 @@ private:
     void wireParts();
     void wirePipeline();
     void showConnectionState();
-    void showLinkStatus();
     void showPanel();
     void showBar();
     void addShortcuts();
@@ -146,7 +144,6 @@ private:
     std::unique_ptr<TrendChartModel> chartModel_;   // Chtshow draws it; the view goes first
     std::unique_ptr<TChartControl> pager_;
     std::unique_ptr<ChartToolPanel> chartTools_;
-    std::unique_ptr<ChartEnlarger> enlarger_;
     std::unique_ptr<StatisticsPanel> statisticsPanel_;   // tool windows of this one: each goes
                                                          // before what it shows
     ChartFollower* chart_ = nullptr;                  // the chart follows the log

@@ -118,6 +118,20 @@ WindowParts buildWindowParts(QMainWindow& window, const PartModels& m, const QLo
     return p;
 }
 
+void WindowParts::enlargeChart(const QSize& clientSize)
+{
+    place(enlarger.TbFdClick(Chtshow->geometry(), TntPanel1->pos(), clientSize));
+}
+
+void WindowParts::restoreChart() { place(enlarger.TbSxClick()); }
+
+void WindowParts::showFullScale(int fullScaleCount, bool labelled)
+{
+    if (labelled)
+        Panel3->showFullScale(fullScaleCount);
+    Chtshow->setLeftAxisBounds(fullScaleCount, -fullScaleCount);
+}
+
 void WindowParts::place(const ChartPlacement& p)
 {
     Chtshow->setGeometry(p.chartBounds);

@@ -1,6 +1,7 @@
 #pragma once
 // The parts of the main window, made and placed in its client area by the layout's table, each
 // named as in the layout. The window wires them to its handlers; tests find them by name.
+#include "chart/chart_enlarge.h"
 #include "reading/limit_judge.h"
 
 #include <QString>
@@ -26,7 +27,6 @@ class TrendChartModel;
 class RecordMenu;
 class RecordLogger;
 class QLocale;
-struct ChartPlacement;
 
 // What the parts show, all kept by the window.
 struct PartModels {
@@ -54,8 +54,14 @@ struct WindowParts {
     ChartView* Chtshow = nullptr;
     RecordMenu* recordMenu = nullptr;
 
-    // The chart enlarged over the window, or back in its place.
+    ChartEnlarger enlarger;   // where the chart stood before it was enlarged
+
+    // The chart enlarged over the client area, or back where it stood.
+    void enlargeChart(const QSize& clientSize);
+    void restoreChart();
     void place(const ChartPlacement& placement);
+    // The model's full scale on the value axis and, when the model labels it, under the extremes.
+    void showFullScale(int fullScaleCount, bool labelled);
 };
 
 // Makes the client area of `window`, fixed in size, its parts and the Record menu; the grid's
