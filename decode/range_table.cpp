@@ -75,14 +75,15 @@ const std::vector<RangeRow>& rangeRows() { return kRows; }
 
 bool rangeRowMatches(const RangeRow& row, const Reading& f)
 {
-    if (row.function && f.functionText != QLatin1String(row.function))
-        return false;
-    if (row.unit && f.unitText != QLatin1String(row.unit))
-        return false;
+    // The cheap conditions first: most rows fail on the point or the indicators.
     if (!pointMatches(row.point, f.pointPosition))
         return false;
     const std::uint32_t shown = f.indicators.bits();
     if ((shown & row.required) != row.required || (shown & row.forbidden) != 0)
         return false;
-    return !row.needsStatus2Bit7 || f.status2Bit7;
+    if (row.needsStatus2Bit7 && !f.status2Bit7)
+        return false;
+    if (row.function && f.functionText != QLatin1String(row.function))
+        return false;
+    return !row.unit || f.unitText == QLatin1String(row.unit);
 }

@@ -100,13 +100,17 @@ struct InternPool {
     std::vector<QString> texts{QString()};   // index 0 = NULL
     QHash<std::int64_t, QString> spilled;    // row -> text, only past 65534 distinct texts
 
+    TextId last = kNullId;   // a field's text mostly repeats the row before's: no hashing then
+
     TextId idFor(const QString& text, std::int64_t row)
     {
         if (text.isNull())
             return kNullId;
+        if (last != kNullId && last != kSpilled && texts[last] == text)
+            return last;
         const auto it = ids.constFind(text);
         if (it != ids.constEnd())
-            return it.value();
+            return last = it.value();
         if (texts.size() >= kSpilled) {
             spilled.insert(row, text);
             return kSpilled;
@@ -114,7 +118,7 @@ struct InternPool {
         const TextId id = TextId(texts.size());
         texts.push_back(text);
         ids.insert(text, id);
-        return id;
+        return last = id;
     }
     QString textOf(TextId id, std::int64_t row) const
     {

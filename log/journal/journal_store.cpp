@@ -53,6 +53,38 @@ void bindText(sqlite3_stmt* s, int column, const QString& text)
     }
 }
 
+// One row's texts bound without a copy: plain ASCII, nearly every logged text, is narrowed
+// into this buffer, which outlives the row's step; anything else goes as UTF-8 that SQLite
+// copies. Reused row after row, once the row before was stepped.
+class RowTexts {
+public:
+    void startRow() { used_ = 0; }
+    void bind(sqlite3_stmt* s, int column, const QString& text)
+    {
+        if (!text.isNull() && used_ + text.size() <= qsizetype(sizeof buffer_) && narrow(text, buffer_ + used_)) {
+            sqlite3_bind_text(s, column, buffer_ + used_, int(text.size()), SQLITE_STATIC);
+            used_ += text.size();
+        } else {
+            bindText(s, column, text);
+        }
+    }
+
+private:
+    static bool narrow(const QString& text, char* out)
+    {
+        const ushort* c = text.utf16();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (c[i] >= 0x80)
+                return false;
+            out[i] = char(c[i]);
+        }
+        return true;
+    }
+
+    char buffer_[512];
+    qsizetype used_ = 0;
+};
+
 void bindInteger(sqlite3_stmt* s, int column, const std::optional<qint32>& value)
 {
     if (value)
@@ -278,22 +310,24 @@ bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows, cons
     if (!exec("BEGIN IMMEDIATE"))
         return fail(error_);
     bool ok = !clearFirst || (exec("DELETE FROM logged_row") && exec("DELETE FROM event"));
+    RowTexts texts;
     for (std::size_t i = 0; ok && i < rows.size(); ++i) {
         const LogRow& r = rows[i];
         sqlite3_reset(insert_);
+        texts.startRow();
         bindInteger(insert_, 1, r.no);
-        bindText(insert_, 2, r.time);
-        bindText(insert_, 3, r.function);
-        bindText(insert_, 4, r.value);
-        bindText(insert_, 5, r.unit);
-        bindText(insert_, 6, r.judge);
+        texts.bind(insert_, 2, r.time);
+        texts.bind(insert_, 3, r.function);
+        texts.bind(insert_, 4, r.value);
+        texts.bind(insert_, 5, r.unit);
+        texts.bind(insert_, 6, r.judge);
         bindInteger(insert_, 7, r.nval);
         if (r.readingValue)
             sqlite3_bind_double(insert_, 8, *r.readingValue);
         else
             sqlite3_bind_null(insert_, 8);
-        bindText(insert_, 9, r.rangeMode);
-        bindText(insert_, 10, isoTimestamp(r.loggedAt));
+        texts.bind(insert_, 9, r.rangeMode);
+        texts.bind(insert_, 10, isoTimestamp(r.loggedAt));
         const int rc = sqlite3_step(insert_);
         if (rc != SQLITE_DONE) {
             error_ = reasonOf(db_, rc);
@@ -301,6 +335,7 @@ bool JournalStore::commit(bool clearFirst, const std::vector<LogRow>& rows, cons
         }
     }
     sqlite3_reset(insert_);
+    sqlite3_clear_bindings(insert_);   // nothing may point into the texts' buffer once it goes
     for (std::size_t i = 0; ok && i < events.size(); ++i) {
         const RecordEvent& e = events[i];
         sqlite3_reset(insertEvent_);

@@ -140,6 +140,8 @@ void RecordJournal::run()
 {
     JournalStore store;
     store.setMaxPageCount(o_.maxPageCount);
+    // Emptied after each commit and handed back as the next queue, so the queue keeps its room.
+    std::vector<LogRow> batch;
     std::unique_lock<std::mutex> lk(m_);
     for (;;) {
         wake_.wait(lk, [&] { return stop_ || hurry_ || clearWaiting_ || !waiting_.empty() || !waitingEvents_.empty(); });
@@ -155,7 +157,6 @@ void RecordJournal::run()
                 break;
             continue;
         }
-        std::vector<LogRow> batch;
         batch.swap(waiting_);
         std::vector<RecordEvent> events;
         events.swap(waitingEvents_);
@@ -214,6 +215,7 @@ void RecordJournal::run()
             writerOn_ = on;
             report(on, lastError_);
         }
+        batch.clear();
         done_.notify_all();
         if (stop_ && (!ok || (waiting_.empty() && waitingEvents_.empty() && !clearWaiting_)))
             break;
