@@ -101,11 +101,12 @@ TEST(RecordJournal, KeepsEveryFieldAndItsTimeUntilSavedAndIsTakenOverOnlyWhenIts
         LogRow empty;   // a row with NULL fields stays NULL
         empty.loggedAt = rowNo(0).loggedAt;
         j.rowLogged(empty);
-        // A row keeps its own stamp, range mode and unit, and gives them back to a table.
+        // A row keeps its own stamp, range mode and unit, and gives them back to a table; a text
+        // that is not plain ASCII, amid plain ones, comes back as it was.
         LogRow stamped = rowNo(501);
         stamped.loggedAt = QDateTime(QDate(2026, 10, 25), QTime(2, 30), Qt::OffsetFromUTC, 3600);
         stamped.rangeMode = QStringLiteral("MANU");
-        stamped.unit = QStringLiteral("kHz");
+        stamped.unit = QStringLiteral("k\u03a9");
         j.rowLogged(stamped);
         ASSERT_TRUE(j.flush());
         EXPECT_EQ(j.heldRows(), 502);
