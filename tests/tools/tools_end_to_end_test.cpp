@@ -742,13 +742,15 @@ TEST(ToolsEndToEnd, AKilledLoggersRowsComeBackWithRecover)
     EXPECT_TRUE(runReader({QStringLiteral("--load"), saved}).out.startsWith(out));
 }
 
-// A journal left with events among its rows: --recover prints each at its row in every format,
-// and the CSV rows leave the event column empty.
+// Journals left with events among their rows, one meter's and a session's channels': --recover
+// prints each event at its row in every format, and the CSV rows leave the event column empty.
 TEST(ToolsEndToEnd, RecoverPrintsTheEventsAtTheirRows)
 {
-    QTemporaryDir data;
+    QTemporaryDir data, sessionData;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), data.path());
+    QProcessEnvironment sessionEnv = env;
+    sessionEnv.insert(QStringLiteral("XDG_DATA_HOME"), sessionData.path());
     const QDateTime at(QDate(2026, 12, 11), QTime(9, 30, 5, 250), Qt::OffsetFromUTC, 3600);
     {
         RecordJournal::Options o;
@@ -766,23 +768,51 @@ TEST(ToolsEndToEnd, RecoverPrintsTheEventsAtTheirRows)
         }
         ASSERT_TRUE(journal.flush());
     }   // ends holding rows: left for --recover
+    // A session's two channels, each in a journal of its own, an alarm among u's rows.
+    for (const char* channel : {"u", "i"}) {
+        RecordJournal::Options o;
+        o.folder = sessionData.filePath(QStringLiteral("meter-logger/journal"));
+        o.kind = QStringLiteral("meter-read");
+        o.channel = QString::fromLatin1(channel);
+        o.now = [at] { return at; };
+        RecordJournal journal(o);
+        const QString unit = o.channel == QLatin1String("u") ? QStringLiteral("V") : QStringLiteral("A");
+        for (qint32 no = 1; no <= 2; ++no) {
+            journal.rowLogged({no, QStringLiteral("09:30:0%1").arg(no), QStringLiteral("DC"), QStringLiteral("1.00%1").arg(no),
+                               unit, {}, {}, at.addSecs(no), {}, {}, {}});
+            if (no == 1 && o.channel == QLatin1String("u"))
+                journal.appendEvent({EventKind::AlarmRaised, at.addSecs(1), QStringLiteral("u"), 1,
+                                     QStringLiteral("u > 1"), QStringLiteral("1.001 V")});
+        }
+        ASSERT_TRUE(journal.flush());
+    }
     const struct Case {
         const char* format;
+        bool session;         // the session's channel journals, else the single meter's
         QStringList starts;   // how each line begins, in order
         const char* why;
     } cases[] = {
-        {"tsv",
+        {"tsv", false,
          {"# event\tnote\t2026-12-11T09:30:05.250+01:00\t\t\t\tbefore the rows", "1\t", "2\t",
           "# event\talarm raised\t2026-12-11T09:30:07.250+01:00\t2\tu\tu > 5\t12.6 V", "3\t"},
          "a comment line of its own, a TAB in the text made a blank"},
-        {"csv",
+        {"csv", false,
          {"no,timestamp,", ",2026-12-11T09:30:05.250+01:00,09:30:05,,,,,,,,,note: before", "1,", "2,",
           "2,2026-12-11T09:30:07.250+01:00,09:30:07,,,,,,,,,alarm raised: u > 5 (12.6 V)", "3,"},
          "the header's event column"},
+        {"tsv", true,
+         {"u\t1\t", "# event\talarm raised\t2026-12-11T09:30:06.250+01:00\t1\tu\tu > 1\t1.001 V", "u\t2\t", "i\t1\t",
+          "i\t2\t"},
+         "each channel's rows with their channel, the event among its own channel's rows"},
+        {"csv", true,
+         {"channel,no,", "u,1,", "u,1,2026-12-11T09:30:06.250+01:00,09:30:06,,,,,,,,,,,,,alarm raised: u > 1 (1.001 V)", "u,2,",
+          "i,1,", "i,2,"},
+         "the channel column first, the event's last"},
     };
     for (const Case& c : cases) {
         const ToolRun run = runReader({QStringLiteral("--recover"), QStringLiteral("--format"), QString::fromLatin1(c.format)},
-                                      {}, {}, env);
+                                      {}, {}, c.session ? sessionEnv : env);
+
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         QStringList lines = QString::fromUtf8(run.out).split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
         ASSERT_EQ(lines.size(), c.starts.size()) << c.why << "\n" << run.out.toStdString();
