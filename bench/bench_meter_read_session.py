@@ -7,6 +7,8 @@ each; one meter-read reads them all and logs every reading (the journal on). Pri
   session_cpu_us_per_frame: processor time of meter-read per frame, 4 inputs, journal on
   session_calc_cpu_us_per_frame: the same with two computed channels (p=a*b, q=c*d)
   single_cpu_us_per_frame: one input the single-input way (--port COM1 --log), for comparison
+  floor_cpu_us_per_frame: a bare reader of the same four terminals (bench_pty_floor) that pauses
+    as meter-read's loop does and does nothing else: what waking and reading cost on this machine
   computed_delay_ms_p50 / _p95 / _max: from a frame's arrival (its time stamp) to its computed
     value's line reaching this script
 
@@ -63,6 +65,27 @@ def cpu_per_frame(env, args, folder, name):
     return (cpu1 - cpu0) * 1e6 / frames if frames else float("nan"), frames
 
 
+FRAME_BYTES = 14   # one frame of the virtual meter
+
+
+def floor_per_frame(env, links, folder):
+    """Processor time per frame of the bare reader, its frames counted from the bytes it read."""
+    out_path = os.path.join(folder, "floor.out")
+    with open(out_path, "wb") as out:
+        reader = subprocess.Popen([f"{BIN}/bench_pty_floor", "1000"] + links, env=env, stdout=out)
+        time.sleep(WARM_UP)
+        cpu0 = cpu_seconds(reader.pid)
+        time.sleep(SECONDS)
+        cpu1 = cpu_seconds(reader.pid)
+        reader.send_signal(signal.SIGINT)
+        reader.wait(30)
+    with open(out_path) as f:
+        read = sum(int(line.split()[1]) for line in f)
+    # The warm-up's bytes are in the count too: scale to the measured share of the run.
+    frames = read / FRAME_BYTES * SECONDS / (SECONDS + WARM_UP)
+    return (cpu1 - cpu0) * 1e6 / frames if frames else float("nan")
+
+
 def computed_delays(env, args):
     reader = subprocess.Popen([f"{BIN}/meter-read"] + args, env=env, stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL)
@@ -110,6 +133,9 @@ def main():
             print(f"session_calc_cpu_us_per_line: {us:.2f}")
             us, _ = cpu_per_frame(env, ["--port", "COM1"] + logged, folder, "single")
             print(f"single_cpu_us_per_frame: {us:.2f}")
+            if os.path.exists(f"{BIN}/bench_pty_floor"):
+                links = [os.path.join(env["XDG_RUNTIME_DIR"], "meter-logger", p) for p in ports]
+                print(f"floor_cpu_us_per_frame: {floor_per_frame(env, links, folder):.2f}")
             delays = computed_delays(env, inputs + calcs + ["--format", "jsonl"])
             if delays:
                 pick = lambda q: delays[min(len(delays) - 1, int(q * len(delays)))]
