@@ -136,13 +136,29 @@ QString verdictText(Verdict v)
 QString shownValueText(const std::array<QString, 4>& digits, bool negative, int pointPosition, bool overload,
                        const QString& separator)
 {
-    QString separators[3];
-    if (pointPosition >= 1 && pointPosition <= 3)
-        separators[pointPosition - 1] = separator;
-    if (overload)
-        return separators[0] + QStringLiteral("0") + separators[1] + QStringLiteral("L") + separators[2];
-    return (negative ? QStringLiteral("-") : QString()) + digits[0] + separators[0] + digits[1] + separators[1]
-           + digits[2] + separators[2] + digits[3];
+    // Built in one buffer: this runs for every frame.
+    QString text;
+    text.reserve(16);
+    const auto separatorAfter = [&](int digit) {
+        if (pointPosition == digit + 1)
+            text += separator;
+    };
+    if (overload) {
+        separatorAfter(0);
+        text += QLatin1Char('0');
+        separatorAfter(1);
+        text += QLatin1Char('L');
+        separatorAfter(2);
+        return text;
+    }
+    if (negative)
+        text += QLatin1Char('-');
+    for (int d = 0; d < 4; ++d) {
+        text += digits[std::size_t(d)];
+        if (d < 3)
+            separatorAfter(d);
+    }
+    return text;
 }
 
 QString decimalText(const Measurement& m, int exponent)
