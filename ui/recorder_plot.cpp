@@ -424,6 +424,11 @@ void RecorderPlot::setEventMarks(std::vector<std::int64_t> rows)
     refresh_.request();
 }
 
+int RecorderPlot::marksShown() const
+{
+    return int(std::count_if(markLines_.begin(), markLines_.end(), [](const QCPItemStraightLine* l) { return l->visible(); }));
+}
+
 void RecorderPlot::placeMarks()
 {
     const QCPRange shown = shownRange();

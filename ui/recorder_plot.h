@@ -67,6 +67,7 @@ public:
     // cleared, notes. At most kMostMarksShown in the view.
     static constexpr int kMostMarksShown = 200;
     void setEventMarks(std::vector<std::int64_t> rows);
+    int marksShown() const;
 
     // The nearest row to a point of the plot, -1 when the run is empty.
     std::int64_t rowNear(const QPoint& pos) const;

@@ -5,6 +5,7 @@
 #include "app/desktop_notifier.h"
 #include "app/event_record.h"
 #include "app/meters_controller.h"
+#include "app/recorder_part.h"
 #include "app/tfcomm.h"
 #include "doubles/fixed_locale_clock.h"
 #include "frames/sample_frames.h"
@@ -17,6 +18,8 @@
 #include "ui/chart_view.h"
 #include "ui/log_grid_view.h"
 #include "ui/note_box.h"
+#include "ui/recorder_plot.h"
+#include "ui/recorder_window.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -109,6 +112,8 @@ TEST(AlarmWindow, RuleOnTheMainMeterRaisesClearsAndIsAcknowledged)
     EXPECT_FALSE(t.gridNo(0, LogGridModel::EventMarkRole).toBool()) << "the first row carries none";
     ChartView* chart = t.w->findChild<ChartView*>("Chtshow");
     EXPECT_TRUE(waitFor([&] { return chart->marksShown() == 2; })) << chart->marksShown();
+    const RecorderPlot& recorder = *t.w->recorder().window().plot;
+    EXPECT_TRUE(waitFor([&] { return recorder.marksShown() == 2; })) << "the recorder too: " << recorder.marksShown();
 
     // A computed channel of the Meters window is watched as well, through the session made for it.
     QString error;
