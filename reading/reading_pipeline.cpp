@@ -139,10 +139,7 @@ bool ReadingPipeline::watchdogTick()
 
 void ReadingPipeline::addEvent(RecordEvent event)
 {
-    placeEvent(event, table_, clock_.now());
-    events_.append(event);
-    if (journal_)
-        journal_->appendEvent(event);
+    keepEvent(event, table_, clock_.now(), events_, journal_.get());
     emit eventAdded(event);
 }
 

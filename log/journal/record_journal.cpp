@@ -2,6 +2,7 @@
 
 #include "log/journal/journal_files.h"
 #include "log/journal/journal_store.h"
+#include "log/record_events.h"
 
 #include <chrono>
 
@@ -222,4 +223,13 @@ void RecordJournal::run()
         if (!ok && !stop_)
             wake_.wait_for(lk, milliseconds(o_.retryMs), [&] { return stop_ || hurry_; });
     }
+}
+
+void keepEvent(RecordEvent& event, const LogTable& table, const QDateTime& now, RecordEvents& events,
+               RecordJournal* journal)
+{
+    placeEvent(event, table, now);
+    events.append(event);
+    if (journal)
+        journal->appendEvent(event);
 }

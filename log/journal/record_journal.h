@@ -20,6 +20,8 @@
 #include <vector>
 
 class JournalLock;
+class LogTable;
+class RecordEvents;
 struct LeftJournal;
 
 class RecordJournal : public QObject {
@@ -96,3 +98,8 @@ private:
     std::unique_ptr<JournalLock> lock_;   // the writer's while it runs, then the owner's
     std::thread writer_;
 };
+
+// An event of a log: placed at the table's last row and at `now` where it has neither, kept
+// with the log's events and, when the log has one, in its journal.
+void keepEvent(RecordEvent& event, const LogTable& table, const QDateTime& now, RecordEvents& events,
+               RecordJournal* journal);

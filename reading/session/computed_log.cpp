@@ -94,10 +94,7 @@ bool ComputedLog::restore(LeftJournal&& left)
 
 void ComputedLog::addEvent(RecordEvent event)
 {
-    placeEvent(event, table_, clock_.now());
-    events_.append(event);
-    if (journal_)
-        journal_->appendEvent(event);
+    keepEvent(event, table_, clock_.now(), events_, journal_.get());
     emit eventAdded(event);
 }
 
