@@ -99,6 +99,10 @@ def computed_delays(env, args):
         now = time.time()
         if now - start < WARM_UP:
             continue
+        # Only the computed channels' lines are parsed: this script must keep up with the stream,
+        # or its own lag would count as delay.
+        if not (line.startswith(b'{"channel":"p"') or line.startswith(b'{"channel":"q"')):
+            continue
         value = json.loads(line)
         if value["channel"] in ("p", "q") and value.get("state") == "valid":
             stamp = datetime.fromisoformat(value["timestamp"]).timestamp()
