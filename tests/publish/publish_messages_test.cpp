@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 namespace {
 
 LogRow row(const char* function, const char* value, const char* unit, bool stamped = true)
@@ -164,4 +166,37 @@ TEST(PublishMessages, FullQueueDropsTheOldestAndCountsThem)
     EXPECT_TRUE(queue.take(10).empty()) << "retained messages go once";
     queue.resendRetained();
     EXPECT_EQ(queue.take(10).retained.size(), 1u) << "and again after a connect";
+}
+
+// The reading's thread fills the queue while the connection's empties it: every reading comes
+// out once and in order, and the newest retained message is the one that goes last.
+TEST(PublishQueue, FilledAndEmptiedFromTwoThreadsLosesAndRepeatsNothing)
+{
+    constexpr int kReadings = 5000;
+    OutgoingQueue queue(kReadings);
+    std::vector<QByteArray> received, retained;
+    std::thread connection([&] {
+        while (received.size() < std::size_t(kReadings)) {
+            OutgoingQueue::Batch batch = queue.take(64);
+            for (OutgoingReading& r : batch.readings)
+                received.push_back(std::move(r.payload));
+            for (auto& [topic, payload] : batch.retained)
+                retained.push_back(payload);
+            if (received.size() % 500 == 0)
+                queue.resendRetained();
+        }
+    });
+    for (int i = 0; i < kReadings; ++i) {
+        if (i % 100 == 0)
+            queue.setRetained("config", QByteArray::number(i));
+        queue.pushReading({"m/u/reading", "m/u/state", QByteArray::number(i)});
+    }
+    connection.join();
+    ASSERT_EQ(received.size(), std::size_t(kReadings));
+    for (int i = 0; i < kReadings; ++i)
+        ASSERT_EQ(received[std::size_t(i)], QByteArray::number(i)) << "in order, each once";
+    EXPECT_EQ(queue.dropped(), 0u);
+    const OutgoingQueue::Batch rest = queue.take(64);
+    const QByteArray last = rest.retained.empty() ? retained.back() : rest.retained.back().second;
+    EXPECT_EQ(last, "4900") << "the newest configuration is the one kept";
 }
