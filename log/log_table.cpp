@@ -101,12 +101,13 @@ struct InternPool {
     QHash<std::int64_t, QString> spilled;    // row -> text, only past 65534 distinct texts
 
     TextId last = kNullId;   // a field's text mostly repeats the row before's: no hashing then
+                             // (never a spilled text: those are not looked up)
 
     TextId idFor(const QString& text, std::int64_t row)
     {
         if (text.isNull())
             return kNullId;
-        if (last != kNullId && last != kSpilled && texts[last] == text)
+        if (last != kNullId && texts[last] == text)
             return last;
         const auto it = ids.constFind(text);
         if (it != ids.constEnd())

@@ -174,16 +174,20 @@ TEST(PublishQueue, FilledAndEmptiedFromTwoThreadsLosesAndRepeatsNothing)
 {
     constexpr int kReadings = 5000;
     OutgoingQueue queue(kReadings);
-    std::vector<QByteArray> received, retained;
+    std::vector<QByteArray> received;
+    QByteArray lastRetained;
     std::thread connection([&] {
+        std::size_t resendAt = 500;   // as after a reconnect, now and then
         while (received.size() < std::size_t(kReadings)) {
             OutgoingQueue::Batch batch = queue.take(64);
             for (OutgoingReading& r : batch.readings)
                 received.push_back(std::move(r.payload));
             for (auto& [topic, payload] : batch.retained)
-                retained.push_back(payload);
-            if (received.size() % 500 == 0)
+                lastRetained = payload;
+            if (received.size() >= resendAt) {
                 queue.resendRetained();
+                resendAt += 500;
+            }
         }
     });
     for (int i = 0; i < kReadings; ++i) {
@@ -197,6 +201,6 @@ TEST(PublishQueue, FilledAndEmptiedFromTwoThreadsLosesAndRepeatsNothing)
         ASSERT_EQ(received[std::size_t(i)], QByteArray::number(i)) << "in order, each once";
     EXPECT_EQ(queue.dropped(), 0u);
     const OutgoingQueue::Batch rest = queue.take(64);
-    const QByteArray last = rest.retained.empty() ? retained.back() : rest.retained.back().second;
+    const QByteArray last = rest.retained.empty() ? lastRetained : rest.retained.back().second;
     EXPECT_EQ(last, "4900") << "the newest configuration is the one kept";
 }
